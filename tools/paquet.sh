@@ -56,7 +56,7 @@ done
 # Les dépendances viennent de dh_shlibdeps : Qt Widgets doit y figurer sans être écrit à la main.
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for paquet in libqt6widgets6 libqt6gui6 qt6-qpa-plugins; do
+for paquet in libqt6widgets6 qt6-qpa-plugins; do
     if ! printf '%s\n' "$depends" | tr ',' '\n' | grep -q "^ *$paquet\b"; then
         echo "MANQUE dans Depends : $paquet" >&2
         manque=1
@@ -65,7 +65,7 @@ done
 
 if command -v lintian >/dev/null 2>&1; then
     echo "== lintian (pour information)"
-    lintian --no-tag-display-limit "$deb" || true
+    lintian --info "$deb" || true
 fi
 
 if [ "$manque" -ne 0 ]; then
