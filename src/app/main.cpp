@@ -1,0 +1,29 @@
+// Galvia: browse a folder's pictures and view them full screen.
+#include "platform/Images.h"
+#include "platform/qt/PlateformeQt.h"
+#include "platform/qt/VueFenetreQt.h"
+#include "state/Module1.h"
+#include "viewer/Form1.h"
+
+#include <QApplication>
+#include <QtPlugin>
+
+#ifdef GALVIA_WMF
+Q_IMPORT_PLUGIN(GalviaWmfPlugin)
+#endif
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Galvia"));
+    QApplication::setApplicationDisplayName(QString());
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.galvia.Galvia"));
+    galvia::preparerDecodeurs();
+
+    galvia::PlateformeQt plateforme;
+    galvia::Module1 etat;
+    galvia::Form1 form1(plateforme, etat);
+    galvia::VueFenetreQt vue(form1.fenetre);
+    form1.Form_Load();
+    vue.showMaximized();
+    return QApplication::exec();
+}

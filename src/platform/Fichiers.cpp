@@ -1,0 +1,124 @@
+#include "Fichiers.h"
+
+#include "Erreurs.h"
+
+#include <QFile>
+#include <QStorageInfo>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace galvia {
+
+QString avecSeparateur(const QString& chemin) {
+    return chemin.endsWith(Separateur) ? chemin : chemin + Separateur;
+}
+
+QString nomDeFichier(const QString& chemin) {
+    return chemin.mid(chemin.lastIndexOf(Separateur) + 1);
+}
+
+ListageDossier::ListageDossier(const QString& dossier, Masque masque)
+    : masque_(masque) {
+    const QByteArray nom = QFile::encodeName(dossier.isEmpty() ? QStringLiteral(".") : dossier);
+    dir_ = ::opendir(nom.constData());
+}
+
+ListageDossier::~ListageDossier() {
+    if (dir_) ::closedir(static_cast<DIR*>(dir_));
+}
+
+QString ListageDossier::suivant() {
+    if (!dir_) return {};
+    DIR* d = static_cast<DIR*>(dir_);
+    while (const dirent* e = ::readdir(d)) {
+        const char* n = e->d_name;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
+        if (masque_ == Normal) {
+            if (n[0] == '.') continue;
+            bool regulier = e->d_type == DT_REG;
+            if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
+                struct stat st {};
+                regulier = ::fstatat(::dirfd(d), n, &st, 0) == 0 && S_ISREG(st.st_mode);
+            }
+            if (!regulier) continue;
+        }
+        return QFile::decodeName(n);
+    }
+    return {};
+}
+
+bool dossierNonVide(const QString& dossier) {
+    ListageDossier l(dossier, ListageDossier::Tout);
+    return !l.suivant().isEmpty();
+}
+
+void verifierDossier(const QString& dossier) {
+    const QByteArray nom = QFile::encodeName(dossier);
+    DIR* d = ::opendir(nom.constData());
+    if (!d) {
+        const int e = errno;
+        throw Erreur(e == ENOENT ? ErrCheminIntrouvable : erreurDepuisErrno(e));
+    }
+    ::closedir(d);
+}
+
+QStringList sousDossiers(const QString& dossier) {
+    QStringList res;
+    const QByteArray nom = QFile::encodeName(dossier);
+    DIR* d = ::opendir(nom.constData());
+    if (!d) return res;
+    while (const dirent* e = ::readdir(d)) {
+        const char* n = e->d_name;
+        if (n[0] == '.') continue;
+        bool dossierOk = e->d_type == DT_DIR;
+        if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
+            struct stat st {};
+            dossierOk = ::fstatat(::dirfd(d), n, &st, 0) == 0 && S_ISDIR(st.st_mode);
+        }
+        if (dossierOk) res.append(QFile::decodeName(n));
+    }
+    ::closedir(d);
+    return res;
+}
+
+std::vector<Volume> volumesMontes() {
+    static const QList<QByteArray> pseudo = {
+        "proc",        "sysfs",     "tmpfs",      "devtmpfs",   "overlay",
+        "cgroup",      "cgroup2",   "devpts",     "securityfs", "pstore",
+        "bpf",         "debugfs",   "tracefs",    "configfs",   "fusectl",
+        "mqueue",      "hugetlbfs", "autofs",     "nsfs",       "ramfs",
+        "binfmt_misc", "efivarfs",  "rpc_pipefs", "squashfs",   "fuse.gvfsd-fuse",
+        "fuse.portal", "nfsd",      "selinuxfs",  "none"};
+    std::vector<Volume> res{{QStringLiteral("/"), {}}};
+    for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
+        if (!v.isValid() || !v.isReady() || pseudo.contains(v.fileSystemType())) continue;
+        const QString racine = avecSeparateur(v.rootPath());
+        if (racine == QLatin1String("/")) {
+            res.front().libelle = v.name();
+            continue;
+        }
+        bool deja = false;
+        for (const Volume& x : res)
+            deja = deja || x.racine == racine;
+        if (!deja) res.push_back({racine, v.name()});
+    }
+    return res;
+}
+
+QString volumeDe(const QString& chemin) {
+    const QStorageInfo v(chemin);
+    return v.isValid() ? avecSeparateur(v.rootPath()) : QStringLiteral("/");
+}
+
+std::int64_t longueurFichier(const QString& chemin) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(chemin).constData(), &st) != 0)
+        throw Erreur(erreurDepuisErrno(errno));
+    if (!S_ISREG(st.st_mode)) throw Erreur(ErrFichierIntrouvable);
+    return st.st_size;
+}
+
+} // namespace galvia

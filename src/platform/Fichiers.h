@@ -1,0 +1,60 @@
+// File-system services of Galvia: folder listings in the file system's order, volumes,
+// file lengths.
+#pragma once
+
+#include "Controles.h"
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <vector>
+
+namespace galvia {
+
+// The folder separator; `Chemin` and folder captions end with it.
+inline constexpr QChar Separateur = QLatin1Char('/');
+
+// `chemin` followed by one separator, never doubled (the root stays "/").
+QString avecSeparateur(const QString& chemin);
+
+// The text after the last separator of a path.
+QString nomDeFichier(const QString& chemin);
+
+// Reads a folder one name at a time, in the file system's order. With the normal mask
+// it yields the names of regular files (symbolic links followed) not starting with ".";
+// with the full mask it yields every entry but "." and "..". A folder that cannot be
+// opened yields nothing.
+class ListageDossier {
+public:
+    enum Masque { Normal = 0, Tout = 23 };
+    ListageDossier(const QString& dossier, Masque masque);
+    ~ListageDossier();
+    ListageDossier(const ListageDossier&) = delete;
+    ListageDossier& operator=(const ListageDossier&) = delete;
+    // The next name, or an empty text when none is left.
+    QString suivant();
+
+private:
+    void* dir_ = nullptr;
+    Masque masque_;
+};
+
+// True when the folder can be opened and holds at least one entry.
+bool dossierNonVide(const QString& dossier);
+
+// Checks that a folder can be listed; throws an Erreur (76, 70, 68) otherwise.
+void verifierDossier(const QString& dossier);
+
+// The visible subfolders of a folder (names only), in the file system's order.
+QStringList sousDossiers(const QString& dossier);
+
+// The volumes a user can browse: the root and the real, ready file systems.
+std::vector<Volume> volumesMontes();
+
+// The root of the volume that holds `chemin`, ending with a separator.
+QString volumeDe(const QString& chemin);
+
+// Length of a file in bytes; throws an Erreur when it cannot be read.
+std::int64_t longueurFichier(const QString& chemin);
+
+} // namespace galvia

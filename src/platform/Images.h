@@ -1,0 +1,32 @@
+// Picture decoding for Galvia: one decode per load, sizes read from headers, reduced
+// decodes for thumbnails. Failures are numbered errors.
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+namespace galvia {
+
+// Largest picture side the program accepts (16-bit sizes).
+inline constexpr int CoteMaximal = 32767;
+// Largest decoded picture, in bytes.
+inline constexpr int LimiteAllocationMo = 1024;
+
+// Raises the decoders' allocation limit to 1 GiB; call once at start-up.
+void preparerDecodeurs();
+
+// Decodes a picture at natural size, its EXIF orientation applied (the first frame of
+// an animation). Throws an Erreur: 53 missing, 70 unreadable, 481 not a picture,
+// 6 a side beyond 32767 pixels, 7 larger than the allocation limit.
+QImage chargerImage(const QString& chemin);
+
+// The natural size as displayed (orientation applied), read from the header without
+// decoding pixels. Throws like chargerImage.
+QSize tailleNaturelle(const QString& chemin);
+
+// Decodes a picture directly at a reduced size (the decoder scales while decoding when
+// it can). Throws like chargerImage.
+QImage chargerReduite(const QString& chemin, QSize taille);
+
+} // namespace galvia

@@ -1,0 +1,33 @@
+#include "PlateformeMemoire.h"
+
+namespace galvia {
+
+void PlateformeMemoire::MsgBox(const QString& texte, Icone icone, const QString& titre) {
+    messages.push_back(
+        {texte, icone, titre.isEmpty() ? QString::fromLatin1(TitreProgramme) : titre});
+    if (pendantMessage) pendantMessage(messages.back());
+}
+
+QString PlateformeMemoire::InputBox(const QString& invite, const QString& titre,
+                                    const QString& defaut) {
+    saisies.push_back({invite, titre, defaut});
+    if (reponses.empty()) return {};
+    QString r = reponses.front();
+    reponses.pop_front();
+    return r;
+}
+
+void PlateformeMemoire::DoEvents() {
+    ++nbEvenements;
+    if (pendantEvenements) pendantEvenements();
+}
+
+void PlateformeMemoire::afficherModal(Fenetre& fenetre, const std::function<void()>& charger) {
+    charger();
+    if (fenetre.ferme()) return;
+    fenetre.activer();
+    if (sceneModale) sceneModale(fenetre);
+    fenetre.fermer();
+}
+
+} // namespace galvia

@@ -1,0 +1,83 @@
+#include "PlateformeQt.h"
+
+#include "VueFenetreQt.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStyle>
+
+namespace galvia {
+
+QString texteAffiche(const QString& texte) {
+    return QString(texte).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+}
+
+namespace {
+QWidget* fenetreActive() {
+    if (QWidget* w = QApplication::activeModalWidget()) return w;
+    return QApplication::activeWindow();
+}
+} // namespace
+
+void PlateformeQt::MsgBox(const QString& texte, Icone icone, const QString& titre) {
+    QMessageBox boite(fenetreActive());
+    boite.setWindowTitle(titre.isEmpty() ? QString::fromLatin1(TitreProgramme) : titre);
+    boite.setText(texteAffiche(texte));
+    boite.setTextFormat(Qt::PlainText);
+    boite.setIcon(icone == Icone::Critique      ? QMessageBox::Critical
+                  : icone == Icone::Information ? QMessageBox::Information
+                                                : QMessageBox::NoIcon);
+    boite.setStandardButtons(QMessageBox::Ok);
+    boite.setAccessibleName(boite.windowTitle());
+    boite.exec();
+}
+
+QString PlateformeQt::InputBox(const QString& invite, const QString& titre, const QString& defaut) {
+    QInputDialog boite(fenetreActive());
+    boite.setWindowTitle(titre.isEmpty() ? QString::fromLatin1(TitreProgramme) : titre);
+    boite.setLabelText(texteAffiche(invite));
+    boite.setTextValue(defaut);
+    boite.setInputMode(QInputDialog::TextInput);
+    boite.setOkButtonText(QStringLiteral("OK"));
+    boite.setCancelButtonText(QStringLiteral("Annuler"));
+    boite.setAccessibleName(boite.windowTitle());
+    if (boite.exec() != QDialog::Accepted) return {};
+    return boite.textValue();
+}
+
+void PlateformeQt::DoEvents() {
+    QCoreApplication::processEvents();
+}
+
+QSizeF PlateformeQt::ecranTwips() const {
+    const QScreen* ecran = QGuiApplication::primaryScreen();
+    const QSize s = ecran ? ecran->availableGeometry().size() : QSize(1024, 768);
+    return {s.width() * TwipsParPixel, s.height() * TwipsParPixel};
+}
+
+int PlateformeQt::epaisseurAscenseur() const {
+    return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+}
+
+void PlateformeQt::afficherModal(Fenetre& fenetre, const std::function<void()>& charger) {
+    VueFenetreQt vue(fenetre, fenetreActive());
+    vue.setWindowFlag(Qt::Window);
+    vue.setWindowModality(Qt::ApplicationModal);
+    QEventLoop boucle;
+    QObject::connect(&vue, &VueFenetreQt::fermee, &boucle, &QEventLoop::quit);
+    charger();
+    if (fenetre.ferme()) return;
+    vue.showMaximized();
+    vue.activateWindow();
+    if (!fenetre.ferme()) boucle.exec();
+}
+
+void PlateformeQt::terminer() {
+    QApplication::closeAllWindows();
+    QCoreApplication::exit(0);
+}
+
+} // namespace galvia

@@ -1,0 +1,52 @@
+// The program-wide variables shared by Galvia's two windows: the image list, the
+// current position, the viewer's modes, and the multi-folder selection the list was
+// built from.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+
+namespace galvia {
+
+// 16-bit booleans: -1 true, 0 false.
+inline constexpr std::int16_t Vrai = -1;
+inline constexpr std::int16_t Faux = 0;
+
+// Most folders of one multi-folder selection.
+inline constexpr int MaxDossiers = 10;
+
+struct Module1 {
+    // The image list: bare names at indexes 1 to NbImages; index 0 is never used.
+    QStringList TabImages;
+    std::int16_t NumImage = 0;
+    std::int16_t NbImages = 0;
+    // 1 when the list comes from several folders, so that each entry's folder is looked up.
+    std::int16_t MultiDossier = 0;
+    // Full path of the current image file.
+    QString NomComplet;
+    // Folder of the current image, ending with "/".
+    QString Chemin;
+    // 0 browsing, 1 natural size with scroll bars, 2 fitted.
+    std::int16_t ModeVue = 0;
+    // Slideshow running flag (Vrai / Faux).
+    std::int16_t SensDefile = 0;
+    // Slideshow step: +1, -1, or 0 until a slideshow was first started.
+    std::int16_t Vitesse = 0;
+
+    // Multi-folder selection: folders 1 to NbDossiers in selection order, and after a
+    // build the running totals of entries taken from folders 1 to k.
+    std::array<QString, MaxDossiers + 1> ListeDossiers{};
+    std::int16_t NbDossiers = 0;
+    std::array<std::int16_t, MaxDossiers + 1> FinDossier{};
+
+    // Folder (ending with "/") of entry n of a multi-folder list: folder k for the
+    // largest k whose previous running total is below n.
+    QString dossierDeEntree(int n) const;
+
+    // Full path of list entry n (1-based), for a single- or a multi-folder list.
+    QString fichierDeEntree(int n) const;
+};
+
+} // namespace galvia

@@ -1,0 +1,88 @@
+// Showing the current entry of the list in both views, and moving the natural-size
+// picture with the scroll bars.
+#include "Ajustement.h"
+#include "Form1.h"
+
+#include "platform/Erreurs.h"
+#include "platform/Images.h"
+#include "platform/Texte.h"
+
+#include <cmath>
+
+namespace galvia {
+
+void Form1::ChargeImage() {
+    // A box left open by a failed load runs the event loop: a tick or a key arriving
+    // then must not start another load.
+    if (enChargement_) return;
+    enChargement_ = true;
+    fenetre.setSablier(true);
+    try {
+        if (etat.MultiDossier == 1) {
+            const QString dossier = etat.dossierDeEntree(etat.NumImage);
+            if (!dossier.isEmpty()) {
+                etat.Chemin = dossier;
+                fenetre.setCaption(etat.Chemin);
+            }
+        }
+        if (etat.NumImage < 1 || etat.NumImage >= etat.TabImages.size()) throw Erreur(ErrIndice);
+        const QString& nom = etat.TabImages.at(etat.NumImage);
+        etat.NomComplet = etat.Chemin + nom;
+        menNom.setCaption(
+            QStringLiteral("=  %1 / %2  =  %3").arg(etat.NumImage).arg(etat.NbImages).arg(nom));
+
+        // One decode serves both views.
+        QImage image = chargerImage(etat.NomComplet);
+        const Fenetrage f{LargeurFenetre, HauteurFenetre, LargeurAscenseur, HauteurAscenseur};
+        const Ajustement a = calculerAjustement(image.width(), image.height(), f, PetitesImages);
+
+        Image1.setImage(image);
+        Horiz.setVisible(a.tropLarge);
+        Vertic.setVisible(a.tropHaut);
+        Horiz.setWidth(a.visibleL);
+        Horiz.setTop(a.visibleH);
+        Vertic.setLeft(a.visibleL);
+        Vertic.setHeight(a.visibleH);
+        Horiz.setMax(a.horizMax);
+        Horiz.setLargeChange(a.horizGrand);
+        Horiz.setSmallChange(a.horizPetit);
+        Vertic.setMax(a.verticMax);
+        Vertic.setLargeChange(a.verticGrand);
+        Vertic.setSmallChange(a.verticPetit);
+
+        if (etat.ModeVue == 2) Image2.setVisible(false);
+        Image2.move(a.ajusteGauche, a.ajusteHaut, a.ajusteL, a.ajusteH);
+        if (etat.ModeVue == 2) Image2.setVisible(true);
+        Image2.setImage(std::move(image));
+    } catch (const Erreur& e) {
+        plateforme.MsgBox(QStringLiteral("Erreur : %1 - %2").arg(e.numero).arg(e.description) +
+                              CRLF + QStringLiteral("Sur le fichier : ") + etat.NomComplet,
+                          Icone::Aucune);
+    } catch (const std::bad_alloc&) {
+        plateforme.MsgBox(QStringLiteral("Erreur : %1 - %2")
+                                  .arg(int(ErrMemoire))
+                                  .arg(descriptionErreur(ErrMemoire)) +
+                              CRLF + QStringLiteral("Sur le fichier : ") + etat.NomComplet,
+                          Icone::Aucune);
+    }
+    fenetre.setSablier(false);
+    enChargement_ = false;
+}
+
+void Form1::Horiz_Change() {
+    Image1.setLeft(-Horiz.value());
+}
+
+void Form1::Vertic_Change() {
+    Image1.setTop(-Vertic.value());
+}
+
+void Form1::Image1_Click() {
+    Environ(2);
+}
+
+void Form1::Image2_Click() {
+    Environ(1);
+}
+
+} // namespace galvia

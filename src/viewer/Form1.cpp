@@ -1,0 +1,306 @@
+// The main window: its controls and menus, start-up, and the switch between its modes.
+#include "Form1.h"
+
+#include "platform/Erreurs.h"
+#include "platform/Fichiers.h"
+#include "platform/Texte.h"
+
+#include <QDir>
+#include <QPainter>
+#include <cmath>
+
+namespace galvia {
+
+namespace {
+
+ElementMenu& ajouterShow(ElementMenu& menShow, std::array<ElementMenu*, 6>& defile) {
+    static const char* const captions[] = {
+        "Sens &Croissant",     "Sens &Décroissant",   "&Stop",
+        "&Vitesse Double (1)", "Vitesse &Moitié (1)", "&Garder les Petites Images"};
+    for (int i = 0; i < 6; ++i) {
+        defile[i] = &menShow.ajouter(QStringLiteral("Defile"), QString::fromUtf8(captions[i]));
+        defile[i]->index = i;
+    }
+    menShow.ajouter(QStringLiteral("sepShow"), QStringLiteral("-"));
+    return menShow.ajouter(QStringLiteral("diapShow"), QStringLiteral("D&iapositives"),
+                           QStringLiteral("F8"));
+}
+
+// The small decorative cat of the browsing panel, drawn by Galvia itself (67 x 51).
+QImage dessinerChat() {
+    QImage img(67, 51, QImage::Format_Indexed8);
+    QImage dessin(67, 51, QImage::Format_ARGB32);
+    dessin.fill(QColor(0xc0, 0xc0, 0xc0));
+    QPainter p(&dessin);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor pelage(0xd9, 0x82, 0x2b), sombre(0x5a, 0x32, 0x10);
+    p.setPen(QPen(sombre, 1.5));
+    p.setBrush(pelage);
+    p.drawEllipse(QRectF(22, 22, 40, 24));                 // body
+    p.drawEllipse(QRectF(6, 12, 24, 22));                  // head
+    p.drawPolygon(QPolygonF({{8, 17}, {9, 5}, {16, 13}})); // ears
+    p.drawPolygon(QPolygonF({{20, 13}, {27, 5}, {28, 17}}));
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(pelage, 4, Qt::SolidLine, Qt::RoundCap));
+    p.drawArc(QRectF(52, 8, 14, 34), -90 * 16, 160 * 16); // tail
+    p.setPen(QPen(sombre, 1.5));
+    p.setBrush(QColor(0x2e, 0x7d, 0x32));
+    p.drawEllipse(QRectF(11, 19, 4, 4)); // eyes
+    p.drawEllipse(QRectF(20, 19, 4, 4));
+    p.setBrush(sombre);
+    p.drawEllipse(QRectF(16.5, 25, 2.5, 2));      // nose
+    p.drawLine(QPointF(30, 44), QPointF(30, 49)); // paws
+    p.drawLine(QPointF(52, 44), QPointF(52, 49));
+    p.end();
+    img = dessin.convertToFormat(QImage::Format_Indexed8); // 256 colours
+    return img;
+}
+
+} // namespace
+
+Form1::Form1(Plateforme& plateforme_, Module1& etat_)
+    : plateforme(plateforme_)
+    , etat(etat_)
+    , Timer1(fenetre.creerMinuterie())
+    , menFich(fenetre.ajouterMenu(QStringLiteral("menFich"), QStringLiteral("&Fichier")))
+    , affTout(menFich.ajouter(QStringLiteral("affTout"), QStringLiteral("&Toutes les Images"),
+                              QStringLiteral("F5")))
+    , affSelect(menFich.ajouter(QStringLiteral("affSelect"),
+                                QStringLiteral("Images &Sélectionnées"), QStringLiteral("F6")))
+    , AutreDossier(menFich.ajouter(QStringLiteral("AutreDossier"),
+                                   QStringLiteral("Sélection &MultiDossier"), QStringLiteral("F7")))
+    , Renomme(menFich.ajouter(QStringLiteral("Renomme"), QStringLiteral("&Renommer"),
+                              QStringLiteral("F2")))
+    , affAutre(menFich.ajouter(QStringLiteral("affAutre"), QStringLiteral("&Changer de Dossier"),
+                               QStringLiteral("F3")))
+    , Fin((
+          menFich.ajouter(QStringLiteral("sepFich"), QStringLiteral("-")),
+          menFich.ajouter(QStringLiteral("Fin"), QStringLiteral("&Quitter"), QStringLiteral("F4"))))
+    , menAtt(fenetre.ajouterMenu(QStringLiteral("menAtt"), QStringLiteral("A&tteindre")))
+    , menShow(fenetre.ajouterMenu(QStringLiteral("menShow"), QStringLiteral("&Show")))
+    , diapShow(ajouterShow(menShow, Defile))
+    , menAide(fenetre.ajouterMenu(QStringLiteral("menAide"), QStringLiteral("&Aide")))
+    , menNom(fenetre.ajouterMenu(QStringLiteral("menNom"), QStringLiteral("&Nom")))
+    , menCompte(fenetre.ajouterMenu(QStringLiteral("menCompte"), QStringLiteral("&Compte")))
+    , DossierDepart(QDir::homePath() + QStringLiteral("/Vordane/Images/Femmes/")) {
+    construireMenus();
+
+    // Design layout (pixels) and initial state: the browsing mode.
+    Debut.move(8, 8, 412, 367);
+    Fichier.move(2, 8, 200, 356);
+    Lecteur.move(208, 8, 200, 22);
+    Dossier.move(208, 38, 200, 326);
+    ListeDos.move(431, 7, 400, 200);
+    ListeDos.setCaption(QStringLiteral("Dossiers :"));
+    ListeDos.setVisible(false);
+    ChatRex.move(431, 209, 67, 51);
+    ChatRex.setImage(dessinerChat());
+    ChatRex.setVisible(false);
+    Image0.setVisible(false);
+    Image2.setVisible(false);
+    Horiz.setVisible(false);
+    Vertic.setVisible(false);
+    const int e = plateforme.epaisseurAscenseur();
+    Horiz.move(0, 0, 100, e);
+    Vertic.move(0, 0, e, 100);
+
+    Debut.setNomAccessible(QStringLiteral("Navigation"));
+    Lecteur.setNomAccessible(QStringLiteral("Lecteur"));
+    Dossier.setNomAccessible(QStringLiteral("Dossier"));
+    Fichier.setNomAccessible(QStringLiteral("Fichier"));
+    Image0.setNomAccessible(QStringLiteral("Zone d'affichage"));
+    Image1.setNomAccessible(QStringLiteral("Image taille réelle"));
+    Image2.setNomAccessible(QStringLiteral("Image ajustée"));
+    Horiz.setNomAccessible(QStringLiteral("Ascenseur horizontal"));
+    Vertic.setNomAccessible(QStringLiteral("Ascenseur vertical"));
+    ChatRex.setNomAccessible(QStringLiteral("Chat"));
+    ListeDos.setNomAccessible(ListeDos.caption());
+
+    relier();
+}
+
+void Form1::construireMenus() {
+    static const char* const captions[] = {"Un No&m",
+                                           "Un &Numéro",
+                                           "Image &Suivante",
+                                           "Image P&récédente",
+                                           "&Premiere Image",
+                                           "Image à &Un Cinquième",
+                                           "Image à &Deux Cinquièmes",
+                                           "Image à &Trois Cinquièmes",
+                                           "Image à &Quatre Cinquièmes",
+                                           "Dernière &Image"};
+    for (int i = 0; i < 10; ++i) {
+        Bouge[i] = &menAtt.ajouter(QStringLiteral("Bouge"), QString::fromUtf8(captions[i]));
+        Bouge[i]->index = i;
+    }
+    Renomme.setEnabled(false);
+    affAutre.setEnabled(false);
+    menAtt.setVisible(false);
+    menShow.setVisible(false);
+    menNom.setVisible(false);
+    menCompte.setVisible(false);
+    Defile[5]->setChecked(true);
+}
+
+void Form1::relier() {
+    affTout.surClic = [this] { affTout_Click(); };
+    affSelect.surClic = [this] { affSelect_Click(); };
+    AutreDossier.surClic = [this] { AutreDossier_Click(); };
+    Renomme.surClic = [this] { Renomme_Click(); };
+    affAutre.surClic = [this] { affAutre_Click(); };
+    Fin.surClic = [this] { Fin_Click(); };
+    for (int i = 0; i < 10; ++i)
+        Bouge[i]->surClic = [this, i] { Bouge_Click(i); };
+    for (int i = 0; i < 6; ++i)
+        Defile[i]->surClic = [this, i] { Defile_Click(i); };
+    diapShow.surClic = [this] { diapShow_Click(); };
+    menAide.surClic = [this] { menAide_Click(); };
+    menNom.surClic = [this] { menNom_Click(); };
+
+    fenetre.surTouche = [this](int code, int shift) { Form_KeyDown(code, shift); };
+    fenetre.surSurvol = [this] { Form_MouseMove(); };
+    Timer1.surTick = [this] { Timer1_Timer(); };
+
+    Lecteur.surChange = [this] { Lecteur_Change(); };
+    Dossier.surChange = [this] { Dossier_Change(); };
+    Dossier.surClic = [this] { Dossier_Click(); };
+    Dossier.surTouche = [this](int code, int shift) { Dossier_KeyDown(code, shift); };
+    Dossier.surSurvol = [this] { Dossier_MouseMove(); };
+    Fichier.surDoubleClic = [this] { Fichier_DblClick(); };
+    Fichier.surSurvol = [this] { Fichier_MouseMove(); };
+    ListeDos.surDoubleClic = [this] { ListeDos_DblClick(); };
+    ListeDos.surSurvol = [this] { ListeDos_MouseMove(); };
+
+    Horiz.surChange = [this] { Horiz_Change(); };
+    Vertic.surChange = [this] { Vertic_Change(); };
+    Horiz.surFocus = [this] { Horiz_GotFocus(); };
+    Vertic.surFocus = [this] { Vertic_GotFocus(); };
+    Image1.surClic = [this] { Image1_Click(); };
+    Image2.surClic = [this] { Image2_Click(); };
+}
+
+void Form1::Form_Load() {
+    etat.SensDefile = Faux;
+    PetitesImages = true;
+
+    // The whole screen.
+    const QSizeF ecran = plateforme.ecranTwips();
+    fenetre.move(0, 0, ecran.width(), ecran.height());
+
+    Lecteur.setVolumes(volumesMontes());
+    if (dossierNonVide(DossierDepart)) {
+        Lecteur.setDrive(volumeDe(DossierDepart));
+        try {
+            Dossier.setPath(DossierDepart);
+        } catch (const Erreur&) {
+        }
+        QDir::setCurrent(DossierDepart);
+    } else {
+        const QString courant = QDir::currentPath();
+        Lecteur.setDrive(volumeDe(courant));
+        try {
+            Dossier.setPath(courant);
+        } catch (const Erreur&) {
+        }
+    }
+    fenetre.setCaption(avecSeparateur(Dossier.path()));
+
+    Image1.setAutoSize(true);
+    Image0.setBordure(false);
+    Image1.setBordure(false);
+
+    LargeurFenetre = vers16(std::lround(arrondiPair(fenetre.scaleWidth())));
+    HauteurFenetre = vers16(std::lround(arrondiPair(fenetre.scaleHeight())));
+    LargeurAscenseur = vers16(std::lround(arrondiPair(Vertic.width())));
+    HauteurAscenseur = vers16(std::lround(arrondiPair(Horiz.height())));
+
+    Image0.move(0, 0, LargeurFenetre, HauteurFenetre);
+    Image1.move(0, 0);
+    Horiz.setLeft(0);
+    Horiz.setMin(0);
+    Vertic.setTop(0);
+    Vertic.setMin(0);
+    Timer1.setInterval(1024);
+}
+
+void Form1::Environ(int Numero) {
+    switch (Numero) {
+    case 0:
+    case 3: {
+        etat.ModeVue = 0;
+        etat.SensDefile = Faux;
+        const bool parcourir = Numero == 0;
+        affTout.setEnabled(parcourir);
+        affSelect.setEnabled(parcourir);
+        affAutre.setEnabled(false);
+        menAtt.setVisible(false);
+        menNom.setVisible(false);
+        menShow.setVisible(false);
+        Renomme.setEnabled(false);
+        AutreDossier.setEnabled(true);
+        Image0.setVisible(false);
+        Image2.setVisible(false);
+        Debut.setVisible(true);
+        if (parcourir) {
+            Fichier.refresh();
+            Lecteur.setFocus();
+        } else {
+            Dossier.setFocus();
+        }
+        break;
+    }
+    case 1:
+    case 2: {
+        etat.ModeVue = static_cast<std::int16_t>(Numero);
+        affTout.setEnabled(false);
+        affSelect.setEnabled(false);
+        affAutre.setEnabled(true);
+        menAtt.setVisible(true);
+        menNom.setVisible(true);
+        menShow.setVisible(true);
+        Renomme.setEnabled(true);
+        AutreDossier.setEnabled(false);
+        if (Numero == 1) {
+            Debut.setVisible(false);
+            Image2.setVisible(false);
+            Image0.setVisible(true);
+            Image1.setFocus();
+        } else {
+            ChatRex.setVisible(false);
+            Debut.setVisible(false);
+            Image0.setVisible(false);
+            Image2.setVisible(true);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void Form1::Fin_Click() {
+    plateforme.terminer();
+}
+
+void Form1::Form_MouseMove() {
+    ChatRex.setVisible(false);
+}
+
+void Form1::Horiz_GotFocus() {
+    Image1.setFocus();
+}
+
+void Form1::Vertic_GotFocus() {
+    Image1.setFocus();
+}
+
+void Form1::Fichier_MouseMove() {
+    ChatRex.setVisible(true);
+}
+
+void Form1::Dossier_MouseMove() {
+    ChatRex.setVisible(true);
+}
+
+} // namespace galvia

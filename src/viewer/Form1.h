@@ -1,0 +1,131 @@
+// The main window of Galvia: browsing a drive and a folder, building the image list,
+// and viewing its pictures fitted or at natural size. The window is a set of plain
+// controls (platform layer); every rule of the viewer lives here, without a widget.
+#pragma once
+
+#include "platform/Controles.h"
+#include "platform/Fenetre.h"
+#include "platform/Plateforme.h"
+#include "state/Module1.h"
+
+#include <QString>
+#include <array>
+#include <cstdint>
+
+namespace galvia {
+
+class ConstructeurListe;
+
+class Form1 {
+public:
+    Form1(Plateforme& plateforme, Module1& etat);
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+
+    Plateforme& plateforme;
+    Module1& etat;
+
+    // --- the window and its controls ---
+    Fenetre fenetre{QStringLiteral("Form1")};
+    Cadre Debut{fenetre, QStringLiteral("Debut")};
+    ListeFichiers Fichier{fenetre, QStringLiteral("Fichier"), &Debut};
+    ListeLecteurs Lecteur{fenetre, QStringLiteral("Lecteur"), &Debut};
+    ListeDossiers Dossier{fenetre, QStringLiteral("Dossier"), &Debut};
+    Etiquette ListeDos{fenetre, QStringLiteral("ListeDos")};
+    ControleImage ChatRex{fenetre, QStringLiteral("ChatRex")};
+    BoiteImage Image0{fenetre, QStringLiteral("Image0")};
+    BoiteImage Image1{fenetre, QStringLiteral("Image1"), &Image0};
+    ControleImage Image2{fenetre, QStringLiteral("Image2")};
+    BarreDefilement Horiz{fenetre, QStringLiteral("Horiz"), false};
+    BarreDefilement Vertic{fenetre, QStringLiteral("Vertic"), true};
+    Minuterie& Timer1;
+
+    // Menus.
+    ElementMenu& menFich;
+    ElementMenu& affTout;
+    ElementMenu& affSelect;
+    ElementMenu& AutreDossier;
+    ElementMenu& Renomme;
+    ElementMenu& affAutre;
+    ElementMenu& Fin;
+    ElementMenu& menAtt;
+    std::array<ElementMenu*, 10> Bouge{};
+    ElementMenu& menShow;
+    std::array<ElementMenu*, 6> Defile{};
+    ElementMenu& diapShow;
+    ElementMenu& menAide;
+    ElementMenu& menNom;
+    ElementMenu& menCompte;
+
+    // --- the main window's own variables ---
+    std::int16_t LargeurFenetre = 0;
+    std::int16_t HauteurFenetre = 0;
+    std::int16_t LargeurAscenseur = 0;
+    std::int16_t HauteurAscenseur = 0;
+    bool PetitesImages = true;
+    QString TexteCherche;
+    // The fixed start folder: ~/Vordane/Images/Femmes/.
+    QString DossierDepart;
+
+    // --- start-up and modes ---
+    void Form_Load();
+    void Environ(int Numero);
+    void Fin_Click();
+    void Form_MouseMove();
+    void Horiz_GotFocus();
+    void Vertic_GotFocus();
+
+    // --- display ---
+    void ChargeImage();
+    void Horiz_Change();
+    void Vertic_Change();
+    void Image1_Click();
+    void Image2_Click();
+    void Form_KeyDown(int KeyCode, int Shift);
+
+    // --- folder browsing and list building ---
+    void affTout_Click();
+    void affSelect_Click();
+    void Fichier_DblClick();
+    void affAutre_Click();
+    void Lecteur_Change();
+    void Dossier_Change();
+    void Fichier_MouseMove();
+    void Dossier_MouseMove();
+
+    // --- multi-folder selection ---
+    void AutreDossier_Click();
+    void Dossier_Click();
+    void Dossier_KeyDown(int KeyCode, int Shift);
+    void ListeDos_DblClick();
+    void ListeDos_MouseMove();
+    void ChargeDossiers();
+
+    // --- navigation and slideshow ---
+    void Bouge_Click(int Index);
+    int Dichot(int Bas, int Haut);
+    void Defile_Click(int Index);
+    void Timer1_Timer();
+    void Enchaine();
+
+    // --- renaming, information, help, slide sheet ---
+    void Renomme_Click();
+    bool ValidRen(const QString& Nom);
+    void menNom_Click();
+    void menAide_Click();
+    void diapShow_Click();
+
+private:
+    void construireMenus();
+    void relier();
+    // Ends the scan of a list build: on a refusal (no file, no displayable file, too
+    // many) shows it with the critical icon and the title "Attention", leaves the list
+    // empty and returns false; otherwise trims the list and returns true.
+    bool accepterListe(ConstructeurListe& liste, const QString& vide, const QString& aucun);
+    // Ends a successful list build: sort (unless told not to), show the first image and
+    // switch to the fitted view.
+    void terminerListe(bool trier);
+    bool enChargement_ = false;
+};
+
+} // namespace galvia

@@ -1,0 +1,40 @@
+// A test bench for Galvia's main window: the window logic on the in-memory platform,
+// over a temporary folder of pictures drawn by the test.
+#pragma once
+
+#include "platform/memoire/PlateformeMemoire.h"
+#include "state/Module1.h"
+#include "viewer/Form1.h"
+
+#include <QSize>
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace galvia::test {
+
+// Writes a w x h picture (format from the suffix: jpg, jpeg, gif, bmp, png) filled with
+// `couleur`; returns the full path. Creates the missing folders.
+QString dessiner(const QString& chemin, QSize taille, QColor couleur = QColor(40, 120, 200));
+
+// Writes a file with the given bytes.
+QString ecrire(const QString& chemin, const QByteArray& contenu = {});
+
+struct Banc {
+    // `interne`: the window's inner size in pixels.
+    explicit Banc(QSize interne = {1024, 768});
+    QTemporaryDir dossier;
+    PlateformeMemoire plateforme;
+    Module1 etat;
+    std::unique_ptr<Form1> form;
+
+    QString chemin(const QString& nom = {}) const;
+    // Starts the window (Form_Load) and opens `sousDossier` of the temporary folder.
+    void demarrer(const QString& sousDossier = {});
+    // The list entries 1 to NbImages.
+    QStringList liste() const;
+    // Texts of the recorded message boxes.
+    QStringList messages() const;
+};
+
+} // namespace galvia::test

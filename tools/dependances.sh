@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what Galvia needs to build, run and test on Debian 12 (as root, or with sudo).
+# Pass "tests" to add the test tools (fuzzer, validators, package tools).
+set -euo pipefail
+paquets=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools libqt6svg6
+         qt6-qpa-plugins libgl-dev fonts-dejavu-core)
+if [ "${1:-}" = tests ]; then
+  paquets+=(clang libclang-rt-14-dev desktop-file-utils appstream debhelper dpkg-dev
+            xvfb xauth xdotool imagemagick)
+fi
+manque=()
+for p in "${paquets[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || manque+=("$p")
+done
+[ ${#manque[@]} -eq 0 ] && exit 0
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${manque[@]}"
