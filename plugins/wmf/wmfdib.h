@@ -1,0 +1,20 @@
+// Decoding of the bitmaps embedded in metafile records.
+#pragma once
+
+#include <QByteArrayView>
+#include <QImage>
+#include <QList>
+
+namespace galvia::wmf {
+
+// Decodes a device-independent bitmap (info header, colour table, bits) held in data.
+// With paletteIndexes the colour table holds indexes into palette. Returns a null image
+// when the bitmap is malformed, does not fit in data, or has more than maxPixels pixels.
+QImage decodeDib(QByteArrayView data, bool paletteIndexes, const QList<QRgb>& palette,
+                 qint64 maxPixels);
+
+// Decodes the old device-dependent monochrome bitmap of BITBLT, STRETCHBLT and
+// CREATEPATTERNBRUSH. Null on anything else.
+QImage decodeBitmap16(QByteArrayView data, qint64 maxPixels);
+
+} // namespace galvia::wmf

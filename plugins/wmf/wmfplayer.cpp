@@ -1,0 +1,976 @@
+#include "wmfplayer.h"
+
+#include "wmfdib.h"
+#include "wmfrecords.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <variant>
+#include <vector>
+
+namespace galvia::wmf {
+
+namespace {
+
+enum MapMode {
+    MmText = 1,
+    MmLoMetric,
+    MmHiMetric,
+    MmLoEnglish,
+    MmHiEnglish,
+    MmTwips,
+    MmIsotropic,
+    MmAnisotropic
+};
+enum BkMode { Transparent = 1, Opaque = 2 };
+enum PolyFill { Alternate = 1, Winding = 2 };
+enum Rop2 { R2Black = 1, R2Nop = 11, R2CopyPen = 13, R2White = 16 };
+enum PenStyle {
+    PsDash = 1,
+    PsDot,
+    PsDashDot,
+    PsDashDotDot,
+    PsNull,
+    PsInsideFrame,
+    PsUserStyle,
+    PsAlternate
+};
+enum BrushStyle { BsSolid = 0, BsNull = 1, BsHatched = 2, BsPattern = 3 };
+enum TextAlign { TaUpdateCp = 1, TaRight = 2, TaCenter = 6, TaBottom = 8, TaBaseline = 24 };
+enum ExtTextOption { EtoOpaque = 2, EtoClipped = 4 };
+enum RasterOp : quint32 {
+    SrcCopy = 0x00CC0020,
+    SrcPaint = 0x00EE0086,
+    SrcAnd = 0x008800C6,
+    SrcInvert = 0x00660046,
+    SrcErase = 0x00440328,
+    NotSrcCopy = 0x00330008,
+    NotSrcErase = 0x001100A6,
+    MergePaint = 0x00BB0226,
+    PatInvert = 0x005A0049,
+    DstInvert = 0x00550009,
+    Blackness = 0x00000042,
+    Whiteness = 0x00FF0062,
+};
+
+struct Pen {
+    quint16 style = 0;
+    int width = 0;
+    QColor color = Qt::black;
+};
+
+struct Brush {
+    quint16 style = BsSolid;
+    QColor color = Qt::white;
+    quint16 hatch = 0;
+    QImage pattern;
+};
+
+struct Font {
+    int height = 0;
+    int escapement = 0;
+    int weight = 400;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+    QString face;
+};
+
+struct Palette {
+    QList<QRgb> colours;
+};
+
+struct Region {};
+
+using Object = std::variant<Pen, Brush, Font, Palette, Region>;
+
+struct Mapping {
+    int mode = MmAnisotropic;
+    QPointF windowOrg;
+    QPointF windowExt;
+    QPointF viewportOrg;
+    QPointF viewportExt;
+};
+
+struct DcState {
+    Pen pen;
+    Brush brush;
+    Font font;
+    QColor bkColor = Qt::white;
+    QColor textColor = Qt::black;
+    int bkMode = Opaque;
+    int textAlign = 0;
+    int polyFill = Alternate;
+    int rop2 = R2CopyPen;
+    Mapping mapping;
+    QPointF position;
+    QList<QRgb> palette;
+};
+
+QColor colorRef(const Record& r, qsizetype index) {
+    const quint32 v = r.u32(index);
+    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
+}
+
+QPointF pointAt(const Record& r, qsizetype index) {
+    return QPointF(r.s16(index), r.s16(index + 1));
+}
+
+// Records store their coordinates y before x.
+QPointF reversedPointAt(const Record& r, qsizetype index) {
+    return QPointF(r.s16(index + 1), r.s16(index));
+}
+
+// Rectangles stored as bottom, right, top, left.
+QRectF reversedRectAt(const Record& r, qsizetype index) {
+    const QPointF bottomRight = reversedPointAt(r, index);
+    const QPointF topLeft = reversedPointAt(r, index + 2);
+    return QRectF(topLeft, bottomRight).normalized();
+}
+
+QString decodeText(QByteArrayView bytes) {
+    // Windows-1252 differs from Latin-1 in 0x80-0x9F.
+    static constexpr char16_t cp1252[32] = {
+        0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+    QString text(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto c = uchar(bytes[i]);
+        text[i] = (c >= 0x80 && c < 0xA0) ? QChar(cp1252[c - 0x80]) : QChar(char16_t(c));
+    }
+    return text;
+}
+
+QPainter::CompositionMode compositionFor(int rop2) {
+    switch (rop2) {
+    case 2:
+        return QPainter::RasterOp_NotSourceAndNotDestination;
+    case 3:
+        return QPainter::RasterOp_NotSourceAndDestination;
+    case 4:
+        return QPainter::RasterOp_NotSource;
+    case 5:
+        return QPainter::RasterOp_SourceAndNotDestination;
+    case 6:
+        return QPainter::RasterOp_NotDestination;
+    case 7:
+        return QPainter::RasterOp_SourceXorDestination;
+    case 8:
+        return QPainter::RasterOp_NotSourceOrNotDestination;
+    case 9:
+        return QPainter::RasterOp_SourceAndDestination;
+    case 10:
+        return QPainter::RasterOp_NotSourceXorDestination;
+    case 12:
+        return QPainter::RasterOp_NotSourceOrDestination;
+    case 14:
+        return QPainter::RasterOp_SourceOrNotDestination;
+    case 15:
+        return QPainter::RasterOp_SourceOrDestination;
+    default:
+        return QPainter::CompositionMode_SourceOver;
+    }
+}
+
+QPainter::CompositionMode compositionForBlit(quint32 rop) {
+    switch (rop) {
+    case SrcPaint:
+        return QPainter::RasterOp_SourceOrDestination;
+    case SrcAnd:
+        return QPainter::RasterOp_SourceAndDestination;
+    case SrcInvert:
+    case PatInvert:
+        return QPainter::RasterOp_SourceXorDestination;
+    case SrcErase:
+        return QPainter::RasterOp_SourceAndNotDestination;
+    case NotSrcErase:
+        return QPainter::RasterOp_NotSourceAndNotDestination;
+    case MergePaint:
+        return QPainter::RasterOp_NotSourceOrDestination;
+    case DstInvert:
+        return QPainter::RasterOp_NotDestination;
+    default:
+        return QPainter::CompositionMode_SourceOver;
+    }
+}
+
+Qt::BrushStyle hatchStyle(int hatch) {
+    static constexpr Qt::BrushStyle styles[] = {Qt::HorPattern,   Qt::VerPattern,
+                                                Qt::FDiagPattern, Qt::BDiagPattern,
+                                                Qt::CrossPattern, Qt::DiagCrossPattern};
+    return hatch >= 0 && hatch < 6 ? styles[hatch] : Qt::SolidPattern;
+}
+
+class Player {
+public:
+    Player(const Metafile& metafile, QPainter& painter, QSize output);
+    PlayResult run();
+
+private:
+    void dispatch(const Record& r);
+    void updateTransform();
+    void applyState();
+    bool admit(const QRectF& logicalBounds, bool filled, qint64 points = 0);
+    void stop() { m_stopped = true; }
+
+    void createObject(Object object);
+    void selectObject(int index);
+    void deleteObject(int index);
+    void saveDc();
+    void restoreDc(int level);
+    void setWindowExt(QPointF ext);
+    void setViewportExt(QPointF ext);
+    void scaleExtent(QPointF& ext, const Record& r);
+    void clipRect(const Record& r, bool exclude);
+
+    bool readPoints(const Record& r, qsizetype first, qsizetype count);
+    void drawShape(const Record& r);
+    void drawArc(const Record& r);
+    void drawPolyPolygon(const Record& r);
+    void drawText(QPointF at, QByteArrayView bytes, const Record* dxRecord, qsizetype dxIndex,
+                  int options, const QRectF& rect);
+    void textOut(const Record& r);
+    void extTextOut(const Record& r);
+    void fillWithRop(const QRectF& dest, quint32 rop);
+    void drawBitmap(const QImage& image, QRectF source, const QRectF& dest, quint32 rop);
+    void blit(const Record& r);
+    void createDibBrush(const Record& r);
+
+    QPen makePen() const;
+    QBrush makeBrush() const;
+
+    const Metafile& m_metafile;
+    QPainter& m_painter;
+    QSizeF m_output;
+    QRectF m_outputRect;
+    QTransform m_world;
+    bool m_mappingValid = true;
+    bool m_dirty = true;
+    bool m_stopped = false;
+
+    DcState m_state;
+    std::vector<DcState> m_saved;
+    std::vector<std::optional<Object>> m_objects;
+    std::vector<QPointF> m_points;
+
+    qint64 m_primitives = 0;
+    qint64 m_pointCount = 0;
+    qint64 m_dibPixels = 0;
+    double m_work = 0;
+    double m_workLimit = 0;
+};
+
+Player::Player(const Metafile& metafile, QPainter& painter, QSize output)
+    : m_metafile(metafile)
+    , m_painter(painter)
+    , m_output(output)
+    , m_outputRect(QPointF(0, 0), QSizeF(output)) {
+    const Frame& frame = metafile.frame();
+    m_state.mapping.windowOrg = frame.windowOrigin;
+    m_state.mapping.windowExt = QPointF(frame.windowExtent.width(), frame.windowExtent.height());
+    m_state.mapping.viewportExt = QPointF(frame.size.width(), frame.size.height());
+    m_objects.resize(size_t(metafile.header().objectCount));
+    m_workLimit = qMin(limits::pixelWorkCeiling,
+                       limits::pixelWorkPerArea * m_output.width() * m_output.height() +
+                           limits::pixelWorkAllowance);
+}
+
+PlayResult Player::run() {
+    m_painter.save();
+    updateTransform();
+    RecordReader reader(m_metafile.data(), m_metafile.header().recordsOffset);
+    Record record;
+    RecordReader::Status status = RecordReader::Status::Ok;
+    while (!m_stopped && (status = reader.next(record)) == RecordReader::Status::Ok)
+        dispatch(record);
+    for (size_t i = 0; i < m_saved.size(); ++i)
+        m_painter.restore();
+    m_painter.restore();
+    return PlayResult{reader.count(), m_primitives,
+                      !m_stopped && status == RecordReader::Status::End};
+}
+
+void Player::updateTransform() {
+    const Mapping& m = m_state.mapping;
+    double sx = 1;
+    double sy = 1;
+    switch (m.mode) {
+    case MmText:
+        break;
+    case MmLoMetric:
+    case MmHiMetric:
+    case MmLoEnglish:
+    case MmHiEnglish:
+    case MmTwips: {
+        static constexpr double unitsPerInch[] = {254, 2540, 100, 1000, 1440};
+        sx = 96.0 / unitsPerInch[m.mode - MmLoMetric];
+        sy = -sx;
+        break;
+    }
+    default:
+        sx = m.viewportExt.x() / m.windowExt.x();
+        sy = m.viewportExt.y() / m.windowExt.y();
+        if (m.mode == MmIsotropic) {
+            const double s = qMin(std::abs(sx), std::abs(sy));
+            sx = std::copysign(s, sx);
+            sy = std::copysign(s, sy);
+        }
+        break;
+    }
+    const Frame& frame = m_metafile.frame();
+    const double ox = m_output.width() / frame.size.width();
+    const double oy = m_output.height() / frame.size.height();
+    m_world = QTransform(sx * ox, 0, 0, sy * oy, (m.viewportOrg.x() - m.windowOrg.x() * sx) * ox,
+                         (m.viewportOrg.y() - m.windowOrg.y() * sy) * oy);
+    m_mappingValid = std::isfinite(m_world.m11()) && std::isfinite(m_world.m22()) &&
+                     std::isfinite(m_world.dx()) && std::isfinite(m_world.dy()) &&
+                     m_world.m11() != 0 && m_world.m22() != 0;
+    if (m_mappingValid) m_painter.setWorldTransform(m_world);
+    m_dirty = true;
+}
+
+QPen Player::makePen() const {
+    const Pen& p = m_state.pen;
+    const int style = p.style & 0xF;
+    if (style == PsNull) return Qt::NoPen;
+    QColor color = p.color;
+    if (m_state.rop2 == R2Black || m_state.rop2 == R2White)
+        color = m_state.rop2 == R2Black ? Qt::black : Qt::white;
+    QPen pen(color);
+    const double scale = std::sqrt(std::abs(m_world.determinant()));
+    if (p.width * scale < 1.0) {
+        pen.setWidthF(1.0);
+        pen.setCosmetic(true);
+    } else {
+        pen.setWidthF(p.width);
+    }
+    static constexpr Qt::PenStyle styles[] = {Qt::SolidLine,   Qt::DashLine,       Qt::DotLine,
+                                              Qt::DashDotLine, Qt::DashDotDotLine, Qt::NoPen,
+                                              Qt::SolidLine,   Qt::SolidLine,      Qt::DotLine};
+    pen.setStyle(style <= PsAlternate ? styles[style] : Qt::SolidLine);
+    const int cap = p.style & 0xF00;
+    pen.setCapStyle(cap == 0x100 ? Qt::SquareCap : cap == 0x200 ? Qt::FlatCap : Qt::RoundCap);
+    const int join = p.style & 0xF000;
+    pen.setJoinStyle(join == 0x1000   ? Qt::BevelJoin
+                     : join == 0x2000 ? Qt::MiterJoin
+                                      : Qt::RoundJoin);
+    return pen;
+}
+
+QBrush Player::makeBrush() const {
+    const Brush& b = m_state.brush;
+    QColor color = b.color;
+    if (m_state.rop2 == R2Black || m_state.rop2 == R2White)
+        color = m_state.rop2 == R2Black ? Qt::black : Qt::white;
+    switch (b.style) {
+    case BsSolid:
+        return QBrush(color);
+    case BsHatched:
+        return QBrush(color, hatchStyle(b.hatch));
+    case BsNull:
+        return Qt::NoBrush;
+    default:
+        if (b.pattern.isNull()) return QBrush(color);
+        QBrush brush(b.pattern);
+        // Patterns keep their size in device pixels whatever the mapping.
+        const QSize natural = m_metafile.frame().size;
+        brush.setTransform(
+            QTransform::fromScale(m_output.width() / natural.width() / m_world.m11(),
+                                  m_output.height() / natural.height() / m_world.m22()));
+        return brush;
+    }
+}
+
+void Player::applyState() {
+    if (!m_dirty) return;
+    m_painter.setPen(makePen());
+    m_painter.setBrush(makeBrush());
+    m_painter.setBackground(m_state.bkColor);
+    m_painter.setBackgroundMode(m_state.bkMode == Opaque ? Qt::OpaqueMode : Qt::TransparentMode);
+    const auto mode = compositionFor(m_state.rop2);
+    m_painter.setCompositionMode(mode);
+    m_painter.setRenderHint(QPainter::Antialiasing, mode == QPainter::CompositionMode_SourceOver);
+    m_dirty = false;
+}
+
+bool Player::admit(const QRectF& logicalBounds, bool filled, qint64 points) {
+    if (m_stopped || !m_mappingValid || m_state.rop2 == R2Nop) return false;
+    m_pointCount += points;
+    if (++m_primitives > limits::maxPrimitives || m_pointCount > limits::maxPoints) {
+        stop();
+        return false;
+    }
+    const QRectF covered = m_world.mapRect(logicalBounds).intersected(m_outputRect);
+    const double penWidth = qMax(1.0, m_state.pen.width * std::abs(m_world.m11()));
+    m_work += double(points) + (filled ? covered.width() * covered.height()
+                                       : (covered.width() + covered.height()) * penWidth);
+    if (m_work > m_workLimit) {
+        stop();
+        return false;
+    }
+    applyState();
+    return true;
+}
+
+void Player::createObject(Object object) {
+    auto slot = std::find_if(m_objects.begin(), m_objects.end(),
+                             [](const auto& o) { return !o.has_value(); });
+    if (slot != m_objects.end())
+        *slot = std::move(object);
+    else if (m_objects.size() < size_t(limits::maxObjects))
+        m_objects.emplace_back(std::move(object));
+}
+
+void Player::selectObject(int index) {
+    if (index < 0 || size_t(index) >= m_objects.size() || !m_objects[size_t(index)]) return;
+    const Object& object = *m_objects[size_t(index)];
+    if (const auto* pen = std::get_if<Pen>(&object))
+        m_state.pen = *pen;
+    else if (const auto* brush = std::get_if<Brush>(&object))
+        m_state.brush = *brush;
+    else if (const auto* font = std::get_if<Font>(&object))
+        m_state.font = *font;
+    m_dirty = true;
+}
+
+void Player::deleteObject(int index) {
+    if (index >= 0 && size_t(index) < m_objects.size()) m_objects[size_t(index)].reset();
+}
+
+void Player::saveDc() {
+    if (m_saved.size() >= size_t(limits::maxSaveDepth)) return;
+    m_saved.push_back(m_state);
+    m_painter.save();
+}
+
+void Player::restoreDc(int level) {
+    // Negative levels count back from the latest save; positive ones name a save.
+    const qint64 depth = qint64(m_saved.size());
+    const qint64 target = level < 0 ? depth + level : qint64(level) - 1;
+    if (level == 0 || target < 0 || target >= depth) return;
+    m_state = m_saved[size_t(target)];
+    for (qint64 i = target; i < depth; ++i)
+        m_painter.restore();
+    m_saved.resize(size_t(target));
+    updateTransform();
+}
+
+void Player::setWindowExt(QPointF ext) {
+    if (ext.x() == 0 || ext.y() == 0) return;
+    m_state.mapping.windowExt = ext;
+    updateTransform();
+}
+
+void Player::setViewportExt(QPointF ext) {
+    if (ext.x() == 0 || ext.y() == 0) return;
+    m_state.mapping.viewportExt = ext;
+    updateTransform();
+}
+
+void Player::scaleExtent(QPointF& ext, const Record& r) {
+    // Parameters: y denominator, y numerator, x denominator, x numerator.
+    const int yDen = r.s16(0), yNum = r.s16(1), xDen = r.s16(2), xNum = r.s16(3);
+    if (!r.has(4) || yDen == 0 || xDen == 0 || yNum == 0 || xNum == 0) return;
+    const QPointF scaled(ext.x() * xNum / xDen, ext.y() * yNum / yDen);
+    if (std::abs(scaled.x()) > 1e9 || std::abs(scaled.y()) > 1e9) return;
+    ext = scaled;
+    updateTransform();
+}
+
+void Player::clipRect(const Record& r, bool exclude) {
+    if (!r.has(4) || !m_mappingValid) return;
+    const QRectF rect = reversedRectAt(r, 0);
+    if (!exclude) {
+        m_painter.setClipRect(rect, Qt::IntersectClip);
+        return;
+    }
+    // Exclusion is done on whole output pixels, away from any huge coordinate.
+    const QRectF bounds = m_outputRect.adjusted(-2, -2, 2, 2);
+    const QRectF hole = m_world.mapRect(rect).intersected(bounds);
+    QRegion region(bounds.toAlignedRect());
+    if (!hole.isEmpty()) region -= QRegion(hole.toAlignedRect());
+    m_painter.resetTransform();
+    m_painter.setClipRegion(region, Qt::IntersectClip);
+    m_painter.setWorldTransform(m_world);
+}
+
+bool Player::readPoints(const Record& r, qsizetype first, qsizetype count) {
+    if (count <= 0 || !r.has(first + 2 * count)) return false;
+    m_points.resize(size_t(count));
+    for (qsizetype i = 0; i < count; ++i)
+        m_points[size_t(i)] = pointAt(r, first + 2 * i);
+    return true;
+}
+
+QRectF boundsOf(const std::vector<QPointF>& points) {
+    double x0 = points[0].x(), x1 = x0, y0 = points[0].y(), y1 = y0;
+    for (const QPointF& p : points) {
+        x0 = qMin(x0, p.x());
+        x1 = qMax(x1, p.x());
+        y0 = qMin(y0, p.y());
+        y1 = qMax(y1, p.y());
+    }
+    return QRectF(QPointF(x0, y0), QPointF(x1, y1));
+}
+
+void Player::drawShape(const Record& r) {
+    const qsizetype first = r.function == RoundRect ? 2 : 0;
+    if (!r.has(first + 4)) return;
+    const QRectF rect = reversedRectAt(r, first);
+    if (!admit(rect, true, 4)) return;
+    if (r.function == Rectangle)
+        m_painter.drawRect(rect);
+    else if (r.function == Ellipse)
+        m_painter.drawEllipse(rect);
+    else
+        m_painter.drawRoundedRect(rect, std::abs(r.s16(1)) / 2.0, std::abs(r.s16(0)) / 2.0);
+}
+
+void Player::drawArc(const Record& r) {
+    if (!r.has(8)) return;
+    const QPointF end = reversedPointAt(r, 0);
+    const QPointF start = reversedPointAt(r, 2);
+    const QRectF rect = reversedRectAt(r, 4);
+    if (rect.width() <= 0 || rect.height() <= 0) return;
+    const bool filled = r.function != Arc;
+    if (!admit(rect, filled, 8)) return;
+    const QPointF c = rect.center();
+    const double a = rect.width() / 2, b = rect.height() / 2;
+    // Angles on the ellipse where the radials through the start and end points cross it,
+    // in Qt's convention of counter-clockwise angles on a y-down surface.
+    auto angleOf = [&](QPointF p) {
+        return std::atan2(-(p.y() - c.y()) / b, (p.x() - c.x()) / a) * 180.0 / std::numbers::pi;
+    };
+    const double t0 = angleOf(start);
+    double sweep = angleOf(end) - t0;
+    // Arcs run counter-clockwise as seen on the picture: a mirrored mapping reverses them.
+    const bool mirrored = m_world.determinant() < 0;
+    if (mirrored) sweep = -sweep;
+    sweep = std::fmod(sweep + 720.0, 360.0);
+    if (sweep <= 0) sweep = 360.0;
+    if (mirrored) sweep = -sweep;
+    QPainterPath path;
+    if (r.function == Pie)
+        path.moveTo(c);
+    else
+        path.arcMoveTo(rect, t0);
+    path.arcTo(rect, t0, sweep);
+    if (filled) {
+        path.closeSubpath();
+        m_painter.drawPath(path);
+    } else {
+        m_painter.strokePath(path, m_painter.pen());
+    }
+}
+
+void Player::drawPolyPolygon(const Record& r) {
+    const qsizetype polygons = r.u16(0);
+    if (polygons == 0 || !r.has(1 + polygons)) return;
+    qint64 total = 0;
+    for (qsizetype i = 0; i < polygons; ++i)
+        total += r.u16(1 + i);
+    if (!readPoints(r, 1 + polygons, qsizetype(total))) return;
+    if (!admit(boundsOf(m_points), true, total)) return;
+    QPainterPath path;
+    path.setFillRule(m_state.polyFill == Winding ? Qt::WindingFill : Qt::OddEvenFill);
+    size_t at = 0;
+    for (qsizetype i = 0; i < polygons; ++i) {
+        const qsizetype n = r.u16(1 + i);
+        if (n == 0) continue;
+        path.moveTo(m_points[at]);
+        for (qsizetype k = 1; k < n; ++k)
+            path.lineTo(m_points[at + size_t(k)]);
+        path.closeSubpath();
+        at += size_t(n);
+    }
+    m_painter.drawPath(path);
+}
+
+void Player::drawText(QPointF at, QByteArrayView bytes, const Record* dxRecord, qsizetype dxIndex,
+                      int options, const QRectF& rect) {
+    const QString text = decodeText(bytes);
+    const bool updateCp = m_state.textAlign & TaUpdateCp;
+    if (updateCp) at = m_state.position;
+    const bool hasRect = options & (EtoOpaque | EtoClipped);
+    const double sx = std::abs(m_world.m11()), sy = std::abs(m_world.m22());
+    const Font& f = m_state.font;
+    const double em = f.height < 0 ? -f.height : f.height > 0 ? f.height * 0.85 : 12.0 / sy;
+    const double pixels = em * sy;
+    if (!admit(hasRect ? rect : QRectF(at, QSizeF(em * qMax<qsizetype>(1, text.size()), em)), true,
+               text.size()) ||
+        pixels > limits::maxFontPixels)
+        return;
+    QFont font(f.face.isEmpty() ? QStringLiteral("Sans Serif") : f.face);
+    font.setPixelSize(qMax(1, int(std::lround(pixels))));
+    font.setWeight(QFont::Weight(qBound(1, f.weight == 0 ? 400 : f.weight, 1000)));
+    font.setItalic(f.italic);
+    font.setUnderline(f.underline);
+    font.setStrikeOut(f.strikeOut);
+    const QFontMetricsF metrics(font);
+
+    std::vector<double> advances;
+    if (dxRecord && dxRecord->has(dxIndex + text.size()))
+        for (qsizetype i = 0; i < text.size(); ++i)
+            advances.push_back(dxRecord->s16(dxIndex + i) * sx);
+    double width = 0;
+    for (double d : advances)
+        width += d;
+    if (advances.empty()) width = metrics.horizontalAdvance(text);
+
+    m_painter.save();
+    if (options & EtoOpaque) m_painter.fillRect(rect, m_state.bkColor);
+    if (options & EtoClipped) m_painter.setClipRect(rect, Qt::IntersectClip);
+    const QPointF origin = m_world.map(at);
+    m_painter.resetTransform();
+    m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    m_painter.translate(origin);
+    m_painter.rotate(-f.escapement / 10.0);
+    const int halign = m_state.textAlign & TaCenter;
+    const double x = halign == TaCenter ? -width / 2 : halign == TaRight ? -width : 0;
+    const int valign = m_state.textAlign & TaBaseline;
+    const double baseline = valign == TaBaseline ? 0
+                            : valign == TaBottom ? -metrics.descent()
+                                                 : metrics.ascent();
+    if (m_state.bkMode == Opaque && !(options & EtoOpaque))
+        m_painter.fillRect(QRectF(x, baseline - metrics.ascent(), width, metrics.height()),
+                           m_state.bkColor);
+    m_painter.setFont(font);
+    m_painter.setPen(m_state.textColor);
+    if (advances.empty()) {
+        m_painter.drawText(QPointF(x, baseline), text);
+    } else {
+        double pos = x;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            m_painter.drawText(QPointF(pos, baseline), QString(text[i]));
+            pos += advances[size_t(i)];
+        }
+    }
+    m_painter.restore();
+    if (updateCp && halign != TaCenter)
+        m_state.position.rx() += (halign == TaRight ? -width : width) / m_world.m11();
+}
+
+void Player::textOut(const Record& r) {
+    const qsizetype length = r.s16(0);
+    const qsizetype words = (length + 1) / 2;
+    if (length <= 0 || !r.has(1 + words + 2)) return;
+    drawText(reversedPointAt(r, 1 + words), r.params.sliced(2, length), nullptr, 0, 0, {});
+}
+
+void Player::extTextOut(const Record& r) {
+    const qsizetype length = r.s16(2);
+    const int options = r.u16(3);
+    const bool hasRect = options & (EtoOpaque | EtoClipped);
+    const qsizetype textWord = hasRect ? 8 : 4;
+    if (length < 0 || !r.has(textWord + (length + 1) / 2)) return;
+    QRectF rect;
+    if (hasRect) rect = QRectF(pointAt(r, 4), pointAt(r, 6)).normalized();
+    if (length == 0) {
+        if ((options & EtoOpaque) && admit(rect, true)) {
+            m_painter.fillRect(rect, m_state.bkColor);
+        }
+        return;
+    }
+    drawText(reversedPointAt(r, 0), r.params.sliced(2 * textWord, length), &r,
+             textWord + (length + 1) / 2, options, rect);
+}
+
+void Player::fillWithRop(const QRectF& dest, quint32 rop) {
+    if (!admit(dest.normalized(), true, 4)) return;
+    m_painter.save();
+    m_painter.setPen(Qt::NoPen);
+    m_painter.setCompositionMode(compositionForBlit(rop));
+    m_painter.setRenderHint(QPainter::Antialiasing, false);
+    if (rop == Blackness || rop == Whiteness)
+        m_painter.setBrush(rop == Blackness ? Qt::black : Qt::white);
+    else if (rop == DstInvert)
+        m_painter.setBrush(Qt::white);
+    m_painter.drawRect(dest.normalized());
+    m_painter.restore();
+}
+
+void Player::drawBitmap(const QImage& image, QRectF source, const QRectF& dest, quint32 rop) {
+    source = source.intersected(QRectF(image.rect()));
+    if (image.isNull() || source.isEmpty() || dest.width() == 0 || dest.height() == 0 ||
+        !admit(dest.normalized(), true, 4))
+        return;
+    m_painter.save();
+    m_painter.setCompositionMode(compositionForBlit(rop));
+    m_painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    m_painter.translate(dest.topLeft());
+    m_painter.scale(dest.width() / source.width(), dest.height() / source.height());
+    const QImage picture = rop == NotSrcCopy || rop == NotSrcErase || rop == MergePaint
+                               ? [&] {
+                                     QImage inverted = image.copy(source.toAlignedRect());
+                                     inverted.invertPixels();
+                                     return inverted;
+                                 }()
+                               : image;
+    const QRectF from = picture.size() == image.size() ? source : QRectF(picture.rect());
+    m_painter.drawImage(QRectF(QPointF(0, 0), source.size()), picture, from);
+    m_painter.restore();
+}
+
+void Player::blit(const Record& r) {
+    // With a bitmap the record carries more parameter words than its function says.
+    const qsizetype plainWords = r.function >> 8;
+    const bool stretch =
+        r.function == StretchBlt || r.function == DibStretchBlt || r.function == StretchDib;
+    const bool withBitmap =
+        r.function == StretchDib || r.function == SetDibToDev || r.words() != plainWords;
+    const quint32 rop = r.function == SetDibToDev ? quint32(SrcCopy) : r.u32(0);
+    QRectF source;
+    QRectF dest;
+    qsizetype bitmapWord = 0;
+    if (r.function == SetDibToDev) {
+        source = QRectF(r.s16(4), r.s16(3), r.s16(6), r.s16(5));
+        dest = QRectF(r.s16(8), r.s16(7), r.s16(6), r.s16(5));
+        bitmapWord = 9;
+    } else if (stretch) {
+        const qsizetype at = r.function == StretchDib ? 3 : 2;
+        source = QRectF(r.s16(at + 3), r.s16(at + 2), r.s16(at + 1), r.s16(at));
+        const qsizetype d = at + (withBitmap ? 4 : 5);
+        dest = QRectF(r.s16(d + 3), r.s16(d + 2), r.s16(d + 1), r.s16(d));
+        bitmapWord = d + 4;
+    } else {
+        source = QRectF(r.s16(3), r.s16(2), 0, 0);
+        const qsizetype d = withBitmap ? 4 : 5;
+        dest = QRectF(r.s16(d + 3), r.s16(d + 2), r.s16(d + 1), r.s16(d));
+        source.setSize(dest.size());
+        bitmapWord = d + 4;
+    }
+    if (!r.has(bitmapWord)) return;
+    if (!withBitmap) {
+        fillWithRop(dest, rop);
+        return;
+    }
+    const QByteArrayView bits = r.tail(bitmapWord);
+    const qint64 budget = qMin(limits::maxDibPixels, limits::maxDibPixelsTotal - m_dibPixels);
+    QImage image;
+    if (r.function == BitBlt || r.function == StretchBlt) {
+        image = decodeBitmap16(bits, budget);
+    } else {
+        const bool paletteIndexes = (r.function == StretchDib && r.u16(2) == 1) ||
+                                    (r.function == SetDibToDev && r.u16(0) == 1);
+        image = decodeDib(bits, paletteIndexes, m_state.palette, budget);
+    }
+    if (image.isNull()) return;
+    m_dibPixels += qint64(image.width()) * image.height();
+    if (source.width() < 0 || source.height() < 0) source = source.normalized();
+    drawBitmap(image, source, dest, rop);
+}
+
+void Player::createDibBrush(const Record& r) {
+    Brush brush;
+    brush.style = BsPattern;
+    const qint64 budget = qMin(limits::maxDibPixels, limits::maxDibPixelsTotal - m_dibPixels);
+    const QByteArrayView bits = r.tail(2);
+    brush.pattern = r.u16(0) == BsPattern ? decodeBitmap16(bits, budget)
+                                          : decodeDib(bits, r.u16(1) == 1, m_state.palette, budget);
+    m_dibPixels += qint64(brush.pattern.width()) * brush.pattern.height();
+    if (brush.pattern.isNull()) brush.style = BsSolid, brush.color = Qt::gray;
+    createObject(std::move(brush));
+}
+
+void Player::dispatch(const Record& r) {
+    DcState& s = m_state;
+    switch (r.function) {
+    case SetWindowOrg:
+        s.mapping.windowOrg = reversedPointAt(r, 0);
+        updateTransform();
+        break;
+    case SetWindowExt:
+        if (r.has(2)) setWindowExt(reversedPointAt(r, 0));
+        break;
+    case SetViewportOrg:
+        s.mapping.viewportOrg = reversedPointAt(r, 0);
+        updateTransform();
+        break;
+    case SetViewportExt:
+        if (r.has(2)) setViewportExt(reversedPointAt(r, 0));
+        break;
+    case OffsetWindowOrg:
+        s.mapping.windowOrg += reversedPointAt(r, 0);
+        updateTransform();
+        break;
+    case OffsetViewportOrg:
+        s.mapping.viewportOrg += reversedPointAt(r, 0);
+        updateTransform();
+        break;
+    case ScaleWindowExt:
+        scaleExtent(s.mapping.windowExt, r);
+        break;
+    case ScaleViewportExt:
+        scaleExtent(s.mapping.viewportExt, r);
+        break;
+    case SetMapMode:
+        if (r.u16(0) >= MmText && r.u16(0) <= MmAnisotropic) {
+            s.mapping.mode = r.u16(0);
+            updateTransform();
+        }
+        break;
+    case SaveDc:
+        saveDc();
+        break;
+    case RestoreDc:
+        restoreDc(r.s16(0));
+        break;
+    case CreatePenIndirect:
+        if (r.has(5)) createObject(Pen{r.u16(0), std::abs(r.s16(1)), colorRef(r, 3)});
+        break;
+    case CreateBrushIndirect:
+        if (r.has(4)) createObject(Brush{r.u16(0), colorRef(r, 1), r.u16(3), {}});
+        break;
+    case DibCreatePatternBrush:
+        createDibBrush(r);
+        break;
+    case CreatePatternBrush:
+        createObject(Brush{BsSolid, Qt::gray, 0, {}});
+        break;
+    case CreateFontIndirect: {
+        const QByteArrayView face = r.params.size() > 18 ? r.params.sliced(18) : QByteArrayView();
+        const qsizetype nul = face.indexOf('\0');
+        createObject(Font{r.s16(0), r.s16(2), r.s16(4), r.u16(5) & 0xFF ? true : false,
+                          (r.u16(5) >> 8) != 0, (r.u16(6) & 0xFF) != 0,
+                          decodeText(face.first(nul < 0 ? qMin<qsizetype>(face.size(), 32)
+                                                        : qMin<qsizetype>(nul, 32)))});
+        break;
+    }
+    case CreatePalette: {
+        Palette palette;
+        const qsizetype count = qMin<qsizetype>(r.u16(1), (r.words() - 2) / 2);
+        for (qsizetype i = 0; i < count; ++i) {
+            const QColor c = colorRef(r, 2 + 2 * i);
+            palette.colours.append(c.rgb());
+        }
+        createObject(std::move(palette));
+        break;
+    }
+    case CreateRegion:
+        createObject(Region{});
+        break;
+    case SelectObject:
+        selectObject(r.u16(0));
+        break;
+    case SelectPalette: {
+        const qsizetype index = r.u16(0);
+        if (size_t(index) < m_objects.size() && m_objects[size_t(index)])
+            if (const auto* p = std::get_if<Palette>(&*m_objects[size_t(index)]))
+                s.palette = p->colours;
+        break;
+    }
+    case DeleteObject:
+        deleteObject(r.u16(0));
+        break;
+    case SetBkColor:
+        s.bkColor = colorRef(r, 0);
+        m_dirty = true;
+        break;
+    case SetBkMode:
+        s.bkMode = r.u16(0);
+        m_dirty = true;
+        break;
+    case SetTextColor:
+        s.textColor = colorRef(r, 0);
+        break;
+    case SetTextAlign:
+        s.textAlign = r.u16(0);
+        break;
+    case SetPolyFillMode:
+        s.polyFill = r.u16(0);
+        break;
+    case SetRop2:
+        s.rop2 = r.u16(0);
+        m_dirty = true;
+        break;
+    case MoveTo:
+        s.position = reversedPointAt(r, 0);
+        break;
+    case LineTo: {
+        const QPointF to = reversedPointAt(r, 0);
+        if (admit(QRectF(s.position, to).normalized(), false, 2))
+            m_painter.drawLine(s.position, to);
+        s.position = to;
+        break;
+    }
+    case Polyline:
+    case Polygon:
+        if (readPoints(r, 1, r.u16(0)) &&
+            admit(boundsOf(m_points), r.function == Polygon, qint64(m_points.size()))) {
+            if (r.function == Polygon)
+                m_painter.drawPolygon(m_points.data(), int(m_points.size()),
+                                      s.polyFill == Winding ? Qt::WindingFill : Qt::OddEvenFill);
+            else
+                m_painter.drawPolyline(m_points.data(), int(m_points.size()));
+        }
+        break;
+    case PolyPolygon:
+        drawPolyPolygon(r);
+        break;
+    case Rectangle:
+    case Ellipse:
+    case RoundRect:
+        drawShape(r);
+        break;
+    case Arc:
+    case Pie:
+    case Chord:
+        drawArc(r);
+        break;
+    case TextOut:
+        textOut(r);
+        break;
+    case ExtTextOut:
+        extTextOut(r);
+        break;
+    case PatBlt:
+        if (r.has(6)) fillWithRop(QRectF(r.s16(5), r.s16(4), r.s16(3), r.s16(2)), r.u32(0));
+        break;
+    case BitBlt:
+    case StretchBlt:
+    case DibBitBlt:
+    case DibStretchBlt:
+    case StretchDib:
+    case SetDibToDev:
+        blit(r);
+        break;
+    case IntersectClipRect:
+        clipRect(r, false);
+        break;
+    case ExcludeClipRect:
+        clipRect(r, true);
+        break;
+    default:
+        // Escapes, palette realisation and records without effect here are skipped.
+        break;
+    }
+}
+
+} // namespace
+
+std::optional<Metafile> Metafile::fromData(QByteArray data) {
+    Metafile metafile;
+    metafile.m_data = std::move(data);
+    MemorySource source(metafile.m_data);
+    const auto header = readHeader(source);
+    if (!header) return std::nullopt;
+    const auto frame = readFrame(source, *header);
+    if (!frame) return std::nullopt;
+    metafile.m_header = *header;
+    metafile.m_frame = *frame;
+    return metafile;
+}
+
+PlayResult play(const Metafile& metafile, QPainter& painter, QSize outputSize) {
+    if (outputSize.isEmpty()) return {};
+    Player player(metafile, painter, outputSize);
+    return player.run();
+}
+
+} // namespace galvia::wmf

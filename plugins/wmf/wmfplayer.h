@@ -1,0 +1,39 @@
+// Playback of Windows metafiles on a QPainter.
+#pragma once
+
+#include "wmfparser.h"
+
+#include <QByteArray>
+
+class QPainter;
+
+namespace galvia::wmf {
+
+// A metafile whose header and frame have been checked, ready to be played.
+class Metafile {
+public:
+    // Empty when the header is invalid or the natural size cannot be determined.
+    static std::optional<Metafile> fromData(QByteArray data);
+
+    const Header& header() const { return m_header; }
+    const Frame& frame() const { return m_frame; }
+    QByteArrayView data() const { return m_data; }
+
+private:
+    QByteArray m_data;
+    Header m_header;
+    Frame m_frame;
+};
+
+struct PlayResult {
+    qint64 records = 0;
+    qint64 primitives = 0;
+    // The records ran to their end, without a broken record or an exhausted budget.
+    bool complete = false;
+};
+
+// Paints the metafile so that its frame fills a picture of outputSize pixels, the
+// painter standing at the picture's top-left corner.
+PlayResult play(const Metafile& metafile, QPainter& painter, QSize outputSize);
+
+} // namespace galvia::wmf

@@ -1,0 +1,470 @@
+// Rendering of each family of metafile records, natural sizes and the object table.
+#include "wmftestutil.h"
+#include "wmfwriter.h"
+
+#include <QPainter>
+#include <QTest>
+
+Q_IMPORT_PLUGIN(GalviaWmfPlugin)
+
+using galvia::wmftools::WmfWriter;
+using namespace galvia::wmftest;
+
+namespace {
+
+constexpr QRgb red = 0xffff0000, green = 0xff00ff00, blue = 0xff0000ff, yellow = 0xffffff00,
+               black = 0xff000000, white = 0xffffffff, cyan = 0xff00ffff;
+enum { BsSolid = 0, BsNull = 1, BsHatched = 2, PsNull = 5 };
+
+// A 100 x 100 plain metafile with a solid brush and an invisible pen selected.
+WmfWriter canvas(QRgb brush = red) {
+    WmfWriter w;
+    w.setWindowExt(100, 100);
+    w.selectObject(w.createBrush(BsSolid, brush));
+    w.selectObject(w.createPen(PsNull, 0, Qt::black));
+    return w;
+}
+
+QImage quadrants(bool twoColours) {
+    QImage image(8, 8, QImage::Format_RGB32);
+    QPainter p(&image);
+    p.fillRect(0, 0, 4, 4, twoColours ? Qt::black : Qt::red);
+    p.fillRect(4, 0, 4, 4, twoColours ? Qt::white : Qt::green);
+    p.fillRect(0, 4, 4, 4, twoColours ? Qt::white : Qt::blue);
+    p.fillRect(4, 4, 4, 4, twoColours ? Qt::black : Qt::yellow);
+    return image;
+}
+
+QList<Probe> quadrantProbes(bool twoColours, int side = 80) {
+    const int far = side - 3;
+    return {pixel({2, 2}, twoColours ? black : red), pixel({far, 2}, twoColours ? white : green),
+            pixel({2, far}, twoColours ? white : blue),
+            pixel({far, far}, twoColours ? black : yellow)};
+}
+
+} // namespace
+
+class TestWmfRender : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void registered();
+    void naturalSize_data();
+    void naturalSize();
+    void sizeReadsOnlyTheFrame_data();
+    void sizeReadsOnlyTheFrame();
+    void records_data();
+    void records();
+    void bitmaps_data();
+    void bitmaps();
+    void objectTable_data();
+    void objectTable();
+    void scaledSizeIsVector();
+    void samples_data();
+    void samples();
+};
+
+void TestWmfRender::registered() {
+    QVERIFY(QImageReader::supportedImageFormats().contains("wmf"));
+    // Content sniffing, without a format given, for both kinds of header.
+    for (bool placeable : {false, true}) {
+        WmfWriter w = canvas();
+        if (placeable) w.setPlaceable(QRect(0, 0, 100, 100), 96);
+        QBuffer buffer;
+        buffer.setData(w.rectangle(QRect(0, 0, 50, 50)).data());
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
+        QCOMPARE(reader.format(), QByteArray("wmf"));
+        QVERIFY(!reader.read().isNull());
+    }
+}
+
+void TestWmfRender::naturalSize_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QSize>("size");
+
+    WmfWriter inches;
+    inches.setPlaceable(QRect(0, 0, 2880, 1440), 1440);
+    QTest::newRow("placeable twips") << inches.data() << QSize(192, 96);
+    WmfWriter offset;
+    offset.setPlaceable(QRect(-500, -250, 1000, 500), 1000);
+    QTest::newRow("placeable offset box") << offset.data() << QSize(96, 48);
+    WmfWriter badSum;
+    badSum.setPlaceable(QRect(0, 0, 96, 96), 96, false);
+    QTest::newRow("placeable wrong checksum") << badSum.data() << QSize(96, 96);
+    WmfWriter plain;
+    plain.setWindowOrg(-20, 40).setWindowExt(300, 200);
+    QTest::newRow("plain extent") << plain.data() << QSize(300, 200);
+    WmfWriter flipped;
+    flipped.setWindowExt(300, -200);
+    QTest::newRow("plain negative extent") << flipped.data() << QSize(300, 200);
+    WmfWriter late;
+    late.rectangle(QRect(0, 0, 5, 5)).setWindowExt(64, 32).setWindowExt(500, 500);
+    QTest::newRow("first extent counts") << late.data() << QSize(64, 32);
+    WmfWriter bare;
+    bare.rectangle(QRect(0, 0, 5, 5));
+    QTest::newRow("plain without extent") << bare.data() << QSize(1000, 1000);
+}
+
+void TestWmfRender::naturalSize() {
+    QFETCH(QByteArray, file);
+    QFETCH(QSize, size);
+    QBuffer buffer(&file);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "wmf");
+    QCOMPARE(reader.size(), size);
+    const QImage image = reader.read();
+    QCOMPARE(image.size(), size);
+}
+
+// A device that remembers the furthest byte anyone read from it.
+class CountingDevice : public QIODevice {
+public:
+    explicit CountingDevice(QByteArray data)
+        : m_data(std::move(data)) {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    qint64 furthest = 0;
+
+protected:
+    qint64 readData(char* data, qint64 max) override {
+        const qint64 n = qMin(max, m_data.size() - pos());
+        std::memcpy(data, m_data.constData() + pos(), size_t(n));
+        furthest = qMax(furthest, pos() + n);
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+    qint64 size() const override { return m_data.size(); }
+
+private:
+    QByteArray m_data;
+};
+
+void TestWmfRender::sizeReadsOnlyTheFrame_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<qint64>("limit");
+
+    WmfWriter placeable = canvas();
+    placeable.setPlaceable(QRect(0, 0, 100, 100), 96);
+    for (int i = 0; i < 500; ++i)
+        placeable.rectangle(QRect(i % 90, 0, 10, 10));
+    QTest::newRow("placeable") << placeable.data() << qint64(22);
+    WmfWriter plain;
+    plain.setMapMode(8).setWindowOrg(0, 0).setWindowExt(100, 100);
+    for (int i = 0; i < 500; ++i)
+        plain.rectangle(QRect(i % 90, 0, 10, 10));
+    QTest::newRow("plain") << plain.data() << qint64(18 + 8 + 10 + 10);
+}
+
+void TestWmfRender::sizeReadsOnlyTheFrame() {
+    QFETCH(QByteArray, file);
+    QFETCH(qint64, limit);
+    CountingDevice device(file);
+    QImageReader reader(&device, "wmf");
+    QCOMPARE(reader.size(), QSize(100, 100));
+    QVERIFY2(device.furthest <= limit, qPrintable(QString::number(device.furthest)));
+}
+
+void TestWmfRender::records_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QList<Probe>>("probes");
+
+    QTest::newRow("polygon") << canvas().polygon({{10, 10}, {90, 10}, {10, 90}}).data()
+                             << QList<Probe>{pixel({20, 20}, red), pixel({80, 80}, none)};
+    {
+        WmfWriter w = canvas(green);
+        w.selectObject(w.createPen(0, 6, Qt::blue)).rectangle(QRect(10, 10, 80, 80));
+        QTest::newRow("rectangle and pen")
+            << w.data()
+            << QList<Probe>{pixel({50, 50}, green), pixel({10, 50}, blue), pixel({5, 5}, none)};
+    }
+    QTest::newRow("ellipse") << canvas().ellipse(QRect(0, 0, 100, 100)).data()
+                             << QList<Probe>{pixel({50, 50}, red), pixel({4, 4}, none),
+                                             pixel({50, 3}, red)};
+    QTest::newRow("roundrect") << canvas().roundRect(QRect(0, 0, 100, 100), 60, 60).data()
+                               << QList<Probe>{pixel({50, 50}, red), pixel({3, 3}, none),
+                                               pixel({50, 2}, red)};
+    const QList<QList<QPoint>> nested{{{10, 10}, {90, 10}, {90, 90}, {10, 90}},
+                                      {{30, 30}, {70, 30}, {70, 70}, {30, 70}}};
+    QTest::newRow("polypolygon alternate")
+        << canvas().polyPolygon(nested).data()
+        << QList<Probe>{pixel({50, 50}, none), pixel({20, 50}, red)};
+    QTest::newRow("polypolygon winding")
+        << canvas().setPolyFillMode(2).polyPolygon(nested).data()
+        << QList<Probe>{pixel({50, 50}, red), pixel({20, 50}, red)};
+    {
+        WmfWriter w;
+        w.setWindowExt(100, 100);
+        w.selectObject(w.createPen(0, 4, Qt::blue));
+        w.moveTo({10, 50}).lineTo({90, 50}).polyline({{50, 10}, {50, 30}});
+        QTest::newRow("lineto polyline")
+            << w.data()
+            << QList<Probe>{pixel({30, 50}, blue), pixel({50, 20}, blue), pixel({30, 30}, none)};
+    }
+    {
+        // Counter-clockwise from the right to the top: the upper right quarter.
+        WmfWriter w = canvas();
+        w.arc(WmfWriter::Pie, QRect(0, 0, 100, 100), {100, 50}, {50, 0});
+        QTest::newRow("pie") << w.data()
+                             << QList<Probe>{pixel({70, 30}, red), pixel({30, 30}, none),
+                                             pixel({70, 70}, none)};
+        WmfWriter mirrored = canvas();
+        mirrored.setWindowOrg(0, 100).setWindowExt(100, -100);
+        mirrored.arc(WmfWriter::Pie, QRect(0, 0, 100, 100), {100, 50}, {50, 100});
+        QTest::newRow("pie on upward y")
+            << mirrored.data() << QList<Probe>{pixel({70, 30}, red), pixel({70, 70}, none)};
+        WmfWriter chord = canvas();
+        chord.arc(WmfWriter::Chord, QRect(0, 0, 100, 100), {100, 50}, {0, 50});
+        QTest::newRow("chord") << chord.data()
+                               << QList<Probe>{pixel({50, 20}, red), pixel({50, 80}, none)};
+        WmfWriter arc;
+        arc.setWindowExt(100, 100);
+        arc.selectObject(arc.createPen(0, 4, Qt::blue));
+        arc.arc(WmfWriter::Arc, QRect(0, 0, 100, 100), {0, 50}, {100, 50});
+        QTest::newRow("arc") << arc.data()
+                             << QList<Probe>{pixel({50, 98}, blue), pixel({50, 2}, none),
+                                             pixel({50, 50}, none)};
+    }
+    {
+        WmfWriter w;
+        w.setWindowExt(100, 100);
+        w.selectObject(w.createBrush(BsHatched, Qt::blue, 4)).setBkColor(Qt::yellow);
+        w.rectangle(QRect(0, 0, 100, 50)).setBkMode(1).rectangle(QRect(0, 50, 100, 50));
+        QTest::newRow("hatched brush")
+            << w.data()
+            << QList<Probe>{has(QRect(20, 10, 20, 20), blue), has(QRect(20, 10, 20, 20), yellow),
+                            has(QRect(20, 60, 20, 20), blue), has(QRect(20, 60, 20, 20), none)};
+    }
+    {
+        WmfWriter w;
+        w.setWindowExt(100, 100);
+        w.selectObject(w.createBrush(BsNull, Qt::red));
+        w.selectObject(w.createPen(0, 4, Qt::blue)).rectangle(QRect(10, 10, 80, 80));
+        QTest::newRow("null brush")
+            << w.data() << QList<Probe>{pixel({50, 50}, none), pixel({10, 50}, blue)};
+    }
+    {
+        WmfWriter w;
+        w.setWindowExt(200, 100);
+        w.selectObject(w.createFont(-40, 700, "DejaVu Sans"));
+        w.setTextColor(Qt::blue).setBkMode(1).textOut({10, 10}, "WWW");
+        w.setTextAlign(2).textOut({190, 60}, "MM");
+        QTest::newRow("textout and alignment")
+            << w.data()
+            << QList<Probe>{has(QRect(10, 10, 60, 40), blue), lacks(QRect(0, 0, 200, 9), blue),
+                            has(QRect(120, 60, 70, 40), blue), lacks(QRect(0, 60, 100, 40), blue)};
+    }
+    {
+        WmfWriter w;
+        w.setWindowExt(200, 100);
+        w.selectObject(w.createFont(-30, 400, "DejaVu Sans"));
+        w.setTextColor(Qt::blue).setBkColor(Qt::yellow);
+        w.extTextOut({10, 10}, "ABC", 2, QRect(0, 0, 200, 50), {80, 80, 20});
+        QTest::newRow("exttextout opaque and spacing")
+            << w.data()
+            << QList<Probe>{pixel({195, 45}, yellow), has(QRect(10, 10, 25, 35), blue),
+                            has(QRect(90, 10, 25, 35), blue), lacks(QRect(45, 10, 35, 35), blue),
+                            pixel({100, 80}, none)};
+    }
+    {
+        WmfWriter w = canvas();
+        w.setMapMode(8).setWindowOrg(0, 100).setWindowExt(100, -100).rectangle(
+            QRect(0, 50, 50, 50));
+        QTest::newRow("anisotropic upward y")
+            << w.data() << QList<Probe>{pixel({20, 20}, red), pixel({20, 80}, none)};
+        WmfWriter metric = canvas();
+        metric.setMapMode(2).rectangle(QRect(0, -254, 254, 254));
+        QTest::newRow("lometric") << metric.data()
+                                  << QList<Probe>{pixel({90, 90}, red), pixel({99, 99}, none)};
+        WmfWriter iso = canvas();
+        iso.setMapMode(7).setWindowExt(200, 100).setViewportExt(100, 100).rectangle(
+            QRect(0, 0, 200, 100));
+        QTest::newRow("isotropic")
+            << iso.data() << QList<Probe>{pixel({90, 40}, red), pixel({90, 60}, none)};
+        WmfWriter text = canvas();
+        text.setMapMode(1).setViewportOrg(50, 50).rectangle(QRect(0, 0, 10, 10));
+        QTest::newRow("text mode with viewport origin")
+            << text.data() << QList<Probe>{pixel({55, 55}, red), pixel({5, 5}, none)};
+    }
+    {
+        WmfWriter w = canvas();
+        const int greenBrush = w.createBrush(BsSolid, Qt::green);
+        w.saveDc().selectObject(greenBrush).saveDc().intersectClipRect(QRect(0, 0, 10, 10));
+        w.restoreDc(-2).rectangle(QRect(0, 0, 100, 50));
+        w.saveDc().saveDc().selectObject(greenBrush).restoreDc(1).rectangle(QRect(0, 50, 100, 50));
+        QTest::newRow("savedc restoredc")
+            << w.data() << QList<Probe>{pixel({50, 25}, red), pixel({50, 75}, red)};
+    }
+    {
+        WmfWriter w = canvas();
+        w.intersectClipRect(QRect(10, 10, 80, 80)).excludeClipRect(QRect(40, 40, 20, 20));
+        w.rectangle(QRect(0, 0, 100, 100));
+        QTest::newRow("clipping") << w.data()
+                                  << QList<Probe>{pixel({5, 5}, none), pixel({20, 20}, red),
+                                                  pixel({50, 50}, none)};
+    }
+    {
+        WmfWriter w = canvas();
+        w.rectangle(QRect(0, 0, 100, 100));
+        w.selectObject(w.createBrush(BsSolid, Qt::white));
+        w.setRop2(7).rectangle(QRect(0, 0, 30, 100));
+        w.setRop2(6).rectangle(QRect(30, 0, 30, 100));
+        w.setRop2(11).rectangle(QRect(60, 0, 20, 100));
+        w.setRop2(13).rectangle(QRect(80, 0, 20, 100));
+        QTest::newRow("rop2") << w.data()
+                              << QList<Probe>{pixel({15, 50}, cyan), pixel({45, 50}, cyan),
+                                              pixel({70, 50}, red), pixel({90, 50}, white)};
+    }
+    {
+        WmfWriter w = canvas();
+        w.patBlt(QRect(0, 0, 100, 50), 0x00F00021).patBlt(QRect(0, 0, 50, 50), 0x00550009);
+        w.patBlt(QRect(0, 50, 50, 50), 0x00000042);
+        QTest::newRow("patblt") << w.data()
+                                << QList<Probe>{pixel({75, 25}, red), pixel({25, 25}, cyan),
+                                                pixel({25, 75}, black), pixel({75, 75}, none)};
+    }
+    {
+        WmfWriter w = canvas();
+        w.record(0x0626, {15, 6, 1, 2, 3}).record(0x0999, {1, 2, 3, 4});
+        w.selectPalette(w.createPalette({Qt::red})).record(0x0035, {});
+        w.rectangle(QRect(0, 0, 100, 100));
+        QTest::newRow("escape, palette and unknown records skipped")
+            << w.data() << QList<Probe>{pixel({50, 50}, red)};
+    }
+}
+
+void TestWmfRender::records() {
+    QFETCH(QByteArray, file);
+    QFETCH(QList<Probe>, probes);
+    bool ok = false;
+    const QImage image = readWmf(file, {}, &ok);
+    QVERIFY(ok);
+    const QString failure = check(image, probes);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+}
+
+void TestWmfRender::bitmaps_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QList<Probe>>("probes");
+
+    for (int bits : {1, 4, 8, 16, 24, 32}) {
+        const bool two = bits == 1;
+        const QImage image = quadrants(two);
+        WmfWriter w;
+        w.setWindowExt(80, 80);
+        w.stretchDib(QRect(0, 0, 80, 80), QRect(0, 0, 8, 8), WmfWriter::dib(image, bits));
+        QTest::addRow("stretchdib %d bits", bits) << w.data() << quadrantProbes(two);
+        WmfWriter top;
+        top.setWindowExt(80, 80);
+        top.dibStretchBlt(QRect(0, 0, 80, 80), QRect(0, 0, 8, 8),
+                          WmfWriter::dib(image, bits, WmfWriter::Dib::Rgb, true));
+        QTest::addRow("dibstretchblt %d bits top-down", bits) << top.data() << quadrantProbes(two);
+    }
+    for (int bits : {4, 8}) {
+        WmfWriter w;
+        w.setWindowExt(8, 8);
+        w.dibBitBlt(QPoint(0, 0), QRect(0, 0, 8, 8),
+                    WmfWriter::dib(quadrants(false), bits, WmfWriter::Dib::Rle));
+        QTest::addRow("dibbitblt rle%d", bits) << w.data() << quadrantProbes(false, 8);
+    }
+    {
+        QImage varied = quadrants(false);
+        varied.setPixel(1, 1, qRgb(0, 0, 255));
+        varied.setPixel(2, 1, qRgb(0, 255, 0));
+        WmfWriter w;
+        w.setWindowExt(8, 8);
+        w.setDibToDev(QPoint(0, 0), QSize(8, 8), WmfWriter::dib(varied, 8, WmfWriter::Dib::Rle));
+        QTest::newRow("setdibtodev rle8 absolute runs")
+            << w.data()
+            << (quadrantProbes(false, 8) << pixel({1, 1}, blue) << pixel({2, 1}, green));
+    }
+    {
+        WmfWriter w;
+        w.setWindowExt(80, 80);
+        w.selectObject(w.createPatternBrush(WmfWriter::dib(quadrants(false), 24)));
+        w.selectObject(w.createPen(PsNull, 0, Qt::black)).rectangle(QRect(0, 0, 80, 80));
+        QTest::newRow("pattern brush")
+            << w.data()
+            << QList<Probe>{has(QRect(0, 0, 16, 16), red), has(QRect(0, 0, 16, 16), yellow),
+                            has(QRect(60, 60, 16, 16), green)};
+    }
+}
+
+void TestWmfRender::bitmaps() {
+    records();
+}
+
+void TestWmfRender::objectTable_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QList<Probe>>("probes");
+
+    auto build = [](auto&& steps) {
+        WmfWriter w;
+        w.setObjectCount(2);
+        w.setWindowExt(100, 100);
+        w.record(0x02FC, {BsSolid, 0x00FF, 0, 0}); // red in slot 0
+        w.record(0x02FC, {BsSolid, 0xFF00, 0, 0}); // green in slot 1
+        steps(w);
+        return w.rectangle(QRect(0, 0, 100, 100)).data();
+    };
+    const QList<Probe> isRed{pixel({50, 50}, red)};
+    const QList<Probe> isGreen{pixel({50, 50}, green)};
+    const QList<Probe> isBlue{pixel({50, 50}, blue)};
+    QTest::newRow("new object takes the lowest free slot") << build([](WmfWriter& w) {
+        w.record(0x01F0, {0}).record(0x02FC, {BsSolid, 0, 0xFF, 0}).record(0x012D, {0});
+    }) << isBlue;
+    QTest::newRow("a freed slot is reused before growing") << build([](WmfWriter& w) {
+        w.record(0x01F0, {1}).record(0x01F0, {0}).record(0x02FC, {BsSolid, 0, 0xFF, 0});
+        w.record(0x02FC, {BsSolid, 0x00FF, 0, 0}).record(0x012D, {1});
+    }) << isRed;
+    QTest::newRow("deleted twice stays free") << build([](WmfWriter& w) {
+        w.record(0x01F0, {0}).record(0x01F0, {0}).record(0x02FC, {BsSolid, 0, 0xFF, 0});
+        w.record(0x012D, {1}).record(0x012D, {0});
+    }) << isBlue;
+    QTest::newRow("selecting a deleted object keeps the current one") << build([](WmfWriter& w) {
+        w.record(0x012D, {1}).record(0x01F0, {0}).record(0x012D, {0});
+    }) << isGreen;
+    QTest::newRow("index out of range ignored")
+        << build([](WmfWriter& w) { w.record(0x012D, {0}).record(0x012D, {500}); }) << isRed;
+    QTest::newRow("selection survives deletion")
+        << build([](WmfWriter& w) { w.record(0x012D, {1}).record(0x01F0, {1}); }) << isGreen;
+}
+
+void TestWmfRender::objectTable() {
+    records();
+}
+
+void TestWmfRender::scaledSizeIsVector() {
+    // A 100 x 100 circle read at 1000 x 1000 keeps a sharp edge: a bitmap blown up
+    // afterwards would spread it over some ten pixels.
+    const QByteArray file = canvas().ellipse(QRect(0, 0, 100, 100)).data();
+    bool ok = false;
+    const QImage image = readWmf(file, QSize(1000, 1000), &ok);
+    QVERIFY(ok);
+    QCOMPARE(image.size(), QSize(1000, 1000));
+    const QString failure =
+        check(image, {pixel({849, 849}, red), pixel({857, 857}, none), pixel({500, 500}, red)});
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+}
+
+void TestWmfRender::samples_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("maison") << QStringLiteral("maison.wmf") << QSize(640, 480);
+    QTest::newRow("tournesol") << QStringLiteral("tournesol.wmf") << QSize(192, 192);
+    QTest::newRow("mosaique") << QStringLiteral("mosaique.wmf") << QSize(400, 300);
+}
+
+void TestWmfRender::samples() {
+    QFETCH(QString, name);
+    QFETCH(QSize, size);
+    QImageReader reader(QStringLiteral(GALVIA_SAMPLES_DIR "/") + name);
+    QCOMPARE(reader.size(), size);
+    const QImage image = reader.read();
+    QCOMPARE(image.size(), size);
+    // Nothing paints tournesol's corners; the others are fully covered.
+    QCOMPARE(qAlpha(image.pixel(0, 0)) == 0, name == QStringLiteral("tournesol.wmf"));
+}
+
+QTEST_MAIN(TestWmfRender)
+#include "tst_wmfrender.moc"
