@@ -18,12 +18,10 @@ void Form1::ChargeImage() {
     enChargement_ = true;
     fenetre.setSablier(true);
     try {
-        if (etat.MultiDossier == 1) {
+        if (etat.MultiDossier == 1 && etat.NbDossiers >= 1) {
             const QString dossier = etat.dossierDeEntree(etat.NumImage);
-            if (!dossier.isEmpty()) {
-                etat.Chemin = dossier;
-                fenetre.setCaption(etat.Chemin);
-            }
+            if (!dossier.isEmpty()) etat.Chemin = dossier;
+            fenetre.setCaption(etat.Chemin);
         }
         if (etat.NumImage < 1 || etat.NumImage >= etat.TabImages.size()) throw Erreur(ErrIndice);
         const QString& nom = etat.TabImages.at(etat.NumImage);
