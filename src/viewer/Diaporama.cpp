@@ -1,12 +1,65 @@
 // The timed slideshow and its speed.
 #include "Form1.h"
+#include "Positions.h"
+
+#include "platform/Texte.h"
 
 namespace galvia {
 
-void Form1::Defile_Click(int) {}
+namespace {
 
-void Form1::Timer1_Timer() {}
+// The timer's interval stays within what a 16-bit unsigned count of milliseconds holds.
+constexpr double IntervalleMin = 1;
+constexpr double IntervalleMax = 65535;
 
-void Form1::Enchaine() {}
+// Sets a new slideshow interval and writes the speed factor (1024 / interval) into both
+// speed commands; an interval out of bounds changes nothing.
+void changerVitesse(Form1& f, double intervalle) {
+    if (intervalle < IntervalleMin || intervalle > IntervalleMax) return;
+    f.Timer1.setInterval(static_cast<int>(intervalle));
+    const QString facteur = texteNombre(1024.0 / f.Timer1.interval());
+    f.Defile[3]->setCaption(QStringLiteral("&Vitesse Double (%1)").arg(facteur));
+    f.Defile[4]->setCaption(QStringLiteral("Vitesse &Moitié (%1)").arg(facteur));
+}
+
+} // namespace
+
+void Form1::Defile_Click(int Index) {
+    if (etat.NbImages == 1) return;
+    switch (Index) {
+    case 0:
+    case 1:
+        etat.SensDefile = Vrai;
+        etat.Vitesse = Index == 0 ? 1 : -1;
+        break;
+    case 2:
+        etat.SensDefile = Faux;
+        break;
+    case 3:
+        if (etat.SensDefile != Faux) changerVitesse(*this, arrondiPair(Timer1.interval() / 2.0));
+        break;
+    case 4:
+        if (etat.SensDefile != Faux) changerVitesse(*this, Timer1.interval() * 2.0);
+        break;
+    case 5:
+        PetitesImages = !PetitesImages;
+        Defile[5]->setChecked(PetitesImages);
+        ChargeImage();
+        break;
+    default:
+        break;
+    }
+}
+
+void Form1::Timer1_Timer() {
+    Enchaine();
+}
+
+void Form1::Enchaine() {
+    // A load still in progress (its failure box open) is not overtaken by the next step.
+    if (etat.SensDefile == Faux || enChargement_) return;
+    etat.NumImage = static_cast<std::int16_t>(boucler(etat.NumImage + etat.Vitesse, etat.NbImages));
+    ChargeImage();
+}
 
 } // namespace galvia

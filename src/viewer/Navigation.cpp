@@ -1,12 +1,70 @@
 // Moving through the list: next, previous, ends, fifths, a number, a name.
 #include "Form1.h"
+#include "Positions.h"
+
+#include "platform/Texte.h"
 
 namespace galvia {
 
-void Form1::Bouge_Click(int) {}
+void Form1::Bouge_Click(int Index) {
+    if (etat.NbImages == 1 || Index < 0 || Index > 9) return;
+    const int nb = etat.NbImages;
+    int cible = etat.NumImage;
+    switch (Index) {
+    case 0: {
+        // A running slideshow would move the list under the open box.
+        etat.SensDefile = Faux;
+        TexteCherche = plateforme.InputBox(QStringLiteral("Donnez un nom ou quelques lettres"),
+                                           QStringLiteral("Recherche d'une image"));
+        if (TexteCherche.isEmpty()) return;
+        cible = Dichot(1, nb);
+        if (cible == 0) {
+            plateforme.MsgBox(QStringLiteral("Non trouvé : ") + TexteCherche, Icone::Information,
+                              QStringLiteral("Recherche"));
+            return;
+        }
+        break;
+    }
+    case 1: {
+        etat.SensDefile = Faux;
+        const auto numero = texteVers16(
+            plateforme.InputBox(QStringLiteral("Donnez un nombre entre 1 et %1").arg(nb),
+                                QStringLiteral("Numéro de l'image")));
+        // Empty, cancelled, not a number or out of range: nothing changes, silently.
+        if (!numero || *numero < 1 || *numero > nb) return;
+        cible = *numero;
+        break;
+    }
+    case 2:
+        ++cible;
+        break;
+    case 3:
+        --cible;
+        break;
+    case 4:
+        cible = 1;
+        break;
+    case 9:
+        cible = nb;
+        break;
+    default:
+        cible = cinquieme(Index - 4, nb);
+        break;
+    }
+    cible = boucler(cible, nb);
+    if (cible == etat.NumImage) return;
+    etat.NumImage = static_cast<std::int16_t>(cible);
+    ChargeImage();
+}
 
-int Form1::Dichot(int, int) {
-    return 0;
+int Form1::Dichot(int Bas, int Haut) {
+    if (Bas > Haut) return 0;
+    const int m = (Bas + Haut) / 2; // both are >= 0: the lower middle
+    const QString sonde = etat.TabImages.value(m).left(TexteCherche.size());
+    const int ordre = comparerTexte(TexteCherche, sonde);
+    if (ordre > 0) return Dichot(m + 1, Haut);
+    if (ordre < 0) return Dichot(Bas, m - 1);
+    return m;
 }
 
 } // namespace galvia
