@@ -289,10 +289,13 @@ void Form1::Form_MouseMove() {
 
 void Form1::Horiz_GotFocus() {
     Image1.setFocus();
+    // In the fitted view the natural-size picture is hidden: the fitted one takes the
+    // focus, so that a scroll bar never keeps it.
+    if (!Image1.aLeFocus()) Image2.setFocus();
 }
 
 void Form1::Vertic_GotFocus() {
-    Image1.setFocus();
+    Horiz_GotFocus();
 }
 
 void Form1::Fichier_MouseMove() {
