@@ -1,0 +1,235 @@
+// The multi-folder selection: the label that holds it, its limits, Esc, and the list
+// built from the selected folders with the folder of each entry.
+#include "support/Banc.h"
+
+#include "platform/Touches.h"
+
+#include <QDir>
+#include <QTest>
+
+using namespace galvia;
+using namespace galvia::test;
+
+namespace {
+
+const QString Entete = QStringLiteral("Dossiers sélectionnés\r\n<Esc> pour quitter\r\n"
+                                      "<DblClic> pour effacer");
+
+// A single click on the folder list's entry for subfolder `nom` of the bench.
+void cliquer(Banc& b, const QString& nom) {
+    const QString chemin = b.chemin(nom);
+    for (int i = 0; i < b.form->Dossier.listCount(); ++i)
+        if (b.form->Dossier.list(i) == chemin) return b.form->Dossier.selectionner(i);
+    qFatal("no folder %s", qPrintable(chemin));
+}
+
+// The bench's folder list showing the subfolders `noms`, and a selection started.
+void selectionner(Banc& b, const QStringList& noms) {
+    for (const QString& n : noms)
+        QDir().mkpath(b.chemin(n));
+    b.demarrer();
+    b.form->AutreDossier.cliquer();
+}
+
+QString lignes(const Banc& b, const QStringList& noms) {
+    QString t = Entete;
+    for (const QString& n : noms)
+        t += QStringLiteral("\r\n") + b.chemin(n) + QStringLiteral(" *");
+    return t;
+}
+
+QStringList dossiers(int n) {
+    QStringList r;
+    for (int i = 1; i <= n; ++i)
+        r.append(QStringLiteral("d%1").arg(i, 2, 10, QLatin1Char('0')));
+    return r;
+}
+
+} // namespace
+
+class TestMultiDossier : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void ajouts_data();
+    void ajouts();
+    void effacer_data();
+    void effacer();
+    void debutEtFin();
+    void echap();
+    void construction();
+    void echecs_data();
+    void echecs();
+};
+
+void TestMultiDossier::ajouts_data() {
+    QTest::addColumn<QStringList>("existants");
+    QTest::addColumn<QStringList>("clics");
+    QTest::addColumn<QStringList>("retenus");
+    QTest::addColumn<QString>("avertissement");
+    QTest::newRow("deux") << QStringList{"A", "B"} << QStringList{"B", "A"} << QStringList{"B", "A"}
+                          << QString();
+    QTest::newRow("deux fois") << QStringList{"A", "B"} << QStringList{"A", "B", "A"}
+                               << QStringList{"A", "B"} << "Dossier Déjà Sélectionné";
+    QTest::newRow("autre casse") << QStringList{"Photos", "photos"}
+                                 << QStringList{"Photos", "photos"} << QStringList{"Photos"}
+                                 << "Dossier Déjà Sélectionné";
+    QTest::newRow("préfixe") << QStringList{"Photo", "Photos", "Photos Noel"}
+                             << QStringList{"Photos", "Photo", "Photos Noel"}
+                             << QStringList{"Photos", "Photo", "Photos Noel"} << QString();
+    QTest::newRow("onzième") << dossiers(11) << dossiers(11) << dossiers(10)
+                             << "Maximum de Sélection Atteint";
+}
+
+void TestMultiDossier::ajouts() {
+    QFETCH(QStringList, existants);
+    QFETCH(QStringList, clics);
+    QFETCH(QStringList, retenus);
+    QFETCH(QString, avertissement);
+    Banc b;
+    selectionner(b, existants);
+    for (const QString& c : clics)
+        cliquer(b, c);
+    QCOMPARE(b.form->ListeDos.caption(), lignes(b, retenus));
+    QCOMPARE(b.etat.NbDossiers, retenus.size());
+    for (int k = 1; k <= retenus.size(); ++k)
+        QCOMPARE(b.etat.ListeDossiers[k], b.chemin(retenus[k - 1]));
+    QCOMPARE(b.messages(), avertissement.isEmpty() ? QStringList() : QStringList{avertissement});
+    for (const BoiteMessage& m : b.plateforme.messages) {
+        QCOMPARE(m.titre, QStringLiteral("Avertissement !"));
+        QCOMPARE(m.icone, Icone::Information);
+    }
+}
+
+void TestMultiDossier::effacer_data() {
+    QTest::addColumn<int>("nombre");
+    QTest::newRow("trois") << 3;
+    QTest::newRow("aucun") << 0;
+}
+
+void TestMultiDossier::effacer() {
+    QFETCH(int, nombre);
+    Banc b;
+    const QStringList noms = dossiers(nombre);
+    selectionner(b, noms);
+    for (const QString& n : noms)
+        cliquer(b, n);
+    b.form->ListeDos.doubleCliquer();
+    const QStringList restants = noms.mid(0, std::max(0, nombre - 1));
+    QCOMPARE(b.form->ListeDos.caption(), lignes(b, restants));
+    QCOMPARE(b.etat.NbDossiers, restants.size());
+    QCOMPARE(b.plateforme.nbEvenements, nombre > 0 ? 1 : 0);
+    if (nombre == 0) return;
+    // The folder taken off can be chosen again.
+    cliquer(b, noms.last());
+    QCOMPARE(b.form->ListeDos.caption(), lignes(b, noms));
+    QVERIFY(b.messages().isEmpty());
+}
+
+void TestMultiDossier::debutEtFin() {
+    Banc b;
+    selectionner(b, {});
+    QCOMPARE(b.etat.MultiDossier, 1);
+    QCOMPARE(b.form->AutreDossier.caption(), QStringLiteral("Fin de Sélection"));
+    QCOMPARE(b.form->ListeDos.caption(), Entete);
+    QVERIFY(b.form->ListeDos.visible());
+    QVERIFY(!b.form->Fichier.enabled());
+    QVERIFY(!b.form->affTout.enabled());
+    QVERIFY(b.form->Dossier.aLeFocus());
+
+    b.form->AutreDossier.cliquer();
+    QCOMPARE(b.etat.MultiDossier, 0);
+    QCOMPARE(b.form->AutreDossier.caption(), QStringLiteral("Sélection MultiDossier"));
+    QVERIFY(!b.form->ListeDos.visible());
+    QVERIFY(b.form->Fichier.enabled());
+    QVERIFY(b.form->affTout.enabled());
+    QVERIFY(b.messages().isEmpty());
+    QCOMPARE(b.etat.NbImages, 0);
+}
+
+void TestMultiDossier::echap() {
+    Banc b;
+    selectionner(b, {"A"});
+    cliquer(b, "A");
+    b.form->Dossier.surTouche(touche::Echap, 0);
+    QVERIFY(!b.form->ListeDos.visible());
+    QCOMPARE(b.etat.MultiDossier, 0);
+    QCOMPARE(b.form->AutreDossier.caption(), QStringLiteral("Sélection MultiDossier"));
+    QVERIFY(b.form->affTout.enabled());
+    // Esc leaves the file list disabled and the selection as it was.
+    QVERIFY(!b.form->Fichier.enabled());
+    QCOMPARE(b.etat.NbDossiers, 1);
+    // Other keys do nothing.
+    b.form->AutreDossier.cliquer();
+    b.form->Dossier.surTouche(touche::Echap + 1, touche::MajMask);
+    QCOMPARE(b.etat.MultiDossier, 1);
+}
+
+void TestMultiDossier::construction() {
+    Banc b;
+    for (const char* n : {"A/z1.jpg", "A/z2.gif", "A/z3.bmp", "C/a1.jpg", "C/a2.jpg"})
+        dessiner(b.chemin(n), {8, 8});
+    ecrire(b.chemin("A/notes.txt"));
+    ecrire(b.chemin("B/lisez.txt"));
+    selectionner(b, {});
+    for (const char* n : {"A", "B", "C"})
+        cliquer(b, n);
+    b.form->AutreDossier.cliquer();
+
+    QVERIFY(b.messages().isEmpty());
+    QCOMPARE(b.etat.NbImages, 5);
+    QCOMPARE(b.etat.MultiDossier, 1);
+    QCOMPARE(b.etat.ModeVue, 2);
+    QCOMPARE(b.etat.NumImage, 1);
+    QCOMPARE((std::vector<int>{b.etat.FinDossier[1], b.etat.FinDossier[2], b.etat.FinDossier[3]}),
+             (std::vector<int>{3, 3, 5}));
+    // Selection order, not sorted: A's three pictures, then C's two.
+    const QStringList l = b.liste();
+    QCOMPARE(QSet<QString>(l.begin(), l.begin() + 3),
+             (QSet<QString>{"z1.jpg", "z2.gif", "z3.bmp"}));
+    QCOMPARE(QSet<QString>(l.begin() + 3, l.end()), (QSet<QString>{"a1.jpg", "a2.jpg"}));
+    QCOMPARE(b.etat.Chemin, b.chemin("A/"));
+
+    for (int n : {3, 4, 5, 1}) {
+        b.etat.NumImage = static_cast<std::int16_t>(n);
+        b.form->ChargeImage();
+        const QString dossier = b.chemin(n <= 3 ? "A/" : "C/");
+        QCOMPARE(b.etat.Chemin, dossier);
+        QCOMPARE(b.form->fenetre.caption(), dossier);
+        QCOMPARE(b.etat.NomComplet, dossier + l[n - 1]);
+    }
+    QVERIFY(b.messages().isEmpty());
+}
+
+void TestMultiDossier::echecs_data() {
+    QTest::addColumn<QString>("fichier");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("vides") << QString() << "Le dossier est vide !";
+    QTest::newRow("rien d'affichable") << "B/photo.png"
+                                       << "Aucun fichier n'est affichable !";
+}
+
+void TestMultiDossier::echecs() {
+    QFETCH(QString, fichier);
+    QFETCH(QString, message);
+    Banc b;
+    if (!fichier.isEmpty()) ecrire(b.chemin(fichier));
+    selectionner(b, {"A", "B"});
+    cliquer(b, "A");
+    cliquer(b, "B");
+    b.form->AutreDossier.cliquer();
+    QCOMPARE(b.messages(), QStringList{message});
+    QCOMPARE(b.plateforme.messages[0].icone, Icone::Critique);
+    QCOMPARE(b.plateforme.messages[0].titre, QStringLiteral("Attention"));
+    QCOMPARE(b.etat.NbImages, 0);
+    QCOMPARE(b.etat.ModeVue, 0);
+    // Plain browsing again: a folder click adds nothing, the menu starts a new selection.
+    QCOMPARE(b.etat.MultiDossier, 0);
+    cliquer(b, "A");
+    QCOMPARE(b.messages().size(), 1);
+    b.form->AutreDossier.cliquer();
+    QCOMPARE(b.etat.NbDossiers, 0);
+    QCOMPARE(b.form->ListeDos.caption(), Entete);
+}
+
+QTEST_MAIN(TestMultiDossier)
+#include "tst_multidossier.moc"

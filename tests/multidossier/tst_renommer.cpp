@@ -1,0 +1,198 @@
+// Renaming the current picture: the checks of the new name, the rename on disk, and
+// the failures, with the disk checked afterwards.
+#include "support/Banc.h"
+
+#include "platform/Renommage.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace galvia;
+using namespace galvia::test;
+
+namespace {
+
+// The picture `nom`, double-clicked in the file list, the slideshow running.
+void montrer(Banc& b, const QString& nom) {
+    dessiner(b.chemin(QStringLiteral("d/") + nom), {8, 8});
+    b.demarrer(QStringLiteral("d"));
+    b.form->Fichier.activer(0);
+    QCOMPARE(b.liste(), QStringList{nom});
+    b.etat.SensDefile = Vrai;
+}
+
+QStringList disque(const Banc& b) {
+    return QDir(b.chemin(QStringLiteral("d"))).entryList(QDir::Files, QDir::Name);
+}
+
+mode_t mode(const QString& chemin) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(chemin).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+} // namespace
+
+class TestRenommer : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void renommer_data();
+    void renommer();
+    void echecs_data();
+    void echecs();
+};
+
+void TestRenommer::renommer_data() {
+    QTest::addColumn<QString>("ancien");
+    QTest::addColumn<QString>("reponse");
+    QTest::addColumn<QString>("titre");
+    QTest::addColumn<int>("icone");
+    QTest::addColumn<QString>("texte");
+    QTest::addColumn<bool>("renomme");
+    QTest::addColumn<bool>("lectureSeule");
+    const QString refus = QStringLiteral("Nom refusé");
+    const int critique = int(Icone::Critique), info = int(Icone::Information);
+    const QString avertissement = QStringLiteral("Changement d'extension\r\n");
+    QTest::newRow("annulé") << "photo.jpg"
+                            << "" << refus << critique << "Extension obligatoire\r\nNom vide\r\n"
+                            << false << false;
+    QTest::newRow("blancs") << "photo.jpg"
+                            << "   " << refus << critique << "Extension obligatoire\r\nNom vide\r\n"
+                            << false << false;
+    QTest::newRow("tabulation") << "photo.jpg"
+                                << "\t" << refus << critique << "Extension obligatoire\r\n"
+                                << false << false;
+    QTest::newRow("sans point") << "photo.jpg"
+                                << "photo" << refus << critique << "Extension obligatoire\r\n"
+                                << false << false;
+    QTest::newRow("autre extension") << "photo.jpg"
+                                     << "photo.gif"
+                                     << " Attention" << info << avertissement << true << false;
+    QTest::newRow("casse seule") << "photo.jpg"
+                                 << "Photo.JPG"
+                                 << "" << 0 << "" << true << false;
+    QTest::newRow("premier point") << "a.b.jpg"
+                                   << "c.jpg"
+                                   << " Attention" << info << avertissement << true << false;
+    QTest::newRow("même fin") << "a.b.jpg"
+                              << "c.B.jpg"
+                              << "" << 0 << "" << true << false;
+    QTest::newRow("lecture seule") << "photo.jpg"
+                                   << "vue.jpg"
+                                   << "" << 0 << "" << true << true;
+    QTest::newRow("blanc devant") << "photo.jpg"
+                                  << " vue.jpg"
+                                  << "" << 0 << "" << true << false;
+    // The blanks after the dot are part of the extension.
+    QTest::newRow("blancs après") << "photo.jpg"
+                                  << "vue.jpg  "
+                                  << " Attention" << info << avertissement << true << false;
+}
+
+void TestRenommer::renommer() {
+    QFETCH(QString, ancien);
+    QFETCH(QString, reponse);
+    QFETCH(QString, titre);
+    QFETCH(int, icone);
+    QFETCH(QString, texte);
+    QFETCH(bool, renomme);
+    QFETCH(bool, lectureSeule);
+    Banc b;
+    montrer(b, ancien);
+    if (lectureSeule) ::chmod(qPrintable(b.etat.NomComplet), 0444);
+    const QString compteur = b.form->menNom.caption();
+    b.plateforme.reponses.push_back(reponse);
+    b.form->Renomme.cliquer();
+
+    QCOMPARE(b.plateforme.saisies.size(), 1u);
+    QCOMPARE(b.plateforme.saisies[0].invite, QStringLiteral("Nouveau Nom du Fichier"));
+    QCOMPARE(b.plateforme.saisies[0].titre, QStringLiteral("Renommer"));
+    QCOMPARE(b.plateforme.saisies[0].defaut, ancien);
+    QCOMPARE(b.messages(), texte.isEmpty() ? QStringList() : QStringList{texte});
+    if (!texte.isEmpty()) {
+        QCOMPARE(b.plateforme.messages[0].titre, titre);
+        QCOMPARE(int(b.plateforme.messages[0].icone), icone);
+    }
+    const QString nom = renomme ? reponse : ancien;
+    QCOMPARE(disque(b), QStringList{nom});
+    QCOMPARE(b.liste(), QStringList{nom});
+    QCOMPARE(b.etat.NomComplet, b.chemin(QStringLiteral("d/")) + nom);
+    QCOMPARE(b.form->menNom.caption(), compteur);
+    QCOMPARE(b.etat.SensDefile, Faux);
+    if (lectureSeule) QCOMPARE(mode(b.etat.NomComplet), mode_t(0644));
+}
+
+void TestRenommer::echecs_data() {
+    QTest::addColumn<QString>("reponse");
+    QTest::addColumn<QString>("preparation");
+    QTest::addColumn<QString>("erreur");
+    QTest::addColumn<QStringList>("restent");
+    QTest::newRow("nom existant") << "autre.jpg"
+                                  << "autre"
+                                  << "58 - Fichier déjà existant"
+                                  << QStringList{"autre.jpg", "photo.jpg"};
+    QTest::newRow("existant, lecture seule")
+        << "autre.jpg"
+        << "autre lecture seule"
+        << "58 - Fichier déjà existant" << QStringList{"autre.jpg", "photo.jpg"};
+    QTest::newRow("fichier disparu") << "neuf.jpg"
+                                     << "disparu"
+                                     << "53 - Fichier introuvable" << QStringList{};
+    QTest::newRow("dossier protégé") << "neuf.jpg"
+                                     << "protege"
+                                     << "70 - Permission refusée" << QStringList{"photo.jpg"};
+    QTest::newRow("barre oblique")
+        << "a/b.jpg"
+        << ""
+        << "52 - Nom ou numéro de fichier incorrect" << QStringList{"photo.jpg"};
+    QTest::newRow("trop long") << QString(300, u'n') + ".jpg"
+                               << ""
+                               << "52 - Nom ou numéro de fichier incorrect"
+                               << QStringList{"photo.jpg"};
+}
+
+void TestRenommer::echecs() {
+    QFETCH(QString, reponse);
+    QFETCH(QString, preparation);
+    QFETCH(QString, erreur);
+    QFETCH(QStringList, restent);
+    Banc b;
+    montrer(b, QStringLiteral("photo.jpg"));
+    const QString ancien = b.etat.NomComplet;
+    const QString d = b.chemin(QStringLiteral("d"));
+    if (preparation.startsWith(QLatin1String("autre"))) ecrire(d + "/autre.jpg", "autre");
+    if (preparation.endsWith(QLatin1String("lecture seule"))) ::chmod(qPrintable(ancien), 0444);
+    if (preparation == QLatin1String("disparu")) QFile::remove(ancien);
+    // Root ignores permissions: the command then runs as the unprivileged user nobody.
+    const bool sansDroits = preparation == QLatin1String("protege") && ::geteuid() == 0;
+    if (preparation == QLatin1String("protege")) ::chmod(qPrintable(d), 0555);
+    if (sansDroits) {
+        ::chmod(qPrintable(b.chemin()), 0755);
+        QVERIFY(::seteuid(65534) == 0);
+    }
+    b.plateforme.reponses.push_back(reponse);
+    b.form->Renomme_Click();
+    if (sansDroits) QVERIFY(::seteuid(0) == 0);
+    ::chmod(qPrintable(d), 0755);
+
+    QCOMPARE(b.messages(), QStringList{"Erreur : " + erreur + "\r\nSur le fichier : " + ancien +
+                                       "\r\nAvec le nom " + reponse});
+    QCOMPARE(b.plateforme.messages[0].icone, Icone::Aucune);
+    QCOMPARE(b.plateforme.messages[0].titre, QStringLiteral("Galvia"));
+    QCOMPARE(disque(b), restent);
+    QCOMPARE(b.liste(), QStringList{"photo.jpg"});
+    QCOMPARE(b.etat.NomComplet, ancien);
+    if (preparation == QLatin1String("autre")) {
+        QFile f(d + "/autre.jpg");
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("autre"));
+    }
+    // A read-only file loses that attribute, and only that, even when the rename fails.
+    if (restent.contains("photo.jpg") && preparation.endsWith(QLatin1String("lecture seule")))
+        QCOMPARE(mode(ancien), mode_t(0644));
+}
+
+QTEST_MAIN(TestRenommer)
+#include "tst_renommer.moc"
