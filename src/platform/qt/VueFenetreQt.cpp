@@ -200,7 +200,6 @@ VueFenetreQt::VueFenetreQt(Fenetre& fenetre, QWidget* parent)
     , centre_(new QWidget(this)) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     centre_->setMouseTracking(true);
-    centre_->installEventFilter(this);
     setCentralWidget(centre_);
     construireMenus();
     for (Controle* c : fenetre_.controles())
@@ -220,6 +219,7 @@ VueFenetreQt::VueFenetreQt(Fenetre& fenetre, QWidget* parent)
         m->attacher(vue);
         vue->actualiser();
     }
+    // One application-wide filter sees every key and pointer move of the window.
     qApp->installEventFilter(this);
     fenetre_.attacher(this);
     actualiser();
@@ -398,8 +398,6 @@ void VueFenetreQt::creerWidget(Controle& c) {
         lw->setFont(QFont(QStringLiteral("Arial")));
         lw->setMouseTracking(true);
         lw->viewport()->setMouseTracking(true);
-        lw->installEventFilter(this);
-        lw->viewport()->installEventFilter(this);
         connect(lw, &QListWidget::itemClicked, this,
                 [&ld, lw](QListWidgetItem* it) { ld.selectionner(lw->row(it)); });
         connect(lw, &QListWidget::itemActivated, this, [&ld, lw](QListWidgetItem* it) {
@@ -441,8 +439,6 @@ void VueFenetreQt::creerWidget(Controle& c) {
         lv->setSelectionMode(QAbstractItemView::ExtendedSelection);
         lv->setMouseTracking(true);
         lv->viewport()->setMouseTracking(true);
-        lv->installEventFilter(this);
-        lv->viewport()->installEventFilter(this);
         auto synchro = std::make_shared<bool>(false);
         connect(lv->selectionModel(), &QItemSelectionModel::selectionChanged, this,
                 [&lf, lv, synchro] {

@@ -1,0 +1,32 @@
+// Galvia started as the program starts, quitting once its window is first painted.
+#include "platform/Images.h"
+#include "platform/qt/PlateformeQt.h"
+#include "platform/qt/VueFenetreQt.h"
+#include "viewer/Form1.h"
+
+#include <QApplication>
+
+namespace {
+class PremierePeinture : public QObject {
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Paint && o->isWidgetType())
+            QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        return false;
+    }
+};
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    galvia::preparerDecodeurs();
+    galvia::PlateformeQt plateforme;
+    galvia::Module1 etat;
+    galvia::Form1 form1(plateforme, etat);
+    galvia::VueFenetreQt vue(form1.fenetre);
+    PremierePeinture filtre;
+    vue.installEventFilter(&filtre);
+    form1.Form_Load();
+    vue.showMaximized();
+    return QApplication::exec();
+}

@@ -1,0 +1,448 @@
+// The main window's logic on the in-memory platform: start-up, modes, list builds,
+// loading and its failures, over real files in a temporary folder.
+#include "support/Banc.h"
+
+#include "platform/Fichiers.h"
+#include "viewer/NomsImages.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+using namespace galvia;
+using namespace galvia::test;
+
+class TestForm1 : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void demarrage();
+    void demarrageDossierFixe();
+    void environ_data();
+    void environ();
+    void environArreteDiaporama_data();
+    void environArreteDiaporama();
+    void toutesLesImages();
+    void refusDesListes_data();
+    void refusDesListes();
+    void selection();
+    void doubleClic();
+    void vingtTroisImages();
+    void tropDImages();
+    void echecDeChargement_data();
+    void echecDeChargement();
+    void fichierSupprime();
+    void ascenseurs();
+    void petitesImages();
+    void nomsInsolites();
+    void changerDeDossier();
+    void lecteurIllisible();
+};
+
+void TestForm1::demarrage() {
+    Banc b;
+    const QString avant = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(b.chemin()));
+    b.form->Form_Load();
+    QDir::setCurrent(avant);
+    QCOMPARE(b.form->Dossier.path(), QDir(b.chemin()).canonicalPath());
+    QCOMPARE(b.form->fenetre.caption(), b.form->Dossier.path() + u'/');
+    QCOMPARE(b.form->Fichier.path(), b.form->Dossier.path());
+    QCOMPARE(int(b.form->LargeurFenetre), 1024);
+    QCOMPARE(int(b.form->HauteurFenetre), 768);
+    QCOMPARE(int(b.form->LargeurAscenseur), 16);
+    QCOMPARE(int(b.form->HauteurAscenseur), 16);
+    QCOMPARE(b.form->Timer1.interval(), 1024);
+    QCOMPARE(b.form->fenetre.width(), b.plateforme.ecran.width());
+    QCOMPARE(b.etat.ModeVue, std::int16_t(0));
+    QVERIFY(b.form->Debut.visible());
+    QVERIFY(!b.form->menAtt.visible() && !b.form->menShow.visible() && !b.form->menNom.visible());
+    QVERIFY(!b.form->Renomme.enabled() && !b.form->affAutre.enabled());
+    QVERIFY(b.form->Defile[5]->checked());
+
+    // At the root, the caption keeps its single separator.
+    QVERIFY(QDir::setCurrent(QStringLiteral("/")));
+    Banc racine;
+    racine.form->Form_Load();
+    QDir::setCurrent(avant);
+    QCOMPARE(racine.form->fenetre.caption(), QStringLiteral("/"));
+}
+
+void TestForm1::demarrageDossierFixe() {
+    Banc b;
+    const QString fixe = b.chemin(QStringLiteral("Vordane/Images/Femmes"));
+    dessiner(fixe + QStringLiteral("/a.jpg"), {10, 10});
+    b.form->DossierDepart = fixe + u'/';
+    const QString avant = QDir::currentPath();
+    b.form->Form_Load();
+    const QString courant = QDir::currentPath();
+    QDir::setCurrent(avant);
+    QCOMPARE(b.form->Dossier.path(), fixe);
+    QCOMPARE(b.form->fenetre.caption(), fixe + u'/');
+    QCOMPARE(QDir(courant).canonicalPath(), QDir(fixe).canonicalPath());
+    QCOMPARE(b.form->Fichier.listCount(), 1);
+}
+
+void TestForm1::environ_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("modeVue");
+    // affTout, affSelect, affAutre, menAtt, menNom, menShow, Renomme, AutreDossier,
+    // Debut, Image0, Image2
+    QTest::addColumn<QList<bool>>("etats");
+    QTest::newRow("0") << 0 << 0 << QList<bool>{true,  true, false, false, false, false,
+                                                false, true, true,  false, false};
+    QTest::newRow("1") << 1 << 1 << QList<bool>{false, false, true,  true, true, true,
+                                                true,  false, false, true, false};
+    QTest::newRow("2") << 2 << 2 << QList<bool>{false, false, true,  true,  true, true,
+                                                true,  false, false, false, true};
+    QTest::newRow("3") << 3 << 0 << QList<bool>{false, false, false, false, false, false,
+                                                false, true,  true,  false, false};
+}
+
+void TestForm1::environ() {
+    QFETCH(int, mode);
+    QFETCH(int, modeVue);
+    QFETCH(QList<bool>, etats);
+    Banc b;
+    b.demarrer();
+    Form1& f = *b.form;
+    // Start from the opposite state, so that every line is really written.
+    f.Environ(mode == 1 || mode == 2 ? 0 : 2);
+    f.ChatRex.setVisible(true);
+    f.Environ(mode);
+    QCOMPARE(int(b.etat.ModeVue), modeVue);
+    const QList<bool> obtenu{f.affTout.enabled(), f.affSelect.enabled(),    f.affAutre.enabled(),
+                             f.menAtt.visible(),  f.menNom.visible(),       f.menShow.visible(),
+                             f.Renomme.enabled(), f.AutreDossier.enabled(), f.Debut.visible(),
+                             f.Image0.visible(),  f.Image2.visible()};
+    QCOMPARE(obtenu, etats);
+    QCOMPARE(f.ChatRex.visible(), mode != 2);
+    if (mode == 0) QCOMPARE(f.fenetre.focus(), &f.Lecteur);
+    if (mode == 1) QCOMPARE(f.fenetre.focus(), &f.Image1);
+    if (mode == 3) QCOMPARE(f.fenetre.focus(), &f.Dossier);
+
+    // Any other value changes nothing.
+    const std::int16_t avant = b.etat.ModeVue;
+    f.Environ(4);
+    f.Environ(-1);
+    QCOMPARE(b.etat.ModeVue, avant);
+    QCOMPARE(f.Image2.visible(), etats.at(10));
+}
+
+void TestForm1::environArreteDiaporama_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("sens");
+    QTest::newRow("0 arrete") << 0 << 0;
+    QTest::newRow("1 laisse") << 1 << -1;
+    QTest::newRow("2 laisse") << 2 << -1;
+    QTest::newRow("3 arrete") << 3 << 0;
+}
+
+void TestForm1::environArreteDiaporama() {
+    QFETCH(int, mode);
+    QFETCH(int, sens);
+    Banc b;
+    b.etat.SensDefile = Vrai;
+    b.form->Environ(mode);
+    QCOMPARE(int(b.etat.SensDefile), sens);
+}
+
+void TestForm1::toutesLesImages() {
+    Banc b;
+    dessiner(b.chemin(QStringLiteral("d/b.JPG")), {40, 30});
+    dessiner(b.chemin(QStringLiteral("d/a.gif")), {20, 10});
+    dessiner(b.chemin(QStringLiteral("d/C.bmp")), {30, 30});
+    ecrire(b.chemin(QStringLiteral("d/notes.txt")), "texte");
+    ecrire(b.chemin(QStringLiteral("d/.cache.jpg")), "cache");
+    QDir().mkpath(b.chemin(QStringLiteral("d/sous.jpg")));
+    b.demarrer(QStringLiteral("d"));
+    b.form->affTout.cliquer();
+    QCOMPARE(b.liste(), (QStringList{"a.gif", "b.JPG", "C.bmp"}));
+    QCOMPARE(b.etat.TabImages.size(), 4);
+    QCOMPARE(int(b.etat.NumImage), 1);
+    QCOMPARE(int(b.etat.ModeVue), 2);
+    QCOMPARE(b.etat.Chemin, b.chemin(QStringLiteral("d/")));
+    QCOMPARE(b.etat.NomComplet, b.chemin(QStringLiteral("d/a.gif")));
+    QCOMPARE(b.form->menNom.caption(), QStringLiteral("=  1 / 3  =  a.gif"));
+    QCOMPARE(b.form->Image1.width(), 20.0);
+    QCOMPARE(b.form->Image1.height(), 10.0);
+    QVERIFY(!b.form->Image2.image().isNull());
+    QVERIFY(b.plateforme.messages.empty());
+    QVERIFY(!b.form->fenetre.occupe());
+    // The build runs from browsing mode only.
+    b.form->affTout.cliquer();
+    QCOMPARE(int(b.etat.NbImages), 3);
+}
+
+void TestForm1::refusDesListes_data() {
+    QTest::addColumn<QStringList>("fichiers");
+    QTest::addColumn<QStringList>("selection");
+    QTest::addColumn<bool>("parSelection");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("vide") << QStringList{} << QStringList{} << false << "Le dossier est vide !";
+    QTest::newRow("caches et dossiers")
+        << QStringList{".a.jpg", "sous/x.jpg"} << QStringList{} << false << "Le dossier est vide !";
+    QTest::newRow("aucun affichable") << QStringList{"photo.png", "readme"} << QStringList{}
+                                      << false << "Aucun fichier n'est affichable !";
+    QTest::newRow("rien de selectionne")
+        << QStringList{"a.jpg"} << QStringList{} << true << "La sélection est vide !";
+    QTest::newRow("dossier vide selection")
+        << QStringList{} << QStringList{} << true << "La sélection est vide !";
+    QTest::newRow("selection non affichable")
+        << QStringList{"a.txt", "b.jpg"} << QStringList{"a.txt"} << true
+        << "Aucun fichier sélectionné n'est affichable !";
+}
+
+void TestForm1::refusDesListes() {
+    QFETCH(QStringList, fichiers);
+    QFETCH(QStringList, selection);
+    QFETCH(bool, parSelection);
+    QFETCH(QString, message);
+    Banc b;
+    QDir().mkpath(b.chemin(QStringLiteral("d")));
+    for (const QString& f : fichiers)
+        ecrire(b.chemin(QStringLiteral("d/") + f), "x");
+    b.demarrer(QStringLiteral("d"));
+    b.etat.TabImages = QStringList{QString(), QStringLiteral("ancienne.jpg")};
+    b.etat.NbImages = 1;
+    b.etat.NumImage = 1;
+    for (int i = 0; i < b.form->Fichier.listCount(); ++i)
+        b.form->Fichier.setSelected(i, selection.contains(b.form->Fichier.list(i)));
+    if (parSelection)
+        b.form->affSelect_Click();
+    else
+        b.form->affTout_Click();
+    QCOMPARE(b.plateforme.messages.size(), size_t(1));
+    QCOMPARE(b.plateforme.messages[0].texte, message);
+    QCOMPARE(b.plateforme.messages[0].titre, QStringLiteral("Attention"));
+    QVERIFY(b.plateforme.messages[0].icone == Icone::Critique);
+    QCOMPARE(int(b.etat.NbImages), 0);
+    QCOMPARE(b.etat.TabImages.size(), 1);
+    QCOMPARE(int(b.etat.NumImage), 1); // kept
+    QCOMPARE(int(b.etat.ModeVue), 0);
+}
+
+void TestForm1::selection() {
+    Banc b;
+    for (const char* n : {"z.jpg", "m.gif", "a.bmp"})
+        dessiner(b.chemin(QStringLiteral("d/") + QString::fromLatin1(n)), {8, 8});
+    ecrire(b.chemin(QStringLiteral("d/n.txt")), "texte");
+    b.demarrer(QStringLiteral("d"));
+    // The file list is sorted: a.bmp m.gif n.txt z.jpg
+    QCOMPARE(b.form->Fichier.list(0), QStringLiteral("a.bmp"));
+    b.form->Fichier.setSelected(3, true);
+    b.form->Fichier.setSelected(2, true);
+    b.form->Fichier.setSelected(1, true);
+    b.form->affSelect.cliquer();
+    QCOMPARE(b.liste(), (QStringList{"m.gif", "z.jpg"}));
+    QCOMPARE(int(b.etat.ModeVue), 2);
+}
+
+void TestForm1::doubleClic() {
+    Banc b;
+    ecrire(b.chemin(QStringLiteral("d/readme.txt")), "pas une image");
+    dessiner(b.chemin(QStringLiteral("d/x.jpg")), {8, 8});
+    b.demarrer(QStringLiteral("d"));
+    b.form->Fichier.activer(0); // readme.txt: no extension test
+    QCOMPARE(b.etat.TabImages, (QStringList{QString(), "readme.txt"}));
+    QCOMPARE(int(b.etat.NbImages), 1);
+    QCOMPARE(int(b.etat.ModeVue), 2);
+    QCOMPARE(b.messages(),
+             QStringList{QStringLiteral("Erreur : 481 - Image incorrecte\r\nSur le fichier : ") +
+                         b.chemin(QStringLiteral("d/readme.txt"))});
+    QCOMPARE(b.plateforme.messages[0].titre, QStringLiteral("Galvia"));
+    QVERIFY(b.plateforme.messages[0].icone == Icone::Aucune);
+}
+
+void TestForm1::vingtTroisImages() {
+    Banc b;
+    for (int i = 23; i >= 1; --i)
+        ecrire(b.chemin(QStringLiteral("d/img%1.jpg").arg(i, 2, 10, QLatin1Char('0'))));
+    dessiner(b.chemin(QStringLiteral("d/img01.jpg")), {8, 8});
+    b.demarrer(QStringLiteral("d"));
+    b.form->affTout_Click();
+    QCOMPARE(int(b.etat.NbImages), 23);
+    QCOMPARE(b.etat.TabImages.size(), 24);
+    QCOMPARE(b.etat.TabImages.at(23), QStringLiteral("img23.jpg"));
+}
+
+void TestForm1::tropDImages() {
+    Banc b;
+    const QString d = b.chemin(QStringLiteral("d/"));
+    QDir().mkpath(d);
+    for (int i = 0; i <= MaxImages; ++i)
+        ecrire(d + QStringLiteral("%1.jpg").arg(i));
+    b.demarrer(QStringLiteral("d"));
+    b.form->affTout_Click();
+    QCOMPARE(b.messages(), QStringList{QStringLiteral("Trop d'images : 32 759 au plus !")});
+    QCOMPARE(b.plateforme.messages[0].titre, QStringLiteral("Attention"));
+    QCOMPARE(int(b.etat.NbImages), 0);
+    QCOMPARE(b.etat.TabImages.size(), 1);
+    QCOMPARE(int(b.etat.ModeVue), 0);
+}
+
+void TestForm1::echecDeChargement_data() {
+    QTest::addColumn<QString>("nom");
+    QTest::addColumn<QByteArray>("contenu"); // empty: drawn by the test
+    QTest::addColumn<QString>("erreur");
+    QByteArray jpeg;
+    {
+        QImage i(64, 64, QImage::Format_RGB32);
+        i.fill(Qt::red);
+        QBuffer buf(&jpeg);
+        buf.open(QIODevice::WriteOnly);
+        i.save(&buf, "JPG");
+    }
+    QTest::newRow("jpeg tronque") << "t.jpg" << jpeg.left(jpeg.size() / 3)
+                                  << "Erreur : 481 - Image incorrecte";
+    QTest::newRow("zero octet") << "z.jpg" << QByteArray() << "Erreur : 481 - Image incorrecte";
+    QTest::newRow("texte renomme gif")
+        << "t.gif" << QByteArray("GIF? pas du tout\n") << "Erreur : 481 - Image incorrecte";
+    QTest::newRow("40000 x 10") << "large.bmp" << QByteArray("dessin")
+                                << "Erreur : 6 - Dépassement de capacité";
+}
+
+void TestForm1::echecDeChargement() {
+    QFETCH(QString, nom);
+    QFETCH(QByteArray, contenu);
+    QFETCH(QString, erreur);
+    Banc b;
+    dessiner(b.chemin(QStringLiteral("d/a.jpg")), {50, 40});
+    const QString fichier = b.chemin(QStringLiteral("d/") + nom);
+    if (contenu == "dessin") {
+        QImage large(40000, 10, QImage::Format_Mono);
+        large.fill(0);
+        QVERIFY(large.save(fichier, "BMP"));
+    } else {
+        ecrire(fichier, contenu);
+    }
+    b.demarrer(QStringLiteral("d"));
+    b.form->affTout_Click();
+    QCOMPARE(b.form->Image1.width(), 50.0);
+    b.etat.NumImage = 2;
+    b.form->ChargeImage();
+    QCOMPARE(b.messages(), QStringList{erreur + QStringLiteral("\r\nSur le fichier : ") + fichier});
+    // The counter names the new file; both views keep the previous picture.
+    QCOMPARE(b.form->menNom.caption(), QStringLiteral("=  2 / 2  =  ") + nom);
+    QCOMPARE(b.etat.NomComplet, fichier);
+    QCOMPARE(b.form->Image1.width(), 50.0);
+    QCOMPARE(b.form->Image2.image().size(), QSize(50, 40));
+    QCOMPARE(int(b.etat.NbImages), 2);
+    QVERIFY(!b.form->fenetre.occupe());
+}
+
+void TestForm1::fichierSupprime() {
+    Banc b;
+    dessiner(b.chemin(QStringLiteral("d/a.jpg")), {2000, 500});
+    dessiner(b.chemin(QStringLiteral("d/b.jpg")), {10, 10});
+    b.demarrer(QStringLiteral("d"));
+    b.form->affTout_Click();
+    QVERIFY(QFile::remove(b.chemin(QStringLiteral("d/b.jpg"))));
+    b.etat.NumImage = 2;
+    b.form->ChargeImage();
+    QCOMPARE(b.messages(),
+             QStringList{QStringLiteral("Erreur : 53 - Fichier introuvable\r\nSur le fichier : ") +
+                         b.chemin(QStringLiteral("d/b.jpg"))});
+    QVERIFY(b.form->Horiz.visible());
+    QCOMPARE(b.form->Horiz.max(), 976);
+    QCOMPARE(b.etat.TabImages.size(), 3);
+}
+
+void TestForm1::ascenseurs() {
+    Banc b;
+    dessiner(b.chemin(QStringLiteral("d/a.jpg")), {1500, 1200});
+    dessiner(b.chemin(QStringLiteral("d/b.jpg")), {1100, 800});
+    b.demarrer(QStringLiteral("d"));
+    b.form->affTout_Click();
+    Form1& f = *b.form;
+    QVERIFY(f.Horiz.visible() && f.Vertic.visible());
+    QCOMPARE(f.Horiz.width(), 1008.0);
+    QCOMPARE(f.Horiz.top(), 752.0);
+    QCOMPARE(f.Vertic.left(), 1008.0);
+    QCOMPARE(f.Vertic.height(), 752.0);
+    QCOMPARE(f.Horiz.max(), 492);
+    QCOMPARE(f.Vertic.max(), 448);
+    QCOMPARE(f.Image2.width(), 960.0);
+    QCOMPARE(f.Image2.left(), 32.0);
+    // Scrolling moves the natural-size picture; a smaller maximum pulls the value down.
+    f.Horiz.setValue(400);
+    f.Vertic.setValue(300);
+    QCOMPARE(f.Image1.left(), -400.0);
+    QCOMPARE(f.Image1.top(), -300.0);
+    b.etat.NumImage = 2;
+    f.ChargeImage();
+    QCOMPARE(f.Horiz.max(), 92);
+    QCOMPARE(f.Horiz.value(), 92);
+    QCOMPARE(f.Image1.left(), -92.0);
+    QCOMPARE(f.Vertic.max(), 48);
+    QCOMPARE(f.Image1.top(), -48.0);
+    // Switching views reads no file and keeps the scrolled position.
+    QFile::remove(b.chemin(QStringLiteral("d/b.jpg")));
+    f.Image2_Click();
+    QCOMPARE(int(b.etat.ModeVue), 1);
+    f.Image1_Click();
+    QCOMPARE(int(b.etat.ModeVue), 2);
+    QCOMPARE(f.Image1.left(), -92.0);
+    QVERIFY(b.plateforme.messages.empty());
+    // A scroll bar never keeps the focus.
+    f.Environ(1);
+    f.Horiz.setFocus();
+    QCOMPARE(f.fenetre.focus(), &f.Image1);
+}
+
+void TestForm1::petitesImages() {
+    Banc b;
+    dessiner(b.chemin(QStringLiteral("d/a.jpg")), {400, 300});
+    b.demarrer(QStringLiteral("d"));
+    b.form->affTout_Click();
+    QCOMPARE(b.form->Image2.width(), 400.0);
+    QCOMPARE(b.form->Image2.left(), 312.0);
+    b.form->PetitesImages = false;
+    b.form->ChargeImage();
+    QCOMPARE(b.form->Image2.width(), 1024.0);
+    QCOMPARE(b.form->Image2.height(), 768.0);
+}
+
+void TestForm1::nomsInsolites() {
+    Banc b;
+    const QString nom = QStringLiteral("été \"l'an\"\n 2024.jpg");
+    dessiner(b.chemin(QStringLiteral("d/") + nom), {12, 9});
+    b.demarrer(QStringLiteral("d"));
+    b.form->affTout_Click();
+    QCOMPARE(b.liste(), QStringList{nom});
+    QVERIFY(b.plateforme.messages.empty());
+    QCOMPARE(b.form->Image1.width(), 12.0);
+}
+
+void TestForm1::changerDeDossier() {
+    Banc b;
+    dessiner(b.chemin(QStringLiteral("d/a.jpg")), {8, 8});
+    b.demarrer(QStringLiteral("d"));
+    b.form->affTout_Click();
+    b.etat.MultiDossier = 1;
+    b.etat.SensDefile = Vrai;
+    b.form->affAutre.cliquer();
+    QCOMPARE(int(b.etat.ModeVue), 0);
+    QCOMPARE(int(b.etat.MultiDossier), 0);
+    QCOMPARE(int(b.etat.SensDefile), 0);
+    QCOMPARE(int(b.etat.NbImages), 1); // the list stays
+    QVERIFY(b.form->Debut.visible());
+}
+
+void TestForm1::lecteurIllisible() {
+    Banc b;
+    b.demarrer();
+    const QString avant = b.form->Dossier.path();
+    b.form->Lecteur.setDrive(QStringLiteral("/nulle/part/"));
+    QCOMPARE(b.form->Dossier.path(), avant);
+    QCOMPARE(b.form->Lecteur.drive(), QStringLiteral("/nulle/part/"));
+    QVERIFY(b.plateforme.messages.empty());
+    // Opening a folder in the folder list moves the file list and the caption.
+    QDir().mkpath(b.chemin(QStringLiteral("x")));
+    b.form->Lecteur.setDrive(QStringLiteral("/"));
+    QCOMPARE(b.form->Dossier.path(), QStringLiteral("/"));
+    QCOMPARE(b.form->fenetre.caption(), QStringLiteral("/"));
+}
+
+QTEST_MAIN(TestForm1)
+#include "tst_form1.moc"

@@ -1,0 +1,356 @@
+// The pure rules of the viewer: fitting, names, sorting, list growth, numbers.
+#include "platform/Erreurs.h"
+#include "platform/Fichiers.h"
+#include "platform/Texte.h"
+#include "state/Module1.h"
+#include "viewer/Ajustement.h"
+#include "viewer/NomsImages.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+using namespace galvia;
+
+class TestRegles : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void ajustement_data();
+    void ajustement();
+    void ajustementDeborde();
+    void affichable_data();
+    void affichable();
+    void triRapide_data();
+    void triRapide();
+    void triRapideGrandeListe();
+    void croissanceListe_data();
+    void croissanceListe();
+    void limiteListe();
+    void entier16_data();
+    void entier16();
+    void nombreEcrit_data();
+    void nombreEcrit();
+    void arrondi_data();
+    void arrondi();
+    void dossierDeEntree_data();
+    void dossierDeEntree();
+    void separateur_data();
+    void separateur();
+};
+
+void TestRegles::ajustement_data() {
+    QTest::addColumn<int>("w");
+    QTest::addColumn<int>("h");
+    QTest::addColumn<bool>("petites");
+    QTest::addColumn<bool>("tropLarge");
+    QTest::addColumn<bool>("tropHaut");
+    QTest::addColumn<QList<int>>("barres");    // VW, VH, HMax, HGrand, HPetit, VMax, VGrand, VPetit
+    QTest::addColumn<QList<double>>("ajuste"); // NW, NH, gauche, haut
+
+    QTest::newRow("400x300 petites")
+        << 400 << 300 << true << false << false << QList<int>{400, 300, 0, 400, 133, 0, 300, 100}
+        << QList<double>{400, 300, 312, 234};
+    QTest::newRow("400x300 agrandie")
+        << 400 << 300 << false << false << false << QList<int>{400, 300, 0, 400, 133, 0, 300, 100}
+        << QList<double>{1024, 768, 0, 0};
+    QTest::newRow("2000x500 trop large")
+        << 2000 << 500 << true << true << false
+        << QList<int>{1024, 500, 976, 1024, 341, 0, 500, 167} << QList<double>{1024, 256, 0, 256};
+    QTest::newRow("1500x1200 deux barres")
+        << 1500 << 1200 << true << true << true
+        << QList<int>{1008, 752, 492, 1008, 336, 448, 752, 251} << QList<double>{960, 768, 32, 0};
+    QTest::newRow("largeur exacte LF-LA")
+        << 1008 << 100 << true << false << false << QList<int>{1008, 100, 0, 1008, 336, 0, 100, 33}
+        << QList<double>{1008, 100, 8, 334};
+    QTest::newRow("un pixel de trop")
+        << 1009 << 100 << true << true << false << QList<int>{1024, 100, -15, 1024, 341, 0, 100, 33}
+        << QList<double>{1024, 101, 0, 333.5};
+    QTest::newRow("moitie paire en hauteur")
+        << 2048 << 1365 << true << true << true
+        << QList<int>{1008, 752, 1040, 1008, 336, 613, 752, 251} << QList<double>{1024, 682, 0, 43};
+    QTest::newRow("moitie paire en largeur")
+        << 1003 << 1536 << true << false << true
+        << QList<int>{1003, 768, 0, 1003, 334, 768, 768, 256} << QList<double>{502, 768, 261, 0};
+    QTest::newRow("haute seulement")
+        << 300 << 2000 << true << false << true << QList<int>{300, 768, 0, 300, 100, 1232, 768, 256}
+        << QList<double>{115, 768, 454.5, 0};
+}
+
+void TestRegles::ajustement() {
+    QFETCH(int, w);
+    QFETCH(int, h);
+    QFETCH(bool, petites);
+    QFETCH(bool, tropLarge);
+    QFETCH(bool, tropHaut);
+    QFETCH(QList<int>, barres);
+    QFETCH(QList<double>, ajuste);
+    const Ajustement a = calculerAjustement(w, h, {1024, 768, 16, 16}, petites);
+    QCOMPARE(a.tropLarge, tropLarge);
+    QCOMPARE(a.tropHaut, tropHaut);
+    const QList<int> obtenu{a.visibleL,   a.visibleH,  a.horizMax,    a.horizGrand,
+                            a.horizPetit, a.verticMax, a.verticGrand, a.verticPetit};
+    QCOMPARE(obtenu, barres);
+    QCOMPARE((QList<double>{double(a.ajusteL), double(a.ajusteH), a.ajusteGauche, a.ajusteHaut}),
+             ajuste);
+}
+
+void TestRegles::ajustementDeborde() {
+    // A picture without width or height is error 6.
+    for (const QSize s : {QSize(0, 10), QSize(10, 0), QSize(-3, 10)}) {
+        try {
+            calculerAjustement(s.width(), s.height(), {1024, 768, 16, 16}, false);
+            QFAIL(qPrintable(QStringLiteral("no error for %1x%2").arg(s.width()).arg(s.height())));
+        } catch (const Erreur& e) {
+            QCOMPARE(e.numero, 6);
+            QCOMPARE(e.description, QStringLiteral("Dépassement de capacité"));
+        }
+    }
+}
+
+void TestRegles::affichable_data() {
+    QTest::addColumn<QString>("nom");
+    QTest::addColumn<bool>("attendu");
+    const char* oui[] = {"a.jpg", "b.JPG", "c.JpEg", "d.gif", "e.bmp", "f.wmf", "x.pg", "y.jpe",
+                         "z.f",   "w.",    "gif",    "mf",    "p.peg", "q.mp",  "r.i"};
+    const char* non[] = {"photo.png", "c.tiff", "a.b.jpg",  "jpgx.jpgx", "readme",    "x.jpgx",
+                         "t.txt",     "g.fig",  "h.gifjpg", ".jpg.bak",  "notes.jpgf"};
+    for (const char* n : oui)
+        QTest::newRow(n) << QString::fromUtf8(n) << true;
+    for (const char* n : non)
+        QTest::newRow(n) << QString::fromUtf8(n) << false;
+}
+
+void TestRegles::affichable() {
+    QFETCH(QString, nom);
+    QFETCH(bool, attendu);
+    QCOMPARE(estAffichable(nom), attendu);
+}
+
+void TestRegles::triRapide_data() {
+    QTest::addColumn<QStringList>("entree");
+    QTest::addColumn<QStringList>("attendu");
+    QTest::newRow("casse ignoree")
+        << QStringList{"b.JPG", "a.gif", "C.bmp"} << QStringList{"a.gif", "b.JPG", "C.bmp"};
+    QTest::newRow("b avant C") << QStringList{"C.gif", "b.jpg"} << QStringList{"b.jpg", "C.gif"};
+    QTest::newRow("deja triee") << QStringList{"a", "b", "c", "d", "e"}
+                                << QStringList{"a", "b", "c", "d", "e"};
+    QTest::newRow("inverse") << QStringList{"e", "d", "c", "b", "a"}
+                             << QStringList{"a", "b", "c", "d", "e"};
+    QTest::newRow("un seul") << QStringList{"z.jpg"} << QStringList{"z.jpg"};
+    QTest::newRow("accents") << QStringList{"zebre.jpg", "été.jpg", "ete.jpg", "Eu.jpg"}
+                             << QStringList{"ete.jpg", "été.jpg", "Eu.jpg", "zebre.jpg"};
+}
+
+void TestRegles::triRapide() {
+    QFETCH(QStringList, entree);
+    QFETCH(QStringList, attendu);
+    QStringList tab = QStringList{QString()} + entree;
+    TriRapide(tab, 1, static_cast<int>(entree.size()));
+    QCOMPARE(tab.mid(1), attendu);
+    QVERIFY(tab.at(0).isEmpty());
+}
+
+void TestRegles::triRapideGrandeListe() {
+    // Many ties in mixed case: the result is ordered, and is a permutation.
+    QRandomGenerator gen(42);
+    QStringList tab{QString()};
+    for (int i = 0; i < 3000; ++i) {
+        QString n = QStringLiteral("img%1.jpg").arg(gen.bounded(200));
+        if (gen.bounded(2)) n = n.toUpper();
+        tab.append(n);
+    }
+    QStringList avant = tab;
+    TriRapide(tab, 1, 3000);
+    for (int i = 2; i <= 3000; ++i)
+        QVERIFY2(comparerTexte(tab[i - 1], tab[i]) <= 0, qPrintable(tab[i - 1] + u' ' + tab[i]));
+    std::sort(avant.begin(), avant.end());
+    QStringList apres = tab;
+    std::sort(apres.begin(), apres.end());
+    QCOMPARE(apres, avant);
+}
+
+void TestRegles::croissanceListe_data() {
+    QTest::addColumn<int>("noms");
+    QTest::addColumn<QList<int>>("tailles"); // array size after each name
+    QTest::addColumn<int>("finale");
+    QList<int> t10, t23;
+    for (int i = 1; i <= 23; ++i) {
+        const int taille = i < 10 ? 11 : i < 20 ? 21 : 31;
+        if (i <= 10) t10.append(taille);
+        t23.append(taille);
+    }
+    QTest::newRow("3") << 3 << QList<int>{11, 11, 11} << 4;
+    QTest::newRow("10") << 10 << t10 << 11;
+    QTest::newRow("23") << 23 << t23 << 24;
+}
+
+void TestRegles::croissanceListe() {
+    QFETCH(int, noms);
+    QFETCH(QList<int>, tailles);
+    QFETCH(int, finale);
+    QStringList tab{QStringLiteral("ancienne"), QStringLiteral("liste")};
+    std::int16_t nb = 7;
+    ConstructeurListe c(tab, nb);
+    QCOMPARE(tab.size(), 11);
+    QCOMPARE(nb, std::int16_t(0));
+    for (int i = 1; i <= noms; ++i) {
+        c.proposer(QStringLiteral("%1.jpg").arg(i));
+        c.proposer(QStringLiteral("skip%1.txt").arg(i));
+        QCOMPARE(tab.size(), tailles.at(i - 1));
+        QCOMPARE(int(nb), i / 10 * 10); // a multiple of 10 during the scan
+    }
+    c.terminerCompte();
+    QCOMPARE(int(nb), noms);
+    c.ajusterTaille();
+    QCOMPARE(tab.size(), finale);
+    QCOMPARE(tab.at(noms), QStringLiteral("%1.jpg").arg(noms));
+    QVERIFY(c.fichierVu());
+}
+
+void TestRegles::limiteListe() {
+    QStringList tab;
+    std::int16_t nb = 0;
+    ConstructeurListe c(tab, nb);
+    for (int i = 0; i < MaxImages; ++i)
+        c.ajouter(QStringLiteral("a.jpg"));
+    QVERIFY(!c.tropDImages());
+    c.ajouter(QStringLiteral("a.jpg"));
+    QVERIFY(c.tropDImages());
+    c.terminerCompte();
+    QCOMPARE(int(nb), MaxImages);
+    QVERIFY(tab.size() <= 32768);
+}
+
+void TestRegles::entier16_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("texte");
+    QTest::addColumn<int>("attendu"); // -99999: no value
+    const int rien = -99999;
+    QTest::newRow("fr 2,5") << "fr_FR"
+                            << "2,5" << 2;
+    QTest::newRow("fr 3,5") << "fr_FR"
+                            << "3,5" << 4;
+    QTest::newRow("C 2.5") << "C"
+                           << "2.5" << 2;
+    QTest::newRow("C blancs") << "C"
+                              << "  12 " << 12;
+    QTest::newRow("C vide") << "C"
+                            << "" << rien;
+    QTest::newRow("C mot") << "C"
+                           << "douze" << rien;
+    QTest::newRow("C trop grand") << "C"
+                                  << "32768" << rien;
+    QTest::newRow("C minimum") << "C"
+                               << "-32768" << -32768;
+    QTest::newRow("C 32767,5 arrondi au-dela") << "C"
+                                               << "32767.5" << rien;
+    QTest::newRow("C emoji") << "C"
+                             << "3😀" << rien;
+    QTest::newRow("C controle") << "C"
+                                << "1\t\x01" << rien;
+    QTest::newRow("C infini") << "C"
+                              << "1e999" << rien;
+    QTest::newRow("fr point") << "fr_FR"
+                              << "2.5" << rien;
+    QTest::newRow("fr separateur de milliers") << "fr_FR"
+                                               << "1 000" << rien;
+}
+
+void TestRegles::entier16() {
+    QFETCH(QString, locale);
+    QFETCH(QString, texte);
+    QFETCH(int, attendu);
+    QLocale::setDefault(QLocale(locale));
+    const auto v = texteVers16(texte);
+    QLocale::setDefault(QLocale::c());
+    if (attendu == -99999)
+        QVERIFY(!v.has_value());
+    else
+        QCOMPARE(int(v.value()), attendu);
+}
+
+void TestRegles::nombreEcrit_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<double>("valeur");
+    QTest::addColumn<bool>("simple");
+    QTest::addColumn<QString>("attendu");
+    QTest::newRow("fr 0,5") << "fr_FR" << 0.5 << false << "0,5";
+    QTest::newRow("C 0.5") << "C" << 0.5 << false << "0.5";
+    QTest::newRow("fr entier") << "fr_FR" << 2.0 << false << "2";
+    QTest::newRow("fr sans separateur de milliers") << "fr_FR" << 1024.0 << false << "1024";
+    QTest::newRow("en sans separateur de milliers") << "en_US" << 65535.0 << false << "65535";
+    QTest::newRow("fr 0,03125") << "fr_FR" << 0.03125 << false << "0,03125";
+    QTest::newRow("fr simple 1,33") << "fr_FR" << 1.33 << true << "1,33";
+    QTest::newRow("C simple 7 chiffres") << "C" << 1.0 / 3.0 << true << "0.3333333";
+    QTest::newRow("zero negatif") << "C" << -0.0 << false << "0";
+}
+
+void TestRegles::nombreEcrit() {
+    QFETCH(QString, locale);
+    QFETCH(double, valeur);
+    QFETCH(bool, simple);
+    QFETCH(QString, attendu);
+    QCOMPARE(texteNombre(valeur, QLocale(locale), simple), attendu);
+}
+
+void TestRegles::arrondi_data() {
+    QTest::addColumn<double>("valeur");
+    QTest::addColumn<int>("decimales");
+    QTest::addColumn<double>("attendu");
+    QTest::newRow("2,5") << 2.5 << 0 << 2.0;
+    QTest::newRow("3,5") << 3.5 << 0 << 4.0;
+    QTest::newRow("-2,5") << -2.5 << 0 << -2.0;
+    QTest::newRow("0,5") << 0.5 << 0 << 0.0;
+    QTest::newRow("146,77") << 150000.0 / 1022 << 0 << 147.0;
+    QTest::newRow("1,3333 a 2") << 640.0 / 480 << 2 << 1.33;
+    QTest::newRow("0,125 a 2") << 0.125 << 2 << 0.12;
+}
+
+void TestRegles::arrondi() {
+    QFETCH(double, valeur);
+    QFETCH(int, decimales);
+    QFETCH(double, attendu);
+    QCOMPARE(decimales == 0 ? arrondiPair(valeur) : arrondiDecimales(valeur, decimales), attendu);
+}
+
+void TestRegles::dossierDeEntree_data() {
+    QTest::addColumn<int>("entree");
+    QTest::addColumn<QString>("dossier");
+    QTest::newRow("1") << 1 << "/A/";
+    QTest::newRow("3") << 3 << "/A/";
+    QTest::newRow("4") << 4 << "/C/";
+    QTest::newRow("5") << 5 << "/C/";
+}
+
+void TestRegles::dossierDeEntree() {
+    // Folders A (3 images), B (none), C (2 images).
+    QFETCH(int, entree);
+    QFETCH(QString, dossier);
+    Module1 m;
+    m.MultiDossier = 1;
+    m.NbDossiers = 3;
+    m.ListeDossiers = {QString(), "/A", "/B", "/C/"};
+    m.FinDossier = {0, 3, 3, 5};
+    m.TabImages = QStringList{QString(), "a1", "a2", "a3", "c1", "c2"};
+    QCOMPARE(m.dossierDeEntree(entree), dossier);
+    QCOMPARE(m.fichierDeEntree(entree), dossier + m.TabImages.at(entree));
+}
+
+void TestRegles::separateur_data() {
+    QTest::addColumn<QString>("chemin");
+    QTest::addColumn<QString>("attendu");
+    QTest::newRow("racine") << "/"
+                            << "/";
+    QTest::newRow("dossier") << "/home/a"
+                             << "/home/a/";
+    QTest::newRow("deja") << "/home/a/"
+                          << "/home/a/";
+}
+
+void TestRegles::separateur() {
+    QFETCH(QString, chemin);
+    QFETCH(QString, attendu);
+    QCOMPARE(avecSeparateur(chemin), attendu);
+}
+
+QTEST_GUILESS_MAIN(TestRegles)
+#include "tst_regles.moc"
