@@ -1,9 +1,394 @@
 #include "Form2.h"
 
+#include "platform/Erreurs.h"
+#include "platform/Images.h"
+#include "platform/Texte.h"
+#include "platform/Touches.h"
+
+#include <cmath>
+
 namespace galvia {
 
-Form2::Form2(Plateforme& plateforme_, Module1& etat_)
+namespace {
+
+// The box shown in place of a thumbnail whose file cannot be read.
+QImage boiteGrise() {
+    QImage gris(1, 1, QImage::Format_RGB32);
+    gris.fill(QColor(0xc0, 0xc0, 0xc0));
+    return gris;
+}
+
+std::unique_ptr<ControleImage> creerDiapo(Fenetre& f, int) {
+    return std::make_unique<ControleImage>(f, QStringLiteral("Diapo"));
+}
+
+std::unique_ptr<Etiquette> creerTexte(Fenetre& f, int) {
+    return std::make_unique<Etiquette>(f, QStringLiteral("Texte"));
+}
+
+void copierDiapo(ControleImage& m, const ControleImage& modele) {
+    m.move(modele.left(), modele.top(), modele.width(), modele.height());
+    m.setBordure(modele.bordure());
+}
+
+void copierTexte(Etiquette& m, const Etiquette& modele) {
+    m.move(modele.left(), modele.top(), modele.width(), modele.height());
+    m.setPlat(modele.plat());
+}
+
+} // namespace
+
+Form2::Form2(Plateforme& plateforme_, Module1& etat_, Fenetre& Form1_, ElementMenu& menCompte_)
     : plateforme(plateforme_)
-    , etat(etat_) {}
+    , etat(etat_)
+    , Form1(Form1_)
+    , menCompte(menCompte_)
+    , Diapo([this](int i) { return creerDiapo(fenetre, i); }, copierDiapo)
+    , Texte([this](int i) { return creerTexte(fenetre, i); }, copierTexte) {
+    // Design layout.
+    Titre.move(75, 60, 3540, 240);
+    Numero.move(3660, 60, 1200, 270);
+    Numero.setCaption(QStringLiteral("Numéro"));
+    static const char* const captions[] = {"Ecran Préc", "Ligne Préc", "Ligne Suivante",
+                                           "Ecran Suivant"};
+    for (int i = 0; i < 4; ++i) {
+        Deplace[i].move(4920 + 1260 * i, 60, 1200, 270);
+        Deplace[i].setCaption(QString::fromUtf8(captions[i]));
+    }
+    Fin.move(9960, 60, 1200, 270);
+    Fin.setCaption(QStringLiteral("Quitter"));
+    Dummy.move(5500, 120, 10, 10);
+    Image1.setVisible(false);
+    Vertic.move(0, 0, 270, 960);
+    Horiz.move(0, 0, 960, 270);
+    Vertic.setVisible(false);
+    Horiz.setVisible(false);
+    Texte[0].move(0, 0, 1200, HauteurTexte);
+    Diapo[0].setVisible(false);
+    Texte[0].setVisible(false);
+
+    Image1.setNomAccessible(QStringLiteral("Image taille réelle"));
+    Vertic.setNomAccessible(QStringLiteral("Ascenseur vertical"));
+    Horiz.setNomAccessible(QStringLiteral("Ascenseur horizontal"));
+    Numero.setNomAccessible(Numero.caption());
+    for (Bouton& b : Deplace)
+        b.setNomAccessible(b.caption());
+    Fin.setNomAccessible(Fin.caption());
+
+    // Events.
+    fenetre.surTouche = [this](int code, int shift) { Form_KeyDown(code, shift); };
+    fenetre.surActivation = [this] { Form_Activate(); };
+    Numero.surClic = [this] { Numero_Click(); };
+    for (int i = 0; i < 4; ++i)
+        Deplace[i].surClic = [this, i] { Deplace_Click(i); };
+    Fin.surClic = [this] { Fin_Click(); };
+    Image1.surClic = [this] { Image1_Click(); };
+    Vertic.surChange = [this] { Vertic_Change(); };
+    Horiz.surChange = [this] { Horiz_Change(); };
+    Diapo[0].surClic = [this] { Diapo_Click(0); };
+}
+
+Grille Form2::grille() const {
+    return {LargeurCase, HauteurCase, PasColonne, PasLigne};
+}
+
+void Form2::Form_Load() {
+    Form1.setSablier(true);
+    // Commands arriving while the first page is filled are dropped.
+    Occupe = true;
+    const QSizeF ecran = plateforme.ecranTwips();
+    fenetre.move(0, 0, ecran.width(), ecran.height());
+    Image1.setAutoSize(true);
+    Image1.setBordure(true);
+    Diapo[0].setBordure(true);
+
+    LargeurFeuille = static_cast<int>(arrondiPair(fenetre.scaleWidth()));
+    HauteurFeuille = static_cast<int>(arrondiPair(fenetre.scaleHeight()));
+    const Grille g = calculerGrille(LargeurFeuille, Texte[0].height());
+    LargeurCase = g.LargeurCase;
+    HauteurCase = g.HauteurCase;
+    PasLigne = g.PasLigne;
+    PasColonne = g.PasColonne;
+    Texte[0].move(60, PasLigne, LargeurCase, HauteurTexte);
+    fenetre.setCaption(QStringLiteral("Diapositives ") + etat.Chemin);
+    Image1.move(0, 0);
+
+    NbParLigne = CasesParLigne;
+    FinAtteinte = false;
+    int derniere = CasesParPage - 1;
+    if (etat.NbImages - 1 < derniere) {
+        derniere = etat.NbImages - 1;
+        FinAtteinte = true;
+    }
+    Titre.setCaption(QStringLiteral("De 1 à %1 (sur %2)").arg(derniere + 1).arg(etat.NbImages));
+
+    for (int k = 0; k <= derniere; ++k) {
+        HautCase[k] = hautCase(k, g);
+        GaucheCase[k] = gaucheCase(k, g);
+        if (k > 0) {
+            Diapo.load(k);
+            Diapo[k].surClic = [this, k] { Diapo_Click(k); };
+            Texte.load(k);
+        }
+        remplirCase(k, k);
+        menCompte.setCaption(QStringLiteral("%1 / %2").arg(k + 1).arg(derniere + 1));
+        plateforme.DoEvents();
+        if (fenetre.ferme()) break; // closed while filling: stop at once
+    }
+
+    Form1.setSablier(false);
+    PremiereDiapo = 0;
+    Occupe = false;
+    TexteChoisi = 0;
+    menCompte.setVisible(false);
+}
+
+void Form2::remplirCase(int k, int i) {
+    ControleImage& diapo = Diapo[k];
+    const QString fichier = etat.fichierDeEntree(i + 1);
+    const QString nom = i + 1 < etat.TabImages.size() ? etat.TabImages.at(i + 1) : QString();
+    // Until the picture is read: a grey box filling the whole cell.
+    Vignette v{double(GaucheCase[k]), double(HautCase[k]), double(LargeurCase),
+               double(HauteurCase)};
+    QImage vignette = boiteGrise();
+    caseGrise_[k] = true;
+    try {
+        // The proportions come from the header; the pixels are decoded at the
+        // thumbnail's own size, inside its one-pixel border.
+        const Vignette place = placerVignette(tailleBordee(tailleNaturelle(fichier)), GaucheCase[k],
+                                              HautCase[k], grille());
+        const auto cote = [](double twips) {
+            return std::max(1, static_cast<int>(std::lround(twips / TwipsParPixel)) - 2);
+        };
+        vignette = chargerReduite(fichier, QSize(cote(place.width), cote(place.height)));
+        v = place;
+        caseGrise_[k] = false;
+    } catch (const Erreur&) {
+    } catch (const std::bad_alloc&) {
+    }
+    diapo.move(v.left, v.top, v.width, v.height);
+    diapo.setImage(std::move(vignette));
+    diapo.setNomAccessible(QStringLiteral("Diapositive %1 : %2").arg(i + 1).arg(nom));
+    diapo.setVisible(true);
+
+    Etiquette& texte = Texte[k];
+    texte.setCaption(nom);
+    texte.setNomAccessible(nom);
+    texte.move(GaucheCase[k], HautCase[k] + PasColonne);
+    texte.setVisible(true);
+}
+
+void Form2::Form_Activate() {
+    Environ(0);
+}
+
+void Form2::Environ(int Numero) {
+    Dummy.setFocus();
+    Image1.move(0, 0);
+    switch (Numero) {
+    case 0:
+        Image1.setVisible(false);
+        Vertic.setVisible(false);
+        Horiz.setVisible(false);
+        DiapoAffichee.reset();
+        // The full-size picture is no longer shown: let it go.
+        Image1.setImage(QImage());
+        break;
+    case 1:
+        Image1.setVisible(true);
+        Vertic.setVisible(false);
+        Horiz.setVisible(false);
+        break;
+    case 2:
+        Image1.setVisible(true);
+        Vertic.setVisible(true);
+        Horiz.setVisible(false);
+        Vertic.move(0, 0);
+        Vertic.setValue(0);
+        break;
+    case 3:
+        Image1.setVisible(true);
+        Vertic.setVisible(false);
+        Horiz.setVisible(true);
+        Horiz.move(0, 0);
+        Horiz.setValue(0);
+        break;
+    case 4:
+        Image1.setVisible(true);
+        Vertic.setVisible(true);
+        Vertic.setValue(0);
+        Horiz.setVisible(true);
+        Horiz.setValue(0);
+        Horiz.move(Vertic.width(), 0);
+        Vertic.move(0, Horiz.height());
+        break;
+    default:
+        break;
+    }
+}
+
+void Form2::Affiche(double Depart) {
+    if (Occupe) return;
+    Texte[TexteChoisi].setPlat(false);
+    Environ(0);
+    Occupe = true;
+    fenetre.setSablier(true);
+
+    PremiereDiapo = static_cast<std::int16_t>(premiereDiapo(Depart, etat.NbImages));
+    const int L = dernierNumero(PremiereDiapo, etat.NbImages);
+    Titre.setCaption(
+        QStringLiteral("De %1 à %2 ( sur %3)").arg(PremiereDiapo + 1).arg(L).arg(etat.NbImages));
+
+    for (int k = 0; k < CasesParPage; ++k) {
+        const int i = PremiereDiapo + k;
+        if (i <= etat.NbImages - 1) {
+            FinAtteinte = false;
+            if (!Diapo.charge(k) || !Texte.charge(k)) continue;
+            remplirCase(k, i);
+            plateforme.DoEvents();
+            if (fenetre.ferme()) break; // closed while filling: stop at once
+        } else {
+            FinAtteinte = true;
+            if (Diapo.charge(k)) Diapo[k].setVisible(false);
+            if (Texte.charge(k)) Texte[k].setVisible(false);
+        }
+    }
+
+    fenetre.setSablier(false);
+    Occupe = false;
+}
+
+void Form2::Deplace_Click(int Index) {
+    Dummy.setFocus();
+    switch (Index) {
+    case 0:
+        if (PremiereDiapo != 0) Affiche(PremiereDiapo - CasesParPage);
+        break;
+    case 1:
+        if (PremiereDiapo != 0) Affiche(PremiereDiapo - CasesParLigne);
+        break;
+    case 2:
+        if (!FinAtteinte) Affiche(PremiereDiapo + CasesParLigne);
+        break;
+    case 3:
+        // A page ending exactly with the last image stays: there is no next page.
+        if (!FinAtteinte && PremiereDiapo + CasesParPage < etat.NbImages)
+            Affiche(PremiereDiapo + CasesParPage);
+        break;
+    default:
+        break;
+    }
+}
+
+void Form2::Numero_Click() {
+    const QString texte = plateforme.InputBox(
+        QStringLiteral("Donnez un nombre entre 1 et %1").arg(etat.NbImages),
+        QStringLiteral("Modifier l'affichage"), QString::number(PremiereDiapo + 1));
+    const std::optional<double> n = lireNombre(texte);
+    if (!n || *n < 1 || *n > etat.NbImages) return;
+    Affiche(*n - 1);
+}
+
+void Form2::Form_KeyDown(int KeyCode, int) {
+    if (Occupe) return;
+    switch (KeyCode) {
+    case touche::PageHaut:
+        Deplace_Click(0);
+        break;
+    case touche::PageBas:
+        Deplace_Click(3);
+        break;
+    case touche::Fin:
+        if (PremiereDiapo <= etat.NbImages - (CasesParPage + 1))
+            Affiche(etat.NbImages - CasesParPage);
+        break;
+    case touche::Debut:
+        if (PremiereDiapo != 0) Affiche(0);
+        break;
+    case touche::Haut:
+        Deplace_Click(1);
+        break;
+    case touche::Bas:
+        Deplace_Click(2);
+        break;
+    case touche::F4:
+        Fin_Click();
+        break;
+    default:
+        break;
+    }
+}
+
+void Form2::Diapo_Click(int Index) {
+    if (Occupe) return;
+    if (DiapoAffichee == Index) {
+        Environ(0);
+        DiapoAffichee.reset();
+        return;
+    }
+    // A file that cannot be read shows nothing and leaves the view as it is.
+    if (Index < 0 || Index >= CasesParPage || caseGrise_[Index]) return;
+    const QString fichier = etat.fichierDeEntree(PremiereDiapo + Index + 1);
+    try {
+        (void)tailleNaturelle(fichier);
+    } catch (const Erreur&) {
+        return;
+    }
+    // One full-size picture at a time: the previous one goes before the next is decoded.
+    Image1.setImage(QImage());
+    QImage image;
+    try {
+        image = chargerImage(fichier);
+    } catch (const Erreur&) {
+    } catch (const std::bad_alloc&) {
+    }
+    if (image.isNull()) {
+        Environ(0);
+        return;
+    }
+
+    DiapoAffichee = Index;
+    Texte[TexteChoisi].setPlat(false);
+    TexteChoisi = static_cast<std::int16_t>(Index);
+    Texte[Index].setPlat(true);
+    Image1.setImage(std::move(image));
+
+    const VueReelle v =
+        calculerVueReelle(QSizeF(Image1.width(), Image1.height()), LargeurFeuille, HauteurFeuille);
+    depassementV_ = v.depassementV;
+    depassementH_ = v.depassementH;
+    if (v.mode == 2 || v.mode == 4) {
+        Vertic.setMin(0);
+        Vertic.setMax(v.verticMax);
+        Vertic.setSmallChange(v.verticPas);
+        Vertic.setLargeChange(v.verticPas);
+    }
+    if (v.mode >= 3) {
+        Horiz.setMin(0);
+        Horiz.setMax(v.horizMax);
+        Horiz.setSmallChange(v.horizPas);
+        Horiz.setLargeChange(v.horizPas);
+    }
+    Environ(v.mode);
+}
+
+void Form2::Vertic_Change() {
+    Dummy.setFocus();
+    Image1.setTop(-decalage(Vertic.value(), Vertic.max(), depassementV_));
+}
+
+void Form2::Horiz_Change() {
+    Dummy.setFocus();
+    Image1.setLeft(-decalage(Horiz.value(), Horiz.max(), depassementH_));
+}
+
+void Form2::Image1_Click() {
+    Environ(0);
+    DiapoAffichee.reset();
+}
+
+void Form2::Fin_Click() {
+    fenetre.fermer();
+}
 
 } // namespace galvia

@@ -1,18 +1,87 @@
-// The slide sheet: the image list as pages of 60 thumbnails.
+// The slide sheet: a full-screen window, shown modally over the main window, that
+// shows the image list as pages of 60 thumbnails (10 by 6) and any one of them at
+// natural size. It counts in twips; it reads the shared list and never changes it.
 #pragma once
 
+#include "GeometrieFeuille.h"
+#include "platform/Controles.h"
 #include "platform/Fenetre.h"
 #include "platform/Plateforme.h"
 #include "state/Module1.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
 
 namespace galvia {
 
 class Form2 {
 public:
-    Form2(Plateforme& plateforme, Module1& etat);
+    // `Form1` and `menCompte`: the main window (its hourglass) and its progress counter.
+    Form2(Plateforme& plateforme, Module1& etat, Fenetre& Form1, ElementMenu& menCompte);
+    Form2(const Form2&) = delete;
+    Form2& operator=(const Form2&) = delete;
+
     Plateforme& plateforme;
     Module1& etat;
+    Fenetre& Form1;
+    ElementMenu& menCompte;
+
+    // --- the window and its controls, from the bottom of the stack up ---
     Fenetre fenetre{QStringLiteral("Form2"), true};
+    TableauControles<ControleImage> Diapo;
+    TableauControles<Etiquette> Texte;
+    BoiteImage Image1{fenetre, QStringLiteral("Image1")};
+    BoiteImage Dummy{fenetre, QStringLiteral("Dummy")};
+    Etiquette Titre{fenetre, QStringLiteral("Titre")};
+    Bouton Numero{fenetre, QStringLiteral("Numero")};
+    std::array<Bouton, 4> Deplace{{{fenetre, QStringLiteral("Deplace")},
+                                   {fenetre, QStringLiteral("Deplace")},
+                                   {fenetre, QStringLiteral("Deplace")},
+                                   {fenetre, QStringLiteral("Deplace")}}};
+    Bouton Fin{fenetre, QStringLiteral("Fin")};
+    BarreDefilement Vertic{fenetre, QStringLiteral("Vertic"), true};
+    BarreDefilement Horiz{fenetre, QStringLiteral("Horiz"), false};
+
+    // --- the sheet's state ---
+    int LargeurFeuille = 0;
+    int HauteurFeuille = 0;
+    int LargeurCase = 0;
+    int HauteurCase = 0;
+    double PasColonne = 0;
+    double PasLigne = 0;
+    std::int16_t NbParLigne = 0;
+    std::array<int, CasesParPage + 1> GaucheCase{};
+    std::array<int, CasesParPage + 1> HautCase{};
+    std::int16_t PremiereDiapo = 0;
+    bool FinAtteinte = false;
+    bool Occupe = false;
+    std::int16_t TexteChoisi = 0;
+    std::optional<int> DiapoAffichee;
+
+    // --- handlers ---
+    void Form_Load();
+    void Form_Activate();
+    void Environ(int Numero);
+    void Affiche(double Depart);
+    void Deplace_Click(int Index);
+    void Numero_Click();
+    void Form_KeyDown(int KeyCode, int Shift);
+    void Diapo_Click(int Index);
+    void Vertic_Change();
+    void Horiz_Change();
+    void Image1_Click();
+    void Fin_Click();
+
+private:
+    // Shows list position i (0-based) in cell k: a thumbnail decoded at its own size,
+    // or a grey box when the file cannot be read.
+    void remplirCase(int k, int i);
+    Grille grille() const;
+    // The parts of the chosen picture that do not fit the window (twips).
+    double depassementV_ = 0, depassementH_ = 0;
+    // Cells showing a grey box in place of their thumbnail.
+    std::array<bool, CasesParPage> caseGrise_{};
 };
 
 } // namespace galvia

@@ -1,0 +1,143 @@
+// The slide sheet's geometry as pure functions: grid, cells, thumbnails, pages and the
+// full-size view's scroll ranges.
+#include "sheet/GeometrieFeuille.h"
+
+#include <QTest>
+
+using namespace galvia;
+
+class TestGeometrie : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void grille_data();
+    void grille();
+    void cases_data();
+    void cases();
+    void vignette_data();
+    void vignette();
+    void premiere_data();
+    void premiere();
+    void vueReelle_data();
+    void vueReelle();
+};
+
+void TestGeometrie::grille_data() {
+    QTest::addColumn<int>("largeur");
+    QTest::addColumn<int>("cote");
+    QTest::addColumn<double>("pasLigne");
+    QTest::newRow("11880") << 11880 << 1128 << 1368.0;
+    QTest::newRow("1129.5 to even") << 11895 << 1130 << 1370.0;
+    QTest::newRow("1128.5 to even") << 11885 << 1128 << 1368.0;
+    QTest::newRow("1920 px") << 28800 << 2820 << 3060.0;
+}
+
+void TestGeometrie::grille() {
+    QFETCH(int, largeur);
+    QFETCH(int, cote);
+    QFETCH(double, pasLigne);
+    const Grille g = calculerGrille(largeur, 180);
+    QCOMPARE(g.LargeurCase, cote);
+    QCOMPARE(g.HauteurCase, cote);
+    QCOMPARE(g.PasColonne, cote + 60.0);
+    QCOMPARE(g.PasLigne, pasLigne);
+}
+
+void TestGeometrie::cases_data() {
+    QTest::addColumn<int>("k");
+    QTest::addColumn<int>("gauche");
+    QTest::addColumn<int>("haut");
+    QTest::newRow("0") << 0 << 60 << 360;
+    QTest::newRow("9") << 9 << 10752 << 360;
+    QTest::newRow("10") << 10 << 60 << 1728;
+    QTest::newRow("59") << 59 << 10752 << 7200;
+}
+
+void TestGeometrie::cases() {
+    QFETCH(int, k);
+    const Grille g = calculerGrille(11880, 180);
+    QTEST(gaucheCase(k, g), "gauche");
+    QTEST(hautCase(k, g), "haut");
+    // The right edge of the last column is the inner width.
+    QCOMPARE(gaucheCase(9, g) + g.LargeurCase, 11880);
+}
+
+void TestGeometrie::vignette_data() {
+    QTest::addColumn<QSize>("naturelle");
+    QTest::addColumn<double>("left");
+    QTest::addColumn<double>("top");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<double>("height");
+    // Natural sizes whose bordered size (+2 pixels) has the stated ratio.
+    QTest::newRow("square") << QSize(98, 98) << 60.0 << 360.0 << 1128.0 << 1128.0;
+    QTest::newRow("landscape 2:1") << QSize(198, 98) << 60.0 << 642.0 << 1128.0 << 564.0;
+    QTest::newRow("portrait 1:2") << QSize(98, 198) << 342.0 << 360.0 << 564.0 << 1128.0;
+    QTest::newRow("portrait 3:4 .5") << QSize(148, 198) << 201.0 << 360.0 << 846.0 << 1128.0;
+    QTest::newRow("landscape 3:1") << QSize(298, 98) << 60.0 << 736.0 << 1128.0 << 376.0;
+    QTest::newRow("landscape half") << QSize(99, 98) << 60.0 << 365.5 << 1128.0 << 1117.0;
+}
+
+void TestGeometrie::vignette() {
+    QFETCH(QSize, naturelle);
+    const Grille g = calculerGrille(11880, 180);
+    const Vignette v = placerVignette(tailleBordee(naturelle), 60, 360, g);
+    QTEST(v.left, "left");
+    QTEST(v.top, "top");
+    QTEST(v.width, "width");
+    QTEST(v.height, "height");
+}
+
+void TestGeometrie::premiere_data() {
+    QTest::addColumn<double>("depart");
+    QTest::addColumn<int>("nb");
+    QTest::addColumn<int>("premiere");
+    QTest::addColumn<int>("dernier");
+    QTest::newRow("negative page") << -55.0 << 245 << 0 << 60;
+    QTest::newRow("negative row") << -5.0 << 245 << 0 << 60;
+    QTest::newRow("last page part") << 240.0 << 245 << 240 << 245;
+    QTest::newRow("beyond") << 300.0 << 245 << 185 << 245;
+    QTest::newRow("beyond short list") << 9.0 << 7 << 0 << 7;
+    QTest::newRow("1.5 to even") << 1.5 << 245 << 2 << 62;
+    QTest::newRow("2.5 to even") << 2.5 << 245 << 2 << 62;
+}
+
+void TestGeometrie::premiere() {
+    QFETCH(double, depart);
+    QFETCH(int, nb);
+    const int p = premiereDiapo(depart, nb);
+    QTEST(p, "premiere");
+    QTEST(dernierNumero(p, nb), "dernier");
+}
+
+void TestGeometrie::vueReelle_data() {
+    QTest::addColumn<QSizeF>("image");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("verticMax");
+    QTest::addColumn<int>("verticPas");
+    QTest::addColumn<int>("horizMax");
+    QTest::addColumn<int>("horizPas");
+    // Sheet of 11880 x 9000.
+    QTest::newRow("fits") << QSizeF(11880, 9000) << 1 << 0 << 0 << 0 << 0;
+    QTest::newRow("3000 taller") << QSizeF(6000, 12000) << 2 << 3000 << 4500 << 0 << 0;
+    QTest::newRow("wider") << QSizeF(13530, 900) << 3 << 0 << 0 << 1650 << 5940;
+    QTest::newRow("both") << QSizeF(20000, 9001) << 4 << 1 << 4500 << 8120 << 5940;
+    // 65534 twips too wide: the bar's range halves the overflow, and its step with it.
+    QTest::newRow("overflow") << QSizeF(11880 + 65534, 900) << 3 << 0 << 0 << 32767 << 2970;
+}
+
+void TestGeometrie::vueReelle() {
+    QFETCH(QSizeF, image);
+    const VueReelle v = calculerVueReelle(image, 11880, 9000);
+    QTEST(v.mode, "mode");
+    QTEST(v.verticMax, "verticMax");
+    QTEST(v.verticPas, "verticPas");
+    QTEST(v.horizMax, "horizMax");
+    QTEST(v.horizPas, "horizPas");
+    // Each bar's maximum brings the picture's far edge onto the window's edge.
+    QCOMPARE(decalage(v.verticMax, v.verticMax, v.depassementV),
+             image.height() > 9000 ? image.height() - 9000 : 0.0);
+    QCOMPARE(decalage(v.horizMax, v.horizMax, v.depassementH),
+             image.width() > 11880 ? image.width() - 11880 : 0.0);
+}
+
+QTEST_GUILESS_MAIN(TestGeometrie)
+#include "tst_feuille_geometrie.moc"
