@@ -491,6 +491,16 @@ void VueFenetreQt::creerWidget(Controle& c) {
 
 void VueFenetreQt::controleAjoute(Controle& c) {
     creerWidget(c);
+    // A control-array member takes its first member's place in the stacking order, not
+    // the top of the window.
+    QWidget* w = widgets_.value(&c);
+    for (const Controle* autre : fenetre_.controles())
+        if (autre != &c && autre->nom() == c.nom()) {
+            QWidget* premier = widgets_.value(autre);
+            if (w && premier && premier->parentWidget() == w->parentWidget())
+                w->stackUnder(premier);
+            break;
+        }
 }
 
 void VueFenetreQt::actualiser() {
