@@ -435,8 +435,8 @@ void TstNavigation::echecPendantDiaporama() {
     b->form->fenetre.toucher(touche::Inser);
     int numeroSousLaBoite = 0;
     b->plateforme.pendantMessage = [&](const BoiteMessage&) {
-        for (int i = 0; i < 3; ++i)
-            b->form->Timer1.tick();
+        b->form->Timer1.tick();
+        b->form->Timer1.tick();
         numeroSousLaBoite = b->etat.NumImage;
     };
     b->form->Timer1.tick();
