@@ -1,0 +1,371 @@
+// The slide sheet's logic on the in-memory platform: opening, paging by keys, buttons
+// and number, the thumbnail click cycle, the full-size view and the busy guard.
+#include "support/Banc.h"
+
+#include "platform/Touches.h"
+#include "sheet/Form2.h"
+
+#include <QTest>
+
+using namespace galvia;
+using namespace galvia::test;
+
+namespace {
+
+// A sheet over a list of `nb` names in the bench's folder (the files need not exist:
+// a missing one shows a grey box), in an inner size of 792 x 600 pixels.
+struct Feuille {
+    explicit Feuille(int nb, QSize interne = {792, 600}) {
+        b.etat.Chemin = b.chemin() + u'/';
+        b.etat.TabImages = QStringList{QString()};
+        for (int i = 1; i <= nb; ++i)
+            b.etat.TabImages.append(QStringLiteral("img%1.jpg").arg(i, 5, 10, QLatin1Char('0')));
+        b.etat.NbImages = static_cast<std::int16_t>(nb);
+        f = std::make_unique<Form2>(b.plateforme, b.etat, b.form->fenetre, b.form->menCompte);
+        f->fenetre.setTailleInterneSansVue(interne);
+    }
+    int visibles() const {
+        int n = 0;
+        for (int k = 0; k < f->Diapo.taille(); ++k)
+            n += f->Diapo.charge(k) && f->Diapo[k].visible() && f->Texte[k].visible();
+        return n;
+    }
+    // Runs a script: "K34" a key, "B3" a move button, "N12" the number box answered 12.
+    void jouer(const QStringList& script) {
+        for (const QString& pas : script) {
+            const QString arg = pas.mid(1);
+            if (pas.startsWith(u'K')) f->fenetre.toucher(arg.toInt());
+            if (pas.startsWith(u'B')) f->Deplace[arg.toInt()].cliquer();
+            if (pas.startsWith(u'N')) {
+                b.plateforme.reponses.push_back(arg);
+                f->Numero.cliquer();
+            }
+        }
+    }
+    Banc b;
+    std::unique_ptr<Form2> f;
+};
+
+} // namespace
+
+class TestFeuille : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void ouverture_data();
+    void ouverture();
+    void pages_data();
+    void pages();
+    void numero_data();
+    void numero();
+    void clicsEtMarques();
+    void tailleReelle_data();
+    void tailleReelle();
+    void multiDossier();
+    void occupe();
+    void fermetureEnCours_data();
+    void fermetureEnCours();
+};
+
+void TestFeuille::ouverture_data() {
+    QTest::addColumn<int>("nb");
+    QTest::addColumn<QString>("titre");
+    QTest::addColumn<bool>("fin");
+    QTest::newRow("245") << 245 << QStringLiteral("De 1 à 60 (sur 245)") << false;
+    QTest::newRow("60") << 60 << QStringLiteral("De 1 à 60 (sur 60)") << false;
+    QTest::newRow("7") << 7 << QStringLiteral("De 1 à 7 (sur 7)") << true;
+}
+
+void TestFeuille::ouverture() {
+    QFETCH(int, nb);
+    Feuille s(nb);
+    QStringList compteur;
+    s.b.plateforme.pendantEvenements = [&] {
+        compteur.append(s.b.form->menCompte.caption());
+        QVERIFY(s.b.form->fenetre.occupe());
+    };
+    s.b.form->menCompte.setVisible(true);
+    s.f->Form_Load();
+    QTEST(s.f->Titre.caption(), "titre");
+    QTEST(s.f->FinAtteinte, "fin");
+    const int n = std::min(nb, 60);
+    QCOMPARE(s.visibles(), n);
+    QCOMPARE(s.f->Diapo.taille(), n);
+    QCOMPARE(compteur.size(), n);
+    QCOMPARE(compteur.first(), QStringLiteral("1 / %1").arg(n));
+    QCOMPARE(compteur.last(), QStringLiteral("%1 / %1").arg(n));
+    QVERIFY(!s.b.form->menCompte.visible() && !s.b.form->fenetre.occupe());
+    QCOMPARE(s.f->fenetre.caption(), QStringLiteral("Diapositives ") + s.b.etat.Chemin);
+    QCOMPARE(s.f->LargeurCase, 1128);
+    QCOMPARE(s.f->Texte[n - 1].caption(), s.b.etat.TabImages.at(n));
+    // Cell 59 (or the last) in its place; a missing file fills its whole cell in grey.
+    QCOMPARE(s.f->Diapo[n - 1].left(), double(s.f->GaucheCase[n - 1]));
+    QCOMPARE(s.f->Diapo[n - 1].height(), 1128.0);
+    QCOMPARE(s.f->Texte[n - 1].top(), s.f->HautCase[n - 1] + 1188.0);
+    QVERIFY(!s.f->Occupe && !s.f->DiapoAffichee && s.f->PremiereDiapo == 0);
+}
+
+void TestFeuille::pages_data() {
+    QTest::addColumn<int>("nb");
+    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<int>("premiere");
+    QTest::addColumn<QString>("titre");
+    QTest::addColumn<bool>("fin");
+    QTest::addColumn<int>("visibles");
+    const QStringList pgDn4{"K34", "K34", "K34", "K34"};
+    QTest::newRow("PgDn") << 245 << QStringList{"K34"} << 60 << "De 61 à 120 ( sur 245)" << false
+                          << 60;
+    QTest::newRow("PgDn x4") << 245 << pgDn4 << 240 << "De 241 à 245 ( sur 245)" << true << 5;
+    QTest::newRow("PgDn x5, Down") << 245 << pgDn4 + QStringList{"K34", "K40", "B3", "B2"} << 240
+                                   << "De 241 à 245 ( sur 245)" << true << 5;
+    QTest::newRow("Down at the end") << 245 << QStringList{"K34", "K34", "K34", "K40"} << 190
+                                     << "De 191 à 245 ( sur 245)" << true << 55;
+    QTest::newRow("then End") << 245 << QStringList{"K34", "K34", "K34", "K40", "K35"} << 190
+                              << "De 191 à 245 ( sur 245)" << true << 55;
+    QTest::newRow("then Home") << 245 << QStringList{"K34", "K34", "K34", "K40", "K36"} << 0
+                               << "De 1 à 60 ( sur 245)" << false << 60;
+    QTest::newRow("End") << 245 << QStringList{"K35"} << 185 << "De 186 à 245 ( sur 245)" << false
+                         << 60;
+    QTest::newRow("5 then PgUp") << 245 << QStringList{"N6", "K33"} << 0 << "De 1 à 60 ( sur 245)"
+                                 << false << 60;
+    QTest::newRow("5 then Up") << 245 << QStringList{"N6", "B1"} << 0 << "De 1 à 60 ( sur 245)"
+                               << false << 60;
+    QTest::newRow("30 then Up") << 245 << QStringList{"N31", "K38"} << 20 << "De 21 à 80 ( sur 245)"
+                                << false << 60;
+    QTest::newRow("30 then PgUp") << 245 << QStringList{"N31", "B0"} << 0 << "De 1 à 60 ( sur 245)"
+                                  << false << 60;
+    QTest::newRow("Down") << 245 << QStringList{"B2"} << 10 << "De 11 à 70 ( sur 245)" << false
+                          << 60;
+    QTest::newRow("other keys") << 245 << QStringList{"K37", "K39", "K13", "B4"} << 0
+                                << "De 1 à 60 (sur 245)" << false << 60;
+    QTest::newRow("7: first page stays") << 7 << QStringList{"K36", "K33", "K38", "K34", "K35"} << 0
+                                         << "De 1 à 7 (sur 7)" << true << 7;
+    QTest::newRow("7: number 3") << 7 << QStringList{"N3"} << 2 << "De 3 à 7 ( sur 7)" << true << 5;
+    QTest::newRow("120: last page ends the list")
+        << 120 << QStringList{"K34", "K34", "B3"} << 60 << "De 61 à 120 ( sur 120)" << false << 60;
+}
+
+void TestFeuille::pages() {
+    QFETCH(int, nb);
+    QFETCH(QStringList, script);
+    Feuille s(nb);
+    s.f->Form_Load();
+    s.f->Texte[3].setPlat(true);
+    s.f->TexteChoisi = 3;
+    s.f->Form_Activate();
+    s.jouer(script);
+    QTEST(int(s.f->PremiereDiapo), "premiere");
+    QTEST(s.f->Titre.caption(), "titre");
+    QTEST(s.f->FinAtteinte, "fin");
+    QTEST(s.visibles(), "visibles");
+    // A page change takes the mark off the chosen label.
+    QCOMPARE(s.f->Texte[3].plat(), !s.f->Titre.caption().contains(QStringLiteral("( sur")));
+    const int p = s.f->PremiereDiapo;
+    for (int k = 0; k < s.visibles(); ++k)
+        QCOMPARE(s.f->Texte[k].caption(), s.b.etat.TabImages.at(p + k + 1));
+}
+
+void TestFeuille::numero_data() {
+    QTest::addColumn<QString>("reponse");
+    QTest::addColumn<int>("premiere");
+    QTest::newRow("0") << "0" << 10;
+    QTest::newRow("NbImages + 1") << "246" << 10;
+    QTest::newRow("a word") << "dix" << 10;
+    QTest::newRow("cancel") << "" << 10;
+    QTest::newRow("2,5") << "2,5" << 2;
+    QTest::newRow("245") << "245" << 244;
+}
+
+void TestFeuille::numero() {
+    QFETCH(QString, reponse);
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    Feuille s(245);
+    s.f->Form_Load();
+    s.jouer({"K40", QStringLiteral("N") + reponse});
+    QLocale::setDefault(QLocale::c());
+    QTEST(int(s.f->PremiereDiapo), "premiere");
+    const BoiteSaisie& boite = s.b.plateforme.saisies.back();
+    QCOMPARE(boite.invite, QStringLiteral("Donnez un nombre entre 1 et 245"));
+    QCOMPARE(boite.titre, QStringLiteral("Modifier l'affichage"));
+    QCOMPARE(boite.defaut, QStringLiteral("11"));
+    QVERIFY(s.b.plateforme.messages.empty());
+}
+
+void TestFeuille::clicsEtMarques() {
+    Feuille s(12);
+    for (int i = 1; i <= 12; ++i)
+        if (i != 5) dessiner(s.b.etat.fichierDeEntree(i), {40 + i, 30});
+    s.f->Form_Load();
+    QCOMPARE(s.f->Diapo[7].nomAccessible(), QStringLiteral("Diapositive 8 : img00008.jpg"));
+    QCOMPARE(s.f->Diapo[7].width(), 1128.0);
+    QVERIFY(s.f->Diapo[7].height() < 1128 && !s.f->Diapo[7].image().isNull());
+    s.f->Diapo[7].cliquer();
+    QCOMPARE(s.f->DiapoAffichee, std::optional<int>(7));
+    QVERIFY(s.f->Image1.visible() && s.f->Texte[7].plat() && !s.f->Texte[0].plat());
+    QCOMPARE(s.f->Image1.width(), (48 + 2) * 15.0);
+    s.f->Diapo[9].cliquer();
+    QVERIFY(s.f->Texte[9].plat() && !s.f->Texte[7].plat());
+    QCOMPARE(s.f->Image1.width(), (50 + 2) * 15.0);
+    // The missing file: a grey box filling its cell; a click changes nothing.
+    QCOMPARE(s.f->Diapo[4].height(), 1128.0);
+    s.f->Diapo[4].cliquer();
+    QVERIFY(s.f->DiapoAffichee == 9 && s.f->Image1.visible() && s.f->Texte[9].plat());
+    // A second click on the shown thumbnail, then the picture itself.
+    s.f->Diapo[9].cliquer();
+    QVERIFY(!s.f->DiapoAffichee && !s.f->Image1.visible() && s.f->Texte[9].plat());
+    s.f->Diapo[0].cliquer();
+    s.f->Image1.cliquer();
+    QVERIFY(!s.f->DiapoAffichee && !s.f->Image1.visible() && s.f->Texte[0].plat());
+    // A file deleted while the sheet is open: nothing happens.
+    QFile::remove(s.b.etat.fichierDeEntree(3));
+    s.f->Diapo[2].cliquer();
+    QVERIFY(!s.f->DiapoAffichee && s.f->Texte[0].plat());
+    s.jouer({"N2"});
+    QVERIFY(!s.f->Texte[0].plat());
+}
+
+void TestFeuille::tailleReelle_data() {
+    QTest::addColumn<QSize>("taille");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("verticMax");
+    QTest::addColumn<int>("horizMax");
+    // Inner size 11880 x 9000 twips; a picture is (pixels + 2) x 15 twips.
+    QTest::newRow("fits") << QSize(100, 100) << 1 << -1 << -1;
+    QTest::newRow("taller") << QSize(300, 798) << 2 << 3000 << -1;
+    QTest::newRow("wider") << QSize(900, 100) << 3 << -1 << 1650;
+    QTest::newRow("both") << QSize(900, 798) << 4 << 3000 << 1650;
+    QTest::newRow("beyond the range") << QSize(3000, 100) << 3 << -1 << 32767;
+}
+
+void TestFeuille::tailleReelle() {
+    QFETCH(QSize, taille);
+    QFETCH(int, mode);
+    QFETCH(int, verticMax);
+    QFETCH(int, horizMax);
+    Feuille s(1);
+    dessiner(s.b.etat.fichierDeEntree(1), taille);
+    s.f->Form_Load();
+    s.f->Diapo[0].cliquer();
+    QVERIFY(s.f->Image1.visible());
+    QCOMPARE(s.f->Vertic.visible(), mode == 2 || mode == 4);
+    QCOMPARE(s.f->Horiz.visible(), mode >= 3);
+    if (verticMax >= 0) {
+        QCOMPARE(s.f->Vertic.max(), verticMax);
+        QCOMPARE(s.f->Vertic.smallChange(), 4500);
+        QCOMPARE(s.f->Vertic.largeChange(), 4500);
+        QCOMPARE(s.f->Vertic.top(), mode == 4 ? 270.0 : 0.0);
+        s.f->Vertic.setValue(verticMax);
+        QCOMPARE(s.f->Image1.top(), 9000 - s.f->Image1.height());
+    }
+    if (horizMax >= 0) {
+        QCOMPARE(s.f->Horiz.max(), horizMax);
+        QCOMPARE(s.f->Horiz.left(), mode == 4 ? 270.0 : 0.0);
+        s.f->Horiz.setValue(horizMax);
+        QCOMPARE(s.f->Image1.left(), 11880 - s.f->Image1.width());
+    }
+    QCOMPARE(s.f->Dummy.aLeFocus(), true);
+    // Down changes the page and leaves the full-size view (here: nothing to move to).
+    s.f->Environ(5);
+    QCOMPARE(s.f->Image1.left(), 0.0);
+    QVERIFY(s.f->Image1.visible());
+}
+
+void TestFeuille::multiDossier() {
+    Banc b;
+    b.etat.TabImages = QStringList{QString()};
+    for (int d = 1; d <= 2; ++d) {
+        b.etat.ListeDossiers[d] = b.chemin(QStringLiteral("d%1").arg(d));
+        for (int i = 1; i <= (d == 1 ? 40 : 30); ++i) {
+            const QString nom = QStringLiteral("p%1.bmp").arg(i);
+            dessiner(b.etat.ListeDossiers[d] + u'/' + nom, d == 1 ? QSize(8, 4) : QSize(4, 8));
+            b.etat.TabImages.append(nom);
+        }
+    }
+    b.etat = [&] {
+        Module1 e = b.etat;
+        e.NbImages = 70;
+        e.NbDossiers = 2;
+        e.FinDossier = {0, 40, 70};
+        e.MultiDossier = 1;
+        e.NumImage = 50;
+        e.Chemin = b.etat.ListeDossiers[2] + u'/';
+        return e;
+    }();
+    b.etat.SensDefile = Vrai;
+    b.form->menShow.setVisible(true);
+    int larges = 0, hautes = 0;
+    b.plateforme.sceneModale = [&](Fenetre& f) {
+        int k = 0;
+        for (Controle* c : f.controles())
+            if (c->nom() == QLatin1String("Diapo")) {
+                (c->width() > c->height() ? larges : hautes) += 1;
+                QCOMPARE(c->width() > c->height(), k++ < 40);
+            }
+        QCOMPARE(b.etat.SensDefile, Faux);
+    };
+    b.form->diapShow.cliquer();
+    QCOMPARE(larges, 40);
+    QCOMPARE(hautes, 20);
+    QCOMPARE(b.etat.NumImage, std::int16_t(50));
+    QCOMPARE(b.etat.Chemin, b.etat.ListeDossiers[2] + u'/');
+}
+
+void TestFeuille::occupe() {
+    Feuille s(245);
+    s.f->Form_Load();
+    s.b.plateforme.nbEvenements = 0;
+    int tour = 0;
+    s.b.plateforme.pendantEvenements = [&] {
+        QVERIFY(s.f->Occupe);
+        switch (tour++) {
+        case 1:
+            s.f->fenetre.toucher(touche::PageBas);
+            break;
+        case 2:
+            s.f->Deplace[3].cliquer();
+            break;
+        case 3:
+            s.f->fenetre.toucher(touche::F4);
+            break;
+        case 4:
+            s.b.plateforme.reponses = {"100"};
+            s.f->Numero.cliquer();
+            break;
+        case 5:
+            s.f->Diapo[0].cliquer();
+            break;
+        }
+    };
+    s.f->fenetre.toucher(touche::PageBas);
+    QCOMPARE(s.b.plateforme.nbEvenements, 60);
+    QCOMPARE(int(s.f->PremiereDiapo), 60);
+    QVERIFY(!s.f->Occupe && !s.f->DiapoAffichee && !s.f->fenetre.ferme());
+    QVERIFY(!s.f->fenetre.occupe());
+}
+
+void TestFeuille::fermetureEnCours_data() {
+    QTest::addColumn<bool>("ouverture");
+    QTest::newRow("first page") << true;
+    QTest::newRow("next page") << false;
+}
+
+void TestFeuille::fermetureEnCours() {
+    QFETCH(bool, ouverture);
+    Feuille s(245);
+    if (!ouverture) s.f->Form_Load();
+    s.b.form->menCompte.setVisible(true);
+    s.b.plateforme.nbEvenements = 0;
+    s.b.plateforme.pendantEvenements = [&] {
+        if (s.b.plateforme.nbEvenements == 5) s.f->Fin.cliquer();
+    };
+    if (ouverture)
+        s.f->Form_Load();
+    else
+        s.f->fenetre.toucher(touche::PageBas);
+    QCOMPARE(s.b.plateforme.nbEvenements, 5);
+    QVERIFY(s.f->fenetre.ferme() && !s.f->Occupe && !s.f->fenetre.occupe());
+    QVERIFY(!s.b.form->fenetre.occupe());
+    QCOMPARE(s.b.form->menCompte.visible(), !ouverture);
+}
+
+QTEST_GUILESS_MAIN(TestFeuille)
+#include "tst_feuille.moc"
