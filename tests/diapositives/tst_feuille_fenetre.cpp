@@ -1,0 +1,94 @@
+// The real slide sheet offscreen, over real pictures: F8 opens it over the main window,
+// Page Down pages, a thumbnail shows its picture, F4 closes it, and the main window is
+// back as it was.
+#include "support/Banc.h"
+#include "support/FenetreReelle.h"
+
+#include <QApplication>
+#include <QTest>
+
+using namespace galvia;
+using namespace galvia::test;
+
+namespace {
+
+Controle* controle(Fenetre& f, const QString& nom, const QString& nomAccessible = {}) {
+    for (Controle* c : f.controles())
+        if (c->nom() == nom && (nomAccessible.isEmpty() || c->nomAccessible() == nomAccessible))
+            return c;
+    return nullptr;
+}
+
+} // namespace
+
+class TestFeuilleFenetre : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void ouvrirPaginerFermer();
+};
+
+void TestFeuilleFenetre::ouvrirPaginerFermer() {
+    QTemporaryDir dossier;
+    for (int i = 1; i <= 70; ++i)
+        dessiner(dossier.filePath(QStringLiteral("p%1.jpg").arg(i, 2, 10, QLatin1Char('0'))),
+                 {40 + i, 30});
+    ecrire(dossier.filePath(QStringLiteral("p62.jpg")), "not a picture");
+    dessiner(dossier.filePath(QStringLiteral("p63.jpg")), {1500, 1000});
+    FenetreReelle f(dossier.path() + u'/');
+    f.touche(Qt::Key_F5);
+    f.touche(Qt::Key_PageDown);
+    const QString compteur = f.legende(f.form->menNom);
+    QCOMPARE(compteur, QStringLiteral("=  2 / 70  =  p02.jpg"));
+
+    QStringList vu;
+    bool fini = false;
+    // The sheet's scene runs inside its modal loop, once the first page is filled.
+    auto scene = std::make_shared<std::function<void()>>();
+    *scene = [&, scene] {
+        auto* vue = qobject_cast<VueFenetreQt*>(QApplication::activeModalWidget());
+        if (!vue || vue->modele().nom() != QLatin1String("Form2") || f.form->menCompte.visible()) {
+            QTimer::singleShot(10, *scene);
+            return;
+        }
+        Fenetre& feuille = vue->modele();
+        const auto texte = [&](const QString& nom) {
+            return static_cast<Etiquette*>(controle(feuille, nom))->caption();
+        };
+        vu << texte(QStringLiteral("Titre")) << vue->windowTitle();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+        vu << texte(QStringLiteral("Titre"));
+        QWidget* image1 = vue->widgetDe(*controle(feuille, QStringLiteral("Image1")));
+        // The unreadable file: a click shows nothing.
+        Controle* grise = controle(feuille, "Diapo", QStringLiteral("Diapositive 62 : p62.jpg"));
+        QTest::mouseClick(vue->widgetDe(*grise), Qt::LeftButton);
+        vu << QString::number(image1->isVisible());
+        Controle* diapo = controle(feuille, "Diapo", QStringLiteral("Diapositive 63 : p63.jpg"));
+        QWidget* w = vue->widgetDe(*diapo);
+        vu << w->accessibleName() << QString::number(w->isVisible());
+        QTest::mouseClick(w, Qt::LeftButton);
+        vu << QString::number(image1->isVisible()) << QString::number(image1->width());
+        // The picture and its bars lie above the thumbnails loaded after them.
+        QWidget* autre =
+            vue->widgetDe(*controle(feuille, "Diapo", QStringLiteral("Diapositive 65 : p65.jpg")));
+        QWidget* dessus = vue->centralWidget()->childAt(autre->geometry().center());
+        vu << QString::number(dessus == image1);
+        vu << QString::number(vue->widgetDe(*controle(feuille, "Vertic"))->isVisible());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
+        fini = true;
+    };
+    QTimer::singleShot(0, *scene);
+    f.touche(Qt::Key_F8);
+
+    QVERIFY(fini);
+    QCOMPARE(vu, (QStringList{"De 1 à 60 (sur 70)", "Diapositives " + dossier.path() + u'/',
+                              "De 61 à 70 ( sur 70)", "0", "Diapositive 63 : p63.jpg", "1", "1",
+                              "1502", "1", "1"}));
+    QCOMPARE(f.legende(f.form->menNom), compteur);
+    QCOMPARE(f.etat.NumImage, std::int16_t(2));
+    QVERIFY(!f.vue->actionDe(f.form->menCompte)->isVisible());
+    QVERIFY(!f.form->fenetre.occupe());
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+}
+
+QTEST_MAIN(TestFeuilleFenetre)
+#include "tst_feuille_fenetre.moc"
