@@ -15,6 +15,7 @@ const QString Jpg = QStringLiteral(" Compression JPG (Joint Photographic Expert 
 const QString Gif =
     QStringLiteral(" Compression GIF (Graphics Interchange Format) de CompuServe\r\n\t"
                    "(256 couleurs maximum)");
+const QString Bmp = QStringLiteral("BMP (BitMaP pour Windows) de MicroSoft");
 
 } // namespace
 
@@ -44,11 +45,8 @@ void TestBoites::information_data() {
                          << QStringList{"2 Ko", Gif,   "300",  "1024", "0,29",
                                         "200",  "768", "0,26", "1,5",  "1"};
     QTest::newRow("bmp") << "large.bmp" << QSize(1536, 384) << 3577 << false
-                         << QStringList{"4 Ko", "BMP (BitMaP pour Windows) de MicroSoft",
-                                        "1536", "1024",
-                                        "1.5",  "384",
-                                        "768",  "0.5",
-                                        "4",    "0.67"};
+                         << QStringList{"4 Ko", Bmp,   "1536", "1024", "1.5",
+                                        "384",  "768", "0.5",  "4",    "0.67"};
     // Not a picture: the views stay empty, every quotient has a zero divisor.
     QTest::newRow("mf") << "plan.mf" << QSize() << 3000 << true
                         << QStringList{"3 Ko", "WMF (Windows Metafile Format) de Microsoft",

@@ -54,8 +54,8 @@ private Q_SLOTS:
     void ajouts();
     void effacer_data();
     void effacer();
-    void debutEtFin();
-    void echap();
+    void fin_data();
+    void fin();
     void construction();
     void echecs_data();
     void echecs();
@@ -125,43 +125,35 @@ void TestMultiDossier::effacer() {
     QVERIFY(b.messages().isEmpty());
 }
 
-void TestMultiDossier::debutEtFin() {
-    Banc b;
-    selectionner(b, {});
-    QCOMPARE(b.etat.MultiDossier, 1);
-    QCOMPARE(b.form->AutreDossier.caption(), QStringLiteral("Fin de Sélection"));
-    QCOMPARE(b.form->ListeDos.caption(), Entete);
-    QVERIFY(b.form->ListeDos.visible());
-    QVERIFY(!b.form->Fichier.enabled());
-    QVERIFY(!b.form->affTout.enabled());
-    QVERIFY(b.form->Dossier.aLeFocus());
-
-    b.form->AutreDossier.cliquer();
-    QCOMPARE(b.etat.MultiDossier, 0);
-    QCOMPARE(b.form->AutreDossier.caption(), QStringLiteral("Sélection MultiDossier"));
-    QVERIFY(!b.form->ListeDos.visible());
-    QVERIFY(b.form->Fichier.enabled());
-    QVERIFY(b.form->affTout.enabled());
-    QVERIFY(b.messages().isEmpty());
-    QCOMPARE(b.etat.NbImages, 0);
+void TestMultiDossier::fin_data() {
+    QTest::addColumn<bool>("echap");
+    QTest::newRow("menu sans dossier") << false;
+    QTest::newRow("Esc") << true;
 }
 
-void TestMultiDossier::echap() {
+void TestMultiDossier::fin() {
+    QFETCH(bool, echap);
     Banc b;
     selectionner(b, {"A"});
-    cliquer(b, "A");
-    b.form->Dossier.surTouche(touche::Echap, 0);
-    QVERIFY(!b.form->ListeDos.visible());
+    QCOMPARE(b.form->AutreDossier.caption(), QStringLiteral("Fin de Sélection"));
+    QCOMPARE(b.form->ListeDos.caption(), Entete);
+    QVERIFY(b.form->ListeDos.visible() && !b.form->Fichier.enabled());
+    QVERIFY(!b.form->affTout.enabled() && b.form->Dossier.aLeFocus());
+    b.form->Dossier.surTouche(touche::Echap + 1, touche::MajMask); // other keys: nothing
+    if (echap) {
+        cliquer(b, "A");
+        b.form->Dossier.surTouche(touche::Echap, 0);
+    } else {
+        b.form->AutreDossier.cliquer();
+    }
     QCOMPARE(b.etat.MultiDossier, 0);
     QCOMPARE(b.form->AutreDossier.caption(), QStringLiteral("Sélection MultiDossier"));
-    QVERIFY(b.form->affTout.enabled());
+    QVERIFY(!b.form->ListeDos.visible() && b.form->affTout.enabled());
+    QVERIFY(b.messages().isEmpty());
+    QCOMPARE(b.etat.NbImages, 0);
     // Esc leaves the file list disabled and the selection as it was.
-    QVERIFY(!b.form->Fichier.enabled());
-    QCOMPARE(b.etat.NbDossiers, 1);
-    // Other keys do nothing.
-    b.form->AutreDossier.cliquer();
-    b.form->Dossier.surTouche(touche::Echap + 1, touche::MajMask);
-    QCOMPARE(b.etat.MultiDossier, 1);
+    QCOMPARE(b.form->Fichier.enabled(), !echap);
+    QCOMPARE(b.etat.NbDossiers, echap ? 1 : 0);
 }
 
 void TestMultiDossier::construction() {

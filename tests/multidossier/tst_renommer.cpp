@@ -47,57 +47,31 @@ private Q_SLOTS:
 void TestRenommer::renommer_data() {
     QTest::addColumn<QString>("ancien");
     QTest::addColumn<QString>("reponse");
-    QTest::addColumn<QString>("titre");
-    QTest::addColumn<int>("icone");
-    QTest::addColumn<QString>("texte");
-    QTest::addColumn<bool>("renomme");
+    QTest::addColumn<QString>("boite"); // title, "|", text; empty: no box
     QTest::addColumn<bool>("lectureSeule");
-    const QString refus = QStringLiteral("Nom refusé");
-    const int critique = int(Icone::Critique), info = int(Icone::Information);
-    const QString avertissement = QStringLiteral("Changement d'extension\r\n");
-    QTest::newRow("annulé") << "photo.jpg"
-                            << "" << refus << critique << "Extension obligatoire\r\nNom vide\r\n"
-                            << false << false;
-    QTest::newRow("blancs") << "photo.jpg"
-                            << "   " << refus << critique << "Extension obligatoire\r\nNom vide\r\n"
-                            << false << false;
-    QTest::newRow("tabulation") << "photo.jpg"
-                                << "\t" << refus << critique << "Extension obligatoire\r\n"
-                                << false << false;
-    QTest::newRow("sans point") << "photo.jpg"
-                                << "photo" << refus << critique << "Extension obligatoire\r\n"
-                                << false << false;
-    QTest::newRow("autre extension") << "photo.jpg"
-                                     << "photo.gif"
-                                     << " Attention" << info << avertissement << true << false;
-    QTest::newRow("casse seule") << "photo.jpg"
-                                 << "Photo.JPG"
-                                 << "" << 0 << "" << true << false;
-    QTest::newRow("premier point") << "a.b.jpg"
-                                   << "c.jpg"
-                                   << " Attention" << info << avertissement << true << false;
-    QTest::newRow("même fin") << "a.b.jpg"
-                              << "c.B.jpg"
-                              << "" << 0 << "" << true << false;
-    QTest::newRow("lecture seule") << "photo.jpg"
-                                   << "vue.jpg"
-                                   << "" << 0 << "" << true << true;
-    QTest::newRow("blanc devant") << "photo.jpg"
-                                  << " vue.jpg"
-                                  << "" << 0 << "" << true << false;
+    const QString vide = "Nom refusé|Extension obligatoire\r\nNom vide\r\n";
+    const QString sansPoint = "Nom refusé|Extension obligatoire\r\n";
+    const QString autre = " Attention|Changement d'extension\r\n";
+    // clang-format off
+    QTest::newRow("annulé")          << "photo.jpg" << ""          << vide      << false;
+    QTest::newRow("blancs")          << "photo.jpg" << "   "       << vide      << false;
+    QTest::newRow("tabulation")      << "photo.jpg" << "\t"        << sansPoint << false;
+    QTest::newRow("sans point")      << "photo.jpg" << "photo"     << sansPoint << false;
+    QTest::newRow("autre extension") << "photo.jpg" << "photo.gif" << autre     << false;
+    QTest::newRow("casse seule")     << "photo.jpg" << "Photo.JPG" << ""        << false;
+    QTest::newRow("premier point")   << "a.b.jpg"   << "c.jpg"     << autre     << false;
+    QTest::newRow("même fin")        << "a.b.jpg"   << "c.B.jpg"   << ""        << false;
+    QTest::newRow("lecture seule")   << "photo.jpg" << "vue.jpg"   << ""        << true;
+    QTest::newRow("blanc devant")    << "photo.jpg" << " vue.jpg"  << ""        << false;
     // The blanks after the dot are part of the extension.
-    QTest::newRow("blancs après") << "photo.jpg"
-                                  << "vue.jpg  "
-                                  << " Attention" << info << avertissement << true << false;
+    QTest::newRow("blancs après")    << "photo.jpg" << "vue.jpg  " << autre     << false;
+    // clang-format on
 }
 
 void TestRenommer::renommer() {
     QFETCH(QString, ancien);
     QFETCH(QString, reponse);
-    QFETCH(QString, titre);
-    QFETCH(int, icone);
-    QFETCH(QString, texte);
-    QFETCH(bool, renomme);
+    QFETCH(QString, boite);
     QFETCH(bool, lectureSeule);
     Banc b;
     montrer(b, ancien);
@@ -110,12 +84,13 @@ void TestRenommer::renommer() {
     QCOMPARE(b.plateforme.saisies[0].invite, QStringLiteral("Nouveau Nom du Fichier"));
     QCOMPARE(b.plateforme.saisies[0].titre, QStringLiteral("Renommer"));
     QCOMPARE(b.plateforme.saisies[0].defaut, ancien);
-    QCOMPARE(b.messages(), texte.isEmpty() ? QStringList() : QStringList{texte});
-    if (!texte.isEmpty()) {
-        QCOMPARE(b.plateforme.messages[0].titre, titre);
-        QCOMPARE(int(b.plateforme.messages[0].icone), icone);
+    QStringList boites;
+    for (const BoiteMessage& m : b.plateforme.messages) {
+        boites.append(m.titre + '|' + m.texte);
+        QCOMPARE(m.icone, m.titre == "Nom refusé" ? Icone::Critique : Icone::Information);
     }
-    const QString nom = renomme ? reponse : ancien;
+    QCOMPARE(boites, boite.isEmpty() ? QStringList() : QStringList{boite});
+    const QString nom = boite.startsWith("Nom refusé") ? ancien : reponse;
     QCOMPARE(disque(b), QStringList{nom});
     QCOMPARE(b.liste(), QStringList{nom});
     QCOMPARE(b.etat.NomComplet, b.chemin(QStringLiteral("d/")) + nom);
