@@ -57,15 +57,15 @@ bool memeFichier(const struct stat& a, const struct stat& b) {
 }
 
 // link + unlink, for file systems that refuse an exclusive rename: the link fails
-// when the new name exists, so nothing is ever replaced.
-void renommerParLien(int d, const QByteArray& ancien, const QByteArray& nouveau) {
-    if (::linkat(d, ancien.constData(), d, nouveau.constData(), 0) != 0) echec();
+// when the new name exists, so nothing is ever replaced. Returns 0 or an errno value.
+int renommerParLien(int d, const QByteArray& ancien, const QByteArray& nouveau) {
+    if (::linkat(d, ancien.constData(), d, nouveau.constData(), 0) != 0) return errno;
     if (::unlinkat(d, ancien.constData(), 0) != 0) {
         const int e = errno;
         ::unlinkat(d, nouveau.constData(), 0);
-        errno = e;
-        echec();
+        return e;
     }
+    return 0;
 }
 
 } // namespace
@@ -82,21 +82,16 @@ void renommerSansRemplacer(const QString& dossier, const QString& ancien, const 
     const DossierOuvert d(dossier);
     const QByteArray a = nomSur(ancien);
     const QByteArray n = nomSur(nouveau);
-    if (::renameat2(d.fd(), a.constData(), d.fd(), n.constData(), RENAME_NOREPLACE) == 0) return;
-    const int e = errno;
-    if (e == EINVAL || e == ENOSYS) {
-        renommerParLien(d.fd(), a, n);
-        return;
-    }
+    int e = ::renameat2(d.fd(), a.constData(), d.fd(), n.constData(), RENAME_NOREPLACE) == 0
+                ? 0
+                : errno;
+    if (e == EINVAL || e == ENOSYS) e = renommerParLien(d.fd(), a, n);
     // On a file system that ignores case, the new name of a case change is the file
     // itself: only then may the plain rename run.
     if (e == EEXIST && ancien.compare(nouveau, Qt::CaseInsensitive) == 0 && ancien != nouveau &&
-        memeFichier(etatFichier(d.fd(), a), etatFichier(d.fd(), n))) {
-        if (::renameat(d.fd(), a.constData(), d.fd(), n.constData()) != 0) echec();
-        return;
-    }
-    errno = e;
-    echec();
+        memeFichier(etatFichier(d.fd(), a), etatFichier(d.fd(), n)))
+        e = ::renameat(d.fd(), a.constData(), d.fd(), n.constData()) == 0 ? 0 : errno;
+    if (e != 0) throw Erreur(erreurDepuisErrno(e));
 }
 
 } // namespace galvia
