@@ -6,6 +6,8 @@
 #include "platform/Touches.h"
 
 #include <cmath>
+#include <future>
+#include <thread>
 
 namespace galvia {
 
@@ -16,6 +18,26 @@ QImage boiteGrise() {
     QImage gris(1, 1, QImage::Format_RGB32);
     gris.fill(QColor(0xc0, 0xc0, 0xc0));
     return gris;
+}
+
+// Runs on a worker thread and touches no control: the thumbnail of one file for the
+// cell at (gauche, haut). The proportions come from the header; the pixels are decoded
+// at the thumbnail's own size, inside its one-pixel border. A file that cannot be read
+// gives a null picture and the whole cell.
+Decodage decoder(const QString& fichier, Grille g, int gauche, int haut) {
+    Decodage d{{double(gauche), double(haut), double(g.LargeurCase), double(g.HauteurCase)}, {}};
+    try {
+        const Vignette place =
+            placerVignette(tailleBordee(tailleNaturelle(fichier)), gauche, haut, g);
+        const auto cote = [](double twips) {
+            return std::max(1, static_cast<int>(std::lround(twips / TwipsParPixel)) - 2);
+        };
+        d.image = chargerReduite(fichier, QSize(cote(place.width), cote(place.height)));
+        d.place = place;
+    } catch (const Erreur&) {
+    } catch (const std::bad_alloc&) {
+    }
+    return d;
 }
 
 std::unique_ptr<ControleImage> creerDiapo(Fenetre& f, int) {
@@ -122,15 +144,20 @@ void Form2::Form_Load() {
     }
     Titre.setCaption(QStringLiteral("De 1 à %1 (sur %2)").arg(derniere + 1).arg(etat.NbImages));
 
+    std::vector<std::function<Decodage()>> travaux;
     for (int k = 0; k <= derniere; ++k) {
         HautCase[k] = hautCase(k, g);
         GaucheCase[k] = gaucheCase(k, g);
+        travaux.push_back(travail(k, k));
+    }
+    Lecture lecture(std::move(travaux));
+    for (int k = 0; k <= derniere; ++k) {
         if (k > 0) {
             Diapo.load(k);
             Diapo[k].surClic = [this, k] { Diapo_Click(k); };
             Texte.load(k);
         }
-        remplirCase(k, k);
+        remplirCase(k, k, lecture.prendre(k));
         menCompte.setCaption(QStringLiteral("%1 / %2").arg(k + 1).arg(derniere + 1));
         plateforme.DoEvents();
         if (fenetre.ferme()) break; // closed while filling: stop at once
@@ -143,29 +170,35 @@ void Form2::Form_Load() {
     menCompte.setVisible(false);
 }
 
-void Form2::remplirCase(int k, int i) {
-    ControleImage& diapo = Diapo[k];
-    const QString fichier = etat.fichierDeEntree(i + 1);
-    const QString nom = i + 1 < etat.TabImages.size() ? etat.TabImages.at(i + 1) : QString();
-    // Until the picture is read: a grey box filling the whole cell.
-    Vignette v{double(GaucheCase[k]), double(HautCase[k]), double(LargeurCase),
-               double(HauteurCase)};
-    QImage vignette = boiteGrise();
-    caseGrise_[k] = true;
-    try {
-        // The proportions come from the header; the pixels are decoded at the
-        // thumbnail's own size, inside its one-pixel border.
-        const Vignette place = placerVignette(tailleBordee(tailleNaturelle(fichier)), GaucheCase[k],
-                                              HautCase[k], grille());
-        const auto cote = [](double twips) {
-            return std::max(1, static_cast<int>(std::lround(twips / TwipsParPixel)) - 2);
-        };
-        vignette = chargerReduite(fichier, QSize(cote(place.width), cote(place.height)));
-        v = place;
-        caseGrise_[k] = false;
-    } catch (const Erreur&) {
-    } catch (const std::bad_alloc&) {
+Form2::Lecture::Lecture(std::vector<std::function<Decodage()>> travaux)
+    : travaux_(std::move(travaux))
+    , resultats_(travaux_.size()) {}
+
+// Waits for the decodes still running: a page left half-filled ends here.
+Form2::Lecture::~Lecture() = default;
+
+Decodage Form2::Lecture::prendre(std::size_t k) {
+    // The thumbnails of the next cells are decoded ahead, one per processor, while the
+    // window shows this one.
+    const std::size_t avance = std::max(1u, std::thread::hardware_concurrency());
+    while (lances_ < travaux_.size() && lances_ <= k + avance) {
+        resultats_[lances_] = std::async(std::launch::async, travaux_[lances_]);
+        ++lances_;
     }
+    return resultats_.at(k).get();
+}
+
+std::function<Decodage()> Form2::travail(int k, int i) const {
+    return [fichier = etat.fichierDeEntree(i + 1), g = grille(), gauche = GaucheCase[k],
+            haut = HautCase[k]] { return decoder(fichier, g, gauche, haut); };
+}
+
+void Form2::remplirCase(int k, int i, Decodage d) {
+    ControleImage& diapo = Diapo[k];
+    const QString nom = i + 1 < etat.TabImages.size() ? etat.TabImages.at(i + 1) : QString();
+    caseGrise_[k] = d.image.isNull();
+    const Vignette& v = d.place;
+    QImage vignette = caseGrise_[k] ? boiteGrise() : std::move(d.image);
     diapo.move(v.left, v.top, v.width, v.height);
     diapo.setImage(std::move(vignette));
     diapo.setNomAccessible(QStringLiteral("Diapositive %1 : %2").arg(i + 1).arg(nom));
@@ -239,12 +272,17 @@ void Form2::Affiche(double Depart) {
     Titre.setCaption(
         QStringLiteral("De %1 à %2 ( sur %3)").arg(PremiereDiapo + 1).arg(L).arg(etat.NbImages));
 
+    std::vector<std::function<Decodage()>> travaux;
+    for (int k = 0; k < CasesParPage && PremiereDiapo + k <= etat.NbImages - 1; ++k)
+        travaux.push_back(travail(k, PremiereDiapo + k));
+    Lecture lecture(std::move(travaux));
     for (int k = 0; k < CasesParPage; ++k) {
         const int i = PremiereDiapo + k;
         if (i <= etat.NbImages - 1) {
             FinAtteinte = false;
+            Decodage d = lecture.prendre(k);
             if (!Diapo.charge(k) || !Texte.charge(k)) continue;
-            remplirCase(k, i);
+            remplirCase(k, i, std::move(d));
             plateforme.DoEvents();
             if (fenetre.ferme()) break; // closed while filling: stop at once
         } else {

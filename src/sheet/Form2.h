@@ -9,11 +9,22 @@
 #include "platform/Plateforme.h"
 #include "state/Module1.h"
 
+#include <QImage>
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <future>
 #include <optional>
+#include <vector>
 
 namespace galvia {
+
+// A thumbnail decoded for its cell: its box, and its picture (null when the file cannot
+// be read).
+struct Decodage {
+    Vignette place;
+    QImage image;
+};
 
 class Form2 {
 public:
@@ -74,9 +85,23 @@ public:
     void Fin_Click();
 
 private:
-    // Shows list position i (0-based) in cell k: a thumbnail decoded at its own size,
-    // or a grey box when the file cannot be read.
-    void remplirCase(int k, int i);
+    // The thumbnails of a page, decoded ahead of their display on worker threads.
+    class Lecture {
+    public:
+        explicit Lecture(std::vector<std::function<Decodage()>> travaux);
+        ~Lecture();
+        Decodage prendre(std::size_t k);
+
+    private:
+        std::vector<std::function<Decodage()>> travaux_;
+        std::vector<std::future<Decodage>> resultats_;
+        std::size_t lances_ = 0;
+    };
+    // The decode of list position i (0-based) for cell k.
+    std::function<Decodage()> travail(int k, int i) const;
+    // Shows list position i in cell k: its thumbnail, or a grey box when the file
+    // cannot be read.
+    void remplirCase(int k, int i, Decodage d);
     Grille grille() const;
     // The parts of the chosen picture that do not fit the window (twips).
     double depassementV_ = 0, depassementH_ = 0;

@@ -1,0 +1,137 @@
+// Opening the slide sheet on 60 twelve-megapixel jpegs, in the real window offscreen
+// (the time until the sixtieth thumbnail is shown), against vipsthumbnail making 60
+// thumbnails of the same size from the same files, and against a full decode plus a
+// scale of each file. Usage: bench_diapositives [runs] [folder of the 60 jpegs, kept].
+#include "../fondation/Mesure.h"
+
+#include "platform/Images.h"
+#include "platform/qt/PlateformeQt.h"
+#include "sheet/Form2.h"
+#include "viewer/Form1.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <sys/resource.h>
+
+using namespace galvia;
+
+namespace {
+
+// A photograph-like picture: smooth gradients, shapes of every size, fine grain.
+void creerPhotos(const QString& dossier, int nombre) {
+    QDir().mkpath(dossier);
+    if (QDir(dossier).entryList({"*.jpg"}, QDir::Files).size() >= nombre) return;
+    QImage base(4000, 3000, QImage::Format_RGB32);
+    QRandomGenerator gen(11);
+    {
+        QPainter p(&base);
+        QLinearGradient ciel(0, 0, 0, 3000);
+        ciel.setColorAt(0, QColor(90, 140, 210));
+        ciel.setColorAt(1, QColor(200, 170, 120));
+        p.fillRect(base.rect(), ciel);
+        p.setRenderHint(QPainter::Antialiasing);
+        for (int i = 0; i < 1500; ++i) {
+            QColor c = QColor::fromRgb(gen.generate());
+            c.setAlpha(60 + gen.bounded(150));
+            p.setPen(Qt::NoPen);
+            p.setBrush(c);
+            const int t = 4 + gen.bounded(i < 100 ? 900 : 120);
+            p.drawEllipse(gen.bounded(4000), gen.bounded(3000), t, t * 2 / 3);
+        }
+    }
+    for (int y = 0; y < base.height(); ++y) {
+        auto* ligne = reinterpret_cast<QRgb*>(base.scanLine(y));
+        for (int x = 0; x < base.width(); ++x)
+            ligne[x] ^= gen.bounded(8) * 0x010101u;
+    }
+    for (int n = 1; n <= nombre; ++n) {
+        const QString f = dossier + QStringLiteral("/photo%1.jpg").arg(n, 2, 10, QLatin1Char('0'));
+        if (QFile::exists(f)) continue;
+        QImage image = base;
+        QPainter p(&image);
+        p.fillRect(QRect(gen.bounded(3000), gen.bounded(2000), 900, 700),
+                   QColor::fromRgb(gen.generate()));
+        p.end();
+        image.save(f, "JPG", 90);
+    }
+}
+
+long memoireMaxMo() {
+    rusage r{};
+    getrusage(RUSAGE_SELF, &r);
+    return r.ru_maxrss / 1024;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    preparerDecodeurs();
+    const int fois = argc > 1 ? std::atoi(argv[1]) : 3;
+    QTemporaryDir temporaire;
+    const QString dossier = argc > 2 ? QString::fromLocal8Bit(argv[2]) : temporaire.path();
+    creerPhotos(dossier, 60);
+
+    PlateformeQt plateforme;
+    Module1 etat;
+    etat.Chemin = dossier + u'/';
+    etat.TabImages =
+        QStringList{QString()} + QDir(dossier).entryList({"*.jpg"}, QDir::Files, QDir::Name);
+    etat.NbImages = static_cast<std::int16_t>(etat.TabImages.size() - 1);
+    Form1 form1(plateforme, etat);
+    QSize case_;
+
+    // The sheet: from the command to the sixtieth thumbnail shown.
+    const double galvia = bench::mediane(fois, [&] {
+        form1.menCompte.setVisible(true);
+        Form2 form2(plateforme, etat, form1.fenetre, form1.menCompte);
+        plateforme.afficherModal(form2.fenetre, [&] {
+            form2.Form_Load();
+            case_ = QSize(form2.LargeurCase, form2.HauteurCase) / TwipsParPixel;
+            form2.Fin_Click();
+        });
+    });
+    const long memoire = memoireMaxMo();
+
+    // vipsthumbnail: the same 60 files, thumbnails of the cell's size.
+    QStringList fichiers;
+    for (int i = 1; i <= etat.NbImages; ++i)
+        fichiers << etat.fichierDeEntree(i);
+    QTemporaryDir sortie;
+    const double vips = bench::mediane(fois, [&] {
+        QProcess p;
+        p.start(QStringLiteral("vipsthumbnail"),
+                fichiers + QStringList{
+                               "-s", QStringLiteral("%1x%2").arg(case_.width()).arg(case_.height()),
+                               "-o", sortie.path() + QStringLiteral("/%s.jpg")});
+        if (!p.waitForFinished(-1) || p.exitCode() != 0) {
+            std::fprintf(stderr, "vipsthumbnail failed\n");
+            std::exit(1);
+        }
+    });
+
+    // A full decode plus a scale of each file.
+    const double complet = bench::mediane(fois, [&] {
+        for (const QString& f : fichiers)
+            if (chargerImage(f)
+                    .scaled(case_, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                    .isNull())
+                std::abort();
+    });
+
+    std::printf("60 thumbnails of %dx%d pixels from %d jpegs of 12 Mpx; peak memory of the "
+                "sheet %ld MB (when the jpegs already existed)\n",
+                case_.width(), case_.height(), int(fichiers.size()), memoire);
+    bench::rapport("slide sheet vs vipsthumbnail", galvia, vips, 1.0);
+    const double r = complet / galvia;
+    std::printf("slide sheet vs full decode + scale: %.1f ms vs %.1f ms, %.1f x faster "
+                "(target >= 10)%s\n",
+                galvia, complet, r, r >= 10 ? "" : "  ** below target **");
+    return 0;
+}
