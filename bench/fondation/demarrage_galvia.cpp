@@ -25,7 +25,7 @@ int main(int argc, char* argv[]) {
     galvia::Form1 form1(plateforme, etat);
     galvia::VueFenetreQt vue(form1.fenetre);
     PremierePeinture filtre;
-    vue.installEventFilter(&filtre);
+    app.installEventFilter(&filtre);
     form1.Form_Load();
     vue.showMaximized();
     return QApplication::exec();

@@ -17,7 +17,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QMainWindow fenetre;
     PremierePeinture filtre;
-    fenetre.installEventFilter(&filtre);
+    app.installEventFilter(&filtre);
     fenetre.showMaximized();
     return QApplication::exec();
 }

@@ -44,6 +44,28 @@ public:
 
     // Ends the program at once, closing every window.
     virtual void terminer() = 0;
+
+    // True while a message or input box is open.
+    bool boiteOuverte() const { return boites_ > 0; }
+
+protected:
+    // Marks a box as open for its lifetime.
+    class BoiteEnCours {
+    public:
+        explicit BoiteEnCours(Plateforme& p)
+            : p_(p) {
+            ++p_.boites_;
+        }
+        ~BoiteEnCours() { --p_.boites_; }
+        BoiteEnCours(const BoiteEnCours&) = delete;
+        BoiteEnCours& operator=(const BoiteEnCours&) = delete;
+
+    private:
+        Plateforme& p_;
+    };
+
+private:
+    int boites_ = 0;
 };
 
 } // namespace galvia

@@ -56,8 +56,8 @@ void Form1::Timer1_Timer() {
 }
 
 void Form1::Enchaine() {
-    // A load still in progress (its failure box open) is not overtaken by the next step.
-    if (etat.SensDefile == Faux || enChargement_) return;
+    // While a box is open (a prompt, or the failure box of a load) the list stays put.
+    if (etat.SensDefile == Faux || plateforme.boiteOuverte()) return;
     etat.NumImage = static_cast<std::int16_t>(boucler(etat.NumImage + etat.Vitesse, etat.NbImages));
     ChargeImage();
 }

@@ -12,8 +12,6 @@ void Form1::Bouge_Click(int Index) {
     int cible = etat.NumImage;
     switch (Index) {
     case 0: {
-        // A running slideshow would move the list under the open box.
-        etat.SensDefile = Faux;
         TexteCherche = plateforme.InputBox(QStringLiteral("Donnez un nom ou quelques lettres"),
                                            QStringLiteral("Recherche d'une image"));
         if (TexteCherche.isEmpty()) return;
@@ -26,7 +24,6 @@ void Form1::Bouge_Click(int Index) {
         break;
     }
     case 1: {
-        etat.SensDefile = Faux;
         const auto numero = texteVers16(
             plateforme.InputBox(QStringLiteral("Donnez un nombre entre 1 et %1").arg(nb),
                                 QStringLiteral("Numéro de l'image")));

@@ -3,6 +3,7 @@
 namespace galvia {
 
 void PlateformeMemoire::MsgBox(const QString& texte, Icone icone, const QString& titre) {
+    const BoiteEnCours ouverte(*this);
     messages.push_back(
         {texte, icone, titre.isEmpty() ? QString::fromLatin1(TitreProgramme) : titre});
     if (pendantMessage) pendantMessage(messages.back());
@@ -10,7 +11,9 @@ void PlateformeMemoire::MsgBox(const QString& texte, Icone icone, const QString&
 
 QString PlateformeMemoire::InputBox(const QString& invite, const QString& titre,
                                     const QString& defaut) {
+    const BoiteEnCours ouverte(*this);
     saisies.push_back({invite, titre, defaut});
+    if (pendantSaisie) pendantSaisie(saisies.back());
     if (reponses.empty()) return {};
     QString r = reponses.front();
     reponses.pop_front();

@@ -40,6 +40,8 @@ public:
     std::deque<QString> reponses;
     // Runs while a message box is open (the box is recorded first).
     std::function<void(const BoiteMessage&)> pendantMessage;
+    // Runs while an input box is open (the box is recorded first).
+    std::function<void(const BoiteSaisie&)> pendantSaisie;
     // Runs at each turn of the event pump.
     std::function<void()> pendantEvenements;
     int nbEvenements = 0;

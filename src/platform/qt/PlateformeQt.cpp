@@ -23,6 +23,7 @@ QWidget* fenetreActive() {
 } // namespace
 
 void PlateformeQt::MsgBox(const QString& texte, Icone icone, const QString& titre) {
+    const BoiteEnCours ouverte(*this);
     QMessageBox boite(fenetreActive());
     boite.setWindowTitle(titre.isEmpty() ? QString::fromLatin1(TitreProgramme) : titre);
     boite.setText(texteAffiche(texte));
@@ -36,6 +37,7 @@ void PlateformeQt::MsgBox(const QString& texte, Icone icone, const QString& titr
 }
 
 QString PlateformeQt::InputBox(const QString& invite, const QString& titre, const QString& defaut) {
+    const BoiteEnCours ouverte(*this);
     QInputDialog boite(fenetreActive());
     boite.setWindowTitle(titre.isEmpty() ? QString::fromLatin1(TitreProgramme) : titre);
     boite.setLabelText(texteAffiche(invite));
