@@ -62,6 +62,7 @@ private Q_SLOTS:
     void tailleReelle();
     void multiDossier();
     void occupe();
+    void mauvaisFichiers();
     void fermetureEnCours_data();
     void fermetureEnCours();
 };
@@ -365,6 +366,36 @@ void TestFeuille::fermetureEnCours() {
     QVERIFY(s.f->fenetre.ferme() && !s.f->Occupe && !s.f->fenetre.occupe());
     QVERIFY(!s.b.form->fenetre.occupe());
     QCOMPARE(s.b.form->menCompte.visible(), !ouverture);
+}
+
+void TestFeuille::mauvaisFichiers() {
+    Feuille s(32759);
+    const auto fichier = [&](int n) { return s.b.etat.fichierDeEntree(n); };
+    ecrire(fichier(1), "garbage, not a picture");
+    ecrire(fichier(2));
+    QFile(dessiner(fichier(3), {400, 300})).resize(600);
+    // A bitmap header announcing 40000 x 40000 pixels.
+    QByteArray bmp("BM");
+    bmp +=
+        QByteArray::fromHex("360000000000000036000000280000004"
+                            "09c0000409c00000100180000000000000000000000000000000000000000000000");
+    ecrire(fichier(4), bmp);
+    dessiner(fichier(5), {30, 20});
+    s.f->Form_Load();
+    QFile::remove(fichier(5));
+    for (int k : {0, 1, 3})
+        QCOMPARE(s.f->Diapo[k].height(), 1128.0);
+    QCOMPARE(s.f->Diapo[4].height(), 776.0);
+    for (int k = 0; k < 5; ++k) {
+        s.f->Diapo[k].cliquer();
+        QVERIFY(!s.f->DiapoAffichee || *s.f->DiapoAffichee == 2);
+        s.f->Image1_Click();
+    }
+    s.jouer({"K35", "K34", "K40", "N32759"});
+    QCOMPARE(s.f->Titre.caption(), QStringLiteral("De 32759 à 32759 ( sur 32759)"));
+    QCOMPARE(s.visibles(), 1);
+    s.f->fenetre.toucher(touche::F4);
+    QVERIFY(s.f->fenetre.ferme() && s.b.plateforme.messages.empty());
 }
 
 QTEST_GUILESS_MAIN(TestFeuille)
