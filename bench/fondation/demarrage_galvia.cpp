@@ -4,18 +4,9 @@
 #include "platform/qt/VueFenetreQt.h"
 #include "viewer/Form1.h"
 
-#include <QApplication>
+#include "PremierePeinture.h"
 
-namespace {
-class PremierePeinture : public QObject {
-protected:
-    bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::Paint && o->isWidgetType())
-            QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-        return false;
-    }
-};
-} // namespace
+#include <QApplication>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -24,7 +15,7 @@ int main(int argc, char* argv[]) {
     galvia::Module1 etat;
     galvia::Form1 form1(plateforme, etat);
     galvia::VueFenetreQt vue(form1.fenetre);
-    PremierePeinture filtre;
+    galvia::bench::PremierePeinture filtre;
     app.installEventFilter(&filtre);
     form1.Form_Load();
     vue.showMaximized();

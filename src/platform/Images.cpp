@@ -15,7 +15,7 @@ void preparerDecodeurs() {
 
 namespace {
 
-// Opens a reader on an existing, readable regular file; throws otherwise.
+// Opens a reader on an existing, readable picture file; throws otherwise.
 void ouvrir(QImageReader& lecteur, QFile& fichier, const QString& chemin) {
     struct stat st {};
     if (::stat(QFile::encodeName(chemin).constData(), &st) != 0)
@@ -28,6 +28,7 @@ void ouvrir(QImageReader& lecteur, QFile& fichier, const QString& chemin) {
     lecteur.setDevice(&fichier);
     lecteur.setAutoTransform(true);
     lecteur.setDecideFormatFromContent(true);
+    if (!lecteur.canRead()) throw Erreur(ErrImageIncorrecte);
 }
 
 QSize tailleAffichee(QImageReader& lecteur) {
@@ -54,20 +55,13 @@ QImage lire(QImageReader& lecteur) {
 } // namespace
 
 QImage chargerImage(const QString& chemin) {
-    QImageReader lecteur;
-    QFile fichier;
-    ouvrir(lecteur, fichier, chemin);
-    if (!lecteur.canRead()) throw Erreur(ErrImageIncorrecte);
-    const QSize s = tailleAffichee(lecteur);
-    if (s.isValid()) verifierTaille(s);
-    return lire(lecteur);
+    return chargerReduite(chemin, {});
 }
 
 QSize tailleNaturelle(const QString& chemin) {
     QImageReader lecteur;
     QFile fichier;
     ouvrir(lecteur, fichier, chemin);
-    if (!lecteur.canRead()) throw Erreur(ErrImageIncorrecte);
     QSize s = tailleAffichee(lecteur);
     if (!s.isValid()) s = lire(lecteur).size(); // a format that gives no size without decoding
     verifierTaille(s);
@@ -78,7 +72,6 @@ QImage chargerReduite(const QString& chemin, QSize taille) {
     QImageReader lecteur;
     QFile fichier;
     ouvrir(lecteur, fichier, chemin);
-    if (!lecteur.canRead()) throw Erreur(ErrImageIncorrecte);
     const QSize s = tailleAffichee(lecteur);
     if (s.isValid()) verifierTaille(s);
     if (taille.isValid() && !taille.isEmpty()) {
