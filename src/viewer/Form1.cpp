@@ -114,7 +114,6 @@ Form1::Form1(Plateforme& plateforme_, Module1& etat_)
     Horiz.setNomAccessible(QStringLiteral("Ascenseur horizontal"));
     Vertic.setNomAccessible(QStringLiteral("Ascenseur vertical"));
     ChatRex.setNomAccessible(QStringLiteral("Chat"));
-    ListeDos.setNomAccessible(ListeDos.caption());
 
     relier();
 }

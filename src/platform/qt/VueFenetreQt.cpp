@@ -99,7 +99,8 @@ void appliquerCommun(QWidget* w, const Controle& c) {
     const QRect r = rectDe(c);
     if (w->geometry() != r) w->setGeometry(r);
     if (w->isEnabled() != c.enabled()) w->setEnabled(c.enabled());
-    if (w->accessibleName() != c.nomAccessible()) w->setAccessibleName(c.nomAccessible());
+    if (!c.nomAccessible().isEmpty() && w->accessibleName() != c.nomAccessible())
+        w->setAccessibleName(c.nomAccessible());
     if (w->isVisibleTo(w->parentWidget()) != c.visible()) w->setVisible(c.visible());
 }
 
@@ -330,6 +331,8 @@ void VueFenetreQt::creerWidget(Controle& c) {
             appliquerCommun(l, e);
             const QString t = texteAffiche(e.caption());
             if (l->text() != t) l->setText(t);
+            // A label without a name of its own is read by its caption.
+            if (e.nomAccessible().isEmpty() && l->accessibleName() != t) l->setAccessibleName(t);
             l->setFrameStyle(e.plat() ? QFrame::NoFrame : (QFrame::Panel | QFrame::Raised));
         };
         break;
