@@ -7,11 +7,18 @@
 
 namespace galvia::bench {
 
+// A paint that happens before the event loop runs (the window shown while it is being
+// set up) is remembered: the caller then returns without entering the loop.
 class PremierePeinture : public QObject {
+public:
+    bool peint = false;
+
 protected:
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::Paint && o->isWidgetType())
+        if (e->type() == QEvent::Paint && o->isWidgetType() && !peint) {
+            peint = true;
             QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        }
         return false;
     }
 };

@@ -25,7 +25,6 @@ int main(int argc, char* argv[]) {
     b.demarrer(QStringLiteral("d"));
     const int fois = argc > 1 ? std::atoi(argv[1]) : 5;
     const double galvia = bench::mediane(fois, [&] {
-        b.form->Environ(0);
         b.form->affTout_Click();
         if (b.etat.NbImages < 10000) std::abort();
     });

@@ -19,5 +19,6 @@ int main(int argc, char* argv[]) {
     app.installEventFilter(&filtre);
     form1.Form_Load();
     vue.showMaximized();
-    return QApplication::exec();
+    QCoreApplication::processEvents();
+    return filtre.peint ? 0 : QApplication::exec();
 }

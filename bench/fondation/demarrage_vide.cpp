@@ -10,5 +10,6 @@ int main(int argc, char* argv[]) {
     galvia::bench::PremierePeinture filtre;
     app.installEventFilter(&filtre);
     fenetre.showMaximized();
-    return QApplication::exec();
+    QCoreApplication::processEvents();
+    return filtre.peint ? 0 : QApplication::exec();
 }
