@@ -21,6 +21,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStringListModel>
+#include <QStyle>
 #include <QTimer>
 #include <QWindow>
 #include <cmath>
@@ -202,6 +203,12 @@ VueFenetreQt::VueFenetreQt(Fenetre& fenetre, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose, false);
     centre_->setMouseTracking(true);
     setCentralWidget(centre_);
+    if (fenetre_.enTwips()) {
+        // The slide sheet's controls are small: its buttons and labels take a small font.
+        QFont petite = font();
+        petite.setPixelSize(11);
+        setFont(petite);
+    }
     construireMenus();
     for (Controle* c : fenetre_.controles())
         creerWidget(*c);
@@ -334,6 +341,12 @@ void VueFenetreQt::creerWidget(Controle& c) {
             // A label without a name of its own is read by its caption.
             if (e.nomAccessible().isEmpty() && l->accessibleName() != t) l->setAccessibleName(t);
             l->setFrameStyle(e.plat() ? QFrame::NoFrame : (QFrame::Panel | QFrame::Raised));
+            if (e.fenetre().enTwips()) {
+                // A caption fits its label's height.
+                QFont f = l->font();
+                f.setPixelSize(std::clamp(l->height() - 4, 7, 11));
+                if (f != l->font()) l->setFont(f);
+            }
         };
         break;
     }
@@ -420,9 +433,11 @@ void VueFenetreQt::creerWidget(Controle& c) {
                 const QString p = ld.list(i);
                 QString nom =
                     p == QLatin1String("/") ? p : p.mid(p.lastIndexOf(QLatin1Char('/')) + 1);
+                // Open folders down to the path, closed ones below it, indented by depth.
+                const QIcon icone = lw->style()->standardIcon(
+                    i < ld.nbAncetres() ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon);
                 auto* it = new QListWidgetItem(
-                    QString(ld.profondeur(i) * 2, QLatin1Char(' ')) +
-                    (i < ld.nbAncetres() ? QStringLiteral("📂 ") : QStringLiteral("📁 ")) + nom);
+                    icone, QString(ld.profondeur(i) * 2, QLatin1Char(' ')) + nom);
                 it->setToolTip(p);
                 lw->addItem(it);
             }
