@@ -1,11 +1,11 @@
-// libFuzzer entry point: every input goes through the header and size reading of the
-// image handler, then is played onto a small picture.
-#include "wmfparser.h"
-#include "wmfplayer.h"
+// libFuzzer entry point: every input goes through Galvia's image handler as the viewer
+// uses it: size from the header, then a read at a bounded scaled size.
+#include "wmfhandler.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPainter>
+#include <QVariant>
 
 #include <cstddef>
 #include <cstdint>
@@ -23,22 +23,18 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace galvia::wmf;
-    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    looksLikeMetafile(bytes);
-    MemorySource source(bytes);
-    if (const auto header = readHeader(source, false)) readFrame(source, *header);
-
-    const auto metafile = Metafile::fromData(bytes);
-    if (!metafile) return 0;
-    QSize out = metafile->frame().size;
+    QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    galvia::wmf::WmfHandler handler;
+    handler.setDevice(&buffer);
+    if (!handler.canRead()) return 0;
+    QSize out = handler.option(QImageIOHandler::Size).toSize();
+    if (out.isEmpty()) return 0;
     if (out.width() > maxSide || out.height() > maxSide)
         out.scale(maxSide, maxSide, Qt::KeepAspectRatio);
-    out = out.expandedTo(QSize(1, 1));
-    QImage image(out, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
-    play(*metafile, painter, out);
+    handler.setOption(QImageIOHandler::ScaledSize, out.expandedTo(QSize(1, 1)));
+    QImage image;
+    handler.read(&image);
     return 0;
 }

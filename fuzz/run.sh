@@ -3,14 +3,14 @@
 # seeded with the project's generated metafiles and every past crash. Exits non-zero when
 # an input crashes; the input is then left in <build>/crashes/ and belongs, once fixed,
 # in tests/wmf/regressions/.
-#   GALVIA_FUZZ_RUNS   number of inputs (default 300000)
+#   GALVIA_FUZZ_RUNS   number of inputs (default 200000)
 #   GALVIA_FUZZ_BUILD  build directory (default build-fuzz at the top of the tree)
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(dirname "$here")"
 build="${GALVIA_FUZZ_BUILD:-$root/build-fuzz}"
-runs="${GALVIA_FUZZ_RUNS:-300000}"
+runs="${GALVIA_FUZZ_RUNS:-200000}"
 
 cmake -S "$here" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     >/dev/null

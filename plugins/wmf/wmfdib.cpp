@@ -262,10 +262,11 @@ QImage DibDecoder::decodeRle(qint64 pos) const {
 } // namespace
 
 QImage decodeDib(QByteArrayView data, bool paletteIndexes, const QList<QRgb>& palette,
-                 qint64 maxPixels) {
+                 qint64 maxPixels, bool* bottomUp) {
     const Bytes in{data};
     const auto info = readInfo(in);
     if (!info || qint64(info->width) * info->height > maxPixels) return {};
+    if (bottomUp) *bottomUp = !info->topDown;
     DibDecoder decoder(in, *info);
     qint64 pos = info->headerBytes;
     if (!decoder.readMasks(pos) || !decoder.readColours(pos, paletteIndexes, palette)) return {};
@@ -273,21 +274,22 @@ QImage decodeDib(QByteArrayView data, bool paletteIndexes, const QList<QRgb>& pa
     return decoder.decodeRows(pos);
 }
 
-QImage decodeBitmap16(QByteArrayView data, qint64 maxPixels) {
+QImage decodeBitmap16(QByteArrayView data, qint64 maxPixels, qsizetype bitsOffset) {
     const Bytes in{data};
-    if (!in.fits(0, 14)) return {};
+    if (!in.fits(0, 14) || bitsOffset < 14) return {};
     const int w = qint16(in.u16(2));
     const int h = qint16(in.u16(4));
     const int widthBytes = qint16(in.u16(6));
     const int planes = in.u8(8);
     const int bits = in.u8(9);
     if (w <= 0 || h <= 0 || planes != 1 || bits != 1 || widthBytes < (w + 7) / 8 ||
-        qint64(w) * h > maxPixels || !in.fits(14, qint64(widthBytes) * h))
+        qint64(w) * h > maxPixels || !in.fits(bitsOffset, qint64(widthBytes) * h))
         return {};
     QImage image(w, h, QImage::Format_ARGB32);
     if (image.isNull()) return {};
     for (int y = 0; y < h; ++y) {
-        const auto* src = reinterpret_cast<const uchar*>(data.data() + 14 + qint64(y) * widthBytes);
+        const auto* src =
+            reinterpret_cast<const uchar*>(data.data() + bitsOffset + qint64(y) * widthBytes);
         auto* dst = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < w; ++x)
             dst[x] = ((src[x >> 3] >> (7 - (x & 7))) & 1) ? 0xffffffff : opaqueBlack;

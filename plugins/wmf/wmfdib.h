@@ -10,11 +10,12 @@ namespace galvia::wmf {
 // Decodes a device-independent bitmap (info header, colour table, bits) held in data.
 // With paletteIndexes the colour table holds indexes into palette. Returns a null image
 // when the bitmap is malformed, does not fit in data, or has more than maxPixels pixels.
+// bottomUp, when given, tells whether the rows were stored from the bottom.
 QImage decodeDib(QByteArrayView data, bool paletteIndexes, const QList<QRgb>& palette,
-                 qint64 maxPixels);
+                 qint64 maxPixels, bool* bottomUp = nullptr);
 
 // Decodes the old device-dependent monochrome bitmap of BITBLT, STRETCHBLT and
-// CREATEPATTERNBRUSH. Null on anything else.
-QImage decodeBitmap16(QByteArrayView data, qint64 maxPixels);
+// CREATEPATTERNBRUSH, whose bits start bitsOffset bytes into data. Null on anything else.
+QImage decodeBitmap16(QByteArrayView data, qint64 maxPixels, qsizetype bitsOffset = 14);
 
 } // namespace galvia::wmf

@@ -29,7 +29,8 @@ public:
     bool read(qint64 offset, char* dst, qint64 len) override {
         if (offset < 0 || len < 0) return false;
         if (!m_device->isSequential())
-            return m_device->seek(m_start + offset) && m_device->read(dst, len) == len;
+            return offset <= m_device->size() - m_start - len && m_device->seek(m_start + offset) &&
+                   m_device->read(dst, len) == len;
         const qint64 needed = offset + len;
         if (needed > sequentialWindow) return false;
         if (m_peeked.size() < needed)
@@ -68,11 +69,31 @@ QSize WmfHandler::naturalSize() const {
     return frame ? frame->size : QSize();
 }
 
+namespace {
+
+// The whole file, unless it is larger than any metafile Galvia accepts.
+std::optional<QByteArray> readBounded(QIODevice* device) {
+    if (!device->isSequential()) {
+        const qint64 left = device->size() - device->pos();
+        if (left > limits::maxFileBytes) return std::nullopt;
+        return device->read(left);
+    }
+    QByteArray data;
+    for (;;) {
+        const QByteArray chunk = device->read(qint64(1) << 20);
+        if (chunk.isEmpty()) return data;
+        if (data.size() + chunk.size() > limits::maxFileBytes) return std::nullopt;
+        data += chunk;
+    }
+}
+
+} // namespace
+
 bool WmfHandler::read(QImage* image) {
     if (!device()) return false;
-    const QByteArray data = device()->read(limits::maxFileBytes + 1);
-    if (data.size() > limits::maxFileBytes) return false;
-    const auto metafile = Metafile::fromData(data);
+    const auto data = readBounded(device());
+    if (!data) return false;
+    const auto metafile = Metafile::fromData(*data);
     if (!metafile) return false;
     const QSize size = m_scaledSize.isEmpty() ? metafile->frame().size : m_scaledSize;
     if (size.width() > limits::maxNaturalSide || size.height() > limits::maxNaturalSide)

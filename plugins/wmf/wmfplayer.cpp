@@ -242,7 +242,10 @@ private:
     void fillWithRop(const QRectF& dest, quint32 rop);
     void drawBitmap(const QImage& image, QRectF source, const QRectF& dest, quint32 rop);
     void blit(const Record& r);
-    void createDibBrush(const Record& r);
+    void createPatternBrush(QImage pattern);
+    qint64 dibBudget() const {
+        return qMin(limits::maxDibPixels, limits::maxDibPixelsTotal - m_dibPixels);
+    }
 
     QPen makePen() const;
     QBrush makeBrush() const;
@@ -773,31 +776,31 @@ void Player::blit(const Record& r) {
         return;
     }
     const QByteArrayView bits = r.tail(bitmapWord);
-    const qint64 budget = qMin(limits::maxDibPixels, limits::maxDibPixelsTotal - m_dibPixels);
+    const qint64 budget = dibBudget();
     QImage image;
+    bool bottomUp = false;
     if (r.function == BitBlt || r.function == StretchBlt) {
         image = decodeBitmap16(bits, budget);
     } else {
         const bool paletteIndexes = (r.function == StretchDib && r.u16(2) == 1) ||
                                     (r.function == SetDibToDev && r.u16(0) == 1);
-        image = decodeDib(bits, paletteIndexes, m_state.palette, budget);
+        image = decodeDib(bits, paletteIndexes, m_state.palette, budget, &bottomUp);
     }
     if (image.isNull()) return;
     m_dibPixels += qint64(image.width()) * image.height();
     if (source.width() < 0 || source.height() < 0) source = source.normalized();
+    // Records that take a bitmap straight from its bits count source rows of a bottom-up
+    // bitmap from its bottom; blits count them from the top, as on a device.
+    if (bottomUp && (r.function == StretchDib || r.function == SetDibToDev))
+        source.moveTop(image.height() - source.top() - source.height());
     drawBitmap(image, source, dest, rop);
 }
 
-void Player::createDibBrush(const Record& r) {
-    Brush brush;
-    brush.style = BsPattern;
-    const qint64 budget = qMin(limits::maxDibPixels, limits::maxDibPixelsTotal - m_dibPixels);
-    const QByteArrayView bits = r.tail(2);
-    brush.pattern = r.u16(0) == BsPattern ? decodeBitmap16(bits, budget)
-                                          : decodeDib(bits, r.u16(1) == 1, m_state.palette, budget);
-    m_dibPixels += qint64(brush.pattern.width()) * brush.pattern.height();
-    if (brush.pattern.isNull()) brush.style = BsSolid, brush.color = Qt::gray;
-    createObject(std::move(brush));
+void Player::createPatternBrush(QImage pattern) {
+    m_dibPixels += qint64(pattern.width()) * pattern.height();
+    // An unreadable pattern leaves a grey brush, so the slot is still taken.
+    const quint16 style = pattern.isNull() ? quint16(BsSolid) : quint16(BsPattern);
+    createObject(Brush{style, Qt::gray, 0, std::move(pattern)});
 }
 
 void Player::dispatch(const Record& r) {
@@ -850,10 +853,13 @@ void Player::dispatch(const Record& r) {
         if (r.has(4)) createObject(Brush{r.u16(0), colorRef(r, 1), r.u16(3), {}});
         break;
     case DibCreatePatternBrush:
-        createDibBrush(r);
+        createPatternBrush(r.u16(0) == BsPattern
+                               ? decodeBitmap16(r.tail(2), dibBudget())
+                               : decodeDib(r.tail(2), r.u16(1) == 1, m_state.palette, dibBudget()));
         break;
     case CreatePatternBrush:
-        createObject(Brush{BsSolid, Qt::gray, 0, {}});
+        // A monochrome bitmap header, 18 unused bytes, then the bits.
+        createPatternBrush(decodeBitmap16(r.params, dibBudget(), 32));
         break;
     case CreateFontIndirect: {
         const QByteArrayView face = r.params.size() > 18 ? r.params.sliced(18) : QByteArrayView();

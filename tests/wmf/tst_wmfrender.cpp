@@ -104,6 +104,9 @@ void TestWmfRender::naturalSize_data() {
     WmfWriter bare;
     bare.rectangle(QRect(0, 0, 5, 5));
     QTest::newRow("plain without extent") << bare.data() << QSize(1000, 1000);
+    QByteArray disk = plain.data();
+    disk[0] = 2;
+    QTest::newRow("disk metafile") << disk << QSize(300, 200);
 }
 
 void TestWmfRender::naturalSize() {
@@ -377,6 +380,28 @@ void TestWmfRender::bitmaps_data() {
         QTest::newRow("setdibtodev rle8 absolute runs")
             << w.data()
             << (quadrantProbes(false, 8) << pixel({1, 1}, blue) << pixel({2, 1}, green));
+    }
+    {
+        // Straight from the bits, source rows of a bottom-up bitmap count from its bottom.
+        WmfWriter w;
+        w.setWindowExt(80, 80);
+        w.stretchDib(QRect(0, 0, 80, 80), QRect(0, 0, 4, 4), WmfWriter::dib(quadrants(false), 24));
+        QTest::newRow("stretchdib source rows from the bottom")
+            << w.data() << QList<Probe>{pixel({2, 2}, blue), pixel({77, 77}, blue)};
+    }
+    {
+        // Monochrome bitmap: header, 18 unused bytes, then rows of 2 bytes.
+        QByteArray mono = QByteArray::fromHex("0000 0800 0800 0200 0101 00000000");
+        mono += QByteArray(18, '\0');
+        for (int row = 0; row < 8; ++row)
+            mono += QByteArray::fromHex(row < 4 ? "f000" : "0f00");
+        WmfWriter w;
+        w.setWindowExt(80, 80);
+        w.selectObject(w.createPen(PsNull, 0, Qt::black)); // slot 0
+        w.record(0x01F9, mono).selectObject(1).rectangle(QRect(0, 0, 80, 80));
+        QTest::newRow("monochrome pattern brush")
+            << w.data()
+            << QList<Probe>{has(QRect(0, 0, 16, 16), black), has(QRect(0, 0, 16, 16), white)};
     }
     {
         WmfWriter w;
