@@ -218,7 +218,9 @@ private:
     void dispatch(const Record& r);
     void updateTransform();
     void applyState();
-    bool admit(const QRectF& logicalBounds, bool filled, qint64 points = 0);
+    // What a primitive puts on the picture, for counting its work.
+    enum class Ink { Fill, Stroke, Text, Blit };
+    bool admit(const QRectF& logicalBounds, Ink ink, qint64 points = 0, double strokeLength = -1);
     void stop() { m_stopped = true; }
 
     void createObject(Object object);
@@ -417,23 +419,51 @@ void Player::applyState() {
     m_dirty = 0;
 }
 
-bool Player::admit(const QRectF& logicalBounds, bool filled, qint64 points) {
+bool Player::admit(const QRectF& logicalBounds, Ink ink, qint64 points, double strokeLength) {
     if (m_stopped || !m_mappingValid || m_state.rop2 == R2Nop) return false;
     m_pointCount += points;
     if (++m_primitives > limits::maxPrimitives || m_pointCount > limits::maxPoints) {
         stop();
         return false;
     }
-    const QRectF covered = m_world.mapRect(logicalBounds).intersected(m_outputRect);
-    const double penWidth = qMax(1.0, m_state.pen.width * std::abs(m_world.m11()));
-    m_work += double(points) + (filled ? covered.width() * covered.height()
-                                       : (covered.width() + covered.height()) * penWidth);
+    // Work is counted in output pixels the primitive may cover, as the rasteriser sees them.
+    const double scale = std::sqrt(std::abs(m_world.determinant()));
+    const bool pen = (m_state.pen.style & 0xF) != PsNull;
+    const double penWidth = pen ? qMax(1.0, m_state.pen.width * scale) : 0.0;
+    const QRectF covered = m_world.mapRect(logicalBounds)
+                               .adjusted(-penWidth / 2, -penWidth / 2, penWidth / 2, penWidth / 2)
+                               .intersected(m_outputRect);
+    const double area = covered.width() * covered.height();
+    const double outline = 2 * (covered.width() + covered.height()) * penWidth;
+    double work = double(points);
+    switch (ink) {
+    case Ink::Fill:
+        work += area + qMin(area, outline);
+        break;
+    case Ink::Stroke:
+        work += qMin(area, strokeLength >= 0 ? strokeLength * scale * penWidth : outline);
+        break;
+    case Ink::Text:
+        work += area * limits::textWorkPerPixel;
+        break;
+    case Ink::Blit:
+        work += area;
+        break;
+    }
+    m_work += work;
     if (m_work > m_workLimit) {
         stop();
         return false;
     }
     applyState();
     return true;
+}
+
+double pathLength(const std::vector<QPointF>& points) {
+    double length = 0;
+    for (size_t i = 1; i < points.size(); ++i)
+        length += QLineF(points[i - 1], points[i]).length();
+    return length;
 }
 
 void Player::createObject(Object object) {
@@ -543,7 +573,7 @@ void Player::drawShape(const Record& r) {
     const qsizetype first = r.function == RoundRect ? 2 : 0;
     if (!r.has(first + 4)) return;
     const QRectF rect = reversedRectAt(r, first);
-    if (!admit(rect, true, 4)) return;
+    if (!admit(rect, Ink::Fill, 4)) return;
     if (r.function == Rectangle)
         m_painter.drawRect(rect);
     else if (r.function == Ellipse)
@@ -559,7 +589,8 @@ void Player::drawArc(const Record& r) {
     const QRectF rect = reversedRectAt(r, 4);
     if (rect.width() <= 0 || rect.height() <= 0) return;
     const bool filled = r.function != Arc;
-    if (!admit(rect, filled, 8)) return;
+    if (!admit(rect, filled ? Ink::Fill : Ink::Stroke, 8, (rect.width() + rect.height()) * 1.6))
+        return;
     const QPointF c = rect.center();
     const double a = rect.width() / 2, b = rect.height() / 2;
     // Angles on the ellipse where the radials through the start and end points cross it,
@@ -596,7 +627,7 @@ void Player::drawPolyPolygon(const Record& r) {
     for (qsizetype i = 0; i < polygons; ++i)
         total += r.u16(1 + i);
     if (!readPoints(r, 1 + polygons, qsizetype(total))) return;
-    if (!admit(boundsOf(m_points), true, total)) return;
+    if (!admit(boundsOf(m_points), Ink::Fill, total)) return;
     QPainterPath path;
     path.setFillRule(m_state.polyFill == Winding ? Qt::WindingFill : Qt::OddEvenFill);
     size_t at = 0;
@@ -622,9 +653,11 @@ void Player::drawText(QPointF at, QByteArrayView bytes, const Record* dxRecord, 
     const Font& f = m_state.font;
     const double em = f.height < 0 ? -f.height : f.height > 0 ? f.height * 0.85 : 12.0 / sy;
     const double pixels = em * sy;
-    if (!admit(hasRect ? rect : QRectF(at, QSizeF(em * qMax<qsizetype>(1, text.size()), em)), true,
-               text.size()) ||
-        pixels > limits::maxFontPixels)
+    // Whatever the alignment, the glyphs lie within a line's length and height of the point.
+    const QSizeF reach(em * qMax<qsizetype>(1, text.size()), em);
+    const QRectF box(at - QPointF(reach.width(), reach.height()), 2 * reach);
+    if (pixels > limits::maxFontPixels ||
+        !admit(hasRect ? box.united(rect) : box, Ink::Text, text.size()))
         return;
     const int pixelSize = qMax(1, int(std::lround(pixels)));
     if (!m_text || m_text->source != f || m_text->pixelSize != pixelSize) {
@@ -697,7 +730,7 @@ void Player::extTextOut(const Record& r) {
     QRectF rect;
     if (hasRect) rect = QRectF(pointAt(r, 4), pointAt(r, 6)).normalized();
     if (length == 0) {
-        if ((options & EtoOpaque) && admit(rect, true)) {
+        if ((options & EtoOpaque) && admit(rect, Ink::Fill)) {
             m_painter.fillRect(rect, m_state.bkColor);
         }
         return;
@@ -707,7 +740,7 @@ void Player::extTextOut(const Record& r) {
 }
 
 void Player::fillWithRop(const QRectF& dest, quint32 rop) {
-    if (!admit(dest.normalized(), true, 4)) return;
+    if (!admit(dest.normalized(), Ink::Blit, 4)) return;
     m_painter.save();
     m_painter.setPen(Qt::NoPen);
     m_painter.setCompositionMode(compositionForBlit(rop));
@@ -723,7 +756,7 @@ void Player::fillWithRop(const QRectF& dest, quint32 rop) {
 void Player::drawBitmap(const QImage& image, QRectF source, const QRectF& dest, quint32 rop) {
     source = source.intersected(QRectF(image.rect()));
     if (image.isNull() || source.isEmpty() || dest.width() == 0 || dest.height() == 0 ||
-        !admit(dest.normalized(), true, 4))
+        !admit(dest.normalized(), Ink::Blit, 4))
         return;
     m_painter.save();
     m_painter.setCompositionMode(compositionForBlit(rop));
@@ -922,7 +955,8 @@ void Player::dispatch(const Record& r) {
         break;
     case LineTo: {
         const QPointF to = reversedPointAt(r, 0);
-        if (admit(QRectF(s.position, to).normalized(), false, 2))
+        if (admit(QRectF(s.position, to).normalized(), Ink::Stroke, 2,
+                  QLineF(s.position, to).length()))
             m_painter.drawLine(s.position, to);
         s.position = to;
         break;
@@ -930,7 +964,8 @@ void Player::dispatch(const Record& r) {
     case Polyline:
     case Polygon:
         if (readPoints(r, 1, r.u16(0)) &&
-            admit(boundsOf(m_points), r.function == Polygon, qint64(m_points.size()))) {
+            admit(boundsOf(m_points), r.function == Polygon ? Ink::Fill : Ink::Stroke,
+                  qint64(m_points.size()), pathLength(m_points))) {
             if (r.function == Polygon)
                 m_painter.drawPolygon(m_points.data(), int(m_points.size()),
                                       s.polyFill == Winding ? Qt::WindingFill : Qt::OddEvenFill);

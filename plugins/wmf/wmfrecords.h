@@ -88,7 +88,9 @@ inline constexpr double maxFontPixels = 2048.0;
 // picture area plus a fixed allowance, and never exceeds the absolute ceiling.
 inline constexpr double pixelWorkPerArea = 32.0;
 inline constexpr double pixelWorkAllowance = double(1 << 26);
-inline constexpr double pixelWorkCeiling = double(1LL << 31);
+inline constexpr double pixelWorkCeiling = double(1 << 30);
+// Glyphs cost the rasteriser many times what a plain fill of their box does.
+inline constexpr double textWorkPerPixel = 16.0;
 } // namespace limits
 
 } // namespace galvia::wmf
