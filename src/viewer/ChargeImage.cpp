@@ -53,18 +53,17 @@ void Form1::ChargeImage() {
         if (etat.ModeVue == 2) Image2.setVisible(true);
         Image2.setImage(std::move(image));
     } catch (const Erreur& e) {
-        plateforme.MsgBox(QStringLiteral("Erreur : %1 - %2").arg(e.numero).arg(e.description) +
-                              CRLF + QStringLiteral("Sur le fichier : ") + etat.NomComplet,
-                          Icone::Aucune);
+        plateforme.MsgBox(texteEchec(e), Icone::Aucune);
     } catch (const std::bad_alloc&) {
-        plateforme.MsgBox(QStringLiteral("Erreur : %1 - %2")
-                                  .arg(int(ErrMemoire))
-                                  .arg(descriptionErreur(ErrMemoire)) +
-                              CRLF + QStringLiteral("Sur le fichier : ") + etat.NomComplet,
-                          Icone::Aucune);
+        plateforme.MsgBox(texteEchec(Erreur(ErrMemoire)), Icone::Aucune);
     }
     fenetre.setSablier(false);
     enChargement_ = false;
+}
+
+QString Form1::texteEchec(const Erreur& e) const {
+    return QStringLiteral("Erreur : %1 - %2").arg(e.numero).arg(e.description) + CRLF +
+           QStringLiteral("Sur le fichier : ") + etat.NomComplet;
 }
 
 void Form1::Horiz_Change() {

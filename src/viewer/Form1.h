@@ -15,6 +15,7 @@
 namespace galvia {
 
 class ConstructeurListe;
+struct Erreur;
 
 class Form1 {
 public:
@@ -125,6 +126,9 @@ private:
     // Ends a successful list build: sort (unless told not to), show the first image and
     // switch to the fitted view.
     void terminerListe(bool trier);
+    // The failure box of a file: "Erreur : n - description", then "Sur le fichier : "
+    // and the current full name.
+    QString texteEchec(const Erreur& e) const;
     bool enChargement_ = false;
 };
 

@@ -23,9 +23,7 @@ void Form1::Renomme_Click() {
         etat.TabImages[etat.NumImage] = reponse;
         etat.NomComplet = etat.Chemin + reponse;
     } catch (const Erreur& e) {
-        plateforme.MsgBox(QStringLiteral("Erreur : %1 - %2").arg(e.numero).arg(e.description) +
-                              CRLF + QStringLiteral("Sur le fichier : ") + etat.NomComplet + CRLF +
-                              QStringLiteral("Avec le nom ") + reponse,
+        plateforme.MsgBox(texteEchec(e) + CRLF + QStringLiteral("Avec le nom ") + reponse,
                           Icone::Aucune);
     }
 }
