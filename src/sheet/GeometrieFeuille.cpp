@@ -29,7 +29,8 @@ int gaucheCase(int k, const Grille& g) {
 }
 
 int hautCase(int k, const Grille& g) {
-    return arrondi((k / CasesParLigne) * g.PasLigne + HautGrille);
+    const int ligne = k / CasesParLigne; // whole rows above the cell
+    return arrondi(ligne * g.PasLigne + HautGrille);
 }
 
 QSizeF tailleBordee(QSize naturelle) {

@@ -93,7 +93,7 @@ void TriRapide(QStringList& tab, int premier, int dernier) {
     if (premier >= dernier || premier < 0 || dernier >= tab.size()) return;
     const QCollator& collateur = collateurTexte();
     Tri t{tab, {}, premier};
-    t.cles.reserve(static_cast<size_t>(dernier - premier + 1));
+    t.cles.reserve(static_cast<size_t>(dernier) - static_cast<size_t>(premier) + 1);
     for (int i = premier; i <= dernier; ++i)
         t.cles.push_back(collateur.sortKey(tab.at(i)));
     t.trier(premier, dernier);

@@ -275,7 +275,7 @@ void VueFenetreQt::construireMenus() {
             menuBar()->addAction(a);
         actions_.insert(&m, a);
         auto* vue = new VueFonction([a, &m] {
-            QString texte = m.caption();
+            const QString& texte = m.caption();
             if (a->text() != texte && !m.separateur()) {
                 a->setText(texte);
                 if (QMenu* sous = a->menu()) sous->setTitle(texte);
