@@ -423,9 +423,15 @@ void VueFenetreQt::creerWidget(Controle& c) {
         });
         w = lw;
         auto chemin = std::make_shared<QString>();
-        maj = [lw, &ld, chemin] {
+        auto ouvert = std::make_shared<QIcon>(), ferme = std::make_shared<QIcon>();
+        maj = [lw, &ld, chemin, ouvert, ferme] {
             appliquerCommun(lw, ld);
             if (*chemin == ld.path() && lw->count() == ld.listCount()) return;
+            // The style's icons are looked up once: a lookup per entry is slow.
+            if (ouvert->isNull()) {
+                *ouvert = lw->style()->standardIcon(QStyle::SP_DirOpenIcon);
+                *ferme = lw->style()->standardIcon(QStyle::SP_DirClosedIcon);
+            }
             *chemin = ld.path();
             const QSignalBlocker bloque(lw);
             lw->clear();
@@ -434,10 +440,9 @@ void VueFenetreQt::creerWidget(Controle& c) {
                 QString nom =
                     p == QLatin1String("/") ? p : p.mid(p.lastIndexOf(QLatin1Char('/')) + 1);
                 // Open folders down to the path, closed ones below it, indented by depth.
-                const QIcon icone = lw->style()->standardIcon(
-                    i < ld.nbAncetres() ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon);
-                auto* it = new QListWidgetItem(
-                    icone, QString(ld.profondeur(i) * 2, QLatin1Char(' ')) + nom);
+                auto* it =
+                    new QListWidgetItem(i < ld.nbAncetres() ? *ouvert : *ferme,
+                                        QString(ld.profondeur(i) * 2, QLatin1Char(' ')) + nom);
                 it->setToolTip(p);
                 lw->addItem(it);
             }
