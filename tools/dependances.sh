@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Installs what Galvia needs to build, run and test on Debian 12 (as root, or with sudo).
-# Pass "tests" to add the test tools (fuzzer, validators, package tools).
+# Pass "tests" to add the test tools (fuzzer, validators, package tools). The screenshot
+# script also wants xvfb, xauth, xdotool and imagemagick.
 set -euo pipefail
-paquets=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools libqt6svg6
-         qt6-qpa-plugins libgl-dev fonts-dejavu-core)
+paquets=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
+         libgl-dev fonts-dejavu-core)
 if [ "${1:-}" = tests ]; then
-  paquets+=(clang libclang-rt-14-dev desktop-file-utils appstream debhelper dpkg-dev
-            xvfb xauth xdotool imagemagick)
+  paquets+=(clang libclang-rt-14-dev desktop-file-utils appstream man-db debhelper dpkg-dev)
 fi
 manque=()
 for p in "${paquets[@]}"; do
