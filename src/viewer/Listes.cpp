@@ -38,9 +38,7 @@ void Form1::terminerListe(bool trier) {
 void Form1::affTout_Click() {
     ConstructeurListe liste(etat.TabImages, etat.NbImages);
     etat.Chemin = avecSeparateur(Fichier.path());
-    ListageDossier listage(etat.Chemin, ListageDossier::Normal);
-    for (QString nom = listage.suivant(); !nom.isEmpty(); nom = listage.suivant())
-        liste.proposer(nom);
+    liste.proposerDossier(etat.Chemin);
     if (accepterListe(liste, QStringLiteral("Le dossier est vide !"),
                       QStringLiteral("Aucun fichier n'est affichable !")))
         terminerListe(true);

@@ -86,9 +86,7 @@ void Form1::ChargeDossiers() {
     ConstructeurListe liste(etat.TabImages, etat.NbImages);
     for (int k = 1; k <= etat.NbDossiers; ++k) {
         etat.Chemin = avecSeparateur(etat.ListeDossiers[k]);
-        ListageDossier listage(etat.Chemin, ListageDossier::Normal);
-        for (QString nom = listage.suivant(); !nom.isEmpty(); nom = listage.suivant())
-            liste.proposer(nom);
+        liste.proposerDossier(etat.Chemin);
         etat.FinDossier[k] = static_cast<std::int16_t>(liste.stockes());
     }
     if (!accepterListe(liste, QStringLiteral("Le dossier est vide !"),

@@ -1,5 +1,6 @@
 #include "NomsImages.h"
 
+#include "platform/Fichiers.h"
 #include "platform/Texte.h"
 
 #include <QCollator>
@@ -28,6 +29,12 @@ ConstructeurListe::ConstructeurListe(QStringList& tab, std::int16_t& nbImages)
 void ConstructeurListe::proposer(const QString& nom) {
     fichierVu_ = true;
     if (estAffichable(nom)) ajouter(nom);
+}
+
+void ConstructeurListe::proposerDossier(const QString& dossier) {
+    ListageDossier listage(dossier, ListageDossier::Normal);
+    for (QString nom = listage.suivant(); !nom.isEmpty(); nom = listage.suivant())
+        proposer(nom);
 }
 
 void ConstructeurListe::ajouter(const QString& nom) {

@@ -24,6 +24,8 @@ public:
     ConstructeurListe(QStringList& tab, std::int16_t& nbImages);
     // Records any file met; stores it when it is displayable.
     void proposer(const QString& nom);
+    // Proposes every normal file of a folder, in the file system's order.
+    void proposerDossier(const QString& dossier);
     // Stores a name without the extension test.
     void ajouter(const QString& nom);
     // Entries stored so far.
