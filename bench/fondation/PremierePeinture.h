@@ -1,9 +1,11 @@
-// Quits the application once any widget is first painted (start-up benchmarks).
+// Tells the parent process when any widget is first painted, then quits the application
+// (start-up benchmarks).
 #pragma once
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
+#include <cstdio>
 
 namespace galvia::bench {
 
@@ -17,6 +19,8 @@ protected:
     bool eventFilter(QObject* o, QEvent* e) override {
         if (e->type() == QEvent::Paint && o->isWidgetType() && !peint) {
             peint = true;
+            std::fputs("peint\n", stdout);
+            std::fflush(stdout);
             QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
         }
         return false;
