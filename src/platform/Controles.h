@@ -290,8 +290,6 @@ public:
     void setVisible(bool v);
     const QString& raccourci() const { return raccourci_; }
     bool separateur() const { return caption_ == QLatin1String("-"); }
-    // Index in a menu-item array, -1 for a lone item.
-    int index = -1;
 
     // True when the user can reach it: it and every menu above it visible and enabled.
     bool accessible() const;

@@ -19,7 +19,6 @@ ElementMenu& ajouterShow(ElementMenu& menShow, std::array<ElementMenu*, 6>& defi
         "&Vitesse Double (1)", "Vitesse &Moitié (1)", "&Garder les Petites Images"};
     for (int i = 0; i < 6; ++i) {
         defile[i] = &menShow.ajouter(QStringLiteral("Defile"), QString::fromUtf8(captions[i]));
-        defile[i]->index = i;
     }
     menShow.ajouter(QStringLiteral("sepShow"), QStringLiteral("-"));
     return menShow.ajouter(QStringLiteral("diapShow"), QStringLiteral("D&iapositives"),
@@ -131,7 +130,6 @@ void Form1::construireMenus() {
                                            "Dernière &Image"};
     for (int i = 0; i < 10; ++i) {
         Bouge[i] = &menAtt.ajouter(QStringLiteral("Bouge"), QString::fromUtf8(captions[i]));
-        Bouge[i]->index = i;
     }
     Renomme.setEnabled(false);
     affAutre.setEnabled(false);
