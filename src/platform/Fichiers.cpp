@@ -1,10 +1,11 @@
 #include "Fichiers.h"
 
 #include "Erreurs.h"
+#include "NomsOctets.h"
 
-#include <QFile>
 #include <QStorageInfo>
 #include <cerrno>
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,8 +23,12 @@ QString nomDeFichier(const QString& chemin) {
 
 ListageDossier::ListageDossier(const QString& dossier, Masque masque)
     : masque_(masque) {
-    const QByteArray nom = QFile::encodeName(dossier.isEmpty() ? QStringLiteral(".") : dossier);
-    dir_ = ::opendir(nom.constData());
+    try {
+        const QByteArray nom = cheminSysteme(dossier.isEmpty() ? QStringLiteral(".") : dossier);
+        dir_ = ::opendir(nom.constData());
+    } catch (const Erreur&) {
+        // A path no file system can hold lists nothing.
+    }
 }
 
 ListageDossier::~ListageDossier() {
@@ -45,7 +50,7 @@ QString ListageDossier::suivant() {
             }
             if (!regulier) continue;
         }
-        return QFile::decodeName(n);
+        return nomDepuisOctets(n);
     }
     return {};
 }
@@ -56,7 +61,7 @@ bool dossierNonVide(const QString& dossier) {
 }
 
 void verifierDossier(const QString& dossier) {
-    const QByteArray nom = QFile::encodeName(dossier);
+    const QByteArray nom = cheminSysteme(dossier);
     DIR* d = ::opendir(nom.constData());
     if (!d) {
         const int e = errno;
@@ -67,8 +72,8 @@ void verifierDossier(const QString& dossier) {
 
 QStringList sousDossiers(const QString& dossier) {
     QStringList res;
-    const QByteArray nom = QFile::encodeName(dossier);
-    DIR* d = ::opendir(nom.constData());
+    if (dossier.contains(QChar(0))) return res;
+    DIR* d = ::opendir(octetsDuNom(dossier).constData());
     if (!d) return res;
     while (const dirent* e = ::readdir(d)) {
         const char* n = e->d_name;
@@ -78,7 +83,7 @@ QStringList sousDossiers(const QString& dossier) {
             struct stat st {};
             dossierOk = ::fstatat(::dirfd(d), n, &st, 0) == 0 && S_ISDIR(st.st_mode);
         }
-        if (dossierOk) res.append(QFile::decodeName(n));
+        if (dossierOk) res.append(nomDepuisOctets(n));
     }
     ::closedir(d);
     return res;
@@ -109,14 +114,38 @@ std::vector<Volume> volumesMontes() {
 }
 
 QString volumeDe(const QString& chemin) {
-    const QStorageInfo v(chemin);
+    // Qt looks paths up as UTF-8: it is given the folders above the first name that is
+    // not. A mount point is a name its owner chose; one that is not UTF-8 is not met.
+    QString connu = chemin;
+    for (qsizetype i = 0; i < connu.size(); ++i)
+        if (connu.at(i).isSurrogate() || connu.at(i).isNull()) {
+            connu.truncate(connu.lastIndexOf(Separateur, i) + 1);
+            break;
+        }
+    const QStorageInfo v(connu);
     return v.isValid() ? avecSeparateur(v.rootPath()) : QStringLiteral("/");
+}
+
+QString dossierCourant() {
+    char* c = ::getcwd(nullptr, 0);
+    if (!c) return QStringLiteral("/");
+    const QString res = nomDepuisOctets(c);
+    ::free(c);
+    return res;
+}
+
+bool changerDossierCourant(const QString& dossier) {
+    return !dossier.contains(QChar(0)) && ::chdir(octetsDuNom(dossier).constData()) == 0;
+}
+
+QString dossierPersonnel() {
+    const char* h = ::getenv("HOME");
+    return h && *h ? nomDepuisOctets(h) : dossierCourant();
 }
 
 std::int64_t longueurFichier(const QString& chemin) {
     struct stat st {};
-    if (::stat(QFile::encodeName(chemin).constData(), &st) != 0)
-        throw Erreur(erreurDepuisErrno(errno));
+    if (::stat(cheminSysteme(chemin).constData(), &st) != 0) throw Erreur(erreurDepuisErrno(errno));
     if (!S_ISREG(st.st_mode)) throw Erreur(ErrFichierIntrouvable);
     return st.st_size;
 }

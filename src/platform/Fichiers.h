@@ -1,5 +1,5 @@
 // File-system services of Galvia: folder listings in the file system's order, volumes,
-// file lengths.
+// file lengths. Names and paths carry the file system's bytes (NomsOctets.h).
 #pragma once
 
 #include "Controles.h"
@@ -53,6 +53,13 @@ std::vector<Volume> volumesMontes();
 
 // The root of the volume that holds `chemin`, ending with a separator.
 QString volumeDe(const QString& chemin);
+
+// The process's current folder, and changing it (false when it cannot be entered).
+QString dossierCourant();
+bool changerDossierCourant(const QString& dossier);
+
+// The user's home folder.
+QString dossierPersonnel();
 
 // Length of a file in bytes; throws an Erreur when it cannot be read.
 std::int64_t longueurFichier(const QString& chemin);

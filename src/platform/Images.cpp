@@ -1,11 +1,14 @@
 #include "Images.h"
 
 #include "Erreurs.h"
+#include "NomsOctets.h"
 
 #include <QFile>
 #include <QImageReader>
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace galvia {
 
@@ -15,16 +18,23 @@ void preparerDecodeurs() {
 
 namespace {
 
-// Opens a reader on an existing, readable picture file; throws otherwise.
+// Opens a reader on an existing, readable picture file; throws otherwise. The file is
+// opened by its exact bytes, and checked on the descriptor opened: a regular file
+// (without blocking on a pipe, which would wait for a writer), that one and no other.
 void ouvrir(QImageReader& lecteur, QFile& fichier, const QString& chemin) {
+    const int fd =
+        ::open(cheminSysteme(chemin).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) throw Erreur(erreurDepuisErrno(errno));
     struct stat st {};
-    if (::stat(QFile::encodeName(chemin).constData(), &st) != 0)
-        throw Erreur(erreurDepuisErrno(errno));
-    if (!S_ISREG(st.st_mode)) throw Erreur(ErrFichierIntrouvable);
-    fichier.setFileName(chemin);
-    if (!fichier.open(QIODevice::ReadOnly))
-        throw Erreur(fichier.error() == QFileDevice::PermissionsError ? ErrPermission
-                                                                      : ErrAccesChemin);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw Erreur(ErrFichierIntrouvable);
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!fichier.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw Erreur(ErrAccesChemin);
+    }
     lecteur.setDevice(&fichier);
     lecteur.setAutoTransform(true);
     lecteur.setDecideFormatFromContent(true);

@@ -26,8 +26,11 @@ void Form1::ChargeImage() {
         if (etat.NumImage < 1 || etat.NumImage >= etat.TabImages.size()) throw Erreur(ErrIndice);
         const QString& nom = etat.TabImages.at(etat.NumImage);
         etat.NomComplet = etat.Chemin + nom;
-        menNom.setCaption(
-            QStringLiteral("=  %1 / %2  =  %3").arg(etat.NumImage).arg(etat.NbImages).arg(nom));
+        // "&" marks a menu's access key: a name shows its own doubled.
+        menNom.setCaption(QStringLiteral("=  %1 / %2  =  %3")
+                              .arg(etat.NumImage)
+                              .arg(etat.NbImages)
+                              .arg(QString(nom).replace(QLatin1Char('&'), QLatin1String("&&"))));
 
         // One decode serves both views.
         QImage image = chargerImage(etat.NomComplet);

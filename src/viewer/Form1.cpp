@@ -5,7 +5,6 @@
 #include "platform/Fichiers.h"
 #include "platform/Texte.h"
 
-#include <QDir>
 #include <QPainter>
 #include <cmath>
 
@@ -81,7 +80,7 @@ Form1::Form1(Plateforme& plateforme_, Module1& etat_)
     , menAide(fenetre.ajouterMenu(QStringLiteral("menAide"), QStringLiteral("&Aide")))
     , menNom(fenetre.ajouterMenu(QStringLiteral("menNom"), QStringLiteral("&Nom")))
     , menCompte(fenetre.ajouterMenu(QStringLiteral("menCompte"), QStringLiteral("&Compte")))
-    , DossierDepart(QDir::homePath() + QStringLiteral("/Vordane/Images/Femmes/")) {
+    , DossierDepart(dossierPersonnel() + QStringLiteral("/Vordane/Images/Femmes/")) {
     construireMenus();
 
     // Design layout (pixels) and initial state: the browsing mode.
@@ -192,9 +191,9 @@ void Form1::Form_Load() {
             Dossier.setPath(DossierDepart);
         } catch (const Erreur&) {
         }
-        QDir::setCurrent(DossierDepart);
+        changerDossierCourant(DossierDepart);
     } else {
-        const QString courant = QDir::currentPath();
+        const QString courant = dossierCourant();
         Lecteur.setDrive(volumeDe(courant));
         try {
             Dossier.setPath(courant);

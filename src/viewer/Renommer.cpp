@@ -4,6 +4,7 @@
 
 #include "platform/Erreurs.h"
 #include "platform/Fichiers.h"
+#include "platform/NomsOctets.h"
 #include "platform/Renommage.h"
 
 namespace galvia {
@@ -12,9 +13,10 @@ void Form1::Renomme_Click() {
     QString reponse;
     try {
         etat.SensDefile = Faux;
-        reponse =
-            plateforme.InputBox(QStringLiteral("Nouveau Nom du Fichier"),
-                                QStringLiteral("Renommer"), etat.TabImages.value(etat.NumImage));
+        // The new name is typed as text and written as UTF-8.
+        reponse = texteVisible(plateforme.InputBox(QStringLiteral("Nouveau Nom du Fichier"),
+                                                   QStringLiteral("Renommer"),
+                                                   etat.TabImages.value(etat.NumImage)));
         if (!ValidRen(reponse)) return;
         if (etat.NumImage < 1 || etat.NumImage >= etat.TabImages.size()) throw Erreur(ErrIndice);
         // Both names are taken in the folder of the current picture.

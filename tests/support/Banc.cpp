@@ -1,10 +1,17 @@
 #include "Banc.h"
 
+#include "platform/NomsOctets.h"
+
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace galvia::test {
 
@@ -91,6 +98,46 @@ QString ecrire(const QString& chemin, const QByteArray& contenu) {
     if (!f.open(QIODevice::WriteOnly) || f.write(contenu) != contenu.size())
         qFatal("cannot write %s", qPrintable(chemin));
     return chemin;
+}
+
+void poserOctets(const QByteArray& chemin, QSize taille, unsigned mode) {
+    QImage image(taille, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QBuffer tampon;
+    tampon.open(QIODevice::WriteOnly);
+    image.save(&tampon, "BMP");
+    const int fd = ::open(chemin.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0 || ::write(fd, tampon.data().constData(), tampon.size()) != tampon.size())
+        qFatal("cannot write %s", chemin.constData());
+    ::fchmod(fd, mode);
+    ::close(fd);
+}
+
+namespace {
+
+void viderChemin(const QByteArray& d) {
+    ::chmod(d.constData(), 0700);
+    DIR* r = ::opendir(d.constData());
+    if (!r) return;
+    while (const dirent* e = ::readdir(r)) {
+        const QByteArray n = e->d_name;
+        if (n == "." || n == "..") continue;
+        const QByteArray chemin = d + '/' + n;
+        struct stat st {};
+        if (::lstat(chemin.constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            viderChemin(chemin);
+            ::rmdir(chemin.constData());
+        } else {
+            ::unlink(chemin.constData());
+        }
+    }
+    ::closedir(r);
+}
+
+} // namespace
+
+void viderOctets(const QString& dossier) {
+    viderChemin(octetsDuNom(dossier));
 }
 
 Banc::Banc(QSize interne) {

@@ -20,10 +20,22 @@ QString dessiner(const QString& chemin, QSize taille, QColor couleur = QColor(40
 // Writes a file with the given bytes.
 QString ecrire(const QString& chemin, const QByteArray& contenu = {});
 
+// Writes a BMP of `taille` (red) under the exact bytes `chemin`, which may be any name
+// the file system holds, with the permission bits `mode`.
+void poserOctets(const QByteArray& chemin, QSize taille, unsigned mode = 0644);
+
+// Empties a folder whatever its entries' names (Qt removes only names that are UTF-8).
+void viderOctets(const QString& dossier);
+
+// A temporary folder emptied by bytes before Qt removes it.
+struct DossierTemporaire : QTemporaryDir {
+    ~DossierTemporaire() { viderOctets(path()); }
+};
+
 struct Banc {
     // `interne`: the window's inner size in pixels.
     explicit Banc(QSize interne = {1024, 768});
-    QTemporaryDir dossier;
+    DossierTemporaire dossier;
     PlateformeMemoire plateforme;
     Module1 etat;
     std::unique_ptr<Form1> form;

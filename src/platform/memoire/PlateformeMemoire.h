@@ -11,6 +11,7 @@
 
 namespace galvia {
 
+// Boxes are recorded with their texts as the user reads them (texteVisible).
 struct BoiteMessage {
     QString texte;
     Icone icone;

@@ -1,10 +1,12 @@
 #include "PlateformeQt.h"
 
+#include "../NomsOctets.h"
 #include "VueFenetreQt.h"
 
 #include <QApplication>
 #include <QEventLoop>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
 #include <QStyle>
@@ -12,7 +14,7 @@
 namespace galvia {
 
 QString texteAffiche(const QString& texte) {
-    return QString(texte).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return texteVisible(texte).replace(QLatin1String("\r\n"), QLatin1String("\n"));
 }
 
 namespace {
@@ -41,7 +43,9 @@ QString PlateformeQt::InputBox(const QString& invite, const QString& titre, cons
     QInputDialog boite(fenetreActive());
     boite.setWindowTitle(titre.isEmpty() ? QString::fromLatin1(TitreProgramme) : titre);
     boite.setLabelText(texteAffiche(invite));
-    boite.setTextValue(defaut);
+    for (QLabel* l : boite.findChildren<QLabel*>())
+        l->setTextFormat(Qt::PlainText);
+    boite.setTextValue(texteVisible(defaut));
     boite.setInputMode(QInputDialog::TextInput);
     boite.setOkButtonText(QStringLiteral("OK"));
     boite.setCancelButtonText(QStringLiteral("Annuler"));

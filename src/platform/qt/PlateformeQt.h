@@ -20,7 +20,9 @@ public:
     void terminer() override;
 };
 
-// Qt shows "\n" line breaks: the program's CR LF become one.
+// The text a widget is given for a text of the program: names read as the user sees
+// them (texteVisible), and the program's CR LF as the "\n" Qt shows. Every text that
+// goes into a widget goes through it, and every widget shows it as plain text.
 QString texteAffiche(const QString& texte);
 
 } // namespace galvia

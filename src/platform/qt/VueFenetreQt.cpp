@@ -100,12 +100,18 @@ void appliquerCommun(QWidget* w, const Controle& c) {
     const QRect r = rectDe(c);
     if (w->geometry() != r) w->setGeometry(r);
     if (w->isEnabled() != c.enabled()) w->setEnabled(c.enabled());
-    if (!c.nomAccessible().isEmpty() && w->accessibleName() != c.nomAccessible())
-        w->setAccessibleName(c.nomAccessible());
+    if (!c.nomAccessible().isEmpty() && w->accessibleName() != texteAffiche(c.nomAccessible()))
+        w->setAccessibleName(texteAffiche(c.nomAccessible()));
     if (w->isVisibleTo(w->parentWidget()) != c.visible()) w->setVisible(c.visible());
 }
 
 const QColor Gris(0x80, 0x80, 0x80);
+
+// A tooltip reads markup when its text looks like some: a name is escaped into it.
+QString texteBulle(const QString& texte) {
+    return QStringLiteral("<p style='white-space:pre'>") + texteAffiche(texte).toHtmlEscaped() +
+           QStringLiteral("</p>");
+}
 
 // A picture at natural size (picture box) or stretched to the widget (image control).
 class WidgetImage : public QWidget {
@@ -164,6 +170,7 @@ public:
         : QLabel(parent)
         , c_(c) {
         setMouseTracking(true);
+        setTextFormat(Qt::PlainText); // a caption may hold a file name: never markup
         setAlignment(Qt::AlignLeft | Qt::AlignTop);
         setAutoFillBackground(true);
     }
@@ -275,7 +282,7 @@ void VueFenetreQt::construireMenus() {
             menuBar()->addAction(a);
         actions_.insert(&m, a);
         auto* vue = new VueFonction([a, &m] {
-            const QString& texte = m.caption();
+            const QString texte = texteAffiche(m.caption());
             if (a->text() != texte && !m.separateur()) {
                 a->setText(texte);
                 if (QMenu* sous = a->menu()) sous->setTitle(texte);
@@ -440,10 +447,10 @@ void VueFenetreQt::creerWidget(Controle& c) {
                 QString nom =
                     p == QLatin1String("/") ? p : p.mid(p.lastIndexOf(QLatin1Char('/')) + 1);
                 // Open folders down to the path, closed ones below it, indented by depth.
-                auto* it =
-                    new QListWidgetItem(i < ld.nbAncetres() ? *ouvert : *ferme,
-                                        QString(ld.profondeur(i) * 2, QLatin1Char(' ')) + nom);
-                it->setToolTip(p);
+                auto* it = new QListWidgetItem(i < ld.nbAncetres() ? *ouvert : *ferme,
+                                               QString(ld.profondeur(i) * 2, QLatin1Char(' ')) +
+                                                   texteAffiche(nom));
+                it->setToolTip(texteBulle(p));
                 lw->addItem(it);
             }
             lw->setCurrentRow(ld.listIndex());
@@ -482,7 +489,7 @@ void VueFenetreQt::creerWidget(Controle& c) {
             QStringList actuels;
             actuels.reserve(lf.listCount());
             for (int i = 0; i < lf.listCount(); ++i)
-                actuels.append(lf.list(i));
+                actuels.append(texteAffiche(lf.list(i)));
             *synchro = true;
             if (actuels != *noms) {
                 *noms = actuels;
@@ -527,7 +534,8 @@ void VueFenetreQt::controleAjoute(Controle& c) {
 }
 
 void VueFenetreQt::actualiser() {
-    if (windowTitle() != fenetre_.caption()) setWindowTitle(fenetre_.caption());
+    if (windowTitle() != texteAffiche(fenetre_.caption()))
+        setWindowTitle(texteAffiche(fenetre_.caption()));
     if (fenetre_.occupe())
         setCursor(Qt::WaitCursor);
     else

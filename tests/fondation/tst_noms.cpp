@@ -1,0 +1,447 @@
+// File names as bytes: names carried with their exact bytes and their round trip; a
+// Latin-1 name and its UTF-8 look-alike each listed, decoded, described and renamed as
+// itself by every list build and by the slide sheet; a rename that leaves a link's
+// target alone; the rename on file systems without exclusive rename or hard links; an
+// unreadable file.
+#include "support/Banc.h"
+
+#include "platform/Erreurs.h"
+#include "platform/Images.h"
+#include "platform/NomsOctets.h"
+#include "platform/Renommage.h"
+#include "sheet/Form2.h"
+
+#include <QTest>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <map>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace galvia;
+using namespace galvia::test;
+
+namespace {
+
+const QByteArray Latin1 = "photo\xe9.jpg";
+// Literally "photo�.jpg": valid UTF-8 that reads like the Latin-1 name.
+const QByteArray Sosie = "photo\xef\xbf\xbd.jpg";
+const QByteArray DossierLatin1 = "d\xe9";
+const QByteArray DossierSosie = "d\xef\xbf\xbd";
+
+QByteArray octets(const QString& chemin) {
+    return octetsDuNom(chemin);
+}
+
+// A BMP `largeur` x 10 pixels under the exact bytes `chemin`.
+void poser(const QByteArray& chemin, int largeur, mode_t mode = 0644) {
+    poserOctets(chemin, {largeur, 10}, mode);
+}
+
+// The length of the file `poser` writes.
+int tailleBmp(int largeur) {
+    return 54 + ((largeur * 3 + 3) & ~3) * 10;
+}
+
+// The entries of a folder, as bytes, sorted.
+QList<QByteArray> entrees(const QByteArray& dossier) {
+    QList<QByteArray> res;
+    if (DIR* d = ::opendir(dossier.constData())) {
+        while (const dirent* e = ::readdir(d))
+            if (e->d_name[0] != '.') res.append(e->d_name);
+        ::closedir(d);
+    }
+    std::sort(res.begin(), res.end());
+    return res;
+}
+
+// The bench's folder `dossier` holding the Latin-1 name (40 pixels wide) and its
+// look-alike (60 pixels wide).
+void poserSosies(Banc& b, const QByteArray& dossier) {
+    const QByteArray d = octets(b.chemin()) + '/' + dossier + '/';
+    ::mkdir(d.constData(), 0755);
+    poser(d + Latin1, 40);
+    poser(d + Sosie, 60);
+}
+
+// Shows every entry of the list in turn and checks its picture and its information box
+// against the width of the file its bytes name.
+void verifierEntrees(Banc& b, const std::map<QString, int>& largeurs) {
+    for (int i = 1; i <= b.etat.NbImages; ++i) {
+        const QString nom = b.etat.TabImages.at(i);
+        const auto attendu = largeurs.find(nom);
+        QVERIFY2(attendu != largeurs.end(), qPrintable(texteVisible(nom)));
+        b.plateforme.messages.clear();
+        b.etat.NumImage = static_cast<std::int16_t>(i);
+        b.form->ChargeImage();
+        QCOMPARE(b.messages(), QStringList());
+        QCOMPARE(b.form->Image1.width(), double(attendu->second));
+        QCOMPARE(b.form->menNom.caption(),
+                 QStringLiteral("=  %1 / %2  =  %3").arg(i).arg(b.etat.NbImages).arg(nom));
+        b.form->menNom_Click();
+        QCOMPARE(b.plateforme.messages.size(), 1u);
+        const QString info = b.plateforme.messages[0].texte;
+        // The user reads the replacement mark; the size line comes from the right file.
+        QVERIFY2(info.startsWith(QStringLiteral("Nom : \t") + texteVisible(nom) + CRLF),
+                 qPrintable(info));
+        const QString taille = QString::number(qRound(tailleBmp(attendu->second) / 1022.0));
+        QVERIFY2(info.contains(QStringLiteral("Taille : \t") + taille + QStringLiteral(" Ko")),
+                 qPrintable(info));
+        QVERIFY2(info.contains(QStringLiteral("Largeur Réelle : \t%1\t").arg(attendu->second)),
+                 qPrintable(info));
+        QVERIFY(!info.contains(QChar(0xDCE9)));
+    }
+}
+
+// Replaces the rename's system calls for one test.
+struct AppelsSimules {
+    AppelsRenommage avant = appelsRenommage();
+    ~AppelsSimules() { appelsRenommage() = avant; }
+};
+
+int ErrRenommer = 0, ErrLier = 0;
+
+int renommerRefuse(int, const char*, int, const char*) {
+    errno = ErrRenommer;
+    return -1;
+}
+
+int lierSimule(int d1, const char* a, int d2, const char* n) {
+    if (ErrLier == 0) return ::linkat(d1, a, d2, n, 0);
+    errno = ErrLier;
+    return -1;
+}
+
+} // namespace
+
+class TestNoms : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void octetsEtNoms_data();
+    void octetsEtNoms();
+    void sosies_data();
+    void sosies();
+    void renommerSosie_data();
+    void renommerSosie();
+    void lienVersLectureSeule_data();
+    void lienVersLectureSeule();
+    void repli_data();
+    void repli();
+    void illisible_data();
+    void illisible();
+};
+
+void TestNoms::octetsEtNoms_data() {
+    QTest::addColumn<QByteArray>("octets");
+    QTest::addColumn<QString>("nom");     // the carried name
+    QTest::addColumn<QString>("visible"); // what the user reads
+    const QString r(QChar(0xFFFD));
+    const auto o = [](std::initializer_list<int> v) {
+        QString s;
+        for (int c : v)
+            s.append(c < 0x80 ? QChar(c) : QChar(char16_t(0xDC00 + c)));
+        return s;
+    };
+    // clang-format off
+    QTest::newRow("ascii")         << QByteArray("photo.jpg") << "photo.jpg" << "photo.jpg";
+    QTest::newRow("latin-1")       << Latin1 << "photo" + o({0xE9}) + ".jpg" << "photo" + r + ".jpg";
+    QTest::newRow("sosie")         << Sosie << "photo" + r + ".jpg" << "photo" + r + ".jpg";
+    QTest::newRow("multi-octets")  << QByteArray("\xc3\xa9t\xc3\xa9 \xe6\x97\xa5 \xf0\x9f\x93\xb7")
+                                   << QString::fromUtf8("été 日 📷") << QString::fromUtf8("été 日 📷");
+    QTest::newRow("bornes")        << QByteArray("\xc2\x80\xed\x9f\xbf\xee\x80\x80\xf4\x8f\xbf\xbf")
+                                   << QString::fromUcs4(U"\u0080\uD7FF\uE000\U0010FFFF")
+                                   << QString::fromUcs4(U"\u0080\uD7FF\uE000\U0010FFFF");
+    QTest::newRow("trop long 2")   << QByteArray("\xc0\xaf") << o({0xC0, 0xAF}) << r + r;
+    QTest::newRow("trop long 3")   << QByteArray("\xe0\x80\xaf") << o({0xE0, 0x80, 0xAF}) << r + r + r;
+    QTest::newRow("trop long 4")   << QByteArray("\xf0\x8f\xbf\xbf") << o({0xF0, 0x8F, 0xBF, 0xBF})
+                                   << r + r + r + r;
+    QTest::newRow("surrogat")      << QByteArray("\xed\xa0\x80\xed\xb3\xa9")
+                                   << o({0xED, 0xA0, 0x80, 0xED, 0xB3, 0xA9}) << QString(6, r.at(0));
+    QTest::newRow("au-delà")       << QByteArray("\xf4\x90\x80\x80\xf5\xff") << o({0xF4, 0x90, 0x80, 0x80, 0xF5, 0xFF})
+                                   << QString(6, r.at(0));
+    QTest::newRow("suite seule")   << QByteArray("a\x80" "b\xbf") << o({'a', 0x80, 'b', 0xBF}) << "a" + r + "b" + r;
+    QTest::newRow("tronquée")      << QByteArray("\xe6\x97" "a\xf0\x9f\x93") << o({0xE6, 0x97, 'a', 0xF0, 0x9F, 0x93})
+                                   << r + r + "a" + r + r + r;
+    QTest::newRow("octet puis valide") << QByteArray("\xc3\xc3\xa9") << o({0xC3}) + QString::fromUtf8("é")
+                                   << r + QString::fromUtf8("é");
+    QTest::newRow("nul")           << QByteArray("a\0b", 3) << QString(QChar('a')) + QChar(0) + 'b'
+                                   << QString(QChar('a')) + QChar(0) + 'b';
+    // clang-format on
+}
+
+void TestNoms::octetsEtNoms() {
+    QFETCH(QByteArray, octets);
+    QFETCH(QString, nom);
+    QFETCH(QString, visible);
+    QCOMPARE(nomDepuisOctets(octets), nom);
+    QCOMPARE(octetsDuNom(nom), octets);
+    QCOMPARE(texteVisible(nom), visible);
+    // A path joins names with "/": each keeps its bytes.
+    QCOMPARE(octetsDuNom(nomDepuisOctets("/x/" + octets + "/" + octets)),
+             "/x/" + octets + "/" + octets);
+    // The shown text, typed back, is written as UTF-8.
+    QCOMPARE(octetsDuNom(visible), visible.toUtf8());
+    if (octets.contains('\0')) {
+        QVERIFY_THROWS_EXCEPTION(Erreur, cheminSysteme(nom));
+    } else {
+        QCOMPARE(cheminSysteme(nom), octets);
+    }
+}
+
+void TestNoms::sosies_data() {
+    QTest::addColumn<QString>("construction");
+    QTest::newRow("F5 toutes") << "F5";
+    QTest::newRow("F6 sélection") << "F6";
+    QTest::newRow("double clic") << "clic";
+    QTest::newRow("multidossier") << "multi";
+}
+
+void TestNoms::sosies() {
+    QFETCH(QString, construction);
+    Banc b;
+    poserSosies(b, DossierLatin1);
+    // A folder whose name reads like the first one, with a third picture.
+    const QByteArray autre = octets(b.chemin()) + '/' + DossierSosie;
+    ::mkdir(autre.constData(), 0755);
+    poser(autre + "/a.jpg", 70);
+    const QString dossier = nomDepuisOctets(DossierLatin1);
+    const std::map<QString, int> largeurs{
+        {nomDepuisOctets(Latin1), 40}, {nomDepuisOctets(Sosie), 60}, {QStringLiteral("a.jpg"), 70}};
+
+    if (construction == "multi") {
+        b.demarrer();
+        b.form->AutreDossier.cliquer();
+        for (const QByteArray& d : {DossierLatin1, DossierSosie})
+            for (int i = 0; i < b.form->Dossier.listCount(); ++i)
+                if (b.form->Dossier.list(i) == b.chemin(nomDepuisOctets(d)))
+                    b.form->Dossier.selectionner(i);
+        QCOMPARE(b.messages(), QStringList()); // not taken for the same folder
+        b.form->AutreDossier.cliquer();
+        QCOMPARE(b.etat.NbImages, std::int16_t(3));
+        verifierEntrees(b, largeurs);
+        return;
+    }
+    b.demarrer(dossier);
+    QCOMPARE(b.form->Fichier.listCount(), 2);
+    if (construction == "clic") {
+        for (int i = 0; i < 2; ++i) {
+            b.form->Fichier.activer(i);
+            QCOMPARE(b.liste(), QStringList{b.form->Fichier.list(i)});
+            verifierEntrees(b, largeurs);
+            b.form->affAutre_Click();
+        }
+        return;
+    }
+    if (construction == "F5") {
+        b.form->affTout.cliquer();
+    } else {
+        b.form->Fichier.setSelected(0, true);
+        b.form->Fichier.setSelected(1, true);
+        b.form->affSelect.cliquer();
+    }
+    QCOMPARE(b.etat.NbImages, std::int16_t(2));
+    QVERIFY(b.liste().at(0) != b.liste().at(1));
+    verifierEntrees(b, largeurs);
+
+    // The slide sheet decodes each thumbnail from its own file and labels it.
+    Form2 feuille(b.plateforme, b.etat, b.form->fenetre, b.form->menCompte);
+    feuille.fenetre.setTailleInterneSansVue({792, 600});
+    feuille.Form_Load();
+    for (int k = 0; k < 2; ++k) {
+        const QImage& vignette = feuille.Diapo[k].image();
+        const int largeur = largeurs.at(b.etat.TabImages.at(k + 1));
+        QVERIFY(!vignette.isNull());
+        QCOMPARE(qRound(double(vignette.width()) / vignette.height()), largeur / 10);
+        QCOMPARE(feuille.Texte[k].caption(), b.etat.TabImages.at(k + 1));
+    }
+}
+
+void TestNoms::renommerSosie_data() {
+    QTest::addColumn<QByteArray>("ancien");
+    QTest::addColumn<QByteArray>("reste");
+    QTest::newRow("latin-1") << Latin1 << Sosie;
+    QTest::newRow("sosie") << Sosie << Latin1;
+}
+
+void TestNoms::renommerSosie() {
+    QFETCH(QByteArray, ancien);
+    QFETCH(QByteArray, reste);
+    Banc b;
+    poserSosies(b, DossierLatin1);
+    const QByteArray d = octets(b.chemin()) + '/' + DossierLatin1 + '/';
+    ::chmod((d + ancien).constData(), 0444);
+    b.demarrer(nomDepuisOctets(DossierLatin1));
+    b.form->affTout.cliquer();
+    b.etat.NumImage = static_cast<std::int16_t>(b.etat.TabImages.indexOf(nomDepuisOctets(ancien)));
+    b.form->ChargeImage();
+    const int largeur = int(b.form->Image1.width());
+
+    // The user keeps the name shown, replacement mark included: it is written as UTF-8.
+    b.plateforme.reponses.push_back(QStringLiteral("neuf ") +
+                                    texteVisible(nomDepuisOctets(ancien)));
+    b.form->Renomme.cliquer();
+    QCOMPARE(b.plateforme.saisies.back().defaut, texteVisible(nomDepuisOctets(ancien)));
+    QCOMPARE(b.messages(), QStringList());
+    const QByteArray neuf = "neuf " + Sosie;
+    QCOMPARE(entrees(d), (QList<QByteArray>{neuf, reste}));
+    QCOMPARE(b.etat.TabImages.at(b.etat.NumImage), nomDepuisOctets(neuf));
+    QCOMPARE(b.etat.NomComplet, nomDepuisOctets(d + neuf));
+    struct stat st {};
+    QCOMPARE(::stat((d + neuf).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 0777, mode_t(0644));
+    QCOMPARE(chargerImage(b.etat.NomComplet).width(), largeur);
+    QCOMPARE(::stat((d + reste).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 0777, mode_t(0644));
+
+    // Renaming it back onto the other name is refused: that name is taken.
+    b.plateforme.reponses.push_back(texteVisible(nomDepuisOctets(reste)));
+    b.form->Renomme.cliquer();
+    const bool pris = reste == Sosie;
+    QCOMPARE(b.messages().size(), pris ? 1 : 0);
+    if (pris) QVERIFY(b.messages()[0].startsWith(QStringLiteral("Erreur : 58 - ")));
+}
+
+void TestNoms::lienVersLectureSeule_data() {
+    QTest::addColumn<QString>("nouveau");
+    QTest::addColumn<int>("erreur");
+    QTest::newRow("renommé") << "vue.jpg" << 0;
+    QTest::newRow("nom pris") << "pris.jpg" << 58;
+}
+
+void TestNoms::lienVersLectureSeule() {
+    QFETCH(QString, nouveau);
+    QFETCH(int, erreur);
+    Banc b;
+    const QByteArray racine = octets(b.chemin());
+    ::mkdir((racine + "/ici").constData(), 0755);
+    ::mkdir((racine + "/ailleurs").constData(), 0755);
+    poser(racine + "/ailleurs/cible.jpg", 30, 0444);
+    poser(racine + "/ici/pris.jpg", 20);
+    QCOMPARE(::symlink("../ailleurs/cible.jpg", (racine + "/ici/lien.jpg").constData()), 0);
+    b.demarrer(QStringLiteral("ici"));
+    b.form->Fichier.activer(b.form->Fichier.list(0) == "lien.jpg" ? 0 : 1);
+    QCOMPARE(b.liste(), QStringList{"lien.jpg"});
+    QCOMPARE(b.form->Image1.width(), 30.0); // shown through the link
+
+    b.plateforme.reponses.push_back(nouveau);
+    b.form->Renomme.cliquer();
+    struct stat st {};
+    QCOMPARE(::stat((racine + "/ailleurs/cible.jpg").constData(), &st), 0);
+    QCOMPARE(st.st_mode & 0777, mode_t(0444));
+    if (erreur != 0) {
+        QCOMPARE(b.messages().size(), 1);
+        QVERIFY(b.messages()[0].startsWith(QStringLiteral("Erreur : %1 - ").arg(erreur)));
+        QCOMPARE(entrees(racine + "/ici"), (QList<QByteArray>{"lien.jpg", "pris.jpg"}));
+        return;
+    }
+    QCOMPARE(b.messages(), QStringList());
+    QCOMPARE(entrees(racine + "/ici"), (QList<QByteArray>{"pris.jpg", "vue.jpg"}));
+    QCOMPARE(::lstat((racine + "/ici/vue.jpg").constData(), &st), 0);
+    QVERIFY(S_ISLNK(st.st_mode));
+}
+
+void TestNoms::repli_data() {
+    QTest::addColumn<int>("errRenommer"); // errno of the exclusive rename
+    QTest::addColumn<int>("errLier");     // errno of the hard link; 0: the real one
+    QTest::addColumn<QString>("present"); // what holds the new name beforehand
+    QTest::addColumn<int>("erreur");
+    // clang-format off
+    QTest::newRow("lien offert")              << EINVAL     << 0          << ""          << 0;
+    QTest::newRow("lien offert, nom pris")    << EINVAL     << 0          << "fichier"   << 58;
+    QTest::newRow("fuse, libre")              << EINVAL     << EPERM      << ""          << 0;
+    QTest::newRow("partage, libre")           << ENOSYS     << EOPNOTSUPP << ""          << 0;
+    QTest::newRow("fuse, nom pris")           << EINVAL     << EPERM      << "fichier"   << 58;
+    QTest::newRow("fuse, lien mort")          << EOPNOTSUPP << ENOSYS     << "lien mort" << 58;
+    QTest::newRow("fuse, dossier")            << EPERM      << EPERM      << "dossier"   << 58;
+    QTest::newRow("refus réel")               << EACCES     << EPERM      << ""          << 70;
+    // clang-format on
+}
+
+void TestNoms::repli() {
+    QFETCH(int, errRenommer);
+    QFETCH(int, errLier);
+    QFETCH(QString, present);
+    QFETCH(int, erreur);
+    const AppelsSimules restaurer;
+    ErrRenommer = errRenommer;
+    ErrLier = errLier;
+    appelsRenommage().renommerExclusif = renommerRefuse;
+    appelsRenommage().lier = lierSimule;
+    DossierTemporaire dossier;
+    const QByteArray d = octets(dossier.path()) + '/';
+    poser(d + Latin1, 40);
+    if (present == "fichier") poser(d + "neuf.jpg", 20);
+    if (present == "lien mort") QCOMPARE(::symlink("absent.jpg", (d + "neuf.jpg").constData()), 0);
+    if (present == "dossier") QCOMPARE(::mkdir((d + "neuf.jpg").constData(), 0755), 0);
+    const QList<QByteArray> avant = entrees(d);
+    int numero = 0;
+    try {
+        renommerSansRemplacer(dossier.path(), nomDepuisOctets(Latin1), QStringLiteral("neuf.jpg"));
+    } catch (const Erreur& e) {
+        numero = e.numero;
+    }
+    QCOMPARE(numero, erreur);
+    if (erreur != 0) {
+        QCOMPARE(entrees(d), avant);
+        struct stat st {};
+        QCOMPARE(::stat((d + Latin1).constData(), &st), 0);
+        QCOMPARE(st.st_size, qint64(tailleBmp(40)));
+        return;
+    }
+    QCOMPARE(entrees(d), QList<QByteArray>{"neuf.jpg"});
+    QCOMPARE(chargerImage(dossier.path() + QStringLiteral("/neuf.jpg")).width(), 40);
+}
+
+void TestNoms::illisible_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("erreur");
+    QTest::newRow("lisible") << 0644 << 0;
+    QTest::newRow("sans droit") << 0000 << 70;
+    QTest::newRow("écriture seule") << 0200 << 70;
+}
+
+// Run as another user than root, who may read anything: a child process drops to
+// "nobody" when the suite runs as root.
+void TestNoms::illisible() {
+    QFETCH(int, mode);
+    QFETCH(int, erreur);
+    DossierTemporaire dossier;
+    QVERIFY(dossier.isValid());
+    ::chmod(octets(dossier.path()).constData(), 0755);
+    const QByteArray chemin = octets(dossier.path()) + '/' + Latin1;
+    poser(chemin, 40, mode_t(mode));
+    const bool root = ::geteuid() == 0;
+    if (root) QCOMPARE(::chown(chemin.constData(), 0, 0), 0);
+    const pid_t enfant = ::fork();
+    QVERIFY(enfant >= 0);
+    if (enfant == 0) {
+        if (root &&
+            (::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0))
+            ::_exit(250);
+        int codes[3] = {};
+        const QString nom = nomDepuisOctets(chemin);
+        const std::function<void()> essais[3] = {[&] { (void)chargerImage(nom); },
+                                                 [&] { (void)tailleNaturelle(nom); },
+                                                 [&] {
+                                                     (void)chargerReduite(nom, {8, 8});
+                                                 }};
+        for (int i = 0; i < 3; ++i) {
+            try {
+                essais[i]();
+            } catch (const Erreur& e) {
+                codes[i] = e.numero;
+            }
+        }
+        ::_exit(codes[0] == codes[1] && codes[1] == codes[2] ? codes[0] : 251);
+    }
+    int statut = 0;
+    QCOMPARE(::waitpid(enfant, &statut, 0), enfant);
+    QVERIFY(WIFEXITED(statut));
+    QCOMPARE(WEXITSTATUS(statut), erreur);
+    QCOMPARE(descriptionErreur(ErrPermission), QStringLiteral("Permission refusée"));
+}
+
+QTEST_GUILESS_MAIN(TestNoms)
+#include "tst_noms.moc"

@@ -1,0 +1,129 @@
+// The real window offscreen over odd file names: a Latin-1 name and its look-alike
+// each listed, shown and captioned with the replacement mark; names full of markup
+// shown literally in the file list, the menu bar, the information box and the slide
+// sheet's labels, which never load the picture a name points to.
+#include "support/Banc.h"
+#include "support/FenetreReelle.h"
+
+#include "platform/NomsOctets.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QLabel>
+#include <QListView>
+#include <QMessageBox>
+#include <QTest>
+#include <map>
+#include <sys/stat.h>
+
+using namespace galvia;
+using namespace galvia::test;
+
+namespace {
+
+Controle* controle(Fenetre& f, const QString& nom, int rang) {
+    for (Controle* c : f.controles())
+        if (c->nom() == nom && rang-- == 0) return c;
+    return nullptr;
+}
+
+} // namespace
+
+class TestNomsFenetre : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void nomsMontres();
+};
+
+void TestNomsFenetre::nomsMontres() {
+    DossierTemporaire tmp;
+    const QByteArray d = octetsDuNom(tmp.path()) + "/Images\xe9/";
+    QCOMPARE(::mkdir(d.constData(), 0755), 0);
+    // Name (bytes), picture width.
+    const std::map<QByteArray, int> fichiers{
+        {"photo\xe9.jpg", 40},
+        {"photo\xef\xbf\xbd.jpg", 60},
+        {"<h1>Titre.jpg", 50},
+        {"x <img src=real width=3000 height=3000>.jpg", 30},
+    };
+    std::map<QString, int> largeurs;
+    QStringList montres{QStringLiteral("real")};
+    for (const auto& [nom, largeur] : fichiers) {
+        poserOctets(d + nom, {largeur, 10});
+        largeurs[nomDepuisOctets(nom)] = largeur;
+        montres << texteVisible(nomDepuisOctets(nom));
+    }
+    // The picture the markup name points to, in the current folder.
+    poserOctets(d + "real", {16, 16});
+    const QString r(QChar(0xFFFD));
+
+    FenetreReelle f(nomDepuisOctets(d));
+    QCOMPARE(f.vue->windowTitle(), tmp.path() + "/Images" + r + "/");
+    auto* liste = qobject_cast<QListView*>(f.vue->widgetDe(f.form->Fichier));
+    QVERIFY(liste);
+    QStringList lignes;
+    for (int i = 0; i < liste->model()->rowCount(); ++i)
+        lignes << liste->model()->index(i, 0).data().toString();
+    lignes.sort();
+    montres.sort();
+    QCOMPARE(lignes, montres);
+
+    f.touche(Qt::Key_F5);
+    QCOMPARE(f.etat.NbImages, std::int16_t(4));
+    QString info;
+    for (int i = 1; i <= 4; ++i) {
+        const QString nom = f.etat.TabImages.at(i);
+        QCOMPARE(f.etat.NumImage, std::int16_t(i));
+        QCOMPARE(f.form->Image1.width(), double(largeurs.at(nom)));
+        QCOMPARE(f.legende(f.form->menNom),
+                 QStringLiteral("=  %1 / 4  =  ").arg(i) + texteVisible(nom));
+        if (nom.startsWith(QLatin1String("<h1>"))) {
+            FenetreReelle::repondre([&info](QWidget* boite) {
+                auto* m = qobject_cast<QMessageBox*>(boite);
+                if (!m) return;
+                auto* l = m->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+                if (l && l->textFormat() == Qt::PlainText) info = l->text();
+                m->accept();
+            });
+            f.vue->actionDe(f.form->menNom)->trigger();
+            QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
+            f.vue->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(f.vue.get()));
+            QVERIFY2(info.startsWith(QStringLiteral("Nom : \t<h1>Titre.jpg\n")), qPrintable(info));
+        }
+        f.touche(Qt::Key_PageDown);
+    }
+
+    // The slide sheet: every label shows its name as written, at the size of its text.
+    QStringList vus;
+    bool fini = false;
+    auto scene = std::make_shared<std::function<void()>>();
+    *scene = [&, scene] {
+        auto* vue = qobject_cast<VueFenetreQt*>(QApplication::activeModalWidget());
+        if (!vue || vue->modele().nom() != QLatin1String("Form2") || f.form->menCompte.visible()) {
+            QTimer::singleShot(10, *scene);
+            return;
+        }
+        for (int k = 0; k < 4; ++k) {
+            auto* l = qobject_cast<QLabel*>(vue->widgetDe(*controle(vue->modele(), "Texte", k)));
+            QWidget* diapo = vue->widgetDe(*controle(vue->modele(), "Diapo", k));
+            if (!l || !diapo || l->textFormat() != Qt::PlainText || l->sizeHint().width() > 1000 ||
+                diapo->accessibleName() !=
+                    QStringLiteral("Diapositive %1 : ").arg(k + 1) + l->text())
+                vus << QStringLiteral("label %1 not plain").arg(k);
+            vus << l->text() << l->accessibleName();
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
+        fini = true;
+    };
+    QTimer::singleShot(0, *scene);
+    f.touche(Qt::Key_F8);
+    QVERIFY(fini);
+    QStringList attendus;
+    for (int i = 1; i <= 4; ++i)
+        attendus << texteVisible(f.etat.TabImages.at(i)) << texteVisible(f.etat.TabImages.at(i));
+    QCOMPARE(vus, attendus);
+}
+
+QTEST_MAIN(TestNomsFenetre)
+#include "tst_noms_fenetre.moc"
