@@ -121,10 +121,12 @@ void oterLectureSeule(const QString& dossier, const QString& nom) {
     // A link's own mode means nothing: its target, maybe in another folder, is left
     // alone. Only a regular file has a read-only attribute to clear.
     if (!S_ISREG(st.st_mode) || (st.st_mode & S_IWUSR)) return;
-    // fchmod refuses a path descriptor; the descriptor's entry under /proc/self/fd names
-    // the very file opened, whatever its folder holds now.
+    // fchmod refuses a path descriptor (EBADF), and this C library refuses
+    // fchmodat(AT_EMPTY_PATH); the descriptor's entry under /proc/self/fd names the very
+    // file opened, whatever its folder holds now. Without /proc, nothing is changed.
     const QByteArray parLui = "/proc/self/fd/" + QByteArray::number(e.fd);
-    if (::chmod(parLui.constData(), (st.st_mode & 07777) | S_IWUSR) != 0) echec();
+    if (::chmod(parLui.constData(), (st.st_mode & 07777) | S_IWUSR) != 0)
+        throw Erreur(errno == ENOENT ? ErrPermission : erreurDepuisErrno(errno));
 }
 
 void renommerSansRemplacer(const QString& dossier, const QString& ancien, const QString& nouveau) {
