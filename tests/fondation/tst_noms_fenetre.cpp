@@ -1,7 +1,8 @@
 // The real window offscreen over odd file names: a Latin-1 name and its look-alike
-// each listed, shown and captioned with the replacement mark; names full of markup
-// shown literally in the file list, the menu bar, the information box and the slide
-// sheet's labels, which never load the picture a name points to.
+// each listed, shown, captioned with the replacement mark and renamed as itself; names
+// full of markup shown literally in the file and folder lists, the menu bar, the
+// information box and the slide sheet's labels, which never load the picture a name
+// points to.
 #include "support/Banc.h"
 #include "support/FenetreReelle.h"
 
@@ -9,8 +10,10 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QInputDialog>
 #include <QLabel>
 #include <QListView>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QTest>
 #include <map>
@@ -55,6 +58,7 @@ void TestNomsFenetre::nomsMontres() {
     }
     // The picture the markup name points to, in the current folder.
     poserOctets(d + "real", {16, 16});
+    QCOMPARE(::mkdir((d + "<b>sous").constData(), 0755), 0);
     const QString r(QChar(0xFFFD));
 
     FenetreReelle f(nomDepuisOctets(d));
@@ -67,6 +71,17 @@ void TestNomsFenetre::nomsMontres() {
     lignes.sort();
     montres.sort();
     QCOMPARE(lignes, montres);
+    auto* dossiers = qobject_cast<QListWidget*>(f.vue->widgetDe(f.form->Dossier));
+    QVERIFY(dossiers);
+    QStringList branches, bulles;
+    for (int i = 0; i < dossiers->count(); ++i) {
+        branches << dossiers->item(i)->text().trimmed();
+        bulles << dossiers->item(i)->toolTip();
+    }
+    QVERIFY2(branches.contains("Images" + r) && branches.contains("<b>sous"),
+             qPrintable(branches.join('|')));
+    // A tooltip reads markup: the name is escaped into it.
+    QVERIFY2(bulles.last().contains("/Images" + r + "/&lt;b&gt;sous"), qPrintable(bulles.last()));
 
     f.touche(Qt::Key_F5);
     QCOMPARE(f.etat.NbImages, std::int16_t(4));
@@ -123,6 +138,30 @@ void TestNomsFenetre::nomsMontres() {
     for (int i = 1; i <= 4; ++i)
         attendus << texteVisible(f.etat.TabImages.at(i)) << texteVisible(f.etat.TabImages.at(i));
     QCOMPARE(vus, attendus);
+
+    // F2 on the Latin-1 name offers the name as shown, and renames that file only.
+    f.vue->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.vue.get()));
+    const QString latin1 = nomDepuisOctets("photo\xe9.jpg");
+    f.touche(Qt::Key_Home);
+    while (f.etat.TabImages.at(f.etat.NumImage) != latin1 && f.etat.NumImage < 4)
+        f.touche(Qt::Key_PageDown);
+    QCOMPARE(f.etat.TabImages.at(f.etat.NumImage), latin1);
+    QString defaut;
+    FenetreReelle::repondre([&defaut](QWidget* boite) {
+        auto* saisie = qobject_cast<QInputDialog*>(boite);
+        if (!saisie) return;
+        defaut = saisie->textValue();
+        saisie->setTextValue(QStringLiteral("neuf.jpg"));
+        saisie->accept();
+    });
+    f.touche(Qt::Key_F2);
+    QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
+    QCOMPARE(defaut, "photo" + r + ".jpg");
+    struct stat st {};
+    QCOMPARE(::stat((d + "neuf.jpg").constData(), &st), 0);
+    QCOMPARE(::stat((d + "photo\xe9.jpg").constData(), &st), -1);
+    QCOMPARE(::stat((d + "photo\xef\xbf\xbd.jpg").constData(), &st), 0);
 }
 
 QTEST_MAIN(TestNomsFenetre)
