@@ -129,7 +129,7 @@ QString volumeDe(const QString& chemin) {
 QString dossierCourant() {
     char* c = ::getcwd(nullptr, 0);
     if (!c) return QStringLiteral("/");
-    const QString res = nomDepuisOctets(c);
+    QString res = nomDepuisOctets(c);
     ::free(c);
     return res;
 }

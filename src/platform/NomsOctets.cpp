@@ -2,6 +2,8 @@
 
 #include "Erreurs.h"
 
+#include <algorithm>
+
 namespace galvia {
 
 namespace {
@@ -74,6 +76,8 @@ bool octetPorte(char16_t u) {
 QString nomDepuisOctets(QByteArrayView octets) {
     const auto* p = reinterpret_cast<const unsigned char*>(octets.data());
     const qsizetype n = octets.size();
+    if (std::all_of(p, p + n, [](unsigned char c) { return c < 0x80; }))
+        return QString::fromLatin1(octets.data(), n); // the common case: plain ASCII
     QString nom;
     nom.reserve(n);
     for (qsizetype i = 0; i < n;) {
@@ -85,8 +89,8 @@ QString nomDepuisOctets(QByteArrayView octets) {
             continue;
         }
         if (code >= 0x10000) {
-            const char32_t ucs4[] = {code};
-            nom.append(QString::fromUcs4(ucs4, 1));
+            nom.append(QChar(QChar::highSurrogate(code)));
+            nom.append(QChar(QChar::lowSurrogate(code)));
         } else {
             nom.append(QChar(char16_t(code)));
         }
