@@ -186,7 +186,7 @@ void Form1::Form_Load() {
     fenetre.move(0, 0, ecran.width(), ecran.height());
 
     Lecteur.setVolumes(volumesMontes());
-    if (dossierNonVide(DossierDepart)) {
+    if (dossierListable(DossierDepart)) {
         Lecteur.setDrive(volumeDe(DossierDepart));
         try {
             Dossier.setPath(DossierDepart);
