@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QTemporaryDir>
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
@@ -16,8 +17,8 @@ using namespace galvia::test;
 namespace {
 
 // X key codes (evdev + 8).
-constexpr unsigned MajGauche = 50, Echap = 9, F2 = 68, F4 = 70, F8 = 74, PageBas = 117,
-                   PavePlus = 86;
+constexpr unsigned MajGauche = 50, VerrNum = 77, Echap = 9, F2 = 68, F4 = 70, F8 = 74,
+                   PageBas = 117, PavePlus = 86;
 
 class ClavierX {
 public:
@@ -27,6 +28,12 @@ public:
         if (d_) XCloseDisplay(d_);
     }
     bool ouvert() const { return d_ != nullptr; }
+    // Num Lock on: the keypad types digits.
+    void verrouillerPave() {
+        XkbStateRec etat{};
+        XkbGetState(d_, XkbUseCoreKbd, &etat);
+        if (!(etat.locked_mods & Mod2Mask)) taper(VerrNum);
+    }
     // Presses and releases the key at `code`, Shift held when `maj`.
     void taper(unsigned code, bool maj = false) {
         if (maj) XTestFakeKeyEvent(d_, MajGauche, True, 0);
@@ -62,6 +69,7 @@ void TstClavierX11::initTestCase() {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         QSKIP("needs an X server (run under xvfb-run with QT_QPA_PLATFORM=xcb)");
     QVERIFY(clavier_.ouvert());
+    clavier_.verrouillerPave();
     for (char c = 'a'; c <= 'j'; ++c)
         dessiner(dossier_.filePath(QString(QChar::fromLatin1(c)) + QStringLiteral(".jpg")),
                  {40, 30});
@@ -88,6 +96,7 @@ void TstClavierX11::touches_data() {
         QTest::addRow("rangée %d", chiffre) << 10 + i << false << 48 + chiffre;
         QTest::addRow("Maj rangée %d", chiffre) << 10 + i << true << 48 + chiffre;
     }
+    QTest::newRow("pavé 1") << 87u << false << 97;
     QTest::newRow("pavé 4") << 83u << false << 100;
     QTest::newRow("pavé +") << PavePlus << false << 107;
     QTest::newRow("Page Bas") << PageBas << false << 34;

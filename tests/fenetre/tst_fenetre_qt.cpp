@@ -266,6 +266,9 @@ void TstFenetreQt::focusApresBoite() {
     QTRY_VERIFY(QGuiApplication::focusWindow() == f.vue->windowHandle());
     QVERIFY(taper(Qt::Key_PageDown));
     QCOMPARE(f.etat.NumImage, 3);
+    // A key that no control of the window takes for itself.
+    QVERIFY(taper(Touche{scan::PavePlus, Qt::Key_Plus, "+", Qt::KeypadModifier}));
+    QCOMPARE(f.etat.ModeVue, std::int16_t(1));
 }
 
 // F6 takes the files selected with the mouse in the file list, Ctrl held for the second.

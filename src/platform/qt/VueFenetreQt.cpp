@@ -668,8 +668,11 @@ bool VueFenetreQt::eventFilter(QObject* objet, QEvent* evenement) {
     const QEvent::Type type = evenement->type();
     if (type == QEvent::KeyPress) {
         auto* w = qobject_cast<QWidget*>(objet);
-        if (w && w->window() == this &&
-            (w == QApplication::focusWidget() || (!QApplication::focusWidget() && w == this))) {
+        // The key's first receiver: the window's focus widget, or the window itself.
+        // Qt keeps a focus widget hidden by a change of mode as the window's focus
+        // widget, and hands it the keys, which it may accept (a list's type-ahead).
+        QWidget* premier = focusWidget() ? focusWidget() : this;
+        if (w && w == premier && isActiveWindow()) {
             const auto* ke = static_cast<QKeyEvent*>(evenement);
             // Every key reaches the window's handler first, and is not consumed.
             const int code = codeTouche(*ke);
