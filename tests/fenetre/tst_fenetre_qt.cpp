@@ -431,6 +431,10 @@ void TstFenetreQt::taillesEnPixelsDeLEcran() {
     QCOMPARE(int(form.HauteurFenetre), qRound(centre.height() * densite_));
     QWidget* vertic = f.vue->widgetDe(form.Vertic);
     QCOMPARE(int(form.LargeurAscenseur), qRound(vertic->width() * densite_));
+    // The browsing panel keeps its size on the screen, in twips.
+    QCOMPARE(f.vue->widgetDe(form.Debut)->geometry(), QRect(8, 8, 412, 367));
+    QCOMPARE(f.vue->widgetDe(form.Dossier)->geometry(), QRect(208, 38, 200, 326));
+    QCOMPARE(f.vue->widgetDe(form.ChatRex)->size(), QSize(67, 51));
 
     QVERIFY(taper(Qt::Key_F5));
     QCOMPARE(form.Image1.width(), 200.0);
