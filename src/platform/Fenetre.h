@@ -22,7 +22,7 @@ public:
     virtual void actualiser() = 0;
     // A control created after the view was built (a control-array member).
     virtual void controleAjoute(Controle& c) = 0;
-    // The inner size, in pixels, once the window has reached its final size on screen.
+    // The inner size, in screen pixels, once the window has reached its final size on screen.
     virtual QSizeF tailleInterne() = 0;
     virtual void fermer() = 0;
 };
@@ -37,8 +37,13 @@ public:
 
     const QString& nom() const { return nom_; }
     bool enTwips() const { return twips_; }
-    // Inner units per pixel: 15 for twips, 1 for pixels.
-    double unite() const { return twips_ ? TwipsParPixel : 1.0; }
+    // Screen pixels per device-independent pixel: 2 on a screen scaled to 200 %. Pixels
+    // are the screen's own: a picture shows one of its pixels per screen pixel.
+    double densite() const { return densite_; }
+    void setDensite(double d) { densite_ = d > 0 ? d : 1.0; }
+    // Inner units per screen pixel: 1 for pixels; for twips, the twips of a screen pixel
+    // at the screen's resolution (1440 per inch), 15 at 96 pixels per inch.
+    double unite() const { return twips_ ? TwipsParPixel / densite_ : 1.0; }
 
     const QString& caption() const { return caption_; }
     void setCaption(const QString& c);
@@ -93,6 +98,7 @@ private:
 
     QString nom_;
     bool twips_;
+    double densite_ = 1.0;
     QString caption_;
     double left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     QSizeF tailleSansVue_{1024, 768};

@@ -55,9 +55,14 @@ QString ListageDossier::suivant() {
     return {};
 }
 
-bool dossierNonVide(const QString& dossier) {
-    ListageDossier l(dossier, ListageDossier::Tout);
-    return !l.suivant().isEmpty();
+bool dossierListable(const QString& dossier) {
+    // A listing that includes folder entries begins with the folder's own "." and "..":
+    // any folder that opens yields a first entry, even an empty one.
+    DIR* d = ::opendir(QFile::encodeName(dossier).constData());
+    if (!d) return false;
+    const bool entree = ::readdir(d) != nullptr;
+    ::closedir(d);
+    return entree;
 }
 
 void verifierDossier(const QString& dossier) {

@@ -39,8 +39,8 @@ private:
     Masque masque_;
 };
 
-// True when the folder can be opened and holds at least one entry.
-bool dossierNonVide(const QString& dossier);
+// True when the folder can be opened and listed, empty or not.
+bool dossierListable(const QString& dossier);
 
 // Checks that a folder can be listed; throws an Erreur (76, 70, 68) otherwise.
 void verifierDossier(const QString& dossier);

@@ -39,7 +39,7 @@ public:
     // (the window's load event); returns when the window has been closed.
     virtual void afficherModal(Fenetre& fenetre, const std::function<void()>& charger) = 0;
 
-    // Thickness of a scroll bar, in pixels.
+    // Thickness of a scroll bar, in screen pixels.
     virtual int epaisseurAscenseur() const { return 16; }
 
     // Ends the program at once, closing every window.

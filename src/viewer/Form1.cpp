@@ -183,9 +183,15 @@ void Form1::Form_Load() {
     // The whole screen.
     const QSizeF ecran = plateforme.ecranTwips();
     fenetre.move(0, 0, ecran.width(), ecran.height());
+    // The design layout counts the pixels of a 96 dpi screen, 15 twips each: on a denser
+    // screen the controls keep their size in twips, so they take more screen pixels.
+    if (const double d = fenetre.densite(); d != 1.0)
+        for (Controle* c : std::initializer_list<Controle*>{&Debut, &Fichier, &Lecteur, &Dossier,
+                                                            &ListeDos, &ChatRex})
+            c->move(c->left() * d, c->top() * d, c->width() * d, c->height() * d);
 
     Lecteur.setVolumes(volumesMontes());
-    if (dossierNonVide(DossierDepart)) {
+    if (dossierListable(DossierDepart)) {
         Lecteur.setDrive(volumeDe(DossierDepart));
         try {
             Dossier.setPath(DossierDepart);

@@ -17,6 +17,7 @@ class TestForm1 : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void demarrage();
+    void demarrageDossierFixe_data();
     void demarrageDossierFixe();
     void environ_data();
     void environ();
@@ -68,10 +69,19 @@ void TestForm1::demarrage() {
     QCOMPARE(racine.form->fenetre.caption(), QStringLiteral("/"));
 }
 
+void TestForm1::demarrageDossierFixe_data() {
+    QTest::addColumn<int>("nbFichiers");
+    QTest::newRow("une image") << 1;
+    // An empty folder can be listed: it is the start folder all the same.
+    QTest::newRow("vide") << 0;
+}
+
 void TestForm1::demarrageDossierFixe() {
+    QFETCH(int, nbFichiers);
     Banc b;
     const QString fixe = b.chemin(QStringLiteral("Vordane/Images/Femmes"));
-    dessiner(fixe + QStringLiteral("/a.jpg"), {10, 10});
+    QVERIFY(QDir().mkpath(fixe));
+    if (nbFichiers > 0) dessiner(fixe + QStringLiteral("/a.jpg"), {10, 10});
     b.form->DossierDepart = fixe + u'/';
     const QString avant = QDir::currentPath();
     b.form->Form_Load();
@@ -80,7 +90,7 @@ void TestForm1::demarrageDossierFixe() {
     QCOMPARE(b.form->Dossier.path(), fixe);
     QCOMPARE(b.form->fenetre.caption(), fixe + u'/');
     QCOMPARE(QDir(courant).canonicalPath(), QDir(fixe).canonicalPath());
-    QCOMPARE(b.form->Fichier.listCount(), 1);
+    QCOMPARE(b.form->Fichier.listCount(), nbFichiers);
 }
 
 void TestForm1::environ_data() {

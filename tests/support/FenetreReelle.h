@@ -1,6 +1,7 @@
 // The real main window of Galvia, offscreen, for end-to-end tests (link with WIDGETS).
 #pragma once
 
+#include "Clavier.h"
 #include "platform/Images.h"
 #include "platform/qt/PlateformeQt.h"
 #include "platform/qt/VueFenetreQt.h"
@@ -9,7 +10,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -17,7 +20,7 @@
 namespace galvia::test {
 
 struct FenetreReelle {
-    // Starts the main window on `dossierDepart` (a folder that exists and is not empty).
+    // Starts the main window on `dossierDepart` (a folder that exists).
     explicit FenetreReelle(const QString& dossierDepart) {
         preparerDecodeurs();
         form = std::make_unique<Form1>(plateforme, etat);
@@ -53,10 +56,65 @@ struct FenetreReelle {
         QTimer::singleShot(0, *essai);
     }
 
+    // Runs `scene` inside the slide sheet's modal loop once its first page is filled,
+    // with the sheet's view; the sheet is closed after it unless the scene closed it.
+    // Opens the sheet by `ouvrir` (the key F8 by default); returns, once the sheet is
+    // closed, whether the scene ran.
+    bool dansLaFeuille(const std::function<void(VueFenetreQt&)>& scene,
+                       const std::function<void()>& ouvrir = {}) {
+        auto fini = std::make_shared<bool>(false), joue = std::make_shared<bool>(false);
+        auto essai = std::make_shared<std::function<void()>>();
+        *essai = [this, scene, essai, fini, joue] {
+            if (*fini) return;
+            auto* feuille = qobject_cast<VueFenetreQt*>(QApplication::activeModalWidget());
+            if (!feuille || feuille->modele().nom() != QLatin1String("Form2") ||
+                form->menCompte.visible()) {
+                QTimer::singleShot(5, *essai);
+                return;
+            }
+            *joue = true;
+            scene(*feuille);
+            if (!feuille->modele().ferme()) feuille->modele().fermer();
+        };
+        QTimer::singleShot(0, *essai);
+        if (ouvrir)
+            ouvrir();
+        else
+            (void)taper(Qt::Key_F8);
+        *fini = true;
+        return *joue;
+    }
+
     PlateformeQt plateforme;
     Module1 etat;
     std::unique_ptr<Form1> form;
     std::unique_ptr<VueFenetreQt> vue;
+};
+
+// Closes every message or input box that opens while it lives, as the user would with
+// Esc (or by `reponse`, given the box), and notes each box's title and text.
+class FermeBoites {
+public:
+    explicit FermeBoites(std::function<void(QDialog*)> reponse = {})
+        : reponse_(std::move(reponse)) {
+        minuterie_.setInterval(5);
+        QObject::connect(&minuterie_, &QTimer::timeout, [this] {
+            auto* boite = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!boite || !boite->isVisible()) return;
+            titres.append(boite->windowTitle());
+            if (auto* m = qobject_cast<QMessageBox*>(boite)) textes.append(m->text());
+            if (reponse_)
+                reponse_(boite);
+            else
+                boite->reject();
+        });
+        minuterie_.start();
+    }
+    QStringList titres, textes;
+
+private:
+    std::function<void(QDialog*)> reponse_;
+    QTimer minuterie_;
 };
 
 } // namespace galvia::test

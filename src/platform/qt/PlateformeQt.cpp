@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QStyle>
+#include <cmath>
 
 namespace galvia {
 
@@ -17,14 +18,39 @@ QString texteAffiche(const QString& texte) {
     return texteVisible(texte).replace(QLatin1String("\r\n"), QLatin1String("\n"));
 }
 
-namespace {
+double densiteEcran() {
+    const QScreen* ecran = QGuiApplication::primaryScreen();
+    return ecran ? ecran->devicePixelRatio() : 1.0;
+}
+
 QWidget* fenetreActive() {
     if (QWidget* w = QApplication::activeModalWidget()) return w;
-    return QApplication::activeWindow();
+    if (QWidget* w = QApplication::activeWindow()) return w;
+    // No window has the keyboard (a window manager may give it to none while a box
+    // closes): the topmost of Galvia's windows, a modal one first.
+    QWidget* choix = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (!w->isVisible() || !qobject_cast<VueFenetreQt*>(w)) continue;
+        if (!choix || w->isModal()) choix = w;
+    }
+    return choix;
 }
-} // namespace
+
+RetourFocus::RetourFocus()
+    : fenetre_(fenetreActive())
+    , focus_(QApplication::focusWidget()) {
+    if (fenetre_) fenetre_ = fenetre_->window();
+}
+
+RetourFocus::~RetourFocus() {
+    if (!fenetre_ || !fenetre_->isVisible()) return;
+    if (focus_ && focus_->window() == fenetre_ && focus_->isVisible() && focus_->isEnabled())
+        focus_->setFocus(Qt::ActiveWindowFocusReason);
+    fenetre_->activateWindow();
+}
 
 void PlateformeQt::MsgBox(const QString& texte, Icone icone, const QString& titre) {
+    const RetourFocus retour;
     const BoiteEnCours ouverte(*this);
     QMessageBox boite(fenetreActive());
     boite.setWindowTitle(titre.isEmpty() ? QString::fromLatin1(TitreProgramme) : titre);
@@ -39,6 +65,7 @@ void PlateformeQt::MsgBox(const QString& texte, Icone icone, const QString& titr
 }
 
 QString PlateformeQt::InputBox(const QString& invite, const QString& titre, const QString& defaut) {
+    const RetourFocus retour;
     const BoiteEnCours ouverte(*this);
     QInputDialog boite(fenetreActive());
     boite.setWindowTitle(titre.isEmpty() ? QString::fromLatin1(TitreProgramme) : titre);
@@ -65,10 +92,12 @@ QSizeF PlateformeQt::ecranTwips() const {
 }
 
 int PlateformeQt::epaisseurAscenseur() const {
-    return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    return static_cast<int>(std::lround(
+        QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent) * densiteEcran()));
 }
 
 void PlateformeQt::afficherModal(Fenetre& fenetre, const std::function<void()>& charger) {
+    const RetourFocus retour;
     VueFenetreQt vue(fenetre, fenetreActive());
     vue.setWindowFlag(Qt::Window);
     vue.setWindowModality(Qt::ApplicationModal);

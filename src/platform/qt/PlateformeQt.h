@@ -4,7 +4,8 @@
 
 #include "../Plateforme.h"
 
-class QWidget;
+#include <QPointer>
+#include <QWidget>
 
 namespace galvia {
 
@@ -24,5 +25,26 @@ public:
 // them (texteVisible), and the program's CR LF as the "\n" Qt shows. Every text that
 // goes into a widget goes through it, and every widget shows it as plain text.
 QString texteAffiche(const QString& texte);
+
+// Screen pixels per device-independent pixel of the screen Galvia's windows fill.
+double densiteEcran();
+
+// The window a box or a modal window opens over: the modal one on top, else the active
+// one, else the last of Galvia's windows still shown.
+QWidget* fenetreActive();
+
+// Closing a modal box or window gives the keyboard back to the window that opened it,
+// and there to the control that had the focus: the next key acts at once, as it would
+// had the user never left the window. Lives for the box's lifetime.
+class RetourFocus {
+public:
+    RetourFocus();
+    ~RetourFocus();
+    RetourFocus(const RetourFocus&) = delete;
+    RetourFocus& operator=(const RetourFocus&) = delete;
+
+private:
+    QPointer<QWidget> fenetre_, focus_;
+};
 
 } // namespace galvia

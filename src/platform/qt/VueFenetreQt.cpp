@@ -22,17 +22,44 @@
 #include <QScrollBar>
 #include <QStringListModel>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QWindow>
 #include <cmath>
 
 namespace galvia {
 
+namespace {
+
+// The native scan code of the top-row key of 1 (then 2 to 9, and 0 after 9) where key
+// events carry xkb key codes (the evdev code + 8): X11, Wayland, and the offscreen
+// platform, whose key events the tests build with the same codes. 0 where they carry
+// other codes: the digit row is then read from the key the layout types.
+quint32 scanChiffre1() {
+    static const quint32 code = [] {
+        const QString p = QGuiApplication::platformName();
+        return p == QLatin1String("windows") || p == QLatin1String("cocoa") ||
+                       p == QLatin1String("ios") || p == QLatin1String("android")
+                   ? 0u
+                   : 10u;
+    }();
+    return code;
+}
+
+} // namespace
+
 int codeTouche(const QKeyEvent& e) {
     const int k = e.key();
     const bool pave = e.modifiers() & Qt::KeypadModifier;
-    if (k >= Qt::Key_0 && k <= Qt::Key_9)
+    const quint32 premier = scanChiffre1(), scan = e.nativeScanCode();
+    if (!pave && premier != 0 && scan != 0) {
+        // The digit row by key position: a French keyboard types & é " ' there, and the
+        // digits only with Shift; the key is a digit key either way.
+        if (scan >= premier && scan < premier + 10)
+            return touche::Chiffre0 + static_cast<int>((scan - premier + 1) % 10);
+    } else if (k >= Qt::Key_0 && k <= Qt::Key_9) {
         return (pave ? touche::PaveChiffre0 : touche::Chiffre0) + (k - Qt::Key_0);
+    }
     if (k >= Qt::Key_F1 && k <= Qt::Key_F12) return touche::F1 + (k - Qt::Key_F1);
     if (k >= Qt::Key_A && k <= Qt::Key_Z) return 65 + (k - Qt::Key_A);
     switch (k) {
@@ -86,23 +113,34 @@ int etatMaj(const QKeyEvent& e) {
 
 namespace {
 
-int px(double valeur, double unite) {
-    return static_cast<int>(std::lround(valeur / unite));
+// A control's box in screen pixels, rounded to whole ones.
+QRect boiteEcran(const Controle& c) {
+    const double u = c.fenetre().unite();
+    const auto px = [u](double v) { return static_cast<int>(std::lround(v / u)); };
+    return {px(c.left()), px(c.top()), px(c.width()), px(c.height())};
 }
 
+// A control's widget geometry: its box in device-independent pixels (the same at a
+// density of 1).
 QRect rectDe(const Controle& c) {
-    const double u = c.fenetre().unite();
-    return {px(c.left(), u), px(c.top(), u), px(c.width(), u), px(c.height(), u)};
+    const double d = c.fenetre().densite();
+    const QRect r = boiteEcran(c);
+    if (d == 1.0) return r;
+    const auto px = [d](int v) { return static_cast<int>(std::lround(v / d)); };
+    return {px(r.left()), px(r.top()), px(r.width()), px(r.height())};
 }
 
 // Mirrors the common state of a control: geometry, visibility, enabled, name.
-void appliquerCommun(QWidget* w, const Controle& c) {
-    const QRect r = rectDe(c);
+void appliquerCommun(QWidget* w, const Controle& c, const QRect& r) {
     if (w->geometry() != r) w->setGeometry(r);
     if (w->isEnabled() != c.enabled()) w->setEnabled(c.enabled());
     if (!c.nomAccessible().isEmpty() && w->accessibleName() != texteAffiche(c.nomAccessible()))
         w->setAccessibleName(texteAffiche(c.nomAccessible()));
     if (w->isVisibleTo(w->parentWidget()) != c.visible()) w->setVisible(c.visible());
+}
+
+void appliquerCommun(QWidget* w, const Controle& c) {
+    appliquerCommun(w, c, rectDe(c));
 }
 
 const QColor Gris(0x80, 0x80, 0x80);
@@ -114,6 +152,8 @@ QString texteBulle(const QString& texte) {
 }
 
 // A picture at natural size (picture box) or stretched to the widget (image control).
+// It paints in screen pixels: at natural size one picture pixel covers one screen pixel
+// whatever the screen's density, and a box may start inside a device-independent pixel.
 class WidgetImage : public QWidget {
 public:
     WidgetImage(Controle& c, QWidget* parent)
@@ -122,10 +162,24 @@ public:
         setAttribute(Qt::WA_OpaquePaintEvent, false);
         setFocusPolicy(c.type() == TypeControle::BoiteImage ? Qt::StrongFocus : Qt::NoFocus);
     }
-    void setImage(const QImage& image, bool etiree, bool bordure, bool fondGris) {
+    // Mirrors the control: the smallest widget that holds its box, and the box inside it.
+    void actualiser(const QImage& image, bool etiree, bool bordure, bool fondGris) {
+        const double d = c_.fenetre().densite();
+        const QRect ecran = boiteEcran(c_);
+        const int x = static_cast<int>(std::floor(ecran.left() / d));
+        const int y = static_cast<int>(std::floor(ecran.top() / d));
+        const QRect geometrie(x, y,
+                              static_cast<int>(std::ceil((ecran.left() + ecran.width()) / d)) - x,
+                              static_cast<int>(std::ceil((ecran.top() + ecran.height()) / d)) - y);
+        const QRect boite(ecran.topLeft() - QPoint(static_cast<int>(std::lround(x * d)),
+                                                   static_cast<int>(std::lround(y * d))),
+                          ecran.size());
+        appliquerCommun(this, c_, geometrie);
         if (image.cacheKey() != image_.cacheKey() || image.isNull() != image_.isNull())
             cache_ = QImage();
         image_ = image;
+        boite_ = boite;
+        densite_ = d;
         etiree_ = etiree;
         bordure_ = bordure;
         fondGris_ = fondGris;
@@ -135,23 +189,33 @@ public:
 protected:
     void paintEvent(QPaintEvent* e) override {
         QPainter p(this);
-        if (fondGris_) p.fillRect(e->rect(), Gris);
+        // From here on, one unit is one screen pixel.
+        p.scale(1 / densite_, 1 / densite_);
+        const QRect expose =
+            QRectF(QRectF(e->rect()).topLeft() * densite_, QRectF(e->rect()).size() * densite_)
+                .toAlignedRect();
+        if (fondGris_) p.fillRect(expose, Gris);
         const int b = bordure_ ? 1 : 0;
-        const QRect interieur = rect().adjusted(b, b, -b, -b);
-        if (!image_.isNull()) {
+        const QRect interieur = boite_.adjusted(b, b, -b, -b);
+        if (!image_.isNull() && !interieur.isEmpty()) {
             if (etiree_) {
                 if (cache_.size() != interieur.size())
                     cache_ = image_.scaled(interieur.size(), Qt::IgnoreAspectRatio,
                                            Qt::SmoothTransformation);
                 p.drawImage(interieur.topLeft(), cache_);
             } else {
-                const QRect cible = e->rect().intersected(interieur);
-                p.drawImage(cible, image_, cible.translated(-b, -b));
+                const QRect cible = expose.intersected(QRect(interieur.topLeft(), image_.size()))
+                                        .intersected(interieur);
+                p.drawImage(cible, image_, cible.translated(-interieur.topLeft()));
             }
         }
         if (bordure_) {
-            p.setPen(palette().color(QPalette::WindowText));
-            p.drawRect(rect().adjusted(0, 0, -1, -1));
+            const QColor trait = palette().color(QPalette::WindowText);
+            const QRect& r = boite_;
+            p.fillRect(QRect(r.left(), r.top(), r.width(), 1), trait);
+            p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), trait);
+            p.fillRect(QRect(r.left(), r.top(), 1, r.height()), trait);
+            p.fillRect(QRect(r.right(), r.top(), 1, r.height()), trait);
         }
     }
     void mousePressEvent(QMouseEvent* e) override {
@@ -161,7 +225,34 @@ protected:
 private:
     Controle& c_;
     QImage image_, cache_;
+    QRect boite_;
+    double densite_ = 1.0;
     bool etiree_ = false, bordure_ = false, fondGris_ = false;
+};
+
+// The depth of a folder list entry in the tree (0 for the root).
+constexpr int RoleProfondeur = Qt::UserRole + 1;
+
+// Draws each folder list entry indented by its depth, two blanks a level: the entry's
+// text, and so what a screen reader reads, is the folder's name alone.
+class DelegueDossiers : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* p, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem decale(option);
+        decale.rect.setLeft(decale.rect.left() + retrait(option, index));
+        QStyledItemDelegate::paint(p, decale, index);
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return QStyledItemDelegate::sizeHint(option, index) + QSize(retrait(option, index), 0);
+    }
+
+private:
+    static int retrait(const QStyleOptionViewItem& option, const QModelIndex& index) {
+        return index.data(RoleProfondeur).toInt() * 2 *
+               option.fontMetrics.horizontalAdvance(QLatin1Char(' '));
+    }
 };
 
 class EtiquetteQt : public QLabel {
@@ -208,6 +299,8 @@ VueFenetreQt::VueFenetreQt(Fenetre& fenetre, QWidget* parent)
     , fenetre_(fenetre)
     , centre_(new QWidget(this)) {
     setAttribute(Qt::WA_DeleteOnClose, false);
+    // The window counts in the screen's own pixels.
+    fenetre_.setDensite(densiteEcran());
     centre_->setMouseTracking(true);
     setCentralWidget(centre_);
     if (fenetre_.enTwips()) {
@@ -274,7 +367,12 @@ void VueFenetreQt::construireMenus() {
                 a->setShortcutContext(Qt::WindowShortcut);
                 addAction(a); // reachable by its key whatever the menus show
             }
-            connect(a, &QAction::triggered, this, [&m] { m.cliquer(); });
+            connect(a, &QAction::triggered, this, [a = QPointer<QAction>(a), &m] {
+                m.cliquer();
+                // Qt has flipped a checkable item's mark by itself: the mark shows the
+                // program's state, which the command may have left as it was.
+                if (a && a->isChecked() != m.checked()) a->setChecked(m.checked());
+            });
         }
         if (dans)
             dans->addAction(a);
@@ -321,8 +419,7 @@ void VueFenetreQt::creerWidget(Controle& c) {
         auto* wi = new WidgetImage(c, parent);
         w = wi;
         maj = [wi, &b, fenetrePrincipale] {
-            appliquerCommun(wi, b);
-            wi->setImage(b.image(), false, b.bordure(), fenetrePrincipale);
+            wi->actualiser(b.image(), false, b.bordure(), fenetrePrincipale);
         };
         focus = [wi] { wi->setFocus(Qt::OtherFocusReason); };
         break;
@@ -331,10 +428,7 @@ void VueFenetreQt::creerWidget(Controle& c) {
         auto& ic = static_cast<ControleImage&>(c);
         auto* wi = new WidgetImage(c, parent);
         w = wi;
-        maj = [wi, &ic] {
-            appliquerCommun(wi, ic);
-            wi->setImage(ic.image(), true, ic.bordure(), false);
-        };
+        maj = [wi, &ic] { wi->actualiser(ic.image(), true, ic.bordure(), false); };
         break;
     }
     case TypeControle::Etiquette: {
@@ -418,6 +512,7 @@ void VueFenetreQt::creerWidget(Controle& c) {
     case TypeControle::ListeDossiers: {
         auto& ld = static_cast<ListeDossiers&>(c);
         auto* lw = new QListWidget(parent);
+        lw->setItemDelegate(new DelegueDossiers(lw));
         lw->setFont(QFont(QStringLiteral("Arial")));
         lw->setMouseTracking(true);
         lw->viewport()->setMouseTracking(true);
@@ -448,8 +543,8 @@ void VueFenetreQt::creerWidget(Controle& c) {
                     p == QLatin1String("/") ? p : p.mid(p.lastIndexOf(QLatin1Char('/')) + 1);
                 // Open folders down to the path, closed ones below it, indented by depth.
                 auto* it = new QListWidgetItem(i < ld.nbAncetres() ? *ouvert : *ferme,
-                                               QString(ld.profondeur(i) * 2, QLatin1Char(' ')) +
-                                                   texteAffiche(nom));
+                                               texteAffiche(nom));
+                it->setData(RoleProfondeur, ld.profondeur(i));
                 it->setToolTip(texteBulle(p));
                 lw->addItem(it);
             }
@@ -557,7 +652,7 @@ QSizeF VueFenetreQt::tailleInterne() {
     while (windowHandle() && !windowHandle()->isExposed() && t.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     QCoreApplication::processEvents();
-    return centre_->size();
+    return QSizeF(centre_->size()) * fenetre_.densite();
 }
 
 void VueFenetreQt::fermer() {
@@ -582,8 +677,11 @@ bool VueFenetreQt::eventFilter(QObject* objet, QEvent* evenement) {
     const QEvent::Type type = evenement->type();
     if (type == QEvent::KeyPress) {
         auto* w = qobject_cast<QWidget*>(objet);
-        if (w && w->window() == this &&
-            (w == QApplication::focusWidget() || (!QApplication::focusWidget() && w == this))) {
+        // The key's first receiver: the window's focus widget, or the window itself.
+        // Qt keeps a focus widget hidden by a change of mode as the window's focus
+        // widget, and hands it the keys, which it may accept (a list's type-ahead).
+        QWidget* premier = focusWidget() ? focusWidget() : this;
+        if (w && w == premier && isActiveWindow()) {
             const auto* ke = static_cast<QKeyEvent*>(evenement);
             // Every key reaches the window's handler first, and is not consumed.
             const int code = codeTouche(*ke);

@@ -1,0 +1,181 @@
+// The real main window on an X server, the keys typed through the server itself (XTest)
+// on the layout the run gave the server (setxkbmap, named in GALVIA_DISPOSITION: "us" or
+// "fr"; a server that kept another layout skips the run):
+// the digit row counts by place on both layouts, and the keyboard comes back to the
+// window after every box and after the slide sheet.
+#include "support/Banc.h"
+#include "support/FenetreReelle.h"
+
+#include <QDialog>
+#include <QTemporaryDir>
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+using namespace galvia;
+using namespace galvia::test;
+
+namespace {
+
+// X key codes (evdev + 8).
+constexpr unsigned MajGauche = 50, VerrNum = 77, Echap = 9, F2 = 68, F4 = 70, F8 = 74,
+                   PageBas = 117, PavePlus = 86;
+
+class ClavierX {
+public:
+    ClavierX()
+        : d_(XOpenDisplay(nullptr)) {}
+    ~ClavierX() {
+        if (d_) XCloseDisplay(d_);
+    }
+    bool ouvert() const { return d_ != nullptr; }
+    // What the key at `code` types unshifted on the server's layout.
+    KeySym symbole(unsigned code) const { return XkbKeycodeToKeysym(d_, code, 0, 0); }
+    // Num Lock on: the keypad types digits.
+    void verrouillerPave() {
+        XkbStateRec etat{};
+        XkbGetState(d_, XkbUseCoreKbd, &etat);
+        if (!(etat.locked_mods & Mod2Mask)) taper(VerrNum);
+    }
+    // Presses and releases the key at `code`, Shift held when `maj`.
+    void taper(unsigned code, bool maj = false) {
+        if (maj) XTestFakeKeyEvent(d_, MajGauche, True, 0);
+        XTestFakeKeyEvent(d_, code, True, 0);
+        XTestFakeKeyEvent(d_, code, False, 0);
+        if (maj) XTestFakeKeyEvent(d_, MajGauche, False, 0);
+        XFlush(d_);
+    }
+
+private:
+    Display* d_;
+};
+
+} // namespace
+
+class TstClavierX11 : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void touches_data();
+    void touches();
+    void focusApresBoites();
+
+private:
+    QTemporaryDir dossier_;
+    std::unique_ptr<FenetreReelle> f_;
+    ClavierX clavier_;
+};
+
+void TstClavierX11::initTestCase() {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        QSKIP("needs an X server (run under xvfb-run with QT_QPA_PLATFORM=xcb)");
+    QVERIFY(clavier_.ouvert());
+    // The layout the run asked for: the key 4 types an apostrophe on a French keyboard.
+    const bool francais = qEnvironmentVariable("GALVIA_DISPOSITION") == QLatin1String("fr");
+    if (francais != (clavier_.symbole(13) == XK_apostrophe))
+        QSKIP(francais ? "the X server did not take the French layout (setxkbmap fr)"
+                       : "the X server has a French layout where another was asked for");
+    clavier_.verrouillerPave();
+    for (char c = 'a'; c <= 'j'; ++c)
+        dessiner(dossier_.filePath(QString(QChar::fromLatin1(c)) + QStringLiteral(".jpg")),
+                 {40, 30});
+}
+
+void TstClavierX11::init() {
+    f_ = std::make_unique<FenetreReelle>(dossier_.path() + u'/');
+    QTRY_VERIFY(QGuiApplication::focusWindow() == f_->vue->windowHandle());
+    clavier_.taper(F2 + 3); // F5
+    QTRY_COMPARE(f_->etat.ModeVue, std::int16_t(2));
+}
+
+void TstClavierX11::cleanup() {
+    f_.reset();
+}
+
+// The keys by place: whatever the layout types there, with or without Shift.
+void TstClavierX11::touches_data() {
+    QTest::addColumn<uint>("code");
+    QTest::addColumn<bool>("maj");
+    QTest::addColumn<int>("attendu");
+    for (uint i = 0; i < 10; ++i) {
+        const int chiffre = static_cast<int>((i + 1) % 10);
+        QTest::addRow("rangée %d", chiffre) << 10 + i << false << 48 + chiffre;
+        QTest::addRow("Maj rangée %d", chiffre) << 10 + i << true << 48 + chiffre;
+    }
+    QTest::newRow("pavé 1") << 87u << false << 97;
+    QTest::newRow("pavé 4") << 83u << false << 100;
+    QTest::newRow("pavé +") << PavePlus << false << 107;
+    QTest::newRow("Page Bas") << PageBas << false << 34;
+    QTest::newRow("Maj Page Bas") << PageBas << true << 34;
+    QTest::newRow("Echap") << Echap << false << 27;
+}
+
+void TstClavierX11::touches() {
+    QFETCH(uint, code);
+    QFETCH(bool, maj);
+    QFETCH(int, attendu);
+    QList<int> vus;
+    f_->form->fenetre.surTouche = [&vus](int c, int) {
+        if (c != 16) vus.append(c); // Shift itself
+    };
+    clavier_.taper(code, maj);
+    QTRY_COMPARE(vus, QList<int>{attendu});
+}
+
+// Each box closed with Esc, the slide sheet with F4, all typed on the server's keyboard:
+// Page Down acts at once after each.
+void TstClavierX11::focusApresBoites() {
+    FenetreReelle& f = *f_;
+    QStringList boites;
+    QTimer fermeture;
+    fermeture.setInterval(5);
+    connect(&fermeture, &QTimer::timeout, this, [&] {
+        auto* boite = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!boite || QGuiApplication::focusWindow() != boite->windowHandle() ||
+            (!boites.isEmpty() && boites.last() == boite->windowTitle()))
+            return;
+        boites.append(boite->windowTitle());
+        clavier_.taper(Echap);
+    });
+    fermeture.start();
+
+    int numero = f.etat.NumImage;
+    const auto suivante = [&] {
+        clavier_.taper(PageBas);
+        ++numero;
+        QTRY_COMPARE(int(f.etat.NumImage), numero);
+    };
+    suivante();
+    clavier_.taper(F2);
+    QTRY_COMPARE(boites, (QStringList{"Renommer", "Nom refusé"}));
+    QTRY_VERIFY(!QApplication::activeModalWidget());
+    suivante();
+
+    f.vue->actionDe(f.form->menAide)->trigger();
+    QCOMPARE(boites.last(), QStringLiteral("Raccourcis Clavier"));
+    suivante();
+
+    bool ferme = false;
+    QVERIFY(f.dansLaFeuille(
+        [&](VueFenetreQt& feuille) {
+            QTRY_VERIFY(QGuiApplication::focusWindow() == feuille.windowHandle());
+            clavier_.taper(F4);
+            QTRY_VERIFY(feuille.modele().ferme());
+            ferme = true;
+        },
+        [&] {
+            clavier_.taper(F8);
+            QTRY_VERIFY_WITH_TIMEOUT(ferme, 20000);
+        }));
+    QVERIFY(ferme);
+    suivante();
+    // Back in the viewer, the keypad + is the viewer's.
+    clavier_.taper(PavePlus);
+    QTRY_COMPARE(f.etat.ModeVue, std::int16_t(1));
+}
+
+QTEST_MAIN(TstClavierX11)
+#include "tst_clavier_x11.moc"
