@@ -58,7 +58,13 @@ QString ListageDossier::suivant() {
 bool dossierListable(const QString& dossier) {
     // A listing that includes folder entries begins with the folder's own "." and "..":
     // any folder that opens yields a first entry, even an empty one.
-    DIR* d = ::opendir(QFile::encodeName(dossier).constData());
+    QByteArray nom;
+    try {
+        nom = cheminSysteme(dossier);
+    } catch (const Erreur&) {
+        return false;
+    }
+    DIR* d = ::opendir(nom.constData());
     if (!d) return false;
     const bool entree = ::readdir(d) != nullptr;
     ::closedir(d);

@@ -33,10 +33,9 @@ struct FenetreReelle {
         (void)QTest::qWaitForWindowActive(vue.get());
     }
 
-    // A real key press on the widget that has the focus (or the window).
+    // A real key press, delivered as the window system delivers it (see taper).
     void touche(Qt::Key cle, Qt::KeyboardModifiers mod = Qt::NoModifier) {
-        QWidget* cible = QApplication::focusWidget() ? QApplication::focusWidget() : vue.get();
-        QTest::keyClick(cible, cle, mod);
+        if (!taper(cle, mod)) qFatal("no window has the keyboard");
     }
 
     // The caption of the menu-bar item named `nom` (its visible text).
