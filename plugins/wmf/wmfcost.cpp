@@ -10,7 +10,7 @@ namespace {
 // The rasteriser clips coordinates to about this many pixels either side of the target.
 constexpr double coordinateLimit = double(1 << 23);
 // Cells one band of the rasteriser holds before it is split in two.
-constexpr double cellsPerBand = 128;
+constexpr double cellsPerBand = 64;
 // Outlines with fewer edges than this cannot crowd a row enough to be worth a row count.
 constexpr size_t crowdedEdges = 16;
 
@@ -65,7 +65,9 @@ ScanCost scanCost(std::span<const QPointF> points, std::span<const int> sizes, b
     if (countRows) rowCells.assign(size_t(rows) + 2, 0.0);
     int firstRow = rows;
     int lastRow = -1;
+    double edges = 0;
     forEachEdge(points, sizes, closed, [&](QPointF a, QPointF b) {
+        ++edges;
         const EdgeRows e = edgeRows(a, b, reach, rows);
         if (e.shown == 0) return; // wholly above or below: rejected at once
         const double run = std::min(std::abs(b.x() - a.x()) + penWidth, target.width() + 2.0);
@@ -79,8 +81,10 @@ ScanCost scanCost(std::span<const QPointF> points, std::span<const int> sizes, b
         }
     });
     // Bands hold a bounded number of cells, so an edge meets at most as many bands as there
-    // are, and no more than the rows it shows.
+    // are, and no more than the rows it shows. Every band looks at every edge, if only to
+    // reject it.
     const double bands = std::min(double(rows), 1 + cost.cells / cellsPerBand);
+    cost.bandVisits = sides * edges * bands;
     forEachEdge(points, sizes, closed, [&](QPointF a, QPointF b) {
         const EdgeRows e = edgeRows(a, b, reach, rows);
         cost.bandWalk += sides * e.all * std::min(e.shown, bands);

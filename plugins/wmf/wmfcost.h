@@ -17,11 +17,13 @@ namespace galvia::wmf {
 //  - bandWalk: Qt renders a crowded outline in horizontal bands, down to one row high, and
 //    walks every edge that meets a band along all of its rows, even those outside the
 //    target, for each band: the rows of an edge times the bands it meets;
+//  - bandVisits: every band looks at every edge, if only to reject it;
 //  - crowding: within a row the rasteriser keeps its cells in a sorted list, so a row of k
 //    cells costs k squared; summed over the rows.
 struct ScanCost {
     double cells = 0;
     double bandWalk = 0;
+    double bandVisits = 0;
     double crowding = 0;
 };
 

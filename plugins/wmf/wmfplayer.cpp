@@ -267,8 +267,13 @@ private:
     void drawBitmap(const QImage& image, QRectF source, const QRectF& dest, quint32 rop);
     void blit(const Record& r);
     void createPatternBrush(QImage pattern);
+    // The most pixels a bitmap may have: within the bitmap limits, and within what is left
+    // of the work budget, so that no decode starts that the budget cannot pay for.
     qint64 dibBudget() const {
-        return qMin(limits::maxDibPixels, limits::maxDibPixelsTotal - m_dibPixels);
+        const double affordable = (m_workLimit - m_work) / cost::decodedPixel;
+        return qMax<qint64>(0,
+                            std::min({limits::maxDibPixels, limits::maxDibPixelsTotal - m_dibPixels,
+                                      qint64(qMax(0.0, affordable))}));
     }
 
     QPen makePen() const;
@@ -322,9 +327,9 @@ Player::Player(const Metafile& metafile, QPainter& painter, QSize output)
     m_objects.resize(size_t(metafile.header().objectCount));
     for (int i = 0; i < metafile.header().objectCount; ++i)
         m_freeSlots.push(i);
-    m_workLimit = qMin(cost::budgetCeiling, cost::budgetAllowance + cost::budgetPerPixel *
-                                                                         m_output.width() *
-                                                                         m_output.height());
+    m_workLimit =
+        qMin(cost::budgetCeiling,
+             cost::budgetAllowance + cost::budgetPerPixel * m_output.width() * m_output.height());
 }
 
 bool Player::charge(double work) {
@@ -465,7 +470,8 @@ void Player::mapPoints(std::span<const QPointF> points) {
 
 double Player::fillCost() {
     const ScanCost c = scanCost(m_device, m_sizes, true, 0, m_output.toSize(), m_rowCells);
-    return c.cells * cost::cell + c.bandWalk * cost::bandStep + c.crowding * cost::crowding;
+    return c.cells * cost::cell + c.bandWalk * cost::bandStep + c.bandVisits * cost::bandVisit +
+           c.crowding * cost::crowding;
 }
 
 double Player::penCost(bool closed) {
@@ -482,14 +488,17 @@ double Player::penCost(bool closed) {
     // A thin pen is drawn pixel by pixel along the line, dashes and all.
     if (width < 1.0) return (length + segments) * cost::cell;
     const ScanCost c = scanCost(m_device, m_sizes, closed, width, m_output.toSize(), m_rowCells);
-    double work = c.cells * cost::cell + c.bandWalk * cost::bandStep + c.crowding * cost::crowding;
+    double work = c.cells * cost::cell + c.bandWalk * cost::bandStep +
+                  c.bandVisits * cost::bandVisit + c.crowding * cost::crowding;
+    // The joins between segments add edges of their own, about as many again.
+    work *= 2;
     const bool dashed = style != 0 && style != PsInsideFrame && style != PsUserStyle;
     if (dashed) work = 2 * work + length / width * cost::dash;
     return work;
 }
 
-bool Player::admit(const QRectF& logicalBounds, Ink ink, qint64 points, bool outline,
-                   bool closed, double extra) {
+bool Player::admit(const QRectF& logicalBounds, Ink ink, qint64 points, bool outline, bool closed,
+                   double extra) {
     if (m_stopped || !m_mappingValid || m_state.rop2 == R2Nop) return false;
     m_pointCount += points;
     if (++m_primitives > limits::maxPrimitives || m_pointCount > limits::maxPoints) {
@@ -921,7 +930,6 @@ void Player::blit(const Record& r) {
         image = decodeDib(bits, paletteIndexes, m_state.palette, budget, &bottomUp);
     }
     if (image.isNull()) return;
-    // Decoding is charged once done: the budget of bitmap pixels bounds a single decode.
     m_dibPixels += qint64(image.width()) * image.height();
     if (!charge(double(image.width()) * image.height() * cost::decodedPixel)) return;
     if (source.width() < 0 || source.height() < 0) source = source.normalized();

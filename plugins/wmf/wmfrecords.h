@@ -91,11 +91,11 @@ inline constexpr double maxFontPixels = 2048.0;
 // (bench_wmf prints them), so that a picture's budget bounds the time it takes to answer.
 namespace cost {
 // A picture may spend a fixed allowance plus an amount per pixel of the picture, so that
-// ordinary pictures drawn large still draw whole; at 1920 x 1080 that is about 0.4 s of
-// work, under the second a viewer can afford, and the ceiling keeps the largest pictures
+// ordinary pictures drawn large still draw whole; at 1920 x 1080 that is about 0.3 s of
+// work, well under the second a viewer can afford, and the ceiling keeps the largest pictures
 // within a few seconds.
-inline constexpr double budgetAllowance = 250e6;
-inline constexpr double budgetPerPixel = 64;
+inline constexpr double budgetAllowance = 200e6;
+inline constexpr double budgetPerPixel = 48;
 inline constexpr double budgetCeiling = 2e9;
 // Every record, whatever it does: reading and dispatching it.
 inline constexpr double record = 40;
@@ -108,11 +108,12 @@ inline constexpr double point = 4;
 inline constexpr double pixel = 1;
 inline constexpr double patternPixel = 4;
 inline constexpr double bitmapPixel = 8;
-inline constexpr double decodedPixel = 4;
+inline constexpr double decodedPixel = 12;
 // Scan conversion (see wmfcost.h): a coverage cell, a step of a band's walk along an edge,
-// a unit of a row's crowding (the square of its cells).
+// an edge looked at by a band, a unit of a row's crowding (the square of its cells).
 inline constexpr double cell = 20;
 inline constexpr double bandStep = 15;
+inline constexpr double bandVisit = 3;
 inline constexpr double crowding = 1;
 // A dashed wide pen cuts its line into dashes, each stroked on its own.
 inline constexpr double dash = 400;
