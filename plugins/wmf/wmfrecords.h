@@ -119,7 +119,7 @@ inline constexpr double crowding = 1;
 inline constexpr double dash = 400;
 // A glyph laid out and drawn, and each pixel of its em square.
 inline constexpr double glyph = 3000;
-inline constexpr double glyphPixel = 4;
+inline constexpr double glyphPixel = 1;
 // A change of the clipping region: rebuilding it touches every row of the picture and every
 // rectangle of the region, and the painter keeps a record of each change while saved.
 inline constexpr double clip = 2000;

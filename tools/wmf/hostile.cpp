@@ -229,6 +229,35 @@ QByteArray mediumTriangles() {
     return manyMedium(2000, [&](WmfWriter& w, int) { w.polyPolygon(polygons); });
 }
 
+QByteArray mediumXorZigZags() {
+    const QList<QPoint> points = zigZag(24);
+    return manyMedium(2000, [&](WmfWriter& w, int i) {
+        if (i == 0) w.setRop2(7);
+        w.polygon(points);
+    });
+}
+
+QByteArray shortWidePolylines() {
+    return manyMedium(5000, [](WmfWriter& w, int i) {
+        if (i == 0) w.selectObject(w.createPen(PsSolid, 60, Qt::blue));
+        w.polyline(randomPoints(12, quint32(i)));
+    });
+}
+
+QByteArray hugeWords() {
+    return manyMedium(2000, [](WmfWriter& w, int i) {
+        if (i == 0) w.selectObject(w.createFont(-900, 700, "DejaVu Serif"));
+        w.textOut(QPoint(0, side / 2), "Galvia");
+    });
+}
+
+QByteArray widePenEllipses() {
+    return manyMedium(5000, [](WmfWriter& w, int i) {
+        if (i == 0) w.selectObject(w.createPen(PsSolid, 300, Qt::blue));
+        w.ellipse(QRect(100 + i % 50, 100, 800, 800));
+    });
+}
+
 struct Kind {
     const char* name;
     QByteArray (*make)();
@@ -254,6 +283,10 @@ const Kind kinds[] = {
     {"many random polygons of 40 points", mediumRandomPolygons},
     {"many polylines of 100 points, 60-unit pen", mediumWidePolylines},
     {"many polypolygons of 600 triangles", mediumTriangles},
+    {"many exclusive-or zig-zags of 24 points", mediumXorZigZags},
+    {"many polylines of 12 points, 60-unit pen", shortWidePolylines},
+    {"many words in huge letters", hugeWords},
+    {"many ellipses with 300-unit pens", widePenEllipses},
 };
 
 QColor randomColor(QRandomGenerator& rng) {
