@@ -14,6 +14,8 @@
 #include <QRandomGenerator>
 #include <QtPlugin>
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -112,5 +114,8 @@ int main(int argc, char** argv) {
     std::printf("worst hostile metafile (%s): %.1f ms, ratio wmf/jpeg: %.1f (target: under "
                 "%.0f ms)\n",
                 worstKind, worst, worst / jpegMs, targetMs);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("peak memory of the whole run: %ld MB\n", usage.ru_maxrss / 1024);
     return worst < targetMs ? 0 : 1;
 }

@@ -490,8 +490,9 @@ double Player::penCost(bool closed) {
     const ScanCost c = scanCost(m_device, m_sizes, closed, width, m_output.toSize(), m_rowCells);
     double work = c.cells * cost::cell + c.bandWalk * cost::bandStep +
                   c.bandVisits * cost::bandVisit + c.crowding * cost::crowding;
-    // The joins between segments add edges of their own, about as many again.
-    work *= 2;
+    // The joins between segments add edges of their own, about as many again; and the pen
+    // sweeps its width along the whole line.
+    work = 2 * work + length * width * cost::pixel;
     const bool dashed = style != 0 && style != PsInsideFrame && style != PsUserStyle;
     if (dashed) work = 2 * work + length / width * cost::dash;
     return work;
@@ -505,7 +506,7 @@ bool Player::admit(const QRectF& logicalBounds, Ink ink, qint64 points, bool out
         stop();
         return false;
     }
-    // Work is counted in output pixels the primitive may cover, as the rasteriser sees them.
+    // The pixels the primitive may cover, as the rasteriser sees them, pen included.
     const double scale = std::sqrt(std::abs(m_world.determinant()));
     const bool pen = (m_state.pen.style & 0xF) != PsNull;
     const double penWidth = pen ? qMax(1.0, m_state.pen.width * scale) : 0.0;
@@ -1018,6 +1019,7 @@ void Player::dispatch(const Record& r) {
     case CreatePalette: {
         Palette palette;
         const qsizetype count = qMin<qsizetype>(r.u16(1), (r.words() - 2) / 2);
+        if (!charge(double(count) * cost::point)) break;
         for (qsizetype i = 0; i < count; ++i) {
             const QColor c = colorRef(r, 2 + 2 * i);
             palette.colours.append(c.rgb());
