@@ -62,7 +62,9 @@ ScanCost scanCost(std::span<const QPointF> points, std::span<const int> sizes, b
     const double reach = penWidth / 2;
     const double sides = penWidth > 0 ? 2 : 1;
     const bool countRows = points.size() >= crowdedEdges;
-    if (countRows) rowCells.assign(size_t(rows) + 2, 0.0);
+    // The buffer is zeroed once, and each call puts back to zero only the rows it touched, so
+    // that small outlines on a tall picture do not cost the picture's height.
+    if (countRows && rowCells.size() < size_t(rows) + 2) rowCells.assign(size_t(rows) + 2, 0.0);
     int firstRow = rows;
     int lastRow = -1;
     double edges = 0;
@@ -93,7 +95,9 @@ ScanCost scanCost(std::span<const QPointF> points, std::span<const int> sizes, b
     for (int r = firstRow; r <= lastRow; ++r) {
         k += rowCells[size_t(r)];
         cost.crowding += k * k;
+        rowCells[size_t(r)] = 0;
     }
+    if (lastRow >= firstRow) rowCells[size_t(lastRow) + 1] = 0;
     return cost;
 }
 

@@ -35,7 +35,7 @@ void forEachEdge(std::span<const QPointF> points, std::span<const int> sizes, bo
 
 // Measures an outline (see forEachEdge). A pen of penWidth pixels turns each edge into two,
 // each reaching half the width further up and down. rowCells is a scratch buffer the caller
-// keeps between calls.
+// keeps between calls for the same target, left all zero.
 ScanCost scanCost(std::span<const QPointF> points, std::span<const int> sizes, bool closed,
                   double penWidth, QSize target, std::vector<double>& rowCells);
 
