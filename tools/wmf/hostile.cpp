@@ -3,7 +3,6 @@
 #include "wmfwriter.h"
 
 #include <QImage>
-#include <QPainter>
 #include <QRandomGenerator>
 #include <QtEndian>
 
@@ -251,6 +250,16 @@ QByteArray hugeWords() {
     });
 }
 
+QByteArray stackedLetters() {
+    // Zero advances: every glyph of the line drawn on the same spot, all of them seen.
+    const QByteArray text = "GALVIAgalvia&@%WMQB";
+    const QList<int> advances(text.size(), 0);
+    return manyMedium(20000, [&](WmfWriter& w, int i) {
+        if (i == 0) w.selectObject(w.createFont(-700, 700, "DejaVu Serif"));
+        w.extTextOut(QPoint(100 + i % 300, side / 2), text, 0, {}, advances);
+    });
+}
+
 QByteArray widePenEllipses() {
     return manyMedium(5000, [](WmfWriter& w, int i) {
         if (i == 0) w.selectObject(w.createPen(PsSolid, 300, Qt::blue));
@@ -287,6 +296,7 @@ const Kind kinds[] = {
     {"many polylines of 12 points, 60-unit pen", shortWidePolylines},
     {"many words in huge letters", hugeWords},
     {"many ellipses with 300-unit pens", widePenEllipses},
+    {"huge letters stacked on one spot", stackedLetters},
 };
 
 QColor randomColor(QRandomGenerator& rng) {
