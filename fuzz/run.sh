@@ -1,33 +1,49 @@
 #!/usr/bin/env bash
-# Builds Galvia's metafile fuzzer with clang and runs it for a fixed number of inputs,
-# seeded with the project's generated metafiles and every past crash. Exits non-zero when
-# an input crashes; the input is then left in <build>/crashes/ and belongs, once fixed,
-# in tests/wmf/regressions/.
-#   GALVIA_FUZZ_RUNS   number of inputs (default 200000)
-#   GALVIA_FUZZ_BUILD  build directory (default build-fuzz at the top of the tree)
+# Builds Galvia's metafile fuzzer with clang and runs it in two parts, seeded with the
+# project's generated metafiles and every past crash:
+#  - many small inputs (up to 64 KiB), where most of the decoder's branches are;
+#  - a share of large inputs (up to 4 MiB), seeded with the hostile metafiles, that reach the
+#    work budget: long polygons, floods of records, big bitmaps.
+# Exits non-zero when an input crashes or times out; the input is then left in
+# <build>/crashes/ and belongs, once fixed, in tests/wmf/regressions/.
+#   GALVIA_FUZZ_RUNS        number of small inputs (default 150000)
+#   GALVIA_FUZZ_LARGE_RUNS  number of large inputs (default 1000)
+#   GALVIA_FUZZ_BUILD       build directory (default build-fuzz at the top of the tree)
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(dirname "$here")"
 build="${GALVIA_FUZZ_BUILD:-$root/build-fuzz}"
-runs="${GALVIA_FUZZ_RUNS:-200000}"
+runs="${GALVIA_FUZZ_RUNS:-150000}"
+large_runs="${GALVIA_FUZZ_LARGE_RUNS:-1000}"
+large_len=$((4 << 20))
 
 cmake -S "$here" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     >/dev/null
 cmake --build "$build" -j2
 
 seeds="$build/seeds"
+large_seeds="$build/large-seeds"
 corpus="$build/corpus"
+large_corpus="$build/large-corpus"
 crashes="$build/crashes"
-rm -rf "$seeds"
-mkdir -p "$seeds" "$corpus" "$crashes"
+rm -rf "$seeds" "$large_seeds"
+mkdir -p "$seeds" "$large_seeds" "$corpus" "$large_corpus" "$crashes"
 ASAN_OPTIONS=detect_leaks=0 "$build/wmf/tools/galvia_wmf_samples" "$seeds" --seeds
+ASAN_OPTIONS=detect_leaks=0 "$build/wmf/tools/galvia_wmf_samples" "$large_seeds" \
+    --hostile "$large_len"
 shopt -s nullglob
 for past in "$root"/tests/wmf/regressions/*.wmf; do
     cp "$past" "$seeds"/
+    cp "$past" "$large_seeds"/
 done
 
-# Qt keeps its font and glyph caches until exit: leak reports would be noise.
+# Qt keeps its font and glyph caches until exit: leak reports would be noise. A large input
+# must be answered well within the timeout: the budget bounds each picture to about a second.
+# Mutations of the large inputs keep their length (no slow growth from short ones).
 export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
-"$build/fuzz_wmf" -runs="$runs" -max_len=65536 -timeout=20 -rss_limit_mb=2560 \
-    -detect_leaks=0 -print_final_stats=1 -artifact_prefix="$crashes/" "$corpus" "$seeds"
+common=(-timeout=20 -rss_limit_mb=2560 -detect_leaks=0 -print_final_stats=1
+    -artifact_prefix="$crashes/")
+"$build/fuzz_wmf" "${common[@]}" -runs="$runs" -max_len=65536 "$corpus" "$seeds"
+"$build/fuzz_wmf" "${common[@]}" -runs="$large_runs" -max_len="$large_len" -len_control=0 \
+    "$large_corpus" "$large_seeds"

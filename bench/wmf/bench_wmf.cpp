@@ -1,6 +1,6 @@
 // Rendering a 10 000-record clip art at 1024 x 768 through QImageReader, against decoding
 // a JPEG of the same pixel size in the same run. Prints both times and their ratio.
-#include "wmfwriter.h"
+#include "hostile.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -19,59 +19,11 @@
 
 Q_IMPORT_PLUGIN(GalviaWmfPlugin)
 
-using galvia::wmftools::WmfWriter;
-
 namespace {
 
 constexpr QSize pictureSize(1024, 768);
 constexpr int clipArtRecords = 10000;
 constexpr int rounds = 15;
-
-QColor randomColor(QRandomGenerator& rng) {
-    return QColor(rng.bounded(256), rng.bounded(256), rng.bounded(256));
-}
-
-// A typical clip art: a few large background shapes under many small details, drawn as
-// filled polygons and ellipses in fresh brushes, outlines, and some text. Logical units are
-// a quarter of a pixel.
-QByteArray clipArt() {
-    QRandomGenerator rng(481);
-    WmfWriter w;
-    w.setMapMode(8).setWindowOrg(0, 0).setWindowExt(pictureSize.width() * 4,
-                                                    pictureSize.height() * 4);
-    w.selectObject(w.createPen(0, 0, Qt::black));
-    w.selectObject(w.createFont(-48, 400, "DejaVu Sans"));
-    for (int shape = 0; w.recordCount() < clipArtRecords - 4; ++shape) {
-        const int brush = w.createBrush(0, randomColor(rng));
-        w.selectObject(brush);
-        const QPoint centre(rng.bounded(4096), rng.bounded(3072));
-        const double u = rng.generateDouble();
-        const int radius = shape % 400 == 0 ? 1200 : int(16 + 240 * u * u * u);
-        switch (rng.bounded(10)) {
-        case 0:
-            w.ellipse(QRect(centre, QSize(2 * radius, radius + rng.bounded(radius + 1))));
-            break;
-        case 1:
-            w.setTextColor(randomColor(rng)).setBkMode(1).textOut(centre, "Galvia");
-            break;
-        default: {
-            QList<QPoint> points;
-            const int n = 6 + rng.bounded(19);
-            for (int i = 0; i < n; ++i) {
-                const double angle = 2 * M_PI * i / n;
-                const double r = radius * (0.6 + 0.4 * rng.generateDouble());
-                points.append(centre + QPoint(int(r * std::cos(angle)), int(r * std::sin(angle))));
-            }
-            if (rng.bounded(4) == 0)
-                w.polyline(points);
-            else
-                w.polygon(points);
-        }
-        }
-        w.deleteObject(brush);
-    }
-    return w.data();
-}
 
 QByteArray photo() {
     QImage image(pictureSize, QImage::Format_RGB32);
@@ -127,7 +79,7 @@ double medianMs(const std::function<QImage()>& run) {
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
-    const QByteArray wmf = clipArt();
+    const QByteArray wmf = galvia::wmftools::richPicture(pictureSize, clipArtRecords);
     const QByteArray jpeg = photo();
     decode(wmf, "wmf", pictureSize); // warms the font caches up
     const double jpegMs = medianMs([&] { return decode(jpeg, "jpeg"); });

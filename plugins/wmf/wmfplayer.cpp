@@ -1,5 +1,6 @@
 #include "wmfplayer.h"
 
+#include "wmfcost.h"
 #include "wmfdib.h"
 #include "wmfrecords.h"
 
@@ -9,7 +10,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <numbers>
+#include <queue>
+#include <span>
 #include <variant>
 #include <vector>
 
@@ -112,6 +116,11 @@ struct DcState {
     Mapping mapping;
     QPointF position;
     QList<QRgb> palette;
+    // The clipping region in output pixels, kept alongside the painter's own to know what
+    // each further change and each clipped drawing costs; clipChanges counts the changes the
+    // painter keeps a record of.
+    std::optional<QRegion> clip;
+    qint64 clipChanges = 0;
 };
 
 QColor colorRef(const Record& r, qsizetype index) {
@@ -220,8 +229,21 @@ private:
     void applyState();
     // What a primitive puts on the picture, for counting its work.
     enum class Ink { Fill, Stroke, Text, Blit };
-    bool admit(const QRectF& logicalBounds, Ink ink, qint64 points = 0, double strokeLength = -1);
+    // Charges a primitive: its points, the pixels it may cover, the scan conversion of its
+    // outline (the device points in m_device when given, else its bounds) by its brush and
+    // its pen, and extra work; false when it must not be drawn.
+    bool admit(const QRectF& logicalBounds, Ink ink, qint64 points = 0, bool outline = false,
+               bool closed = true, double extra = 0);
+    double penCost(bool closed);
+    double fillCost();
+    void mapPoints(std::span<const QPointF> points);
+    // Takes work from the picture's budget. When it runs out, drawing stops and the picture
+    // keeps what was drawn: a metafile is a list of drawings on top of each other, so what
+    // came first is a true, if incomplete, view of the file, and ordinary files that are
+    // merely very rich still show; refusing them would show nothing at all.
+    bool charge(double work);
     void stop() { m_stopped = true; }
+    void changeClip(QRegion region);
 
     void createObject(Object object);
     void selectObject(int index);
@@ -245,8 +267,13 @@ private:
     void drawBitmap(const QImage& image, QRectF source, const QRectF& dest, quint32 rop);
     void blit(const Record& r);
     void createPatternBrush(QImage pattern);
+    // The most pixels a bitmap may have: within the bitmap limits, and within what is left
+    // of the work budget, so that no decode starts that the budget cannot pay for.
     qint64 dibBudget() const {
-        return qMin(limits::maxDibPixels, limits::maxDibPixelsTotal - m_dibPixels);
+        const double affordable = (m_workLimit - m_work) / cost::decodedPixel;
+        return qMax<qint64>(0,
+                            std::min({limits::maxDibPixels, limits::maxDibPixelsTotal - m_dibPixels,
+                                      qint64(qMax(0.0, affordable))}));
     }
 
     QPen makePen() const;
@@ -265,7 +292,13 @@ private:
     DcState m_state;
     std::vector<DcState> m_saved;
     std::vector<std::optional<Object>> m_objects;
+    // Free slots of the object table, lowest first: a new object takes the lowest free one.
+    std::priority_queue<int, std::vector<int>, std::greater<>> m_freeSlots;
     std::vector<QPointF> m_points;
+    // The outline of the primitive being charged, in output pixels, and its paths' sizes.
+    std::vector<QPointF> m_device;
+    std::vector<int> m_sizes;
+    std::vector<double> m_rowCells;
     // The Qt font of the latest text, kept while the selected font and its size stay.
     struct TextFont {
         Font source;
@@ -292,9 +325,18 @@ Player::Player(const Metafile& metafile, QPainter& painter, QSize output)
     m_state.mapping.windowExt = QPointF(frame.windowExtent.width(), frame.windowExtent.height());
     m_state.mapping.viewportExt = QPointF(frame.size.width(), frame.size.height());
     m_objects.resize(size_t(metafile.header().objectCount));
-    m_workLimit = qMin(limits::pixelWorkCeiling,
-                       limits::pixelWorkPerArea * m_output.width() * m_output.height() +
-                           limits::pixelWorkAllowance);
+    for (int i = 0; i < metafile.header().objectCount; ++i)
+        m_freeSlots.push(i);
+    m_workLimit =
+        qMin(cost::budgetCeiling,
+             cost::budgetAllowance + cost::budgetPerPixel * m_output.width() * m_output.height());
+}
+
+bool Player::charge(double work) {
+    m_work += work;
+    if (m_work <= m_workLimit) return true;
+    stop();
+    return false;
 }
 
 PlayResult Player::run() {
@@ -304,12 +346,12 @@ PlayResult Player::run() {
     Record record;
     RecordReader::Status status = RecordReader::Status::Ok;
     while (!m_stopped && (status = reader.next(record)) == RecordReader::Status::Ok)
-        dispatch(record);
+        if (charge(cost::record)) dispatch(record);
     for (size_t i = 0; i < m_saved.size(); ++i)
         m_painter.restore();
     m_painter.restore();
     return PlayResult{reader.count(), m_primitives,
-                      !m_stopped && status == RecordReader::Status::End};
+                      !m_stopped && status == RecordReader::Status::End, m_work, m_workLimit};
 }
 
 void Player::updateTransform() {
@@ -419,63 +461,92 @@ void Player::applyState() {
     m_dirty = 0;
 }
 
-bool Player::admit(const QRectF& logicalBounds, Ink ink, qint64 points, double strokeLength) {
+void Player::mapPoints(std::span<const QPointF> points) {
+    m_sizes.clear();
+    m_device.resize(points.size());
+    for (size_t i = 0; i < points.size(); ++i)
+        m_device[i] = m_world.map(points[i]);
+}
+
+double Player::fillCost() {
+    const ScanCost c = scanCost(m_device, m_sizes, true, 0, m_output.toSize(), m_rowCells);
+    return c.cells * cost::cell + c.bandWalk * cost::bandStep + c.bandVisits * cost::bandVisit +
+           c.crowding * cost::crowding;
+}
+
+double Player::penCost(bool closed) {
+    const int style = m_state.pen.style & 0xF;
+    if (style == PsNull) return 0;
+    const double width = m_state.pen.width * std::sqrt(std::abs(m_world.determinant()));
+    const double reach = m_output.width() + m_output.height() + 2;
+    double length = 0;
+    double segments = 0;
+    forEachEdge(m_device, m_sizes, closed, [&](QPointF a, QPointF b) {
+        length += qMin(reach, QLineF(a, b).length());
+        ++segments;
+    });
+    // A thin pen is drawn pixel by pixel along the line, dashes and all.
+    if (width < 1.0) return (length + segments) * cost::cell;
+    const ScanCost c = scanCost(m_device, m_sizes, closed, width, m_output.toSize(), m_rowCells);
+    double work = c.cells * cost::cell + c.bandWalk * cost::bandStep +
+                  c.bandVisits * cost::bandVisit + c.crowding * cost::crowding;
+    // The joins between segments add edges of their own, about as many again; and the pen
+    // sweeps its width along the whole line.
+    work = 2 * work + length * width * cost::pixel;
+    const bool dashed = style != 0 && style != PsInsideFrame && style != PsUserStyle;
+    if (dashed) work = 2 * work + length / width * cost::dash;
+    return work;
+}
+
+bool Player::admit(const QRectF& logicalBounds, Ink ink, qint64 points, bool outline, bool closed,
+                   double extra) {
     if (m_stopped || !m_mappingValid || m_state.rop2 == R2Nop) return false;
     m_pointCount += points;
     if (++m_primitives > limits::maxPrimitives || m_pointCount > limits::maxPoints) {
         stop();
         return false;
     }
-    // Work is counted in output pixels the primitive may cover, as the rasteriser sees them.
+    // The pixels the primitive may cover, as the rasteriser sees them, pen included.
     const double scale = std::sqrt(std::abs(m_world.determinant()));
     const bool pen = (m_state.pen.style & 0xF) != PsNull;
     const double penWidth = pen ? qMax(1.0, m_state.pen.width * scale) : 0.0;
-    const QRectF covered = m_world.mapRect(logicalBounds)
-                               .adjusted(-penWidth / 2, -penWidth / 2, penWidth / 2, penWidth / 2)
+    const QRectF device = m_world.mapRect(logicalBounds);
+    const QRectF covered = device.adjusted(-penWidth / 2, -penWidth / 2, penWidth / 2, penWidth / 2)
                                .intersected(m_outputRect);
     const double area = covered.width() * covered.height();
-    const double outline = 2 * (covered.width() + covered.height()) * penWidth;
-    double work = double(points);
-    switch (ink) {
-    case Ink::Fill:
-        work += area + qMin(area, outline);
-        break;
-    case Ink::Stroke:
-        work += qMin(area, strokeLength >= 0 ? strokeLength * scale * penWidth : outline);
-        break;
-    case Ink::Text:
-        work += area * limits::textWorkPerPixel;
-        break;
-    case Ink::Blit:
-        work += area;
-        break;
+    double work = double(points) * cost::point + extra;
+    if (m_state.clip) work += double(m_state.clip->rectCount()) * cost::clippedRect;
+    if (ink == Ink::Fill || ink == Ink::Stroke) {
+        if (!outline) {
+            m_device = {device.topLeft(), device.topRight(), device.bottomRight(),
+                        device.bottomLeft()};
+            m_sizes.clear();
+        }
+        const bool patterned = m_state.brush.style != BsSolid;
+        if (ink == Ink::Fill && m_state.brush.style != BsNull)
+            work += fillCost() + area * (patterned ? cost::patternPixel : cost::pixel);
+        work += penCost(closed);
+        if (ink == Ink::Stroke) work += area * cost::pixel;
+    } else {
+        work += area * (ink == Ink::Blit ? cost::bitmapPixel : cost::pixel);
     }
-    m_work += work;
-    if (m_work > m_workLimit) {
-        stop();
-        return false;
-    }
+    if (!charge(work)) return false;
     applyState();
     return true;
 }
 
-double pathLength(const std::vector<QPointF>& points) {
-    double length = 0;
-    for (size_t i = 1; i < points.size(); ++i)
-        length += QLineF(points[i - 1], points[i]).length();
-    return length;
-}
-
 void Player::createObject(Object object) {
-    auto slot = std::find_if(m_objects.begin(), m_objects.end(),
-                             [](const auto& o) { return !o.has_value(); });
-    if (slot != m_objects.end())
-        *slot = std::move(object);
-    else if (m_objects.size() < size_t(limits::maxObjects))
+    if (!charge(cost::object)) return;
+    if (!m_freeSlots.empty()) {
+        m_objects[size_t(m_freeSlots.top())] = std::move(object);
+        m_freeSlots.pop();
+    } else if (m_objects.size() < size_t(limits::maxObjects)) {
         m_objects.emplace_back(std::move(object));
+    }
 }
 
 void Player::selectObject(int index) {
+    if (!charge(cost::object)) return;
     if (index < 0 || size_t(index) >= m_objects.size() || !m_objects[size_t(index)]) return;
     const Object& object = *m_objects[size_t(index)];
     if (const auto* pen = std::get_if<Pen>(&object)) {
@@ -490,11 +561,16 @@ void Player::selectObject(int index) {
 }
 
 void Player::deleteObject(int index) {
-    if (index >= 0 && size_t(index) < m_objects.size()) m_objects[size_t(index)].reset();
+    if (!charge(cost::object)) return;
+    if (index < 0 || size_t(index) >= m_objects.size() || !m_objects[size_t(index)]) return;
+    m_objects[size_t(index)].reset();
+    m_freeSlots.push(index);
 }
 
 void Player::saveDc() {
-    if (m_saved.size() >= size_t(limits::maxSaveDepth)) return;
+    if (m_saved.size() >= size_t(limits::maxSaveDepth) ||
+        !charge(cost::saveState + double(m_state.clipChanges) * cost::clipChange))
+        return;
     m_saved.push_back(m_state);
     m_painter.save();
 }
@@ -504,6 +580,16 @@ void Player::restoreDc(int level) {
     const qint64 depth = qint64(m_saved.size());
     const qint64 target = level < 0 ? depth + level : qint64(level) - 1;
     if (level == 0 || target < 0 || target >= depth) return;
+    // Each state put back sets its clipping region on the painter again.
+    double work = 0;
+    for (qint64 i = target; i < depth; ++i) {
+        const DcState& saved = m_saved[size_t(i)];
+        work += cost::saveState + double(saved.clipChanges) * cost::clipChange;
+        if (saved.clip)
+            work += cost::clip + m_output.height() * cost::clipRow +
+                    double(saved.clip->rectCount()) * cost::clipRect;
+    }
+    if (!charge(work)) return;
     m_state = m_saved[size_t(target)];
     for (qint64 i = target; i < depth; ++i)
         m_painter.restore();
@@ -533,18 +619,34 @@ void Player::scaleExtent(QPointF& ext, const Record& r) {
     updateTransform();
 }
 
+void Player::changeClip(QRegion region) {
+    m_state.clip = std::move(region);
+    ++m_state.clipChanges;
+}
+
 void Player::clipRect(const Record& r, bool exclude) {
     if (!r.has(4) || !m_mappingValid) return;
+    // The painter intersects the new clip with the one in force, row by row, and keeps a
+    // record of the change: the more complex the clip, and the longer that record, the more
+    // each change costs.
+    const double complexity = m_state.clip ? double(m_state.clip->rectCount()) : 1.0;
+    if (!charge(cost::clip + m_output.height() * cost::clipRow + complexity * cost::clipRect +
+                double(m_state.clipChanges) * cost::clipChange))
+        return;
     const QRectF rect = reversedRectAt(r, 0);
+    const QRectF bounds = m_outputRect.adjusted(-2, -2, 2, 2);
+    const QRegion whole(bounds.toAlignedRect());
     if (!exclude) {
+        const QRect kept = m_world.mapRect(rect).intersected(bounds).toAlignedRect();
+        changeClip(m_state.clip.value_or(whole).intersected(kept));
         m_painter.setClipRect(rect, Qt::IntersectClip);
         return;
     }
     // Exclusion is done on whole output pixels, away from any huge coordinate.
-    const QRectF bounds = m_outputRect.adjusted(-2, -2, 2, 2);
     const QRectF hole = m_world.mapRect(rect).intersected(bounds);
-    QRegion region(bounds.toAlignedRect());
+    QRegion region = whole;
     if (!hole.isEmpty()) region -= QRegion(hole.toAlignedRect());
+    changeClip(m_state.clip.value_or(whole).intersected(region));
     m_painter.resetTransform();
     m_painter.setClipRegion(region, Qt::IntersectClip);
     m_painter.setWorldTransform(m_world);
@@ -589,8 +691,7 @@ void Player::drawArc(const Record& r) {
     const QRectF rect = reversedRectAt(r, 4);
     if (rect.width() <= 0 || rect.height() <= 0) return;
     const bool filled = r.function != Arc;
-    if (!admit(rect, filled ? Ink::Fill : Ink::Stroke, 8, (rect.width() + rect.height()) * 1.6))
-        return;
+    if (!admit(rect, filled ? Ink::Fill : Ink::Stroke, 8)) return;
     const QPointF c = rect.center();
     const double a = rect.width() / 2, b = rect.height() / 2;
     // Angles on the ellipse where the radials through the start and end points cross it,
@@ -627,7 +728,10 @@ void Player::drawPolyPolygon(const Record& r) {
     for (qsizetype i = 0; i < polygons; ++i)
         total += r.u16(1 + i);
     if (!readPoints(r, 1 + polygons, qsizetype(total))) return;
-    if (!admit(boundsOf(m_points), Ink::Fill, total)) return;
+    mapPoints(m_points);
+    for (qsizetype i = 0; i < polygons; ++i)
+        m_sizes.push_back(r.u16(1 + i));
+    if (!admit(boundsOf(m_points), Ink::Fill, total + polygons, true)) return;
     QPainterPath path;
     path.setFillRule(m_state.polyFill == Winding ? Qt::WindingFill : Qt::OddEvenFill);
     size_t at = 0;
@@ -656,8 +760,15 @@ void Player::drawText(QPointF at, QByteArrayView bytes, const Record* dxRecord, 
     // Whatever the alignment, the glyphs lie within a line's length and height of the point.
     const QSizeF reach(em * qMax<qsizetype>(1, text.size()), em);
     const QRectF box(at - QPointF(reach.width(), reach.height()), 2 * reach);
+    // Each glyph is shaped and drawn on its own, its outline filled in its em square.
+    double glyphWork = double(text.size()) *
+                       (cost::glyph + qMin(pixels * pixels, m_output.width() * m_output.height()) *
+                                          cost::glyphPixel);
+    if (options & EtoClipped)
+        glyphWork += cost::clip + m_output.height() * cost::clipRow +
+                     (m_state.clip ? double(m_state.clip->rectCount()) : 1.0) * cost::clipRect;
     if (pixels > limits::maxFontPixels ||
-        !admit(hasRect ? box.united(rect) : box, Ink::Text, text.size()))
+        !admit(hasRect ? box.united(rect) : box, Ink::Text, text.size(), false, true, glyphWork))
         return;
     const int pixelSize = qMax(1, int(std::lround(pixels)));
     if (!m_text || m_text->source != f || m_text->pixelSize != pixelSize) {
@@ -821,6 +932,7 @@ void Player::blit(const Record& r) {
     }
     if (image.isNull()) return;
     m_dibPixels += qint64(image.width()) * image.height();
+    if (!charge(double(image.width()) * image.height() * cost::decodedPixel)) return;
     if (source.width() < 0 || source.height() < 0) source = source.normalized();
     // Records that take a bitmap straight from its bits count source rows of a bottom-up
     // bitmap from its bottom; blits count them from the top, as on a device.
@@ -831,6 +943,7 @@ void Player::blit(const Record& r) {
 
 void Player::createPatternBrush(QImage pattern) {
     m_dibPixels += qint64(pattern.width()) * pattern.height();
+    if (!charge(double(pattern.width()) * pattern.height() * cost::decodedPixel)) return;
     // An unreadable pattern leaves a grey brush, so the slot is still taken.
     const quint16 style = pattern.isNull() ? quint16(BsSolid) : quint16(BsPattern);
     createObject(Brush{style, Qt::gray, 0, std::move(pattern)});
@@ -906,6 +1019,7 @@ void Player::dispatch(const Record& r) {
     case CreatePalette: {
         Palette palette;
         const qsizetype count = qMin<qsizetype>(r.u16(1), (r.words() - 2) / 2);
+        if (!charge(double(count) * cost::point)) break;
         for (qsizetype i = 0; i < count; ++i) {
             const QColor c = colorRef(r, 2 + 2 * i);
             palette.colours.append(c.rgb());
@@ -955,24 +1069,28 @@ void Player::dispatch(const Record& r) {
         break;
     case LineTo: {
         const QPointF to = reversedPointAt(r, 0);
-        if (admit(QRectF(s.position, to).normalized(), Ink::Stroke, 2,
-                  QLineF(s.position, to).length()))
+        const QPointF line[] = {s.position, to};
+        mapPoints(line);
+        if (admit(QRectF(s.position, to).normalized(), Ink::Stroke, 2, true, false))
             m_painter.drawLine(s.position, to);
         s.position = to;
         break;
     }
     case Polyline:
-    case Polygon:
-        if (readPoints(r, 1, r.u16(0)) &&
-            admit(boundsOf(m_points), r.function == Polygon ? Ink::Fill : Ink::Stroke,
-                  qint64(m_points.size()), pathLength(m_points))) {
-            if (r.function == Polygon)
+    case Polygon: {
+        const bool filled = r.function == Polygon;
+        if (!readPoints(r, 1, r.u16(0))) break;
+        mapPoints(m_points);
+        if (admit(boundsOf(m_points), filled ? Ink::Fill : Ink::Stroke, qint64(m_points.size()),
+                  true, filled)) {
+            if (filled)
                 m_painter.drawPolygon(m_points.data(), int(m_points.size()),
                                       s.polyFill == Winding ? Qt::WindingFill : Qt::OddEvenFill);
             else
                 m_painter.drawPolyline(m_points.data(), int(m_points.size()));
         }
         break;
+    }
     case PolyPolygon:
         drawPolyPolygon(r);
         break;

@@ -30,6 +30,9 @@ struct PlayResult {
     qint64 primitives = 0;
     // The records ran to their end, without a broken record or an exhausted budget.
     bool complete = false;
+    // Work spent and the picture's budget, in the units of the cost model.
+    double work = 0;
+    double budget = 0;
 };
 
 // Paints the metafile so that its frame fills a picture of outputSize pixels, the

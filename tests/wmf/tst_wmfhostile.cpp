@@ -1,12 +1,18 @@
 // Malformed and hostile metafiles: each must fail cleanly or give a partial picture,
-// within bounded time and memory. Also replays every file the fuzzer ever crashed on.
+// within bounded time and memory, while rich ordinary ones still draw whole. Also replays
+// every file the fuzzer ever crashed on.
+#include "hostile.h"
+#include "wmfplayer.h"
 #include "wmftestutil.h"
 #include "wmfwriter.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QPainter>
 #include <QTest>
 #include <QtEndian>
+
+#include <cmath>
 
 Q_IMPORT_PLUGIN(GalviaWmfPlugin)
 
@@ -56,6 +62,10 @@ class TestWmfHostile : public QObject {
 private Q_SLOTS:
     void hostile_data();
     void hostile();
+    void answeredInTime_data();
+    void answeredInTime();
+    void ordinaryDrawnWhole_data();
+    void ordinaryDrawnWhole();
     void allocationLimit();
     void scaledBeyondNaturalLimit();
     void regressions_data();
@@ -212,6 +222,95 @@ void TestWmfHostile::hostile() {
     QCOMPARE(image.isNull(), outcome == Fails);
     const QString failure = check(image, probes);
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
+}
+
+void TestWmfHostile::answeredInTime_data() {
+    QTest::addColumn<QByteArray>("kind");
+    for (const char* kind : galvia::wmftools::hostileKinds())
+        QTest::newRow(kind) << QByteArray(kind);
+}
+
+// Each hostile file is answered, at a full-screen size, within a bound generous enough for a
+// loaded machine under sanitizers; the benchmark holds them to a second.
+void TestWmfHostile::answeredInTime() {
+    QFETCH(QByteArray, kind);
+    const QByteArray file = galvia::wmftools::hostileFile(kind.constData());
+    QVERIFY(!file.isEmpty());
+    QElapsedTimer timer;
+    timer.start();
+    bool ok = false;
+    const QImage image = readWmf(file, QSize(1920, 1080), &ok);
+    const qint64 ms = timer.elapsed();
+    QVERIFY2(ms < 10'000, qPrintable(QStringLiteral("answered in %1 ms").arg(ms)));
+    // Drawing stops when the budget runs out, and what was drawn is kept.
+    QVERIFY(ok);
+    QCOMPARE(image.size(), QSize(1920, 1080));
+}
+
+void TestWmfHostile::ordinaryDrawnWhole_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QSize>("size");
+
+    const QByteArray clipArt = galvia::wmftools::richPicture(QSize(1024, 768), 10000);
+    QTest::newRow("clip art of 10000 records") << clipArt << QSize(1920, 1080);
+    QTest::newRow("clip art of 10000 records, thumbnail") << clipArt << QSize(160, 120);
+    QTest::newRow("clip art of 10000 records, 4000 wide") << clipArt << QSize(4000, 3000);
+    {
+        // Coastlines: long polygons of short edges, outlined by a hairline.
+        WmfWriter w = canvas();
+        w.setWindowExt(2000, 2000);
+        w.selectObject(w.createPen(0, 0, Qt::black));
+        QList<QPoint> coast;
+        for (int i = 0; i < 20000; ++i) {
+            const double t = 2 * M_PI * i / 20000;
+            const double r = 800 + 60 * std::sin(37 * t) + 25 * std::sin(301 * t);
+            coast.append(QPoint(1000 + int(r * std::cos(t)), 1000 + int(r * std::sin(t))));
+        }
+        for (int i = 0; i < 4; ++i)
+            w.polygon(coast);
+        QTest::newRow("detailed map") << w.data() << QSize(1920, 1080);
+    }
+    {
+        // A page of text in a clipped frame with a few holes.
+        WmfWriter w = canvas();
+        w.setWindowExt(2100, 2970);
+        for (int i = 0; i < 40; ++i)
+            w.excludeClipRect(QRect(100 + 50 * i, 100, 30, 30));
+        w.intersectClipRect(QRect(50, 50, 2000, 2870));
+        w.selectObject(w.createFont(-40, 400, "DejaVu Serif"));
+        for (int line = 0; line < 60; ++line)
+            w.textOut(QPoint(100, 200 + 45 * line),
+                      "Les sanglots longs des violons de l'automne blessent mon coeur.");
+        QTest::newRow("page of text") << w.data() << QSize(1080, 1528);
+    }
+    {
+        WmfWriter w = canvas();
+        w.setWindowExt(1000, 1000);
+        w.selectObject(w.createPen(0, 3, Qt::blue));
+        for (int i = 0; i < 400; ++i)
+            w.ellipse(QRect(i % 900, i % 700, 10 + i % 100, 10 + i % 300))
+                .rectangle(QRect(i % 800, i % 600, 20, 20));
+        QTest::newRow("outlined shapes") << w.data() << QSize(1920, 1080);
+    }
+}
+
+// Rich but ordinary pictures are drawn to their last record: the budget leaves room for them.
+void TestWmfHostile::ordinaryDrawnWhole() {
+    QFETCH(QByteArray, file);
+    QFETCH(QSize, size);
+    const auto metafile = galvia::wmf::Metafile::fromData(file);
+    QVERIFY(metafile);
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const galvia::wmf::PlayResult result = galvia::wmf::play(*metafile, painter, size);
+    QVERIFY2(result.complete, qPrintable(QStringLiteral("stopped after %1 records, work %2 of %3")
+                                             .arg(result.records)
+                                             .arg(result.work, 0, 'g', 3)
+                                             .arg(result.budget, 0, 'g', 3)));
+    // The picture's share of the budget, to see how much room is left.
+    qInfo("work: %.0f%% of the budget", 100 * result.work / result.budget);
 }
 
 void TestWmfHostile::allocationLimit() {

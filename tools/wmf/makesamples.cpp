@@ -1,5 +1,7 @@
-// Writes Galvia's sample metafiles, and with --seeds a wider set used to seed the fuzzer.
-//   galvia_wmf_samples <directory> [--seeds]
+// Writes Galvia's sample metafiles, with --seeds a wider set used to seed the fuzzer, and
+// with --hostile the hostile metafiles of at most that many bytes.
+//   galvia_wmf_samples <directory> [--seeds] [--hostile <bytes>]
+#include "hostile.h"
 #include "wmfwriter.h"
 
 #include <QCoreApplication>
@@ -141,7 +143,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: galvia_wmf_samples <directory> [--seeds]\n");
+        std::fprintf(stderr,
+                     "usage: galvia_wmf_samples <directory> [--seeds] [--hostile <bytes>]\n");
         return 2;
     }
     QDir dir(args[1]);
@@ -152,5 +155,17 @@ int main(int argc, char** argv) {
     if (args.contains(QStringLiteral("--seeds")))
         for (const auto& [name, data] : seeds())
             ok = ok && write(dir, QLatin1String(name) + QStringLiteral(".wmf"), data);
+    const qsizetype hostile = args.indexOf(QStringLiteral("--hostile"));
+    if (hostile > 0 && hostile + 1 < args.size()) {
+        const qint64 maxBytes = args[hostile + 1].toLongLong();
+        int n = 0;
+        for (const char* kind : galvia::wmftools::hostileKinds()) {
+            const QByteArray data = galvia::wmftools::hostileFile(kind);
+            if (data.size() <= maxBytes)
+                ok = ok &&
+                     write(dir, QStringLiteral("hostile-%1.wmf").arg(++n, 2, 10, QLatin1Char('0')),
+                           data);
+        }
+    }
     return ok ? 0 : 1;
 }
