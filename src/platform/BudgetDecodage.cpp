@@ -80,6 +80,11 @@ std::int64_t BudgetMemoire::pic() const {
     return pic_;
 }
 
+int BudgetMemoire::enAttente() const {
+    const std::lock_guard verrou(mutex_);
+    return static_cast<int>(file_.size());
+}
+
 int BudgetMemoire::simultaneesMax() const {
     const std::lock_guard verrou(mutex_);
     return simultaneesMax_;

@@ -74,6 +74,8 @@ public:
     // Memory reserved now, and the most ever reserved at once since the last reset.
     std::int64_t reserve() const;
     std::int64_t pic() const;
+    // Requests waiting now.
+    int enAttente() const;
     // The most reservations ever held at once since the last reset.
     int simultaneesMax() const;
     void remettreAZeroPics();
