@@ -5,7 +5,9 @@
 #include <QImage>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <utility>
+#include <vector>
 
 namespace galvia {
 
@@ -101,6 +103,88 @@ BudgetMemoire& budgetDecodage() {
     return budget;
 }
 
+namespace {
+
+// The memory libjpeg takes to hold a whole jpeg's coefficients, 2 bytes a sample with
+// each component's blocks rounded to its sampling factors: a progressive jpeg, or one
+// whose first scan does not hold all its components, is read whole before any pixel
+// comes out. 0 for a jpeg decoded scan line by scan line. Reads the markers from the
+// start of the file, the reader's position left as it was.
+std::optional<double> coefficientsJpeg(const QByteArray& t);
+
+double coefficientsJpeg(QIODevice* appareil) {
+    if (!appareil || appareil->isSequential()) return 0;
+    const qint64 position = appareil->pos();
+    std::optional<double> octets;
+    // The headers usually fit in the first 64 KiB; large metadata may push them further.
+    for (const qint64 taille : {qint64{1} << 16, qint64{1} << 20}) {
+        if (!appareil->seek(0)) break;
+        const QByteArray t = appareil->read(taille);
+        octets = coefficientsJpeg(t);
+        if (octets || t.size() < taille) break;
+    }
+    appareil->seek(position);
+    return octets.value_or(0);
+}
+
+// From the first bytes of a jpeg; none when they end before the first scan.
+std::optional<double> coefficientsJpeg(const QByteArray& t) {
+    const auto octet = [&t](qsizetype i) { return i < t.size() ? quint8(t[i]) : 0; };
+    const auto mot = [&](qsizetype i) { return octet(i) << 8 | octet(i + 1); };
+    if (octet(0) != 0xff || octet(1) != 0xd8) return 0;
+    struct Composante {
+        int h, v;
+    };
+    std::vector<Composante> composantes;
+    int largeur = 0, hauteur = 0, hMax = 1, vMax = 1;
+    bool progressif = false;
+    for (qsizetype i = 2; i + 4 <= t.size();) {
+        if (octet(i) != 0xff) return 0;
+        const int marqueur = octet(i + 1);
+        if (marqueur == 0xff) {
+            ++i; // fill byte
+            continue;
+        }
+        if (marqueur == 0x01 || (marqueur >= 0xd0 && marqueur <= 0xd7)) {
+            i += 2;
+            continue;
+        }
+        const int longueur = mot(i + 2);
+        const bool sof = marqueur >= 0xc0 && marqueur <= 0xcf && marqueur != 0xc4 &&
+                         marqueur != 0xc8 && marqueur != 0xcc;
+        if (sof) {
+            progressif =
+                marqueur == 0xc2 || marqueur == 0xc6 || marqueur == 0xca || marqueur == 0xce;
+            hauteur = mot(i + 5);
+            largeur = mot(i + 7);
+            const int n = octet(i + 9);
+            composantes.clear();
+            for (int c = 0; c < n; ++c) {
+                const int hv = octet(i + 11 + 3 * c);
+                composantes.push_back({std::max(1, hv >> 4), std::max(1, hv & 15)});
+                hMax = std::max(hMax, composantes.back().h);
+                vMax = std::max(vMax, composantes.back().v);
+            }
+        } else if (marqueur == 0xda) {
+            // The first scan: the whole picture is buffered unless it holds every
+            // component of a sequential jpeg.
+            const bool entier = progressif || octet(i + 4) < int(composantes.size());
+            if (!entier) return 0;
+            double blocs = 0;
+            for (const Composante& c : composantes) {
+                const auto arrondi = [](double n, int m) { return std::ceil(n / m) * m; };
+                blocs += arrondi(std::ceil(std::ceil(double(largeur) * c.h / hMax) / 8), c.h) *
+                         arrondi(std::ceil(std::ceil(double(hauteur) * c.v / vMax) / 8), c.v);
+            }
+            return blocs * 64 * 2;
+        }
+        i += 2 + longueur;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 std::int64_t memoireDecodage(QImageReader& lecteur) {
     const QSize s = lecteur.size();
     if (!s.isValid() || s.isEmpty()) return std::int64_t{LimiteAllocationMo} << 20;
@@ -116,8 +200,9 @@ std::int64_t memoireDecodage(QImageReader& lecteur) {
     const double sortie = reduite ? 4.0 * cible.width() * cible.height() : natif;
 
     double pic = natif;
+    const bool jpeg = lecteur.format() == "jpeg";
     if (reduite && lecteur.supportsOption(QImageIOHandler::ScaledSize)) {
-        if (lecteur.format() == "jpeg") {
+        if (jpeg) {
             // libjpeg decodes at n/8 of the size, n the smallest that still covers the
             // target, in 32 bits; the result is then scaled down to the target.
             const double rapport =
@@ -131,6 +216,7 @@ std::int64_t memoireDecodage(QImageReader& lecteur) {
         // Decoded whole, converted to 32 bits for a smooth scaling, then scaled.
         pic = natif + 4.0 * pixels + sortie;
     }
+    if (jpeg) pic += coefficientsJpeg(lecteur.device());
     // An orientation is applied on a copy of the result.
     if (lecteur.transformation() != QImageIOHandler::TransformationNone) pic += sortie;
     return static_cast<std::int64_t>(std::ceil(pic));

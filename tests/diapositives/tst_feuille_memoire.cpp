@@ -11,7 +11,9 @@
 #include "sheet/Form2.h"
 
 #include <QBuffer>
+#include <QImageWriter>
 #include <QTest>
+#include <QtEndian>
 #include <sys/resource.h>
 #include <thread>
 
@@ -43,10 +45,11 @@ std::int64_t estimation(QByteArray contenu, QSize vignette = {CoteVignette, Cote
     return memoireDecodage(lecteur);
 }
 
-// A sheet over `bombes` bombs of `cote` pixels, after `ordinaires` small pictures, in an
-// inner size of 792 x 600 pixels, its decodes on a pool of `travailleurs` workers.
+// A sheet over `bombes` copies of `bombe`, after `ordinaires` small pictures, in an inner
+// size of 792 x 600 pixels, its decodes on a pool of `travailleurs` workers. The files
+// are all named .bmp: the decoder goes by their content.
 struct Feuille {
-    Feuille(int ordinaires, int bombes, int cote, int travailleurs)
+    Feuille(int ordinaires, int bombes, const QByteArray& bombe, int travailleurs)
         : pool(travailleurs) {
         b.etat.Chemin = b.chemin() + u'/';
         b.etat.TabImages = QStringList{QString()};
@@ -56,7 +59,7 @@ struct Feuille {
             if (i <= ordinaires)
                 dessiner(b.etat.Chemin + nom, {40, 30});
             else
-                ecrire(b.etat.Chemin + nom, bombeBmp(cote));
+                ecrire(b.etat.Chemin + nom, bombe);
         }
         b.etat.NbImages = static_cast<std::int16_t>(ordinaires + bombes);
         f = std::make_unique<Form2>(b.plateforme, b.etat, b.form->fenetre, b.form->menCompte);
@@ -93,26 +96,27 @@ private Q_SLOTS:
 };
 
 void TestFeuilleMemoire::pageDeBombes_data() {
-    QTest::addColumn<int>("cote");
+    QTest::addColumn<QByteArray>("bombe");
     QTest::addColumn<int>("travailleurs");
     QTest::addColumn<int>("cases");
     QTest::addColumn<int>("simultanees");
-    // A 16000-pixel bomb takes more than the whole budget: one at a time, whatever the
-    // workers. A 6000-pixel one takes about 180 MB: two at a time. The sheet is closed
-    // once `cases` cells are filled.
-    QTest::newRow("16000 px, 2 workers") << 16000 << 2 << 2 << 1;
-    QTest::newRow("16000 px, 16 workers") << 16000 << 16 << 2 << 1;
-    QTest::newRow("6000 px, 16 workers, whole page") << 6000 << 16 << 60 << 2;
+    // A 16000-pixel bomb takes more than the whole budget (1.2 GB as a bitmap, 0.8 GB as
+    // a progressive jpeg): one at a time, whatever the workers. A 6000-pixel bitmap takes
+    // about 180 MB: two at a time. The sheet is closed once `cases` cells are filled.
+    QTest::newRow("16000 px, 2 workers") << bombeBmp(16000) << 2 << 2 << 1;
+    QTest::newRow("16000 px, 16 workers") << bombeBmp(16000) << 16 << 2 << 1;
+    QTest::newRow("6000 px, 16 workers, whole page") << bombeBmp(6000) << 16 << 60 << 2;
+    QTest::newRow("progressive jpeg 16000 px, 16 workers") << bombeJpeg(16000) << 16 << 3 << 1;
 }
 
 void TestFeuilleMemoire::pageDeBombes() {
-    QFETCH(int, cote);
+    QFETCH(QByteArray, bombe);
     QFETCH(int, travailleurs);
     QFETCH(int, cases);
     QFETCH(int, simultanees);
-    const std::int64_t une = estimation(bombeBmp(cote));
+    const std::int64_t une = estimation(bombe);
     {
-        Feuille s(0, 60, cote, travailleurs);
+        Feuille s(0, 60, bombe, travailleurs);
         s.b.plateforme.pendantEvenements = [&] {
             if (s.b.plateforme.nbEvenements == cases) s.f->Fin.cliquer();
         };
@@ -148,7 +152,7 @@ void TestFeuilleMemoire::fermetureEnCours_data() {
 void TestFeuilleMemoire::fermetureEnCours() {
     QFETCH(bool, ouverture);
     // A page of bombs, first or after a page of ordinary pictures.
-    Feuille s(ouverture ? 0 : 60, 60, 16000, 2);
+    Feuille s(ouverture ? 0 : 60, 60, bombeBmp(16000), 2);
     if (!ouverture) s.f->Form_Load();
     const int premiere = ouverture ? 0 : 60;
     // Quitter while the sheet waits for a bomb being decoded.
@@ -182,13 +186,16 @@ void TestFeuilleMemoire::estimations_data() {
     QTest::addColumn<QByteArray>("contenu");
     QTest::addColumn<QSize>("vignette");
     QTest::addColumn<qint64>("octets");
-    const auto enregistrer = [](QSize taille, const char* format, QImage::Format f) {
+    const auto enregistrer = [](QSize taille, const char* format, QImage::Format f,
+                                bool progressif = false) {
         QImage image(taille, f);
         image.fill(Qt::gray);
         QByteArray o;
         QBuffer tampon(&o);
         tampon.open(QIODevice::WriteOnly);
-        image.save(&tampon, format);
+        QImageWriter ecrivain(&tampon, format);
+        ecrivain.setProgressiveScanWrite(progressif);
+        ecrivain.write(image);
         return o;
     };
     const qint64 v = 4 * 73 * 73;
@@ -204,6 +211,15 @@ void TestFeuilleMemoire::estimations_data() {
                                       << QSize(73, 55) << 4LL * 500 * 375 + 4 * 73 * 55;
     QTest::newRow("jpeg 400 x 300") << enregistrer({400, 300}, "JPG", QImage::Format_RGB32)
                                     << QSize(73, 55) << 4LL * 100 * 75 + 4 * 73 * 55;
+    // A progressive jpeg is held whole as coefficients first, 2 bytes a sample: here the
+    // luma's 500 x 376 blocks (rows rounded to its sampling of 2) and two chroma planes
+    // of 250 x 188 blocks.
+    QTest::newRow("progressive jpeg 4000 x 3000")
+        << enregistrer({4000, 3000}, "JPG", QImage::Format_RGB32, true) << QSize(73, 55)
+        << 4LL * 500 * 375 + 4 * 73 * 55 + (500LL * 376 + 2 * 250 * 188) * 128;
+    QTest::newRow("progressive jpeg bomb 16000")
+        << bombeJpeg(16000) << QSize(73, 73)
+        << 4LL * 2000 * 2000 + 4 * 73 * 73 + (2000LL * 2000 + 2 * 1000 * 1000) * 128;
 }
 
 void TestFeuilleMemoire::estimations() {

@@ -3,7 +3,10 @@
 // once. Decoders that cannot scale while decoding allocate the whole picture for it.
 #pragma once
 
+#include <QBuffer>
 #include <QByteArray>
+#include <QImage>
+#include <QImageWriter>
 #include <QtEndian>
 
 namespace galvia::test {
@@ -27,6 +30,23 @@ inline QByteArray bombeBmp(int cote) {
     b.append(QByteArray::fromHex("0001")); // end of bitmap
     mot32(2, quint32(b.size()));
     return b;
+}
+
+// A progressive jpeg of about 500 bytes whose frame header declares `cote` x `cote`
+// pixels: libjpeg holds the coefficients of the whole picture before any pixel.
+inline QByteArray bombeJpeg(int cote) {
+    QImage image(64, 64, QImage::Format_RGB32);
+    image.fill(Qt::gray);
+    QByteArray o;
+    QBuffer tampon(&o);
+    tampon.open(QIODevice::WriteOnly);
+    QImageWriter ecrivain(&tampon, "JPG");
+    ecrivain.setProgressiveScanWrite(true);
+    ecrivain.write(image);
+    const qsizetype sof = o.indexOf("\xff\xc2");
+    qToBigEndian(quint16(cote), o.data() + sof + 5);
+    qToBigEndian(quint16(cote), o.data() + sof + 7);
+    return o;
 }
 
 } // namespace galvia::test
