@@ -77,10 +77,10 @@ public:
     // reveiller, so that the waiting jobs see it).
     LectureEnAvance(PoolDecodage& pool, std::vector<Travail> travaux,
                     std::function<void()> abandonner,
-                    std::function<void()> reveil = reveillerInterface)
+                    const std::function<void()>& reveil = reveillerInterface)
         : etat_(std::make_shared<Etat>()) {
         etat_->resultats.resize(travaux.size());
-        etat_->reveil = std::move(reveil);
+        etat_->reveil = reveil;
         abandonner_ = std::move(abandonner);
         for (std::size_t k = 0; k < travaux.size(); ++k)
             pool.soumettre([etat = etat_, k, f = std::move(travaux[k])] {
