@@ -111,29 +111,17 @@ void TestNomsFenetre::nomsMontres() {
 
     // The slide sheet: every label shows its name as written, at the size of its text.
     QStringList vus;
-    bool fini = false;
-    auto scene = std::make_shared<std::function<void()>>();
-    *scene = [&, scene] {
-        auto* vue = qobject_cast<VueFenetreQt*>(QApplication::activeModalWidget());
-        if (!vue || vue->modele().nom() != QLatin1String("Form2") || f.form->menCompte.visible()) {
-            QTimer::singleShot(10, *scene);
-            return;
-        }
+    QVERIFY(f.dansLaFeuille([&vus](VueFenetreQt& vue) {
         for (int k = 0; k < 4; ++k) {
-            auto* l = qobject_cast<QLabel*>(vue->widgetDe(*controle(vue->modele(), "Texte", k)));
-            QWidget* diapo = vue->widgetDe(*controle(vue->modele(), "Diapo", k));
+            auto* l = qobject_cast<QLabel*>(vue.widgetDe(*controle(vue.modele(), "Texte", k)));
+            QWidget* diapo = vue.widgetDe(*controle(vue.modele(), "Diapo", k));
             if (!l || !diapo || l->textFormat() != Qt::PlainText || l->sizeHint().width() > 1000 ||
                 diapo->accessibleName() !=
                     QStringLiteral("Diapositive %1 : ").arg(k + 1) + l->text())
                 vus << QStringLiteral("label %1 not plain").arg(k);
             vus << l->text() << l->accessibleName();
         }
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
-        fini = true;
-    };
-    QTimer::singleShot(0, *scene);
-    f.touche(Qt::Key_F8);
-    QVERIFY(fini);
+    }));
     QStringList attendus;
     for (int i = 1; i <= 4; ++i)
         attendus << texteVisible(f.etat.TabImages.at(i)) << texteVisible(f.etat.TabImages.at(i));
