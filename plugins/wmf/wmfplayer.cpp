@@ -91,7 +91,11 @@ struct Palette {
     QList<QRgb> colours;
 };
 
-struct Region {};
+// A region as CREATEREGION built it: its rectangles in logical units, and its scans.
+struct Region {
+    std::vector<QRect> rects;
+    qint64 scans = 0;
+};
 
 using Object = std::variant<Pen, Brush, Font, Palette, Region>;
 
@@ -244,6 +248,22 @@ private:
     bool charge(double work);
     void stop() { m_stopped = true; }
     void changeClip(QRegion region);
+    // Replaces the clip of the painter and of the state by a region in output pixels.
+    void setClip(QRegion region);
+    double clipWork() const;
+    static double clipLayoutWork(const QRegion& clip);
+
+    // Regions: what one costs at each use, its rectangles in output pixels, and the ways it
+    // is painted (with the selected brush or another, inverted, or framed by a brush of
+    // the given logical width and height).
+    const Region* regionAt(int index) const;
+    double regionWork(const Region& region) const;
+    QRegion deviceRegion(const Region& region) const;
+    enum class RegionPaint { Fill, Invert, Frame };
+    void paintRegion(const Region& region, RegionPaint how, const Brush* brush = nullptr,
+                     QPointF frame = {});
+    void selectClipRegion(const Region& region);
+    void offsetClip(const Record& r);
 
     void createObject(Object object);
     void selectObject(int index);
@@ -557,6 +577,9 @@ void Player::selectObject(int index) {
         m_dirty |= BrushDirty;
     } else if (const auto* font = std::get_if<Font>(&object)) {
         m_state.font = *font;
+    } else if (const auto* region = std::get_if<Region>(&object)) {
+        // Selecting a region makes it the clip, as SELECTCLIPREGION does.
+        selectClipRegion(*region);
     }
 }
 
@@ -587,7 +610,7 @@ void Player::restoreDc(int level) {
         work += cost::saveState + double(saved.clipChanges) * cost::clipChange;
         if (saved.clip)
             work += cost::clip + m_output.height() * cost::clipRow +
-                    double(saved.clip->rectCount()) * cost::clipRect;
+                    double(saved.clip->rectCount()) * cost::clipRect + clipLayoutWork(*saved.clip);
     }
     if (!charge(work)) return;
     m_state = m_saved[size_t(target)];
@@ -624,15 +647,139 @@ void Player::changeClip(QRegion region) {
     ++m_state.clipChanges;
 }
 
+void Player::setClip(QRegion region) {
+    changeClip(region);
+    m_painter.resetTransform();
+    m_painter.setClipRegion(region, Qt::ReplaceClip);
+    m_painter.setWorldTransform(m_world);
+}
+
+double Player::clipWork() const {
+    // The painter intersects the new clip with the one in force, row by row, and keeps a
+    // record of the change: the more complex the clip, and the longer that record, the more
+    // each change costs.
+    const double complexity = m_state.clip ? double(m_state.clip->rectCount()) : 1.0;
+    return cost::clip + m_output.height() * cost::clipRow + complexity * cost::clipRect +
+           double(m_state.clipChanges) * cost::clipChange;
+}
+
+const Region* Player::regionAt(int index) const {
+    if (index < 0 || size_t(index) >= m_objects.size() || !m_objects[size_t(index)]) return nullptr;
+    return std::get_if<Region>(&*m_objects[size_t(index)]);
+}
+
+double Player::regionWork(const Region& region) const {
+    const double rects = double(region.rects.size());
+    return double(region.scans) * cost::regionScan +
+           rects * std::log2(rects + 1) * cost::regionRect;
+}
+
+QRegion Player::deviceRegion(const Region& region) const {
+    // Regions are drawn at the picture's size like every other shape: their logical units go
+    // through the mapping in force, each rectangle's edges to the nearest pixel edge, away
+    // from any huge coordinate.
+    const QRectF bounds = m_outputRect.adjusted(-2, -2, 2, 2);
+    std::vector<QRegion> parts;
+    parts.reserve(region.rects.size());
+    for (const QRect& r : region.rects) {
+        const QRectF d = m_world.mapRect(QRectF(r)).intersected(bounds);
+        const QRect px(QPoint(int(std::lround(d.left())), int(std::lround(d.top()))),
+                       QPoint(int(std::lround(d.right())) - 1, int(std::lround(d.bottom())) - 1));
+        if (!d.isEmpty() && !px.isEmpty()) parts.emplace_back(px);
+    }
+    // Merged two by two, then pairs of pairs: each rectangle is walked log2(n) times, where
+    // merging them one after the other would walk the growing region n times.
+    for (size_t step = 1; step < parts.size(); step *= 2)
+        for (size_t i = 0; i + step < parts.size(); i += 2 * step)
+            parts[i] = parts[i].united(parts[i + step]);
+    return parts.empty() ? QRegion() : parts[0];
+}
+
+void Player::paintRegion(const Region& region, RegionPaint how, const Brush* brush, QPointF frame) {
+    if (m_stopped || !m_mappingValid || m_state.rop2 == R2Nop || region.rects.empty()) return;
+    // The region is built in pixels, a frame with four more intersections and a subtraction,
+    // and the painter draws through it as through a clip.
+    const double rects = double(region.rects.size());
+    double work = regionWork(region) + cost::clip + m_output.height() * cost::clipRow +
+                  rects * cost::clipRect;
+    if (how == RegionPaint::Frame) work += 5 * rects * cost::regionRect;
+    if (!charge(work)) return;
+    QRegion area = deviceRegion(region);
+    if (how == RegionPaint::Frame) {
+        // The frame lies inside the region: the pixels less than its width from a left or
+        // right edge, or less than its height from a top or bottom edge.
+        const double limit = m_output.width() + m_output.height() + 4;
+        const int w = int(std::lround(qBound(1.0, std::abs(frame.x() * m_world.m11()), limit)));
+        const int h = int(std::lround(qBound(1.0, std::abs(frame.y() * m_world.m22()), limit)));
+        QRegion inner = area;
+        for (const QPoint d : {QPoint(w, 0), QPoint(-w, 0), QPoint(0, h), QPoint(0, -h)})
+            inner &= area.translated(d);
+        area -= inner;
+    }
+    if (area.isEmpty()) return;
+    const QRectF logical = m_world.inverted().mapRect(QRectF(area.boundingRect()));
+    const Brush kept = m_state.brush;
+    if (brush) {
+        m_state.brush = *brush;
+        m_dirty |= BrushDirty;
+    }
+    if (admit(logical, how == RegionPaint::Invert ? Ink::Blit : Ink::Fill)) {
+        // Its rectangles are filled one by one, in output pixels, the brush's pattern kept
+        // where the mapping puts it: Qt's painter would clip to a region of many rectangles by
+        // rasterising their outlines.
+        m_painter.save();
+        m_painter.resetTransform();
+        m_painter.setPen(Qt::NoPen);
+        m_painter.setRenderHint(QPainter::Antialiasing, false);
+        if (how == RegionPaint::Invert) {
+            m_painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+            m_painter.setBrush(Qt::white);
+        } else {
+            QBrush inPixels = m_painter.brush();
+            inPixels.setTransform(inPixels.transform() * m_world);
+            m_painter.setBrush(inPixels);
+        }
+        m_painter.drawRects(area.begin(), area.rectCount());
+        m_painter.restore();
+    }
+    if (brush) {
+        m_state.brush = kept;
+        m_dirty |= BrushDirty;
+    }
+}
+
+double Player::clipLayoutWork(const QRegion& clip) {
+    return clip.rectCount() > 1
+               ? double(clip.rectCount()) * clip.boundingRect().height() * cost::clipSpan
+               : 0.0;
+}
+
+void Player::selectClipRegion(const Region& region) {
+    if (!m_mappingValid ||
+        !charge(regionWork(region) + clipWork() + double(region.rects.size()) * cost::clipRect))
+        return;
+    QRegion clip = deviceRegion(region);
+    if (charge(clipLayoutWork(clip))) setClip(std::move(clip));
+}
+
+void Player::offsetClip(const Record& r) {
+    // Without a clip there is nothing to move.
+    if (!r.has(2) || !m_state.clip || !m_mappingValid || !charge(clipWork())) return;
+    const QPointF offset = reversedPointAt(r, 0);
+    const double limit = m_output.width() + m_output.height() + 4;
+    const QPoint px(int(std::lround(qBound(-limit, offset.x() * m_world.m11(), limit))),
+                    int(std::lround(qBound(-limit, offset.y() * m_world.m22(), limit))));
+    const QRect bounds = m_outputRect.adjusted(-2, -2, 2, 2).toAlignedRect();
+    QRegion clip = m_state.clip->translated(px).intersected(bounds);
+    if (charge(clipLayoutWork(clip))) setClip(std::move(clip));
+}
+
 void Player::clipRect(const Record& r, bool exclude) {
     if (!r.has(4) || !m_mappingValid) return;
     // The painter intersects the new clip with the one in force, row by row, and keeps a
     // record of the change: the more complex the clip, and the longer that record, the more
     // each change costs.
-    const double complexity = m_state.clip ? double(m_state.clip->rectCount()) : 1.0;
-    if (!charge(cost::clip + m_output.height() * cost::clipRow + complexity * cost::clipRect +
-                double(m_state.clipChanges) * cost::clipChange))
-        return;
+    if (!charge(clipWork())) return;
     const QRectF rect = reversedRectAt(r, 0);
     const QRectF bounds = m_outputRect.adjusted(-2, -2, 2, 2);
     const QRegion whole(bounds.toAlignedRect());
@@ -1027,8 +1174,40 @@ void Player::dispatch(const Record& r) {
         createObject(std::move(palette));
         break;
     }
-    case CreateRegion:
-        createObject(Region{});
+    case CreateRegion: {
+        // An unreadable region still takes its slot, empty.
+        RegionScans scans = readRegion(r.params);
+        if (!charge(double(scans.scans) * cost::regionScan +
+                    double(scans.rects.size()) * cost::point))
+            break;
+        createObject(Region{std::move(scans.rects), scans.scans});
+        break;
+    }
+    case PaintRegion:
+    case InvertRegion:
+        if (const Region* region = regionAt(r.u16(0)))
+            paintRegion(*region,
+                        r.function == PaintRegion ? RegionPaint::Fill : RegionPaint::Invert);
+        break;
+    case FillRegion:
+    case FrameRegion: {
+        const Region* region = regionAt(r.u16(0));
+        const qsizetype brushIndex = r.u16(1);
+        const Brush* brush = size_t(brushIndex) < m_objects.size() && m_objects[size_t(brushIndex)]
+                                 ? std::get_if<Brush>(&*m_objects[size_t(brushIndex)])
+                                 : nullptr;
+        if (!region || !brush) break;
+        if (r.function == FillRegion)
+            paintRegion(*region, RegionPaint::Fill, brush);
+        else if (r.has(4))
+            paintRegion(*region, RegionPaint::Frame, brush, reversedPointAt(r, 2));
+        break;
+    }
+    case SelectClipRegion:
+        if (const Region* region = regionAt(r.u16(0))) selectClipRegion(*region);
+        break;
+    case OffsetClipRgn:
+        offsetClip(r);
         break;
     case SelectObject:
         selectObject(r.u16(0));

@@ -57,6 +57,8 @@ private Q_SLOTS:
     void records();
     void bitmaps_data();
     void bitmaps();
+    void regions_data();
+    void regions();
     void objectTable_data();
     void objectTable();
     void scaledSizeIsVector();
@@ -416,6 +418,130 @@ void TestWmfRender::bitmaps_data() {
 }
 
 void TestWmfRender::bitmaps() {
+    records();
+}
+
+// Regions as CREATEREGION carries them, scan by scan, painted, framed, inverted or clipping;
+// right and bottom boundaries are excluded.
+void TestWmfRender::regions_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QList<Probe>>("probes");
+    using Scan = WmfWriter::Scan;
+    // Two spans over rows 10 to 29, one wide span over rows 30 to 49.
+    const QList<Scan> notched = {{10, 30, {10, 30, 60, 80}}, {30, 50, {10, 80}}};
+    const QList<Probe> notchedProbes = {
+        pixel({20, 20}, red), pixel({70, 20}, red),  pixel({45, 20}, none), pixel({45, 40}, red),
+        pixel({79, 49}, red), pixel({80, 40}, none), pixel({45, 50}, none), pixel({10, 10}, red),
+        pixel({9, 40}, none), pixel({45, 9}, none)};
+    {
+        WmfWriter w = canvas();
+        w.paintRegion(w.createRegion(notched));
+        QTest::newRow("paintregion with the selected brush") << w.data() << notchedProbes;
+    }
+    {
+        WmfWriter w = canvas(green);
+        const int brush = w.createBrush(BsSolid, Qt::red);
+        w.fillRegion(w.createRegion(notched), brush).rectangle(QRect(0, 90, 100, 10));
+        QTest::newRow("fillregion with its own brush")
+            << w.data() << (QList<Probe>(notchedProbes) << pixel({50, 95}, green));
+    }
+    {
+        WmfWriter w = canvas(green);
+        const int brush = w.createBrush(BsSolid, Qt::red);
+        w.frameRegion(w.createRegion({{10, 90, {10, 90}}}), brush, 5, 10);
+        QTest::newRow("frameregion inside the region, width and height apart")
+            << w.data()
+            << QList<Probe>{pixel({10, 50}, red),  pixel({14, 50}, red), pixel({15, 50}, none),
+                            pixel({50, 10}, red),  pixel({50, 19}, red), pixel({50, 20}, none),
+                            pixel({89, 50}, red),  pixel({85, 50}, red), pixel({84, 50}, none),
+                            pixel({50, 89}, red),  pixel({50, 80}, red), pixel({50, 79}, none),
+                            pixel({50, 50}, none), pixel({9, 50}, none), pixel({50, 90}, none)};
+    }
+    {
+        WmfWriter w = canvas(green);
+        const int brush = w.createBrush(BsSolid, Qt::red);
+        w.frameRegion(w.createRegion(notched), brush, 2, 2);
+        QTest::newRow("frameregion follows the notch")
+            << w.data()
+            << QList<Probe>{pixel({29, 20}, red),  pixel({28, 20}, red),  pixel({27, 20}, none),
+                            pixel({60, 20}, red),  pixel({62, 20}, none), pixel({45, 31}, red),
+                            pixel({45, 32}, none), pixel({45, 28}, none), pixel({20, 20}, none),
+                            pixel({45, 40}, none), pixel({45, 48}, red)};
+    }
+    {
+        WmfWriter w = canvas();
+        w.rectangle(QRect(0, 0, 100, 100)).invertRegion(w.createRegion({{0, 100, {0, 50}}}));
+        QTest::newRow("invertregion")
+            << w.data() << QList<Probe>{pixel({25, 50}, cyan), pixel({75, 50}, red)};
+    }
+    {
+        WmfWriter w = canvas();
+        w.selectClipRegion(w.createRegion(notched)).rectangle(QRect(0, 0, 100, 100));
+        QTest::newRow("selectclipregion") << w.data() << notchedProbes;
+    }
+    {
+        WmfWriter w = canvas();
+        w.selectObject(w.createRegion(notched)).rectangle(QRect(0, 0, 100, 100));
+        QTest::newRow("selecting a region clips") << w.data() << notchedProbes;
+    }
+    {
+        WmfWriter w = canvas();
+        w.intersectClipRect(QRect(0, 0, 20, 20));
+        w.selectClipRegion(w.createRegion(notched)).rectangle(QRect(0, 0, 100, 100));
+        QTest::newRow("selectclipregion replaces the clip") << w.data() << notchedProbes;
+    }
+    {
+        WmfWriter w = canvas();
+        const int region = w.createRegion({{0, 20, {0, 20}}});
+        w.selectClipRegion(region).deleteObject(region).offsetClipRgn(50, 60);
+        w.rectangle(QRect(0, 0, 100, 100));
+        QTest::newRow("offsetcliprgn, the region deleted")
+            << w.data()
+            << QList<Probe>{pixel({55, 65}, red), pixel({69, 79}, red), pixel({10, 10}, none),
+                            pixel({70, 65}, none), pixel({55, 80}, none)};
+    }
+    {
+        WmfWriter w = canvas();
+        w.offsetClipRgn(50, 50).rectangle(QRect(0, 0, 100, 100));
+        QTest::newRow("offsetcliprgn without a clip")
+            << w.data() << QList<Probe>{pixel({10, 10}, red), pixel({90, 90}, red)};
+    }
+    {
+        WmfWriter w = canvas();
+        const int region = w.createRegion({{0, 20, {0, 20}}});
+        w.saveDc().selectClipRegion(region).restoreDc(-1).rectangle(QRect(0, 0, 100, 100));
+        QTest::newRow("restoredc takes the clip region back")
+            << w.data() << QList<Probe>{pixel({50, 50}, red)};
+    }
+    {
+        WmfWriter w = canvas();
+        w.intersectClipRect(QRect(0, 0, 40, 100)).paintRegion(w.createRegion(notched));
+        QTest::newRow("paintregion within the clip")
+            << w.data() << QList<Probe>{pixel({20, 20}, red), pixel({45, 40}, none)};
+    }
+    {
+        // Logical units of a quarter of a pixel, y upwards: the region is mapped as shapes are.
+        WmfWriter w;
+        w.setPlaceable(QRect(0, -400, 400, 400), 384);
+        w.setMapMode(8).setWindowOrg(0, 0).setWindowExt(400, -400);
+        w.selectObject(w.createBrush(BsSolid, Qt::red));
+        w.paintRegion(w.createRegion({{-200, -40, {40, 120}}}));
+        QTest::newRow("region through the mapping")
+            << w.data()
+            << QList<Probe>{pixel({10, 10}, red), pixel({29, 49}, red), pixel({30, 30}, none),
+                            pixel({20, 50}, none), pixel({20, 9}, none)};
+    }
+    {
+        WmfWriter w = canvas();
+        w.selectObject(w.createBrush(BsSolid, Qt::white)).rectangle(QRect(0, 0, 100, 100));
+        w.selectObject(0).record(0x06FF, QByteArray(10, '\0')); // cut short: empty, in slot 3
+        w.paintRegion(3).selectClipRegion(3).rectangle(QRect(0, 0, 50, 100));
+        QTest::newRow("unreadable region keeps its slot, clips all")
+            << w.data() << QList<Probe>{pixel({25, 50}, white), pixel({75, 50}, white)};
+    }
+}
+
+void TestWmfRender::regions() {
     records();
 }
 

@@ -125,6 +125,16 @@ QList<std::pair<const char*, QByteArray>> seeds() {
     clip.restoreDc(-1).patBlt(QRect(0, 0, 50, 50), 0x005A0049).polyline({{0, 0}, {100, 100}});
     clip.selectPalette(clip.createPalette({Qt::red, Qt::green})).deleteObject(0);
     out.append({"clip", clip.data()});
+    WmfWriter regions;
+    regions.setWindowExt(100, 100).selectObject(regions.createBrush(0, Qt::red));
+    const int notched =
+        regions.createRegion({{10, 30, {10, 30, 60, 80}}, {30, 50, {10, 80}}, {50, 52, {}}});
+    const int hatch = regions.createBrush(2, Qt::blue, 3);
+    regions.paintRegion(notched).fillRegion(notched, hatch).frameRegion(notched, hatch, 3, 2);
+    regions.invertRegion(notched).saveDc().selectClipRegion(notched).offsetClipRgn(5, -5);
+    regions.ellipse(QRect(0, 0, 100, 100)).restoreDc(-1).selectObject(notched);
+    regions.deleteObject(notched).polygon({{0, 0}, {100, 0}, {0, 100}});
+    out.append({"regions", regions.data()});
     return out;
 }
 

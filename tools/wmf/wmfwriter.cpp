@@ -157,6 +157,38 @@ int WmfWriter::createPalette(const QList<QColor>& colors) {
     return takeSlot();
 }
 
+int WmfWriter::createRegion(const QList<Scan>& scans) {
+    QByteArray body;
+    int left = 0, top = 0, right = 0, bottom = 0, largest = 0;
+    for (const Scan& scan : scans) {
+        put16(body, int(scan.boundaries.size()));
+        put16(body, scan.top);
+        put16(body, scan.bottom);
+        for (int x : scan.boundaries)
+            put16(body, x);
+        put16(body, int(scan.boundaries.size()));
+        largest = std::max(largest, int(scan.boundaries.size()) * 2 + 8);
+        if (!scan.boundaries.isEmpty()) {
+            const bool first = left == right;
+            left = first ? scan.boundaries.first() : std::min(left, int(scan.boundaries.first()));
+            right = first ? scan.boundaries.last() : std::max(right, int(scan.boundaries.last()));
+            top = first ? scan.top : std::min(top, scan.top);
+            bottom = first ? scan.bottom : std::max(bottom, scan.bottom);
+        }
+    }
+    QByteArray p;
+    put16(p, 0);
+    put16(p, 6);
+    put32(p, 0);
+    put16(p, int(22 + body.size()));
+    put16(p, int(scans.size()));
+    put16(p, largest);
+    for (int v : {left, top, right, bottom})
+        put16(p, v);
+    record(0x06FF, p + body);
+    return takeSlot();
+}
+
 WmfWriter& WmfWriter::colorRecord(quint16 function, QColor c) {
     QByteArray p;
     putColor(p, c);

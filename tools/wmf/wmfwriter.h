@@ -17,6 +17,13 @@ class WmfWriter {
 public:
     enum class Dib { Rgb, Rle };
     enum ShapeKind : quint16 { Arc = 0x0817, Pie = 0x081A, Chord = 0x0830 };
+    // One scan of a region: rows from top to bottom (excluded), split into the spans
+    // left, right (excluded), left, right...
+    struct Scan {
+        int top = 0;
+        int bottom = 0;
+        QList<int> boundaries;
+    };
 
     // Adds a placeable header with the bounding box (left, top, right, bottom).
     void setPlaceable(QRect box, quint16 unitsPerInch, bool goodChecksum = true);
@@ -43,6 +50,7 @@ public:
     int createFont(int height, int weight, const QByteArray& face, int escapement = 0);
     int createPatternBrush(const QByteArray& dib);
     int createPalette(const QList<QColor>& colors);
+    int createRegion(const QList<Scan>& scans);
     WmfWriter& selectObject(int index) { return record(0x012D, {index}); }
     WmfWriter& selectPalette(int index) { return record(0x0234, {index}); }
     WmfWriter& deleteObject(int index);
@@ -61,6 +69,14 @@ public:
     WmfWriter& roundRect(QRect r, int w, int h) { return rectRecord(0x061C, r, {h, w}); }
     WmfWriter& intersectClipRect(QRect r) { return rectRecord(0x0416, r, {}); }
     WmfWriter& excludeClipRect(QRect r) { return rectRecord(0x0415, r, {}); }
+    WmfWriter& paintRegion(int region) { return record(0x012B, {region}); }
+    WmfWriter& invertRegion(int region) { return record(0x012A, {region}); }
+    WmfWriter& fillRegion(int region, int brush) { return record(0x0228, {region, brush}); }
+    WmfWriter& frameRegion(int region, int brush, int width, int height) {
+        return record(0x0429, {region, brush, height, width});
+    }
+    WmfWriter& selectClipRegion(int region) { return record(0x012C, {region}); }
+    WmfWriter& offsetClipRgn(int dx, int dy) { return record(0x0220, {dy, dx}); }
     WmfWriter& arc(ShapeKind kind, QRect r, QPoint start, QPoint end);
     WmfWriter& polygon(const QList<QPoint>& points) { return pointsRecord(0x0324, points); }
     WmfWriter& polyline(const QList<QPoint>& points) { return pointsRecord(0x0325, points); }
