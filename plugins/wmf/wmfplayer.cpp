@@ -3,6 +3,7 @@
 #include "wmfcost.h"
 #include "wmfdib.h"
 #include "wmfrecords.h"
+#include "wmftext.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -83,6 +84,8 @@ struct Font {
     bool underline = false;
     bool strikeOut = false;
     QString face;
+    // The character set its strings are written in.
+    int charset = AnsiCharset;
 
     bool operator==(const Font&) const = default;
 };
@@ -146,20 +149,6 @@ QRectF reversedRectAt(const Record& r, qsizetype index) {
     const QPointF bottomRight = reversedPointAt(r, index);
     const QPointF topLeft = reversedPointAt(r, index + 2);
     return QRectF(topLeft, bottomRight).normalized();
-}
-
-QString decodeText(QByteArrayView bytes) {
-    // Windows-1252 differs from Latin-1 in 0x80-0x9F.
-    static constexpr char16_t cp1252[32] = {
-        0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
-    QString text(bytes.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto c = uchar(bytes[i]);
-        text[i] = (c >= 0x80 && c < 0xA0) ? QChar(cp1252[c - 0x80]) : QChar(char16_t(c));
-    }
-    return text;
 }
 
 QPainter::CompositionMode compositionFor(int rop2) {
@@ -896,7 +885,8 @@ void Player::drawPolyPolygon(const Record& r) {
 
 void Player::drawText(QPointF at, QByteArrayView bytes, const Record* dxRecord, qsizetype dxIndex,
                       int options, const QRectF& rect) {
-    const QString text = decodeText(bytes);
+    const DecodedText decoded = decodeText(bytes, m_state.font.charset, m_state.font.face);
+    const QString& text = decoded.text;
     const bool updateCp = m_state.textAlign & TaUpdateCp;
     if (updateCp) at = m_state.position;
     const bool hasRect = options & (EtoOpaque | EtoClipped);
@@ -919,7 +909,7 @@ void Player::drawText(QPointF at, QByteArrayView bytes, const Record* dxRecord, 
         return;
     const int pixelSize = qMax(1, int(std::lround(pixels)));
     if (!m_text || m_text->source != f || m_text->pixelSize != pixelSize) {
-        QFont font(f.face.isEmpty() ? QStringLiteral("Sans Serif") : f.face);
+        QFont font(drawingFamily(f.face));
         font.setPixelSize(pixelSize);
         font.setWeight(QFont::Weight(qBound(1, f.weight == 0 ? 400 : f.weight, 1000)));
         font.setItalic(f.italic);
@@ -931,9 +921,16 @@ void Player::drawText(QPointF at, QByteArrayView bytes, const Record* dxRecord, 
     const QFontMetricsF& metrics = m_text->metrics;
 
     std::vector<double> advances;
-    if (dxRecord && dxRecord->has(dxIndex + text.size()))
-        for (qsizetype i = 0; i < text.size(); ++i)
-            advances.push_back(dxRecord->s16(dxIndex + i) * sx);
+    // The advances come one per byte: a character written in two bytes moves by both.
+    if (dxRecord && dxRecord->has(dxIndex + bytes.size())) {
+        qsizetype at = dxIndex;
+        for (const int n : decoded.bytes) {
+            double advance = 0;
+            for (int k = 0; k < n; ++k)
+                advance += dxRecord->s16(at++);
+            advances.push_back(advance * sx);
+        }
+    }
     double width = 0;
     for (double d : advances)
         width += d;
@@ -963,8 +960,11 @@ void Player::drawText(QPointF at, QByteArrayView bytes, const Record* dxRecord, 
     } else {
         double pos = x;
         for (qsizetype i = 0; i < text.size(); ++i) {
-            m_painter.drawText(QPointF(pos, baseline), QString(text[i]));
+            const bool pair =
+                text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+            m_painter.drawText(QPointF(pos, baseline), text.mid(i, pair ? 2 : 1));
             pos += advances[size_t(i)];
+            if (pair) pos += advances[size_t(++i)];
         }
     }
     m_painter.restore();
@@ -1160,7 +1160,10 @@ void Player::dispatch(const Record& r) {
         createObject(Font{r.s16(0), r.s16(2), r.s16(4), r.u16(5) & 0xFF ? true : false,
                           (r.u16(5) >> 8) != 0, (r.u16(6) & 0xFF) != 0,
                           decodeText(face.first(nul < 0 ? qMin<qsizetype>(face.size(), 32)
-                                                        : qMin<qsizetype>(nul, 32)))});
+                                                        : qMin<qsizetype>(nul, 32)),
+                                     AnsiCharset, {})
+                              .text,
+                          r.u16(6) >> 8});
         break;
     }
     case CreatePalette: {

@@ -1,5 +1,6 @@
 // Rendering of each family of metafile records, natural sizes and the object table.
 #include "wmftestutil.h"
+#include "wmftext.h"
 #include "wmfwriter.h"
 
 #include <QPainter>
@@ -59,6 +60,10 @@ private Q_SLOTS:
     void bitmaps();
     void regions_data();
     void regions();
+    void characterSets_data();
+    void characterSets();
+    void textInCharacterSets_data();
+    void textInCharacterSets();
     void objectTable_data();
     void objectTable();
     void scaledSizeIsVector();
@@ -543,6 +548,167 @@ void TestWmfRender::regions_data() {
 
 void TestWmfRender::regions() {
     records();
+}
+
+// Each character set's code page, the Symbol font's codes and those of other symbol fonts.
+void TestWmfRender::characterSets_data() {
+    QTest::addColumn<int>("charset");
+    QTest::addColumn<QString>("face");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<int>>("bytesEach");
+
+    using namespace galvia::wmf;
+    const QList<int> ones = {1, 1, 1, 1};
+    QTest::newRow("ansi") << int(AnsiCharset) << "Arial" << QByteArray("\x80\xE9\x9C")
+                          << QStringLiteral("€éœ") << ones.first(3);
+    QTest::newRow("default") << int(DefaultCharset) << "Arial" << QByteArray("\x93\x94")
+                             << QStringLiteral("“”") << ones.first(2);
+    QTest::newRow("symbol greek") << int(SymbolCharset) << "Symbol" << QByteArray("abgpW")
+                                  << QStringLiteral("αβγπΩ") << QList<int>(5, 1);
+    QTest::newRow("symbol signs") << int(SymbolCharset) << "Symbol"
+                                  << QByteArray("\xA5\xB1\xB9\xD6\xE5\xF2\xB3\xCE\x22")
+                                  << QStringLiteral("∞±≠√∑∫≥∈∀") << QList<int>(9, 1);
+    QTest::newRow("symbol font named in ansi") << int(AnsiCharset) << "symbol" << QByteArray("DS")
+                                               << QStringLiteral("ΔΣ") << ones.first(2);
+    QTest::newRow("other symbol font") << int(SymbolCharset) << "Wingdings" << QByteArray("J\xFC")
+                                       << QStringLiteral("\uF04A\uF0FC") << ones.first(2);
+    QTest::newRow("greek") << int(GreekCharset) << "Arial" << QByteArray("\xE1\xC2\xD9")
+                           << QStringLiteral("αΒΩ") << ones.first(3);
+    QTest::newRow("turkish") << int(TurkishCharset) << "Arial" << QByteArray("\xF0\xDD\xFE")
+                             << QStringLiteral("ğİş") << ones.first(3);
+    QTest::newRow("baltic") << int(BalticCharset) << "Arial" << QByteArray("\xE0\xD0")
+                            << QStringLiteral("ąŠ") << ones.first(2);
+    QTest::newRow("russian") << int(RussianCharset) << "Arial" << QByteArray("\xC6\xE8\xF0")
+                             << QStringLiteral("Жир") << ones.first(3);
+    QTest::newRow("eastern european")
+        << int(EastEuropeCharset) << "Arial" << QByteArray("\xB9\xE6\x9A") << QStringLiteral("ąćš")
+        << ones.first(3);
+    QTest::newRow("hebrew") << int(HebrewCharset) << "Arial" << QByteArray("\xF9\xEC")
+                            << QStringLiteral("של") << ones.first(2);
+    QTest::newRow("arabic") << int(ArabicCharset) << "Arial" << QByteArray("\xC7\xE1")
+                            << QStringLiteral("ال") << ones.first(2);
+    QTest::newRow("thai") << int(ThaiCharset) << "Tahoma" << QByteArray("\xA1\xD2")
+                          << QStringLiteral("กา") << ones.first(2);
+    QTest::newRow("shift-jis") << int(ShiftJisCharset) << "MS Mincho"
+                               << QByteArray("\x93\xFA\x96\x7B"
+                                             "A")
+                               << QStringLiteral("日本A") << QList<int>{2, 2, 1};
+    QTest::newRow("gb2312") << int(Gb2312Charset) << "SimSun" << QByteArray("\xD6\xD0\xCE\xC4")
+                            << QStringLiteral("中文") << QList<int>{2, 2};
+    QTest::newRow("big5") << int(ChineseBig5Charset) << "MingLiU" << QByteArray("a\xA4\xA4\xA4\xE5")
+                          << QStringLiteral("a中文") << QList<int>{1, 2, 2};
+    QTest::newRow("hangul") << int(HangulCharset) << "Gulim" << QByteArray("\xC7\xD1\xB1\xDB")
+                            << QStringLiteral("한글") << QList<int>{2, 2};
+    QTest::newRow("double-byte lead byte alone at the end")
+        << int(ShiftJisCharset) << "MS Gothic" << QByteArray("A\x93") << QStringLiteral("A\uFFFD")
+        << QList<int>{1, 1};
+}
+
+void TestWmfRender::characterSets() {
+    QFETCH(int, charset);
+    QFETCH(QString, face);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QFETCH(QList<int>, bytesEach);
+    const auto decoded = galvia::wmf::decodeText(bytes, charset, face);
+    QCOMPARE(decoded.text, text);
+    QCOMPARE(QList<int>(decoded.bytes.begin(), decoded.bytes.end()), bytesEach);
+}
+
+namespace {
+
+// The text drawn by a metafile: a font of 40 pixels, transparent background, baseline at y 45.
+QImage drawnText(const QByteArray& face, int charset, const QByteArray& bytes,
+                 const QList<int>& dx = {}) {
+    WmfWriter w;
+    w.setWindowExt(240, 60).setBkMode(1).setTextAlign(24);
+    w.selectObject(w.createFont(-40, 400, face, 0, charset));
+    if (dx.isEmpty())
+        w.textOut(QPoint(10, 45), bytes);
+    else
+        w.extTextOut(QPoint(10, 45), bytes, 0, {}, dx);
+    return readWmf(w.data()).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+// The same text as Qt draws it from its characters, each at its own x when given.
+QImage expectedText(const QString& face, const QString& text, const QList<int>& x = {}) {
+    QImage image(240, 60, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    QFont font(face);
+    font.setPixelSize(40);
+    p.setFont(font);
+    p.setPen(Qt::black);
+    if (x.isEmpty())
+        p.drawText(QPointF(10, 45), text);
+    else
+        for (qsizetype i = 0; i < text.size(); ++i)
+            p.drawText(QPointF(x[i], 45), text.mid(i, 1));
+    return image;
+}
+
+int differingPixels(const QImage& a, const QImage& b) {
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            if (std::abs(qAlpha(p) - qAlpha(q)) > 48 || std::abs(qRed(p) - qRed(q)) > 48 ||
+                std::abs(qGreen(p) - qGreen(q)) > 48 || std::abs(qBlue(p) - qBlue(q)) > 48)
+                ++count;
+        }
+    return count;
+}
+
+} // namespace
+
+// Text drawn from its bytes in a character set shows the characters of its code page, as Qt
+// draws them from Unicode; read as Windows-1252 in a plain font the same bytes show something
+// else.
+void TestWmfRender::textInCharacterSets_data() {
+    QTest::addColumn<QByteArray>("face");
+    QTest::addColumn<int>("charset");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<int>>("dx");
+    QTest::addColumn<QList<int>>("x");
+
+    using namespace galvia::wmf;
+    // The fonts named Symbol here draw only their own codes: its characters come from a
+    // serif family.
+    QTest::newRow("symbol") << QByteArray("Symbol") << int(SymbolCharset)
+                            << QByteArray("a\xB9p\xA5") << QStringLiteral("α≠π∞") << QList<int>()
+                            << QList<int>();
+    QTest::newRow("greek") << QByteArray("DejaVu Sans") << int(GreekCharset)
+                           << QByteArray("\xE1\xE2\xD9") << QStringLiteral("αβΩ") << QList<int>()
+                           << QList<int>();
+    QTest::newRow("russian") << QByteArray("DejaVu Sans") << int(RussianCharset)
+                             << QByteArray("\xC6\xE8\xF0") << QStringLiteral("Жир") << QList<int>()
+                             << QList<int>();
+    QTest::newRow("eastern european")
+        << QByteArray("DejaVu Sans") << int(EastEuropeCharset) << QByteArray("\x8A\xB9\xE6")
+        << QStringLiteral("Šąć") << QList<int>() << QList<int>();
+    QTest::newRow("shift-jis with advances per byte")
+        << QByteArray("DejaVu Sans") << int(ShiftJisCharset)
+        << QByteArray("\x93\xFA\x96\x7B"
+                      "A")
+        << QStringLiteral("日本A") << QList<int>{30, 20, 10, 40, 0} << QList<int>{10, 60, 110};
+}
+
+void TestWmfRender::textInCharacterSets() {
+    QFETCH(QByteArray, face);
+    QFETCH(int, charset);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QFETCH(QList<int>, dx);
+    QFETCH(QList<int>, x);
+    const QImage expected = expectedText(
+        face == "Symbol" ? QStringLiteral("Serif") : QString::fromLatin1(face), text, x);
+    QVERIFY(regionHas(expected, expected.rect(), black));
+    QCOMPARE(differingPixels(drawnText(face, charset, bytes, dx), expected), 0);
+    QVERIFY(differingPixels(drawnText("DejaVu Sans", galvia::wmf::AnsiCharset, bytes, dx),
+                            expected) > 20);
 }
 
 void TestWmfRender::objectTable_data() {

@@ -135,6 +135,21 @@ QList<std::pair<const char*, QByteArray>> seeds() {
     regions.ellipse(QRect(0, 0, 100, 100)).restoreDc(-1).selectObject(notched);
     regions.deleteObject(notched).polygon({{0, 0}, {100, 0}, {0, 100}});
     out.append({"regions", regions.data()});
+    WmfWriter charsets;
+    charsets.setWindowExt(400, 400).setBkMode(1);
+    const std::pair<int, QByteArray> strings[] = {
+        {2, "abgp\xA5\xB9"},   {161, "\xE1\xE2"}, {204, "\xC6\xE8"}, {238, "\xB9\xE6"},
+        {128, "\x93\xFA\x96"}, {136, "\xA4\xA4"}, {129, "\xC7\xD1"}, {222, "\xA1"}};
+    int y = 20;
+    for (const auto& [charset, bytes] : strings) {
+        const int font =
+            charsets.createFont(-30, 400, charset == 2 ? "Symbol" : "Arial", 0, charset);
+        charsets.selectObject(font).extTextOut(QPoint(10, y), bytes, 0, {},
+                                               QList<int>(bytes.size(), 12));
+        charsets.textOut(QPoint(200, y), bytes).deleteObject(font);
+        y += 45;
+    }
+    out.append({"charsets", charsets.data()});
     return out;
 }
 

@@ -129,11 +129,13 @@ int WmfWriter::createBrush(int style, QColor color, int hatch) {
     return takeSlot();
 }
 
-int WmfWriter::createFont(int height, int weight, const QByteArray& face, int escapement) {
+int WmfWriter::createFont(int height, int weight, const QByteArray& face, int escapement,
+                          int charset) {
     QByteArray p;
     for (int v : {height, 0, escapement, escapement, weight})
         put16(p, v);
-    p.append(QByteArray(8, '\0'));
+    // Italic, underline, strike-out, character set, then precisions, quality and pitch.
+    p.append(QByteArray(3, '\0')).append(char(charset)).append(QByteArray(4, '\0'));
     p.append(face.left(31)).append('\0');
     record(0x02FB, p);
     return takeSlot();

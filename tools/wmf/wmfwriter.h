@@ -47,7 +47,8 @@ public:
     // Object creation returns the slot the object takes (the lowest free one).
     int createPen(int style, int width, QColor color);
     int createBrush(int style, QColor color, int hatch = 0);
-    int createFont(int height, int weight, const QByteArray& face, int escapement = 0);
+    int createFont(int height, int weight, const QByteArray& face, int escapement = 0,
+                   int charset = 0);
     int createPatternBrush(const QByteArray& dib);
     int createPalette(const QList<QColor>& colors);
     int createRegion(const QList<Scan>& scans);
