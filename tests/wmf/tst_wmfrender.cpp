@@ -58,6 +58,8 @@ private Q_SLOTS:
     void records();
     void bitmaps_data();
     void bitmaps();
+    void deviceBitmaps_data();
+    void deviceBitmaps();
     void regions_data();
     void regions();
     void characterSets_data();
@@ -420,6 +422,80 @@ void TestWmfRender::bitmaps_data() {
             << QList<Probe>{has(QRect(0, 0, 16, 16), red), has(QRect(0, 0, 16, 16), yellow),
                             has(QRect(60, 60, 16, 16), green)};
     }
+}
+
+// Old device-dependent bitmaps in colour: each depth and layout gives its quadrants the colours
+// the device's palette, or the pixel's own value, defines.
+void TestWmfRender::deviceBitmaps_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QList<Probe>>("probes");
+
+    constexpr QRgb darkRed = 0xff800000, lightGrey = 0xffc0c0c0, darkCyan = 0xff008080;
+    // An 8 x 8 bitmap of four values, one a quadrant.
+    auto quadrantValues = [](int a, int b, int c, int d) {
+        QList<QList<int>> rows;
+        for (int y = 0; y < 8; ++y) {
+            QList<int> row;
+            for (int x = 0; x < 8; ++x)
+                row << (y < 4 ? (x < 4 ? a : b) : (x < 4 ? c : d));
+            rows << row;
+        }
+        return rows;
+    };
+    auto stretched = [](const QByteArray& bitmap) {
+        WmfWriter w;
+        w.setWindowExt(80, 80);
+        w.stretchBlt(QRect(0, 0, 80, 80), QRect(0, 0, 8, 8), bitmap);
+        return w.data();
+    };
+    auto probes = [](QRgb a, QRgb b, QRgb c, QRgb d) {
+        return QList<Probe>{pixel({2, 2}, a), pixel({77, 2}, b), pixel({2, 77}, c),
+                            pixel({77, 77}, d)};
+    };
+    QTest::newRow("1 bit") << stretched(WmfWriter::bitmap16(quadrantValues(0, 1, 1, 0), 1))
+                           << probes(black, white, white, black);
+    QTest::newRow("4 bits, the sixteen colours")
+        << stretched(WmfWriter::bitmap16(quadrantValues(9, 10, 12, 1), 4))
+        << probes(red, green, blue, darkRed);
+    QTest::newRow("4 planes of one bit")
+        << stretched(WmfWriter::bitmap16(quadrantValues(9, 11, 7, 6), 1, 4))
+        << probes(red, yellow, lightGrey, darkCyan);
+    QTest::newRow("3 planes of one bit")
+        << stretched(WmfWriter::bitmap16(quadrantValues(0, 1, 6, 7), 1, 3))
+        << probes(black, darkRed, darkCyan, lightGrey);
+    QTest::newRow("8 bits, fixed colours at both ends")
+        << stretched(WmfWriter::bitmap16(quadrantValues(249, 250, 252, 7), 8))
+        << probes(red, green, blue, lightGrey);
+    for (int bits : {16, 24, 32})
+        QTest::addRow("%d bits", bits)
+            << stretched(WmfWriter::bitmap16(quadrantValues(0xff0000, 0x00ff00, 0x0000ff, 0xffff00),
+                                             bits))
+            << probes(red, green, blue, yellow);
+    {
+        WmfWriter w;
+        w.setWindowExt(8, 8);
+        w.bitBlt(QPoint(0, 0), QRect(0, 0, 8, 8),
+                 WmfWriter::bitmap16(quadrantValues(0xff0000, 0x00ff00, 0x0000ff, 0x00ffff), 24));
+        QTest::newRow("bitblt 24 bits") << w.data()
+                                        << QList<Probe>{pixel({1, 1}, red), pixel({6, 1}, green),
+                                                        pixel({1, 6}, blue), pixel({6, 6}, cyan)};
+    }
+    {
+        WmfWriter w;
+        w.setWindowExt(80, 80);
+        w.selectObject(w.createPen(PsNull, 0, Qt::black));
+        w.rectangle(QRect(0, 0, 80, 80)); // white under the blit
+        w.stretchBlt(QRect(0, 0, 80, 80), QRect(0, 0, 8, 8),
+                     WmfWriter::bitmap16(quadrantValues(9, 10, 12, 1), 4), 0x008800C6);
+        QTest::newRow("4 bits with srcand") << w.data() << probes(red, green, blue, darkRed);
+    }
+    QTest::newRow("5 bits a pixel refused")
+        << stretched(WmfWriter::bitmap16(quadrantValues(1, 2, 3, 4), 5))
+        << probes(none, none, none, none);
+}
+
+void TestWmfRender::deviceBitmaps() {
+    records();
 }
 
 void TestWmfRender::bitmaps() {

@@ -150,6 +150,25 @@ QList<std::pair<const char*, QByteArray>> seeds() {
         y += 45;
     }
     out.append({"charsets", charsets.data()});
+    WmfWriter ddb;
+    ddb.setWindowExt(64, 64);
+    QList<QList<int>> rows;
+    for (int y = 0; y < 6; ++y) {
+        QList<int> row;
+        for (int x = 0; x < 10; ++x)
+            row << (x * 37 + y * 11) % 256;
+        rows << row;
+    }
+    const std::pair<int, int> layouts[] = {{1, 1},  {4, 1},  {8, 1}, {16, 1},
+                                           {24, 1}, {32, 1}, {1, 4}, {1, 3}};
+    int at = 0;
+    for (const auto& [bits, planes] : layouts) {
+        ddb.stretchBlt(QRect(at, at, 30, 20), QRect(1, 1, 8, 4),
+                       WmfWriter::bitmap16(rows, bits, planes), at % 16 ? 0x00660046 : 0x00CC0020);
+        ddb.bitBlt(QPoint(at, 40), QRect(0, 0, 10, 6), WmfWriter::bitmap16(rows, bits, planes));
+        at += 7;
+    }
+    out.append({"ddb", ddb.data()});
     return out;
 }
 

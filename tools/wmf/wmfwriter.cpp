@@ -291,6 +291,69 @@ WmfWriter& WmfWriter::setDibToDev(QPoint dest, QSize size, const QByteArray& dib
     return record(0x0D33, p + dib);
 }
 
+WmfWriter& WmfWriter::bitBlt(QPoint dest, QRect source, const QByteArray& bitmap, quint32 rop) {
+    QByteArray p;
+    put32(p, rop);
+    for (int v : {source.y(), source.x(), source.height(), source.width(), dest.y(), dest.x()})
+        put16(p, v);
+    return record(0x0922, p + bitmap);
+}
+
+WmfWriter& WmfWriter::stretchBlt(QRect dest, QRect source, const QByteArray& bitmap, quint32 rop) {
+    QByteArray p;
+    put32(p, rop);
+    for (int v : {source.height(), source.width(), source.y(), source.x(), dest.height(),
+                  dest.width(), dest.y(), dest.x()})
+        put16(p, v);
+    return record(0x0B23, p + bitmap);
+}
+
+QByteArray WmfWriter::bitmap16(const QList<QList<int>>& rows, int bits, int planes) {
+    const int h = int(rows.size());
+    const int w = h ? int(rows[0].size()) : 0;
+    // Rows of every plane padded to whole 16-bit words.
+    const int widthBytes = ((w * bits + 15) / 16) * 2;
+    QByteArray out;
+    for (int v : {0, w, h, widthBytes})
+        put16(out, v);
+    out.append(char(planes)).append(char(bits));
+    put32(out, 0); // where the bits lay in the producer's memory
+    for (const QList<int>& row : rows) {
+        for (int plane = 0; plane < planes; ++plane) {
+            QByteArray line(widthBytes, '\0');
+            auto* o = reinterpret_cast<uchar*>(line.data());
+            for (int x = 0; x < w; ++x) {
+                const int v = planes > 1 ? (row[x] >> plane) & 1 : row[x];
+                switch (bits) {
+                case 1:
+                    o[x / 8] |= uchar((v & 1) << (7 - x % 8));
+                    break;
+                case 4:
+                    o[x / 2] |= uchar((v & 0xF) << (x % 2 ? 0 : 4));
+                    break;
+                case 8:
+                    o[x] = uchar(v);
+                    break;
+                case 16: {
+                    const int c =
+                        (((v >> 19) & 31) << 10) | (((v >> 11) & 31) << 5) | ((v >> 3) & 31);
+                    o[2 * x] = uchar(c & 0xFF);
+                    o[2 * x + 1] = uchar(c >> 8);
+                    break;
+                }
+                default:
+                    o[bits / 8 * x] = uchar(v & 0xFF);
+                    o[bits / 8 * x + 1] = uchar((v >> 8) & 0xFF);
+                    o[bits / 8 * x + 2] = uchar((v >> 16) & 0xFF);
+                    break;
+                }
+            }
+            out += line;
+        }
+    }
+    return out;
+}
+
 QByteArray WmfWriter::data(bool withEof) const {
     QByteArray records = m_records_bytes;
     if (withEof) {

@@ -97,6 +97,11 @@ public:
     WmfWriter& dibBitBlt(QPoint dest, QRect source, const QByteArray& dib,
                          quint32 rop = 0x00CC0020);
     WmfWriter& setDibToDev(QPoint dest, QSize size, const QByteArray& dib);
+    // Blits of an old device-dependent bitmap (see bitmap16).
+    WmfWriter& bitBlt(QPoint dest, QRect source, const QByteArray& bitmap,
+                      quint32 rop = 0x00CC0020);
+    WmfWriter& stretchBlt(QRect dest, QRect source, const QByteArray& bitmap,
+                          quint32 rop = 0x00CC0020);
 
     // The metafile: headers, records, and the closing EOF record unless left out.
     QByteArray data(bool withEof = true) const;
@@ -107,6 +112,10 @@ public:
     // at most that many colours.
     static QByteArray dib(const QImage& image, int bits, Dib compression = Dib::Rgb,
                           bool topDown = false);
+    // An old device-dependent bitmap of rows of pixel values, top row first: palette indexes
+    // for 1, 4 and 8 bits a pixel and for planes of one bit, 0xRRGGBB colours for 16, 24 and
+    // 32 bits.
+    static QByteArray bitmap16(const QList<QList<int>>& rows, int bits, int planes = 1);
 
 private:
     WmfWriter& colorRecord(quint16 function, QColor c);
