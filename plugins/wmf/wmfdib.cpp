@@ -262,9 +262,13 @@ QImage DibDecoder::decodeRle(qint64 pos) const {
 } // namespace
 
 QImage decodeDib(QByteArrayView data, bool paletteIndexes, const QList<QRgb>& palette,
-                 qint64 maxPixels, bool* bottomUp) {
+                 qint64 maxPixels, bool* bottomUp, int scans) {
     const Bytes in{data};
-    const auto info = readInfo(in);
+    auto info = readInfo(in);
+    if (info && scans >= 0) {
+        if (scans == 0) return {};
+        info->height = qMin(info->height, scans);
+    }
     if (!info || qint64(info->width) * info->height > maxPixels) return {};
     if (bottomUp) *bottomUp = !info->topDown;
     DibDecoder decoder(in, *info);

@@ -10,9 +10,11 @@ namespace galvia::wmf {
 // Decodes a device-independent bitmap (info header, colour table, bits) held in data.
 // With paletteIndexes the colour table holds indexes into palette. Returns a null image
 // when the bitmap is malformed, does not fit in data, or has more than maxPixels pixels.
-// bottomUp, when given, tells whether the rows were stored from the bottom.
+// bottomUp, when given, tells whether the rows were stored from the bottom. With scans of
+// 0 or more, data holds only that many scan lines of the bitmap (a band, as SETDIBTODEV
+// carries it): the image is that band, its rows top to bottom.
 QImage decodeDib(QByteArrayView data, bool paletteIndexes, const QList<QRgb>& palette,
-                 qint64 maxPixels, bool* bottomUp = nullptr);
+                 qint64 maxPixels, bool* bottomUp = nullptr, int scans = -1);
 
 // Decodes the old device-dependent bitmap of BITBLT, STRETCHBLT and the pattern brushes,
 // whose bits start bitsOffset bytes into data: one plane of 1, 4, 8, 16, 24 or 32 bits a

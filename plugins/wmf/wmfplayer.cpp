@@ -1033,6 +1033,24 @@ void Player::drawBitmap(const QImage& image, QRectF source, const QRectF& dest, 
     m_painter.restore();
 }
 
+// SETDIBTODEV carries only the scan lines from its start scan on, as many as the image has:
+// of its source rectangle, only the rows among them are drawn, where they fall in the
+// destination. Source rows count from the bottom of a bottom-up bitmap, as its scans do.
+// Turns source into rows of the band's image and dest into their place; false when none are
+// drawn.
+bool scanBand(QRectF& source, QRectF& dest, int scans, int startScan, bool bottomUp) {
+    const double lo = qMax(source.top(), double(startScan));
+    const double hi = qMin(source.bottom(), double(startScan) + scans);
+    if (hi <= lo) return false;
+    // The destination's rows run from the source's top row down: the highest row counted
+    // from the bottom, or the lowest counted from the top.
+    const double destTop = dest.top() + (bottomUp ? source.bottom() - hi : lo - source.top());
+    const double imageTop = bottomUp ? startScan + scans - hi : lo - startScan;
+    source = QRectF(source.left(), imageTop, source.width(), hi - lo);
+    dest = QRectF(dest.left(), destTop, dest.width(), hi - lo);
+    return true;
+}
+
 void Player::blit(const Record& r) {
     // With a bitmap the record carries more parameter words than its function says.
     const qsizetype plainWords = r.function >> 8;
@@ -1075,7 +1093,8 @@ void Player::blit(const Record& r) {
     } else {
         const bool paletteIndexes = (r.function == StretchDib && r.u16(2) == 1) ||
                                     (r.function == SetDibToDev && r.u16(0) == 1);
-        image = decodeDib(bits, paletteIndexes, m_state.palette, budget, &bottomUp);
+        image = decodeDib(bits, paletteIndexes, m_state.palette, budget, &bottomUp,
+                          r.function == SetDibToDev ? int(r.u16(1)) : -1);
     }
     if (image.isNull()) return;
     m_dibPixels += qint64(image.width()) * image.height();
@@ -1083,8 +1102,11 @@ void Player::blit(const Record& r) {
     if (source.width() < 0 || source.height() < 0) source = source.normalized();
     // Records that take a bitmap straight from its bits count source rows of a bottom-up
     // bitmap from its bottom; blits count them from the top, as on a device.
-    if (bottomUp && (r.function == StretchDib || r.function == SetDibToDev))
+    if (r.function == SetDibToDev) {
+        if (!scanBand(source, dest, image.height(), r.u16(2), bottomUp)) return;
+    } else if (bottomUp && r.function == StretchDib) {
         source.moveTop(image.height() - source.top() - source.height());
+    }
     drawBitmap(image, source, dest, rop);
 }
 

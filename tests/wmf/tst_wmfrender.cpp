@@ -58,6 +58,8 @@ private Q_SLOTS:
     void records();
     void bitmaps_data();
     void bitmaps();
+    void dibScans_data();
+    void dibScans();
     void deviceBitmaps_data();
     void deviceBitmaps();
     void regions_data();
@@ -495,6 +497,57 @@ void TestWmfRender::deviceBitmaps_data() {
 }
 
 void TestWmfRender::deviceBitmaps() {
+    records();
+}
+
+// SETDIBTODEV draws, of its source rectangle, only the scan lines it carries: those from its
+// start scan on, counted from the bottom of a bottom-up bitmap.
+void TestWmfRender::dibScans_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QList<Probe>>("probes");
+
+    const QImage image = quadrants(false); // red, green over blue, yellow
+    auto band = [&](QRect source, int first, int count, bool topDown = false, int carried = -1) {
+        WmfWriter w;
+        w.setWindowExt(8, 8);
+        w.setDibToDev(
+            QPoint(0, 0), source, first, count,
+            WmfWriter::dibScans(image, 24, first, carried < 0 ? count : carried, topDown));
+        return w.data();
+    };
+    const QRect whole(0, 0, 8, 8);
+    QTest::newRow("all scans") << band(whole, 0, 8)
+                               << QList<Probe>{pixel({1, 1}, red), pixel({6, 1}, green),
+                                               pixel({1, 6}, blue), pixel({6, 6}, yellow)};
+    QTest::newRow("bottom scans of a bottom-up bitmap")
+        << band(whole, 0, 4)
+        << QList<Probe>{pixel({1, 1}, none), pixel({6, 3}, none), pixel({1, 4}, blue),
+                        pixel({6, 7}, yellow)};
+    QTest::newRow("top scans of a bottom-up bitmap")
+        << band(whole, 4, 4)
+        << QList<Probe>{pixel({1, 0}, red), pixel({6, 3}, green), pixel({1, 4}, none),
+                        pixel({6, 7}, none)};
+    QTest::newRow("middle scans") << band(whole, 3, 2)
+                                  << QList<Probe>{pixel({1, 2}, none), pixel({1, 3}, red),
+                                                  pixel({6, 4}, yellow), pixel({6, 5}, none)};
+    QTest::newRow("first scans of a top-down bitmap")
+        << band(whole, 0, 4, true)
+        << QList<Probe>{pixel({1, 0}, red), pixel({6, 3}, green), pixel({1, 4}, none),
+                        pixel({6, 7}, none)};
+    QTest::newRow("source rows beside the scans")
+        << band(QRect(0, 4, 8, 4), 0, 2)
+        << QList<Probe>{lacks(whole, red), lacks(whole, blue), lacks(whole, yellow)};
+    QTest::newRow("source within the scans, moved to the destination's top")
+        << band(QRect(4, 0, 4, 4), 0, 4)
+        << QList<Probe>{pixel({1, 1}, yellow), pixel({3, 3}, yellow), pixel({5, 1}, none),
+                        pixel({1, 5}, none)};
+    QTest::newRow("no scans") << band(whole, 0, 0, false, 8)
+                              << QList<Probe>{lacks(whole, red), lacks(whole, blue)};
+    QTest::newRow("more scans than the bitmap's height")
+        << band(whole, 0, 20, false, 8) << QList<Probe>{pixel({1, 1}, red), pixel({6, 6}, yellow)};
+}
+
+void TestWmfRender::dibScans() {
     records();
 }
 

@@ -104,6 +104,9 @@ QList<std::pair<const char*, QByteArray>> seeds() {
                         WmfWriter::dib(four, bits, WmfWriter::Dib::Rle));
         w.setDibToDev(QPoint(8, 8), QSize(16, 16),
                       WmfWriter::dib(four, bits, WmfWriter::Dib::Rgb, true));
+        if (bits >= 24)
+            w.setDibToDev(QPoint(0, 4), QRect(2, 3, 12, 10), 5, 6,
+                          WmfWriter::dibScans(four, bits, 5, 6));
         out.append({bits == 1    ? "dib1"
                     : bits == 4  ? "dib4"
                     : bits == 8  ? "dib8"

@@ -354,6 +354,21 @@ QByteArray WmfWriter::bitmap16(const QList<QList<int>>& rows, int bits, int plan
     return out;
 }
 
+WmfWriter& WmfWriter::setDibToDev(QPoint dest, QRect source, int startScan, int scanCount,
+                                  const QByteArray& dib) {
+    QByteArray p;
+    for (int v : {0, scanCount, startScan, source.y(), source.x(), source.height(), source.width(),
+                  dest.y(), dest.x()})
+        put16(p, v);
+    return record(0x0D33, p + dib);
+}
+
+QByteArray WmfWriter::dibScans(const QImage& image, int bits, int first, int count, bool topDown) {
+    const QByteArray whole = dib(image, bits, Dib::Rgb, topDown);
+    const int stride = ((image.width() * bits + 31) / 32) * 4;
+    return whole.left(40) + whole.mid(40 + first * stride, count * stride);
+}
+
 QByteArray WmfWriter::data(bool withEof) const {
     QByteArray records = m_records_bytes;
     if (withEof) {

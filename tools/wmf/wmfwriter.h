@@ -97,6 +97,10 @@ public:
     WmfWriter& dibBitBlt(QPoint dest, QRect source, const QByteArray& dib,
                          quint32 rop = 0x00CC0020);
     WmfWriter& setDibToDev(QPoint dest, QSize size, const QByteArray& dib);
+    // The rectangle source of a bitmap of which dib holds scanCount scan lines from startScan
+    // on (see dibScans).
+    WmfWriter& setDibToDev(QPoint dest, QRect source, int startScan, int scanCount,
+                           const QByteArray& dib);
     // Blits of an old device-dependent bitmap (see bitmap16).
     WmfWriter& bitBlt(QPoint dest, QRect source, const QByteArray& bitmap,
                       quint32 rop = 0x00CC0020);
@@ -115,6 +119,10 @@ public:
     // An old device-dependent bitmap of rows of pixel values, top row first: palette indexes
     // for 1, 4 and 8 bits a pixel and for planes of one bit, 0xRRGGBB colours for 16, 24 and
     // 32 bits.
+    // A bitmap of 24 or 32 bits (see dib) cut to count scan lines from first on, in the
+    // order they are stored: from the bottom unless topDown. Its header keeps the whole height.
+    static QByteArray dibScans(const QImage& image, int bits, int first, int count,
+                               bool topDown = false);
     static QByteArray bitmap16(const QList<QList<int>>& rows, int bits, int planes = 1);
 
 private:
