@@ -43,6 +43,19 @@ QList<Probe> quadrantProbes(bool twoColours, int side = 80) {
             pixel({far, far}, twoColours ? black : yellow)};
 }
 
+// Pixels that differ by more than a little in any channel.
+int differingPixels(const QImage& a, const QImage& b) {
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            if (std::abs(qAlpha(p) - qAlpha(q)) > 48 || std::abs(qRed(p) - qRed(q)) > 48 ||
+                std::abs(qGreen(p) - qGreen(q)) > 48 || std::abs(qBlue(p) - qBlue(q)) > 48)
+                ++count;
+        }
+    return count;
+}
+
 } // namespace
 
 class TestWmfRender : public QObject {
@@ -64,6 +77,8 @@ private Q_SLOTS:
     void deviceBitmaps();
     void regions_data();
     void regions();
+    void regionBrushes_data();
+    void regionBrushes();
     void characterSets_data();
     void characterSets();
     void textInCharacterSets_data();
@@ -679,6 +694,46 @@ void TestWmfRender::regions() {
     records();
 }
 
+// A region filled with a brush shows what a rectangle of the same place shows with it, hatches
+// and patterns lying where they lie for every shape, at the natural size and drawn larger.
+void TestWmfRender::regionBrushes_data() {
+    QTest::addColumn<int>("style");
+    QTest::addColumn<int>("hatch");
+    QTest::addColumn<QSize>("size");
+    for (const QSize size : {QSize(100, 100), QSize(250, 250)}) {
+        QTest::addRow("solid, %d pixels", size.width()) << int(BsSolid) << 0 << size;
+        for (int hatch = 0; hatch < 6; ++hatch)
+            QTest::addRow("hatch %d, %d pixels", hatch, size.width())
+                << int(BsHatched) << hatch << size;
+        QTest::addRow("pattern, %d pixels", size.width()) << 3 << 0 << size;
+    }
+}
+
+void TestWmfRender::regionBrushes() {
+    QFETCH(int, style);
+    QFETCH(int, hatch);
+    QFETCH(QSize, size);
+    auto picture = [&](bool region) {
+        WmfWriter w = canvas(white);
+        w.rectangle(QRect(0, 0, 100, 100));
+        const int brush = style == 3 ? w.createPatternBrush(WmfWriter::dib(quadrants(false), 24))
+                                     : w.createBrush(style, Qt::blue, hatch);
+        const QRect place(10, 20, 70, 50);
+        if (region) {
+            w.fillRegion(
+                w.createRegion(
+                    {{place.top(), place.bottom() + 1, {place.left(), place.right() + 1}}}),
+                brush);
+        } else {
+            w.selectObject(brush).rectangle(place);
+        }
+        return readWmf(w.data(), size).convertToFormat(QImage::Format_ARGB32);
+    };
+    const QImage filled = picture(true);
+    QVERIFY(regionHas(filled, filled.rect(), style == 3 ? red : blue));
+    QCOMPARE(differingPixels(filled, picture(false)), 0);
+}
+
 // Each character set's code page, the Symbol font's codes and those of other symbol fonts.
 void TestWmfRender::characterSets_data() {
     QTest::addColumn<int>("charset");
@@ -776,18 +831,6 @@ QImage expectedText(const QString& face, const QString& text, const QList<int>& 
         for (qsizetype i = 0; i < text.size(); ++i)
             p.drawText(QPointF(x[i], 45), text.mid(i, 1));
     return image;
-}
-
-int differingPixels(const QImage& a, const QImage& b) {
-    int count = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            if (std::abs(qAlpha(p) - qAlpha(q)) > 48 || std::abs(qRed(p) - qRed(q)) > 48 ||
-                std::abs(qGreen(p) - qGreen(q)) > 48 || std::abs(qBlue(p) - qBlue(q)) > 48)
-                ++count;
-        }
-    return count;
 }
 
 } // namespace
