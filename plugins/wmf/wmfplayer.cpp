@@ -885,6 +885,10 @@ void Player::drawPolyPolygon(const Record& r) {
 
 void Player::drawText(QPointF at, QByteArrayView bytes, const Record* dxRecord, qsizetype dxIndex,
                       int options, const QRectF& rect) {
+    // Decoding is paid for before it is done, whether the text is drawn or not.
+    if (!charge(double(bytes.size()) *
+                (isDoubleByte(m_state.font.charset) ? cost::doubleByteTextByte : cost::textByte)))
+        return;
     const DecodedText decoded = decodeText(bytes, m_state.font.charset, m_state.font.face);
     const QString& text = decoded.text;
     const bool updateCp = m_state.textAlign & TaUpdateCp;

@@ -122,6 +122,9 @@ inline constexpr double bandVisit = 3;
 inline constexpr double crowding = 1;
 // A dashed wide pen cuts its line into dashes, each stroked on its own.
 inline constexpr double dash = 400;
+// A byte of text decoded from its code page, a byte at a time for the double-byte ones.
+inline constexpr double textByte = 4;
+inline constexpr double doubleByteTextByte = 80;
 // A glyph laid out and drawn, and each pixel of its em square.
 inline constexpr double glyph = 3000;
 inline constexpr double glyphPixel = 1;

@@ -92,11 +92,6 @@ const char* codePage(int charset) {
     }
 }
 
-bool doubleByte(int charset) {
-    return charset == ShiftJisCharset || charset == HangulCharset || charset == JohabCharset ||
-           charset == Gb2312Charset || charset == ChineseBig5Charset;
-}
-
 DecodedText oneByteEach(QByteArrayView bytes, char16_t (*map)(uchar)) {
     DecodedText out;
     out.text.resize(bytes.size());
@@ -111,6 +106,11 @@ bool isSymbolFont(QStringView face) {
 }
 
 } // namespace
+
+bool isDoubleByte(int charset) {
+    return charset == ShiftJisCharset || charset == HangulCharset || charset == JohabCharset ||
+           charset == Gb2312Charset || charset == ChineseBig5Charset;
+}
 
 QString drawingFamily(const QString& face) {
     if (face.isEmpty()) return QStringLiteral("Sans Serif");
@@ -132,7 +132,7 @@ DecodedText decodeText(QByteArrayView bytes, int charset, QStringView face) {
         return oneByteEach(bytes, [](uchar c) {
             return (c >= 0x80 && c < 0xA0) ? cp1252[c - 0x80] : char16_t(c);
         });
-    if (!doubleByte(charset)) {
+    if (!isDoubleByte(charset)) {
         DecodedText out{decoder(bytes), {}};
         if (out.text.size() == bytes.size()) {
             out.bytes.assign(size_t(bytes.size()), 1);

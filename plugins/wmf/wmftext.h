@@ -50,6 +50,9 @@ struct DecodedText {
 //    cannot be read here.
 DecodedText decodeText(QByteArrayView bytes, int charset, QStringView face);
 
+// True for the character sets whose characters take one or two bytes.
+bool isDoubleByte(int charset);
+
 // The family that draws a face's text: the Symbol font's characters, once mapped, are drawn
 // by a serif family that has them (the fonts that answer to that name draw only their own
 // codes); other faces are drawn by their own name, a sans serif family when unnamed.

@@ -302,6 +302,19 @@ QByteArray manyRegions() {
     return w.data();
 }
 
+// Long double-byte strings in letters too large to be drawn: each must still be decoded to
+// be measured.
+QByteArray undrawnDoubleByteText() {
+    WmfWriter w = canvas();
+    w.selectObject(w.createFont(-30000, 400, "MS Mincho", 0, 128));
+    QByteArray text;
+    for (int i = 0; i < 8000; ++i)
+        text += "\x93\xFA";
+    for (int i = 0; i < 3000; ++i)
+        w.extTextOut(QPoint(0, side / 2), text);
+    return w.data();
+}
+
 struct Kind {
     const char* name;
     QByteArray (*make)();
@@ -334,6 +347,7 @@ const Kind kinds[] = {
     {"huge letters stacked on one spot", stackedLetters},
     {"a region of 100 combed rows, painted and clipping", combRegions},
     {"4000 regions of 300 scans", manyRegions},
+    {"double-byte text too large to draw", undrawnDoubleByteText},
 };
 
 QColor randomColor(QRandomGenerator& rng) {
