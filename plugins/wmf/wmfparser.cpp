@@ -135,7 +135,7 @@ RecordReader::Status RecordReader::next(Record& record) {
     return Status::Ok;
 }
 
-RegionScans readRegion(QByteArrayView params) {
+RegionScans readRegion(QByteArrayView params, qint64 maxRects) {
     // nextInChain, object type, object count (32 bits), region size, scan count, largest
     // scan, bounding rectangle; then the scans: a count of boundaries, top, bottom, the
     // left/right pairs, and the count again.
@@ -149,7 +149,8 @@ RegionScans readRegion(QByteArrayView params) {
         const qsizetype pairs = r.u16(word) / 2;
         const int top = r.s16(word + 1);
         const int bottom = r.s16(word + 2);
-        if (!r.has(word + 3 + 2 * pairs + 1)) break;
+        if (!r.has(word + 3 + 2 * pairs + 1) || qint64(region.rects.size()) + pairs > maxRects)
+            break;
         ++region.scans;
         for (qsizetype i = 0; i < pairs; ++i) {
             const int left = r.s16(word + 3 + 2 * i);

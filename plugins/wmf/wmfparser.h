@@ -87,12 +87,13 @@ struct Record {
 // The Region Object carried by CREATEREGION: its scans, each a band of rows from a top to a
 // bottom split into pairs of left and right boundaries, read as rectangles in logical units
 // (right and bottom excluded, as everywhere in GDI). Scans that run past the record end the
-// reading; empty pairs are left out.
+// reading, as does a scan that would bring more than maxRects rectangles; empty pairs are
+// left out.
 struct RegionScans {
     qint64 scans = 0;
     std::vector<QRect> rects;
 };
-RegionScans readRegion(QByteArrayView params);
+RegionScans readRegion(QByteArrayView params, qint64 maxRects);
 
 // Walks the records of a metafile held in memory.
 class RecordReader {

@@ -320,6 +320,7 @@ private:
     qint64 m_primitives = 0;
     qint64 m_pointCount = 0;
     qint64 m_dibPixels = 0;
+    qint64 m_regionRects = 0;
     double m_work = 0;
     double m_workLimit = 0;
 };
@@ -1205,7 +1206,9 @@ void Player::dispatch(const Record& r) {
     }
     case CreateRegion: {
         // An unreadable region still takes its slot, empty.
-        RegionScans scans = readRegion(r.params);
+        RegionScans scans = readRegion(
+            r.params, qMin(limits::maxRegionRects, limits::maxRegionRectsTotal - m_regionRects));
+        m_regionRects += qint64(scans.rects.size());
         if (!charge(double(scans.scans) * cost::regionScan +
                     double(scans.rects.size()) * cost::point))
             break;

@@ -88,6 +88,9 @@ inline constexpr qint64 maxDibPixels = qint64(24) << 20;
 inline constexpr qint64 maxDibPixelsTotal = qint64(96) << 20;
 inline constexpr int maxObjects = 65535;
 inline constexpr double maxFontPixels = 2048.0;
+// Rectangles of one region, and of all the regions of a picture.
+inline constexpr qint64 maxRegionRects = qint64(1) << 20;
+inline constexpr qint64 maxRegionRectsTotal = qint64(4) << 20;
 } // namespace limits
 
 // The work budget of one picture, and what each kind of work costs against it. Units are
@@ -122,9 +125,10 @@ inline constexpr double bandVisit = 3;
 inline constexpr double crowding = 1;
 // A dashed wide pen cuts its line into dashes, each stroked on its own.
 inline constexpr double dash = 400;
-// A byte of text decoded from its code page, a byte at a time for the double-byte ones.
+// A byte of text decoded from its code page, and from a double-byte one, cut into
+// characters by its lead bytes.
 inline constexpr double textByte = 4;
-inline constexpr double doubleByteTextByte = 80;
+inline constexpr double doubleByteTextByte = 16;
 // A glyph laid out and drawn, and each pixel of its em square.
 inline constexpr double glyph = 3000;
 inline constexpr double glyphPixel = 1;

@@ -92,6 +92,14 @@ const char* codePage(int charset) {
     }
 }
 
+// The first bytes of the characters written in two bytes.
+bool isLeadByte(int charset, uchar c) {
+    if (charset == ShiftJisCharset) return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    if (charset == JohabCharset)
+        return (c >= 0x84 && c <= 0xD3) || (c >= 0xD8 && c <= 0xDE) || (c >= 0xE0 && c <= 0xF9);
+    return c >= 0x81 && c <= 0xFE;
+}
+
 DecodedText oneByteEach(QByteArrayView bytes, char16_t (*map)(uchar)) {
     DecodedText out;
     out.text.resize(bytes.size());
@@ -140,23 +148,31 @@ DecodedText decodeText(QByteArrayView bytes, int charset, QStringView face) {
         }
     }
     // Double-byte code pages: a lead byte and the byte after it make one character. The
-    // decoder is fed a byte at a time, keeping a lead byte until its second comes.
-    QStringDecoder stepper(name);
+    // string is cut into characters by its lead bytes and decoded at once; should the decoder
+    // see it otherwise, each character is decoded on its own.
     DecodedText out;
-    int pending = 0;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        ++pending;
-        const QString got = stepper(bytes.sliced(i, 1));
-        for (qsizetype k = 0; k < got.size(); ++k) {
-            out.text.append(got[k]);
-            out.bytes.push_back(k == 0 ? pending : 0);
-        }
-        if (!got.isEmpty()) pending = 0;
+    std::vector<int> lengths;
+    for (qsizetype i = 0; i < bytes.size();) {
+        const int n = isLeadByte(charset, uchar(bytes[i])) && i + 1 < bytes.size() ? 2 : 1;
+        lengths.push_back(n);
+        i += n;
     }
-    // A lead byte left alone at the end.
-    if (pending > 0) {
-        out.text.append(QChar(QChar::ReplacementCharacter));
-        out.bytes.push_back(pending);
+    out.text = decoder(bytes);
+    if (out.text.size() == qsizetype(lengths.size())) {
+        out.bytes = std::move(lengths);
+        return out;
+    }
+    out.text.clear();
+    qsizetype at = 0;
+    for (const int n : lengths) {
+        QString one = decoder(bytes.sliced(at, n));
+        at += n;
+        // A lead byte without its second byte stands for a character that cannot be read.
+        if (one.isEmpty()) one = QChar(QChar::ReplacementCharacter);
+        for (qsizetype k = 0; k < one.size(); ++k) {
+            out.text.append(one[k]);
+            out.bytes.push_back(k == 0 ? n : 0);
+        }
     }
     return out;
 }
