@@ -262,9 +262,13 @@ QImage DibDecoder::decodeRle(qint64 pos) const {
 } // namespace
 
 QImage decodeDib(QByteArrayView data, bool paletteIndexes, const QList<QRgb>& palette,
-                 qint64 maxPixels, bool* bottomUp) {
+                 qint64 maxPixels, bool* bottomUp, int scans) {
     const Bytes in{data};
-    const auto info = readInfo(in);
+    auto info = readInfo(in);
+    if (info && scans >= 0) {
+        if (scans == 0) return {};
+        info->height = qMin(info->height, scans);
+    }
     if (!info || qint64(info->width) * info->height > maxPixels) return {};
     if (bottomUp) *bottomUp = !info->topDown;
     DibDecoder decoder(in, *info);
@@ -274,6 +278,33 @@ QImage decodeDib(QByteArrayView data, bool paletteIndexes, const QList<QRgb>& pa
     return decoder.decodeRows(pos);
 }
 
+namespace {
+
+QRgb deviceColour(int index, int bits) {
+    // The sixteen colours of a 4-bit device, in the order of its palette.
+    static constexpr QRgb sixteen[16] = {0xff000000, 0xff800000, 0xff008000, 0xff808000,
+                                         0xff000080, 0xff800080, 0xff008080, 0xffc0c0c0,
+                                         0xff808080, 0xffff0000, 0xff00ff00, 0xffffff00,
+                                         0xff0000ff, 0xffff00ff, 0xff00ffff, 0xffffffff};
+    // The twenty colours an 8-bit device always holds, ten at each end of its palette.
+    static constexpr QRgb first[10] = {0xff000000, 0xff800000, 0xff008000, 0xff808000, 0xff000080,
+                                       0xff800080, 0xff008080, 0xffc0c0c0, 0xffc0dcc0, 0xffa6caf0};
+    static constexpr QRgb last[10] = {0xfffffbf0, 0xffa0a0a4, 0xff808080, 0xffff0000, 0xff00ff00,
+                                      0xffffff00, 0xff0000ff, 0xffff00ff, 0xff00ffff, 0xffffffff};
+    if (bits == 1) return index ? 0xffffffff : opaqueBlack;
+    if (bits <= 4) return sixteen[index & 15];
+    if (index < 10) return first[index];
+    if (index >= 246) return last[index - 246];
+    // In between, the halftone colours a palette device is left with: a cube of six levels
+    // a channel, then greys.
+    const int i = index - 10;
+    if (i < 216) return qRgb(i / 36 * 51, i / 6 % 6 * 51, i % 6 * 51);
+    const int grey = (i - 216 + 1) * 255 / 21;
+    return qRgb(grey, grey, grey);
+}
+
+} // namespace
+
 QImage decodeBitmap16(QByteArrayView data, qint64 maxPixels, qsizetype bitsOffset) {
     const Bytes in{data};
     if (!in.fits(0, 14) || bitsOffset < 14) return {};
@@ -282,17 +313,53 @@ QImage decodeBitmap16(QByteArrayView data, qint64 maxPixels, qsizetype bitsOffse
     const int widthBytes = qint16(in.u16(6));
     const int planes = in.u8(8);
     const int bits = in.u8(9);
-    if (w <= 0 || h <= 0 || planes != 1 || bits != 1 || widthBytes < (w + 7) / 8 ||
-        qint64(w) * h > maxPixels || !in.fits(bitsOffset, qint64(widthBytes) * h))
-        return {};
+    // Either one plane of packed pixels, or planes of one bit each giving the bits of a
+    // palette index, plane 0 the lowest, each scan line holding a row of every plane in turn.
+    const bool packed = planes == 1 && (bits == 1 || bits == 4 || bits == 8 || bits == 16 ||
+                                        bits == 24 || bits == 32);
+    const bool planar = bits == 1 && planes > 1 && planes <= 8;
+    if (w <= 0 || h <= 0 || (!packed && !planar) || qint64(w) * h > maxPixels) return {};
+    const qint64 rowBits = packed ? qint64(w) * bits : w;
+    const qint64 lineBytes = qint64(widthBytes) * planes;
+    if (widthBytes < (rowBits + 7) / 8 || !in.fits(bitsOffset, lineBytes * h)) return {};
     QImage image(w, h, QImage::Format_ARGB32);
     if (image.isNull()) return {};
+    const int indexBits = packed ? bits : planes;
     for (int y = 0; y < h; ++y) {
-        const auto* src =
-            reinterpret_cast<const uchar*>(data.data() + bitsOffset + qint64(y) * widthBytes);
+        const auto* src = reinterpret_cast<const uchar*>(data.data() + bitsOffset + y * lineBytes);
         auto* dst = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < w; ++x)
-            dst[x] = ((src[x >> 3] >> (7 - (x & 7))) & 1) ? 0xffffffff : opaqueBlack;
+        for (int x = 0; x < w; ++x) {
+            if (planar) {
+                int index = 0;
+                for (int p = 0; p < planes; ++p)
+                    index |= ((src[p * widthBytes + (x >> 3)] >> (7 - (x & 7))) & 1) << p;
+                dst[x] = deviceColour(index, indexBits);
+                continue;
+            }
+            switch (bits) {
+            case 1:
+                dst[x] = deviceColour((src[x >> 3] >> (7 - (x & 7))) & 1, 1);
+                break;
+            case 4:
+                dst[x] = deviceColour((src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF, 4);
+                break;
+            case 8:
+                dst[x] = deviceColour(src[x], 8);
+                break;
+            case 16: {
+                // Five bits a channel, red highest.
+                const int v = src[2 * x] | (src[2 * x + 1] << 8);
+                dst[x] = qRgb(((v >> 10) & 31) * 255 / 31, ((v >> 5) & 31) * 255 / 31,
+                              (v & 31) * 255 / 31);
+                break;
+            }
+            default: {
+                const int size = bits / 8;
+                dst[x] = qRgb(src[size * x + 2], src[size * x + 1], src[size * x]);
+                break;
+            }
+            }
+        }
     }
     return image;
 }

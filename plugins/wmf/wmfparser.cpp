@@ -135,4 +135,32 @@ RecordReader::Status RecordReader::next(Record& record) {
     return Status::Ok;
 }
 
+RegionScans readRegion(QByteArrayView params, qint64 maxRects) {
+    // nextInChain, object type, object count (32 bits), region size, scan count, largest
+    // scan, bounding rectangle; then the scans: a count of boundaries, top, bottom, the
+    // left/right pairs, and the count again.
+    constexpr qsizetype scansAt = 22;
+    RegionScans region;
+    const Record r{0, params};
+    if (!r.has(scansAt / 2)) return region;
+    const qint64 declared = r.u16(5);
+    qsizetype word = scansAt / 2;
+    for (qint64 scan = 0; scan < declared && r.has(word + 4); ++scan) {
+        const qsizetype pairs = r.u16(word) / 2;
+        const int top = r.s16(word + 1);
+        const int bottom = r.s16(word + 2);
+        if (!r.has(word + 3 + 2 * pairs + 1) || qint64(region.rects.size()) + pairs > maxRects)
+            break;
+        ++region.scans;
+        for (qsizetype i = 0; i < pairs; ++i) {
+            const int left = r.s16(word + 3 + 2 * i);
+            const int right = r.s16(word + 4 + 2 * i);
+            if (right > left && bottom > top)
+                region.rects.emplace_back(left, top, right - left, bottom - top);
+        }
+        word += 3 + 2 * pairs + 1;
+    }
+    return region;
+}
+
 } // namespace galvia::wmf

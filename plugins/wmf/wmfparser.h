@@ -7,7 +7,10 @@
 #include <QSize>
 #include <QtEndian>
 
+#include <QRect>
+
 #include <optional>
+#include <vector>
 
 namespace galvia::wmf {
 
@@ -80,6 +83,17 @@ struct Record {
         return has(index) ? params.sliced(2 * index) : QByteArrayView();
     }
 };
+
+// The Region Object carried by CREATEREGION: its scans, each a band of rows from a top to a
+// bottom split into pairs of left and right boundaries, read as rectangles in logical units
+// (right and bottom excluded, as everywhere in GDI). Scans that run past the record end the
+// reading, as does a scan that would bring more than maxRects rectangles; empty pairs are
+// left out.
+struct RegionScans {
+    qint64 scans = 0;
+    std::vector<QRect> rects;
+};
+RegionScans readRegion(QByteArrayView params, qint64 maxRects);
 
 // Walks the records of a metafile held in memory.
 class RecordReader {

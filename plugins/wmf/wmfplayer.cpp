@@ -3,6 +3,7 @@
 #include "wmfcost.h"
 #include "wmfdib.h"
 #include "wmfrecords.h"
+#include "wmftext.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -83,6 +84,8 @@ struct Font {
     bool underline = false;
     bool strikeOut = false;
     QString face;
+    // The character set its strings are written in.
+    int charset = AnsiCharset;
 
     bool operator==(const Font&) const = default;
 };
@@ -91,7 +94,11 @@ struct Palette {
     QList<QRgb> colours;
 };
 
-struct Region {};
+// A region as CREATEREGION built it: its rectangles in logical units, and its scans.
+struct Region {
+    std::vector<QRect> rects;
+    qint64 scans = 0;
+};
 
 using Object = std::variant<Pen, Brush, Font, Palette, Region>;
 
@@ -142,20 +149,6 @@ QRectF reversedRectAt(const Record& r, qsizetype index) {
     const QPointF bottomRight = reversedPointAt(r, index);
     const QPointF topLeft = reversedPointAt(r, index + 2);
     return QRectF(topLeft, bottomRight).normalized();
-}
-
-QString decodeText(QByteArrayView bytes) {
-    // Windows-1252 differs from Latin-1 in 0x80-0x9F.
-    static constexpr char16_t cp1252[32] = {
-        0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
-    QString text(bytes.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto c = uchar(bytes[i]);
-        text[i] = (c >= 0x80 && c < 0xA0) ? QChar(cp1252[c - 0x80]) : QChar(char16_t(c));
-    }
-    return text;
 }
 
 QPainter::CompositionMode compositionFor(int rop2) {
@@ -244,6 +237,22 @@ private:
     bool charge(double work);
     void stop() { m_stopped = true; }
     void changeClip(QRegion region);
+    // Replaces the clip of the painter and of the state by a region in output pixels.
+    void setClip(QRegion region);
+    double clipWork() const;
+    static double clipLayoutWork(const QRegion& clip);
+
+    // Regions: what one costs at each use, its rectangles in output pixels, and the ways it
+    // is painted (with the selected brush or another, inverted, or framed by a brush of
+    // the given logical width and height).
+    const Region* regionAt(int index) const;
+    double regionWork(const Region& region) const;
+    QRegion deviceRegion(const Region& region) const;
+    enum class RegionPaint { Fill, Invert, Frame };
+    void paintRegion(const Region& region, RegionPaint how, const Brush* brush = nullptr,
+                     QPointF frame = {});
+    void selectClipRegion(const Region& region);
+    void offsetClip(const Record& r);
 
     void createObject(Object object);
     void selectObject(int index);
@@ -311,6 +320,7 @@ private:
     qint64 m_primitives = 0;
     qint64 m_pointCount = 0;
     qint64 m_dibPixels = 0;
+    qint64 m_regionRects = 0;
     double m_work = 0;
     double m_workLimit = 0;
 };
@@ -557,6 +567,9 @@ void Player::selectObject(int index) {
         m_dirty |= BrushDirty;
     } else if (const auto* font = std::get_if<Font>(&object)) {
         m_state.font = *font;
+    } else if (const auto* region = std::get_if<Region>(&object)) {
+        // Selecting a region makes it the clip, as SELECTCLIPREGION does.
+        selectClipRegion(*region);
     }
 }
 
@@ -587,7 +600,7 @@ void Player::restoreDc(int level) {
         work += cost::saveState + double(saved.clipChanges) * cost::clipChange;
         if (saved.clip)
             work += cost::clip + m_output.height() * cost::clipRow +
-                    double(saved.clip->rectCount()) * cost::clipRect;
+                    double(saved.clip->rectCount()) * cost::clipRect + clipLayoutWork(*saved.clip);
     }
     if (!charge(work)) return;
     m_state = m_saved[size_t(target)];
@@ -624,15 +637,139 @@ void Player::changeClip(QRegion region) {
     ++m_state.clipChanges;
 }
 
+void Player::setClip(QRegion region) {
+    changeClip(region);
+    m_painter.resetTransform();
+    m_painter.setClipRegion(region, Qt::ReplaceClip);
+    m_painter.setWorldTransform(m_world);
+}
+
+double Player::clipWork() const {
+    // The painter intersects the new clip with the one in force, row by row, and keeps a
+    // record of the change: the more complex the clip, and the longer that record, the more
+    // each change costs.
+    const double complexity = m_state.clip ? double(m_state.clip->rectCount()) : 1.0;
+    return cost::clip + m_output.height() * cost::clipRow + complexity * cost::clipRect +
+           double(m_state.clipChanges) * cost::clipChange;
+}
+
+const Region* Player::regionAt(int index) const {
+    if (index < 0 || size_t(index) >= m_objects.size() || !m_objects[size_t(index)]) return nullptr;
+    return std::get_if<Region>(&*m_objects[size_t(index)]);
+}
+
+double Player::regionWork(const Region& region) const {
+    const double rects = double(region.rects.size());
+    return double(region.scans) * cost::regionScan +
+           rects * std::log2(rects + 1) * cost::regionRect;
+}
+
+QRegion Player::deviceRegion(const Region& region) const {
+    // Regions are drawn at the picture's size like every other shape: their logical units go
+    // through the mapping in force, each rectangle's edges to the nearest pixel edge, away
+    // from any huge coordinate.
+    const QRectF bounds = m_outputRect.adjusted(-2, -2, 2, 2);
+    std::vector<QRegion> parts;
+    parts.reserve(region.rects.size());
+    for (const QRect& r : region.rects) {
+        const QRectF d = m_world.mapRect(QRectF(r)).intersected(bounds);
+        const QRect px(QPoint(int(std::lround(d.left())), int(std::lround(d.top()))),
+                       QPoint(int(std::lround(d.right())) - 1, int(std::lround(d.bottom())) - 1));
+        if (!d.isEmpty() && !px.isEmpty()) parts.emplace_back(px);
+    }
+    // Merged two by two, then pairs of pairs: each rectangle is walked log2(n) times, where
+    // merging them one after the other would walk the growing region n times.
+    for (size_t step = 1; step < parts.size(); step *= 2)
+        for (size_t i = 0; i + step < parts.size(); i += 2 * step)
+            parts[i] = parts[i].united(parts[i + step]);
+    return parts.empty() ? QRegion() : parts[0];
+}
+
+void Player::paintRegion(const Region& region, RegionPaint how, const Brush* brush, QPointF frame) {
+    if (m_stopped || !m_mappingValid || m_state.rop2 == R2Nop || region.rects.empty()) return;
+    // The region is built in pixels, a frame with four more intersections and a subtraction,
+    // and the painter draws through it as through a clip.
+    const double rects = double(region.rects.size());
+    double work = regionWork(region) + cost::clip + m_output.height() * cost::clipRow +
+                  rects * cost::clipRect;
+    if (how == RegionPaint::Frame) work += 5 * rects * cost::regionRect;
+    if (!charge(work)) return;
+    QRegion area = deviceRegion(region);
+    if (how == RegionPaint::Frame) {
+        // The frame lies inside the region: the pixels less than its width from a left or
+        // right edge, or less than its height from a top or bottom edge.
+        const double limit = m_output.width() + m_output.height() + 4;
+        const int w = int(std::lround(qBound(1.0, std::abs(frame.x() * m_world.m11()), limit)));
+        const int h = int(std::lround(qBound(1.0, std::abs(frame.y() * m_world.m22()), limit)));
+        QRegion inner = area;
+        for (const QPoint d : {QPoint(w, 0), QPoint(-w, 0), QPoint(0, h), QPoint(0, -h)})
+            inner &= area.translated(d);
+        area -= inner;
+    }
+    if (area.isEmpty()) return;
+    const QRectF logical = m_world.inverted().mapRect(QRectF(area.boundingRect()));
+    const Brush kept = m_state.brush;
+    if (brush) {
+        m_state.brush = *brush;
+        m_dirty |= BrushDirty;
+    }
+    if (admit(logical, how == RegionPaint::Invert ? Ink::Blit : Ink::Fill)) {
+        // Its rectangles are filled one by one, in output pixels, the brush's pattern kept
+        // where the mapping puts it: Qt's painter would clip to a region of many rectangles by
+        // rasterising their outlines.
+        m_painter.save();
+        m_painter.resetTransform();
+        m_painter.setPen(Qt::NoPen);
+        m_painter.setRenderHint(QPainter::Antialiasing, false);
+        if (how == RegionPaint::Invert) {
+            m_painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+            m_painter.setBrush(Qt::white);
+        } else {
+            QBrush inPixels = m_painter.brush();
+            inPixels.setTransform(inPixels.transform() * m_world);
+            m_painter.setBrush(inPixels);
+        }
+        m_painter.drawRects(area.begin(), area.rectCount());
+        m_painter.restore();
+    }
+    if (brush) {
+        m_state.brush = kept;
+        m_dirty |= BrushDirty;
+    }
+}
+
+double Player::clipLayoutWork(const QRegion& clip) {
+    return clip.rectCount() > 1
+               ? double(clip.rectCount()) * clip.boundingRect().height() * cost::clipSpan
+               : 0.0;
+}
+
+void Player::selectClipRegion(const Region& region) {
+    if (!m_mappingValid ||
+        !charge(regionWork(region) + clipWork() + double(region.rects.size()) * cost::clipRect))
+        return;
+    QRegion clip = deviceRegion(region);
+    if (charge(clipLayoutWork(clip))) setClip(std::move(clip));
+}
+
+void Player::offsetClip(const Record& r) {
+    // Without a clip there is nothing to move.
+    if (!r.has(2) || !m_state.clip || !m_mappingValid || !charge(clipWork())) return;
+    const QPointF offset = reversedPointAt(r, 0);
+    const double limit = m_output.width() + m_output.height() + 4;
+    const QPoint px(int(std::lround(qBound(-limit, offset.x() * m_world.m11(), limit))),
+                    int(std::lround(qBound(-limit, offset.y() * m_world.m22(), limit))));
+    const QRect bounds = m_outputRect.adjusted(-2, -2, 2, 2).toAlignedRect();
+    QRegion clip = m_state.clip->translated(px).intersected(bounds);
+    if (charge(clipLayoutWork(clip))) setClip(std::move(clip));
+}
+
 void Player::clipRect(const Record& r, bool exclude) {
     if (!r.has(4) || !m_mappingValid) return;
     // The painter intersects the new clip with the one in force, row by row, and keeps a
     // record of the change: the more complex the clip, and the longer that record, the more
     // each change costs.
-    const double complexity = m_state.clip ? double(m_state.clip->rectCount()) : 1.0;
-    if (!charge(cost::clip + m_output.height() * cost::clipRow + complexity * cost::clipRect +
-                double(m_state.clipChanges) * cost::clipChange))
-        return;
+    if (!charge(clipWork())) return;
     const QRectF rect = reversedRectAt(r, 0);
     const QRectF bounds = m_outputRect.adjusted(-2, -2, 2, 2);
     const QRegion whole(bounds.toAlignedRect());
@@ -749,7 +886,12 @@ void Player::drawPolyPolygon(const Record& r) {
 
 void Player::drawText(QPointF at, QByteArrayView bytes, const Record* dxRecord, qsizetype dxIndex,
                       int options, const QRectF& rect) {
-    const QString text = decodeText(bytes);
+    // Decoding is paid for before it is done, whether the text is drawn or not.
+    if (!charge(double(bytes.size()) *
+                (isDoubleByte(m_state.font.charset) ? cost::doubleByteTextByte : cost::textByte)))
+        return;
+    const DecodedText decoded = decodeText(bytes, m_state.font.charset, m_state.font.face);
+    const QString& text = decoded.text;
     const bool updateCp = m_state.textAlign & TaUpdateCp;
     if (updateCp) at = m_state.position;
     const bool hasRect = options & (EtoOpaque | EtoClipped);
@@ -772,7 +914,7 @@ void Player::drawText(QPointF at, QByteArrayView bytes, const Record* dxRecord, 
         return;
     const int pixelSize = qMax(1, int(std::lround(pixels)));
     if (!m_text || m_text->source != f || m_text->pixelSize != pixelSize) {
-        QFont font(f.face.isEmpty() ? QStringLiteral("Sans Serif") : f.face);
+        QFont font(drawingFamily(f.face));
         font.setPixelSize(pixelSize);
         font.setWeight(QFont::Weight(qBound(1, f.weight == 0 ? 400 : f.weight, 1000)));
         font.setItalic(f.italic);
@@ -784,9 +926,16 @@ void Player::drawText(QPointF at, QByteArrayView bytes, const Record* dxRecord, 
     const QFontMetricsF& metrics = m_text->metrics;
 
     std::vector<double> advances;
-    if (dxRecord && dxRecord->has(dxIndex + text.size()))
-        for (qsizetype i = 0; i < text.size(); ++i)
-            advances.push_back(dxRecord->s16(dxIndex + i) * sx);
+    // The advances come one per byte: a character written in two bytes moves by both.
+    if (dxRecord && dxRecord->has(dxIndex + bytes.size())) {
+        qsizetype at = dxIndex;
+        for (const int n : decoded.bytes) {
+            double advance = 0;
+            for (int k = 0; k < n; ++k)
+                advance += dxRecord->s16(at++);
+            advances.push_back(advance * sx);
+        }
+    }
     double width = 0;
     for (double d : advances)
         width += d;
@@ -816,8 +965,11 @@ void Player::drawText(QPointF at, QByteArrayView bytes, const Record* dxRecord, 
     } else {
         double pos = x;
         for (qsizetype i = 0; i < text.size(); ++i) {
-            m_painter.drawText(QPointF(pos, baseline), QString(text[i]));
+            const bool pair =
+                text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+            m_painter.drawText(QPointF(pos, baseline), text.mid(i, pair ? 2 : 1));
             pos += advances[size_t(i)];
+            if (pair) pos += advances[size_t(++i)];
         }
     }
     m_painter.restore();
@@ -886,6 +1038,24 @@ void Player::drawBitmap(const QImage& image, QRectF source, const QRectF& dest, 
     m_painter.restore();
 }
 
+// SETDIBTODEV carries only the scan lines from its start scan on, as many as the image has:
+// of its source rectangle, only the rows among them are drawn, where they fall in the
+// destination. Source rows count from the bottom of a bottom-up bitmap, as its scans do.
+// Turns source into rows of the band's image and dest into their place; false when none are
+// drawn.
+bool scanBand(QRectF& source, QRectF& dest, int scans, int startScan, bool bottomUp) {
+    const double lo = qMax(source.top(), double(startScan));
+    const double hi = qMin(source.bottom(), double(startScan) + scans);
+    if (hi <= lo) return false;
+    // The destination's rows run from the source's top row down: the highest row counted
+    // from the bottom, or the lowest counted from the top.
+    const double destTop = dest.top() + (bottomUp ? source.bottom() - hi : lo - source.top());
+    const double imageTop = bottomUp ? startScan + scans - hi : lo - startScan;
+    source = QRectF(source.left(), imageTop, source.width(), hi - lo);
+    dest = QRectF(dest.left(), destTop, dest.width(), hi - lo);
+    return true;
+}
+
 void Player::blit(const Record& r) {
     // With a bitmap the record carries more parameter words than its function says.
     const qsizetype plainWords = r.function >> 8;
@@ -928,7 +1098,8 @@ void Player::blit(const Record& r) {
     } else {
         const bool paletteIndexes = (r.function == StretchDib && r.u16(2) == 1) ||
                                     (r.function == SetDibToDev && r.u16(0) == 1);
-        image = decodeDib(bits, paletteIndexes, m_state.palette, budget, &bottomUp);
+        image = decodeDib(bits, paletteIndexes, m_state.palette, budget, &bottomUp,
+                          r.function == SetDibToDev ? int(r.u16(1)) : -1);
     }
     if (image.isNull()) return;
     m_dibPixels += qint64(image.width()) * image.height();
@@ -936,8 +1107,11 @@ void Player::blit(const Record& r) {
     if (source.width() < 0 || source.height() < 0) source = source.normalized();
     // Records that take a bitmap straight from its bits count source rows of a bottom-up
     // bitmap from its bottom; blits count them from the top, as on a device.
-    if (bottomUp && (r.function == StretchDib || r.function == SetDibToDev))
+    if (r.function == SetDibToDev) {
+        if (!scanBand(source, dest, image.height(), r.u16(2), bottomUp)) return;
+    } else if (bottomUp && r.function == StretchDib) {
         source.moveTop(image.height() - source.top() - source.height());
+    }
     drawBitmap(image, source, dest, rop);
 }
 
@@ -1013,7 +1187,10 @@ void Player::dispatch(const Record& r) {
         createObject(Font{r.s16(0), r.s16(2), r.s16(4), r.u16(5) & 0xFF ? true : false,
                           (r.u16(5) >> 8) != 0, (r.u16(6) & 0xFF) != 0,
                           decodeText(face.first(nul < 0 ? qMin<qsizetype>(face.size(), 32)
-                                                        : qMin<qsizetype>(nul, 32)))});
+                                                        : qMin<qsizetype>(nul, 32)),
+                                     AnsiCharset, {})
+                              .text,
+                          r.u16(6) >> 8});
         break;
     }
     case CreatePalette: {
@@ -1027,8 +1204,42 @@ void Player::dispatch(const Record& r) {
         createObject(std::move(palette));
         break;
     }
-    case CreateRegion:
-        createObject(Region{});
+    case CreateRegion: {
+        // An unreadable region still takes its slot, empty.
+        RegionScans scans = readRegion(
+            r.params, qMin(limits::maxRegionRects, limits::maxRegionRectsTotal - m_regionRects));
+        m_regionRects += qint64(scans.rects.size());
+        if (!charge(double(scans.scans) * cost::regionScan +
+                    double(scans.rects.size()) * cost::point))
+            break;
+        createObject(Region{std::move(scans.rects), scans.scans});
+        break;
+    }
+    case PaintRegion:
+    case InvertRegion:
+        if (const Region* region = regionAt(r.u16(0)))
+            paintRegion(*region,
+                        r.function == PaintRegion ? RegionPaint::Fill : RegionPaint::Invert);
+        break;
+    case FillRegion:
+    case FrameRegion: {
+        const Region* region = regionAt(r.u16(0));
+        const qsizetype brushIndex = r.u16(1);
+        const Brush* brush = size_t(brushIndex) < m_objects.size() && m_objects[size_t(brushIndex)]
+                                 ? std::get_if<Brush>(&*m_objects[size_t(brushIndex)])
+                                 : nullptr;
+        if (!region || !brush) break;
+        if (r.function == FillRegion)
+            paintRegion(*region, RegionPaint::Fill, brush);
+        else if (r.has(4))
+            paintRegion(*region, RegionPaint::Frame, brush, reversedPointAt(r, 2));
+        break;
+    }
+    case SelectClipRegion:
+        if (const Region* region = regionAt(r.u16(0))) selectClipRegion(*region);
+        break;
+    case OffsetClipRgn:
+        offsetClip(r);
         break;
     case SelectObject:
         selectObject(r.u16(0));

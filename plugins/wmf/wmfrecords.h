@@ -20,6 +20,8 @@ enum Function : quint16 {
     SetStretchBltMode = 0x0107,
     SetTextCharExtra = 0x0108,
     RestoreDc = 0x0127,
+    InvertRegion = 0x012A,
+    PaintRegion = 0x012B,
     SelectClipRegion = 0x012C,
     SelectObject = 0x012D,
     SetTextAlign = 0x012E,
@@ -40,6 +42,7 @@ enum Function : quint16 {
     LineTo = 0x0213,
     MoveTo = 0x0214,
     OffsetClipRgn = 0x0220,
+    FillRegion = 0x0228,
     SetMapperFlags = 0x0231,
     SelectPalette = 0x0234,
     CreatePenIndirect = 0x02FA,
@@ -50,6 +53,7 @@ enum Function : quint16 {
     ScaleWindowExt = 0x0410,
     ScaleViewportExt = 0x0412,
     ExcludeClipRect = 0x0415,
+    FrameRegion = 0x0429,
     IntersectClipRect = 0x0416,
     Ellipse = 0x0418,
     Rectangle = 0x041B,
@@ -84,6 +88,9 @@ inline constexpr qint64 maxDibPixels = qint64(24) << 20;
 inline constexpr qint64 maxDibPixelsTotal = qint64(96) << 20;
 inline constexpr int maxObjects = 65535;
 inline constexpr double maxFontPixels = 2048.0;
+// Rectangles of one region, and of all the regions of a picture.
+inline constexpr qint64 maxRegionRects = qint64(1) << 20;
+inline constexpr qint64 maxRegionRectsTotal = qint64(4) << 20;
 } // namespace limits
 
 // The work budget of one picture, and what each kind of work costs against it. Units are
@@ -118,6 +125,10 @@ inline constexpr double bandVisit = 3;
 inline constexpr double crowding = 1;
 // A dashed wide pen cuts its line into dashes, each stroked on its own.
 inline constexpr double dash = 400;
+// A byte of text decoded from its code page, and from a double-byte one, cut into
+// characters by its lead bytes.
+inline constexpr double textByte = 4;
+inline constexpr double doubleByteTextByte = 16;
 // A glyph laid out and drawn, and each pixel of its em square.
 inline constexpr double glyph = 3000;
 inline constexpr double glyphPixel = 1;
@@ -127,6 +138,13 @@ inline constexpr double clip = 2000;
 inline constexpr double clipRow = 20;
 inline constexpr double clipRect = 100;
 inline constexpr double clipChange = 50;
+// A region: each of its scans read, and at each use each of its rectangles mapped to the
+// picture and merged with the others (a merge of n rectangles walks them log2(n) times).
+inline constexpr double regionScan = 200;
+inline constexpr double regionRect = 30;
+// A clip of many rectangles is laid out by the painter, at the first drawing after it is set,
+// as room for every rectangle on every row it spans: for each rectangle and each of those rows.
+inline constexpr double clipSpan = 18;
 // Drawing inside a clipping region of many rectangles, for each rectangle.
 inline constexpr double clippedRect = 4;
 } // namespace cost

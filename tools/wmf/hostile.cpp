@@ -267,6 +267,54 @@ QByteArray widePenEllipses() {
     });
 }
 
+// A region of a hundred rows across the picture, each cut into many spans, painted, framed,
+// inverted and made the clip again and again.
+QByteArray combRegions() {
+    WmfWriter w = canvas();
+    QList<WmfWriter::Scan> scans;
+    for (int row = 0; row < side; row += 10) {
+        WmfWriter::Scan scan{row, row + 1, {}};
+        for (int x = row % 7; x + 3 < side; x += 40)
+            scan.boundaries << x << x + 3;
+        scans.append(scan);
+    }
+    const int region = w.createRegion(scans);
+    const int brush = w.createBrush(BsSolid, Qt::blue);
+    for (int i = 0; i < 2000; ++i) {
+        w.paintRegion(region).frameRegion(region, brush, 2, 2).invertRegion(region);
+        w.selectClipRegion(region).offsetClipRgn(i % 5, 1).rectangle(QRect(0, 0, side, side));
+    }
+    return w.data();
+}
+
+// Thousands of regions of a few hundred scans, each created and painted once.
+QByteArray manyRegions() {
+    WmfWriter w = canvas();
+    QRandomGenerator rng(16);
+    for (int i = 0; i < 4000; ++i) {
+        QList<WmfWriter::Scan> scans;
+        const int left = int(rng.bounded(side - 100));
+        for (int row = 0; row < 300; ++row)
+            scans.append({row * 3, row * 3 + 2, {left, left + 20, left + 40, left + 90}});
+        const int region = w.createRegion(scans);
+        w.paintRegion(region).deleteObject(region);
+    }
+    return w.data();
+}
+
+// Long double-byte strings in letters too large to be drawn: each must still be decoded to
+// be measured.
+QByteArray undrawnDoubleByteText() {
+    WmfWriter w = canvas();
+    w.selectObject(w.createFont(-30000, 400, "MS Mincho", 0, 128));
+    QByteArray text;
+    for (int i = 0; i < 8000; ++i)
+        text += "\x93\xFA";
+    for (int i = 0; i < 3000; ++i)
+        w.extTextOut(QPoint(0, side / 2), text);
+    return w.data();
+}
+
 struct Kind {
     const char* name;
     QByteArray (*make)();
@@ -297,6 +345,9 @@ const Kind kinds[] = {
     {"many words in huge letters", hugeWords},
     {"many ellipses with 300-unit pens", widePenEllipses},
     {"huge letters stacked on one spot", stackedLetters},
+    {"a region of 100 combed rows, painted and clipping", combRegions},
+    {"4000 regions of 300 scans", manyRegions},
+    {"double-byte text too large to draw", undrawnDoubleByteText},
 };
 
 QColor randomColor(QRandomGenerator& rng) {

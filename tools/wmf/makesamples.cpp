@@ -104,6 +104,9 @@ QList<std::pair<const char*, QByteArray>> seeds() {
                         WmfWriter::dib(four, bits, WmfWriter::Dib::Rle));
         w.setDibToDev(QPoint(8, 8), QSize(16, 16),
                       WmfWriter::dib(four, bits, WmfWriter::Dib::Rgb, true));
+        if (bits >= 24)
+            w.setDibToDev(QPoint(0, 4), QRect(2, 3, 12, 10), 5, 6,
+                          WmfWriter::dibScans(four, bits, 5, 6));
         out.append({bits == 1    ? "dib1"
                     : bits == 4  ? "dib4"
                     : bits == 8  ? "dib8"
@@ -125,6 +128,50 @@ QList<std::pair<const char*, QByteArray>> seeds() {
     clip.restoreDc(-1).patBlt(QRect(0, 0, 50, 50), 0x005A0049).polyline({{0, 0}, {100, 100}});
     clip.selectPalette(clip.createPalette({Qt::red, Qt::green})).deleteObject(0);
     out.append({"clip", clip.data()});
+    WmfWriter regions;
+    regions.setWindowExt(100, 100).selectObject(regions.createBrush(0, Qt::red));
+    const int notched =
+        regions.createRegion({{10, 30, {10, 30, 60, 80}}, {30, 50, {10, 80}}, {50, 52, {}}});
+    const int hatch = regions.createBrush(2, Qt::blue, 3);
+    regions.paintRegion(notched).fillRegion(notched, hatch).frameRegion(notched, hatch, 3, 2);
+    regions.invertRegion(notched).saveDc().selectClipRegion(notched).offsetClipRgn(5, -5);
+    regions.ellipse(QRect(0, 0, 100, 100)).restoreDc(-1).selectObject(notched);
+    regions.deleteObject(notched).polygon({{0, 0}, {100, 0}, {0, 100}});
+    out.append({"regions", regions.data()});
+    WmfWriter charsets;
+    charsets.setWindowExt(400, 400).setBkMode(1);
+    const std::pair<int, QByteArray> strings[] = {
+        {2, "abgp\xA5\xB9"},   {161, "\xE1\xE2"}, {204, "\xC6\xE8"}, {238, "\xB9\xE6"},
+        {128, "\x93\xFA\x96"}, {136, "\xA4\xA4"}, {129, "\xC7\xD1"}, {222, "\xA1"}};
+    int y = 20;
+    for (const auto& [charset, bytes] : strings) {
+        const int font =
+            charsets.createFont(-30, 400, charset == 2 ? "Symbol" : "Arial", 0, charset);
+        charsets.selectObject(font).extTextOut(QPoint(10, y), bytes, 0, {},
+                                               QList<int>(bytes.size(), 12));
+        charsets.textOut(QPoint(200, y), bytes).deleteObject(font);
+        y += 45;
+    }
+    out.append({"charsets", charsets.data()});
+    WmfWriter ddb;
+    ddb.setWindowExt(64, 64);
+    QList<QList<int>> rows;
+    for (int y = 0; y < 6; ++y) {
+        QList<int> row;
+        for (int x = 0; x < 10; ++x)
+            row << (x * 37 + y * 11) % 256;
+        rows << row;
+    }
+    const std::pair<int, int> layouts[] = {{1, 1},  {4, 1},  {8, 1}, {16, 1},
+                                           {24, 1}, {32, 1}, {1, 4}, {1, 3}};
+    int at = 0;
+    for (const auto& [bits, planes] : layouts) {
+        ddb.stretchBlt(QRect(at, at, 30, 20), QRect(1, 1, 8, 4),
+                       WmfWriter::bitmap16(rows, bits, planes), at % 16 ? 0x00660046 : 0x00CC0020);
+        ddb.bitBlt(QPoint(at, 40), QRect(0, 0, 10, 6), WmfWriter::bitmap16(rows, bits, planes));
+        at += 7;
+    }
+    out.append({"ddb", ddb.data()});
     return out;
 }
 

@@ -129,11 +129,13 @@ int WmfWriter::createBrush(int style, QColor color, int hatch) {
     return takeSlot();
 }
 
-int WmfWriter::createFont(int height, int weight, const QByteArray& face, int escapement) {
+int WmfWriter::createFont(int height, int weight, const QByteArray& face, int escapement,
+                          int charset) {
     QByteArray p;
     for (int v : {height, 0, escapement, escapement, weight})
         put16(p, v);
-    p.append(QByteArray(8, '\0'));
+    // Italic, underline, strike-out, character set, then precisions, quality and pitch.
+    p.append(QByteArray(3, '\0')).append(char(charset)).append(QByteArray(4, '\0'));
     p.append(face.left(31)).append('\0');
     record(0x02FB, p);
     return takeSlot();
@@ -154,6 +156,38 @@ int WmfWriter::createPalette(const QList<QColor>& colors) {
     for (const QColor& c : colors)
         putColor(p, c);
     record(0x00F7, p);
+    return takeSlot();
+}
+
+int WmfWriter::createRegion(const QList<Scan>& scans) {
+    QByteArray body;
+    int left = 0, top = 0, right = 0, bottom = 0, largest = 0;
+    for (const Scan& scan : scans) {
+        put16(body, int(scan.boundaries.size()));
+        put16(body, scan.top);
+        put16(body, scan.bottom);
+        for (int x : scan.boundaries)
+            put16(body, x);
+        put16(body, int(scan.boundaries.size()));
+        largest = std::max(largest, int(scan.boundaries.size()) * 2 + 8);
+        if (!scan.boundaries.isEmpty()) {
+            const bool first = left == right;
+            left = first ? scan.boundaries.first() : std::min(left, int(scan.boundaries.first()));
+            right = first ? scan.boundaries.last() : std::max(right, int(scan.boundaries.last()));
+            top = first ? scan.top : std::min(top, scan.top);
+            bottom = first ? scan.bottom : std::max(bottom, scan.bottom);
+        }
+    }
+    QByteArray p;
+    put16(p, 0);
+    put16(p, 6);
+    put32(p, 0);
+    put16(p, int(22 + body.size()));
+    put16(p, int(scans.size()));
+    put16(p, largest);
+    for (int v : {left, top, right, bottom})
+        put16(p, v);
+    record(0x06FF, p + body);
     return takeSlot();
 }
 
@@ -255,6 +289,84 @@ WmfWriter& WmfWriter::setDibToDev(QPoint dest, QSize size, const QByteArray& dib
     for (int v : {0, size.height(), 0, 0, 0, size.height(), size.width(), dest.y(), dest.x()})
         put16(p, v);
     return record(0x0D33, p + dib);
+}
+
+WmfWriter& WmfWriter::bitBlt(QPoint dest, QRect source, const QByteArray& bitmap, quint32 rop) {
+    QByteArray p;
+    put32(p, rop);
+    for (int v : {source.y(), source.x(), source.height(), source.width(), dest.y(), dest.x()})
+        put16(p, v);
+    return record(0x0922, p + bitmap);
+}
+
+WmfWriter& WmfWriter::stretchBlt(QRect dest, QRect source, const QByteArray& bitmap, quint32 rop) {
+    QByteArray p;
+    put32(p, rop);
+    for (int v : {source.height(), source.width(), source.y(), source.x(), dest.height(),
+                  dest.width(), dest.y(), dest.x()})
+        put16(p, v);
+    return record(0x0B23, p + bitmap);
+}
+
+QByteArray WmfWriter::bitmap16(const QList<QList<int>>& rows, int bits, int planes) {
+    const int h = int(rows.size());
+    const int w = h ? int(rows[0].size()) : 0;
+    // Rows of every plane padded to whole 16-bit words.
+    const int widthBytes = ((w * bits + 15) / 16) * 2;
+    QByteArray out;
+    for (int v : {0, w, h, widthBytes})
+        put16(out, v);
+    out.append(char(planes)).append(char(bits));
+    put32(out, 0); // where the bits lay in the producer's memory
+    for (const QList<int>& row : rows) {
+        for (int plane = 0; plane < planes; ++plane) {
+            QByteArray line(widthBytes, '\0');
+            auto* o = reinterpret_cast<uchar*>(line.data());
+            for (int x = 0; x < w; ++x) {
+                const int v = planes > 1 ? (row[x] >> plane) & 1 : row[x];
+                switch (bits) {
+                case 1:
+                    o[x / 8] |= uchar((v & 1) << (7 - x % 8));
+                    break;
+                case 4:
+                    o[x / 2] |= uchar((v & 0xF) << (x % 2 ? 0 : 4));
+                    break;
+                case 8:
+                    o[x] = uchar(v);
+                    break;
+                case 16: {
+                    const int c =
+                        (((v >> 19) & 31) << 10) | (((v >> 11) & 31) << 5) | ((v >> 3) & 31);
+                    o[2 * x] = uchar(c & 0xFF);
+                    o[2 * x + 1] = uchar(c >> 8);
+                    break;
+                }
+                default:
+                    o[bits / 8 * x] = uchar(v & 0xFF);
+                    o[bits / 8 * x + 1] = uchar((v >> 8) & 0xFF);
+                    o[bits / 8 * x + 2] = uchar((v >> 16) & 0xFF);
+                    break;
+                }
+            }
+            out += line;
+        }
+    }
+    return out;
+}
+
+WmfWriter& WmfWriter::setDibToDev(QPoint dest, QRect source, int startScan, int scanCount,
+                                  const QByteArray& dib) {
+    QByteArray p;
+    for (int v : {0, scanCount, startScan, source.y(), source.x(), source.height(), source.width(),
+                  dest.y(), dest.x()})
+        put16(p, v);
+    return record(0x0D33, p + dib);
+}
+
+QByteArray WmfWriter::dibScans(const QImage& image, int bits, int first, int count, bool topDown) {
+    const QByteArray whole = dib(image, bits, Dib::Rgb, topDown);
+    const int stride = ((image.width() * bits + 31) / 32) * 4;
+    return whole.left(40) + whole.mid(40 + first * stride, count * stride);
 }
 
 QByteArray WmfWriter::data(bool withEof) const {

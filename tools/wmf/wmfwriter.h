@@ -17,6 +17,13 @@ class WmfWriter {
 public:
     enum class Dib { Rgb, Rle };
     enum ShapeKind : quint16 { Arc = 0x0817, Pie = 0x081A, Chord = 0x0830 };
+    // One scan of a region: rows from top to bottom (excluded), split into the spans
+    // left, right (excluded), left, right...
+    struct Scan {
+        int top = 0;
+        int bottom = 0;
+        QList<int> boundaries;
+    };
 
     // Adds a placeable header with the bounding box (left, top, right, bottom).
     void setPlaceable(QRect box, quint16 unitsPerInch, bool goodChecksum = true);
@@ -40,9 +47,11 @@ public:
     // Object creation returns the slot the object takes (the lowest free one).
     int createPen(int style, int width, QColor color);
     int createBrush(int style, QColor color, int hatch = 0);
-    int createFont(int height, int weight, const QByteArray& face, int escapement = 0);
+    int createFont(int height, int weight, const QByteArray& face, int escapement = 0,
+                   int charset = 0);
     int createPatternBrush(const QByteArray& dib);
     int createPalette(const QList<QColor>& colors);
+    int createRegion(const QList<Scan>& scans);
     WmfWriter& selectObject(int index) { return record(0x012D, {index}); }
     WmfWriter& selectPalette(int index) { return record(0x0234, {index}); }
     WmfWriter& deleteObject(int index);
@@ -61,6 +70,14 @@ public:
     WmfWriter& roundRect(QRect r, int w, int h) { return rectRecord(0x061C, r, {h, w}); }
     WmfWriter& intersectClipRect(QRect r) { return rectRecord(0x0416, r, {}); }
     WmfWriter& excludeClipRect(QRect r) { return rectRecord(0x0415, r, {}); }
+    WmfWriter& paintRegion(int region) { return record(0x012B, {region}); }
+    WmfWriter& invertRegion(int region) { return record(0x012A, {region}); }
+    WmfWriter& fillRegion(int region, int brush) { return record(0x0228, {region, brush}); }
+    WmfWriter& frameRegion(int region, int brush, int width, int height) {
+        return record(0x0429, {region, brush, height, width});
+    }
+    WmfWriter& selectClipRegion(int region) { return record(0x012C, {region}); }
+    WmfWriter& offsetClipRgn(int dx, int dy) { return record(0x0220, {dy, dx}); }
     WmfWriter& arc(ShapeKind kind, QRect r, QPoint start, QPoint end);
     WmfWriter& polygon(const QList<QPoint>& points) { return pointsRecord(0x0324, points); }
     WmfWriter& polyline(const QList<QPoint>& points) { return pointsRecord(0x0325, points); }
@@ -80,6 +97,15 @@ public:
     WmfWriter& dibBitBlt(QPoint dest, QRect source, const QByteArray& dib,
                          quint32 rop = 0x00CC0020);
     WmfWriter& setDibToDev(QPoint dest, QSize size, const QByteArray& dib);
+    // The rectangle source of a bitmap of which dib holds scanCount scan lines from startScan
+    // on (see dibScans).
+    WmfWriter& setDibToDev(QPoint dest, QRect source, int startScan, int scanCount,
+                           const QByteArray& dib);
+    // Blits of an old device-dependent bitmap (see bitmap16).
+    WmfWriter& bitBlt(QPoint dest, QRect source, const QByteArray& bitmap,
+                      quint32 rop = 0x00CC0020);
+    WmfWriter& stretchBlt(QRect dest, QRect source, const QByteArray& bitmap,
+                          quint32 rop = 0x00CC0020);
 
     // The metafile: headers, records, and the closing EOF record unless left out.
     QByteArray data(bool withEof = true) const;
@@ -90,6 +116,14 @@ public:
     // at most that many colours.
     static QByteArray dib(const QImage& image, int bits, Dib compression = Dib::Rgb,
                           bool topDown = false);
+    // An old device-dependent bitmap of rows of pixel values, top row first: palette indexes
+    // for 1, 4 and 8 bits a pixel and for planes of one bit, 0xRRGGBB colours for 16, 24 and
+    // 32 bits.
+    // A bitmap of 24 or 32 bits (see dib) cut to count scan lines from first on, in the
+    // order they are stored: from the bottom unless topDown. Its header keeps the whole height.
+    static QByteArray dibScans(const QImage& image, int bits, int first, int count,
+                               bool topDown = false);
+    static QByteArray bitmap16(const QList<QList<int>>& rows, int bits, int planes = 1);
 
 private:
     WmfWriter& colorRecord(quint16 function, QColor c);
