@@ -542,8 +542,8 @@ void VueFenetreQt::creerWidget(Controle& c) {
                 QString nom =
                     p == QLatin1String("/") ? p : p.mid(p.lastIndexOf(QLatin1Char('/')) + 1);
                 // Open folders down to the path, closed ones below it, indented by depth.
-                auto* it = new QListWidgetItem(i < ld.nbAncetres() ? *ouvert : *ferme,
-                                               texteAffiche(nom));
+                auto* it =
+                    new QListWidgetItem(i < ld.nbAncetres() ? *ouvert : *ferme, texteAffiche(nom));
                 it->setData(RoleProfondeur, ld.profondeur(i));
                 it->setToolTip(texteBulle(p));
                 lw->addItem(it);
