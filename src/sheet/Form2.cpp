@@ -212,14 +212,14 @@ void Form2::remplirCase(int k, int i, Decodage d) {
 }
 
 void Form2::Form_Activate() {
-    Environ(0);
+    Environ(VuePleine::Vignettes);
 }
 
 void Form2::Environ(int Numero) {
     Dummy.setFocus();
     Image1.move(0, 0);
-    switch (Numero) {
-    case 0:
+    switch (static_cast<VuePleine>(Numero)) {
+    case VuePleine::Vignettes:
         Image1.setVisible(false);
         Vertic.setVisible(false);
         Horiz.setVisible(false);
@@ -227,26 +227,26 @@ void Form2::Environ(int Numero) {
         // The full-size picture is no longer shown: let it go.
         Image1.setImage(QImage());
         break;
-    case 1:
+    case VuePleine::Entiere:
         Image1.setVisible(true);
         Vertic.setVisible(false);
         Horiz.setVisible(false);
         break;
-    case 2:
+    case VuePleine::PlusHaute:
         Image1.setVisible(true);
         Vertic.setVisible(true);
         Horiz.setVisible(false);
         Vertic.move(0, 0);
         Vertic.setValue(0);
         break;
-    case 3:
+    case VuePleine::PlusLarge:
         Image1.setVisible(true);
         Vertic.setVisible(false);
         Horiz.setVisible(true);
         Horiz.move(0, 0);
         Horiz.setValue(0);
         break;
-    case 4:
+    case VuePleine::PlusGrande:
         Image1.setVisible(true);
         Vertic.setVisible(true);
         Vertic.setValue(0);
@@ -263,7 +263,7 @@ void Form2::Environ(int Numero) {
 void Form2::Affiche(double Depart) {
     if (Occupe) return;
     Texte[TexteChoisi].setPlat(false);
-    Environ(0);
+    Environ(VuePleine::Vignettes);
     Occupe = true;
     fenetre.setSablier(true);
 
@@ -298,17 +298,17 @@ void Form2::Affiche(double Depart) {
 
 void Form2::Deplace_Click(int Index) {
     Dummy.setFocus();
-    switch (Index) {
-    case 0:
+    switch (static_cast<Deplacement>(Index)) {
+    case Deplacement::EcranPrec:
         if (PremiereDiapo != 0) Affiche(PremiereDiapo - CasesParPage);
         break;
-    case 1:
+    case Deplacement::LignePrec:
         if (PremiereDiapo != 0) Affiche(PremiereDiapo - CasesParLigne);
         break;
-    case 2:
+    case Deplacement::LigneSuivante:
         if (!FinAtteinte) Affiche(PremiereDiapo + CasesParLigne);
         break;
-    case 3:
+    case Deplacement::EcranSuivant:
         // A page ending exactly with the last image stays: there is no next page.
         if (!FinAtteinte && PremiereDiapo + CasesParPage < etat.NbImages)
             Affiche(PremiereDiapo + CasesParPage);
@@ -331,10 +331,10 @@ void Form2::Form_KeyDown(int KeyCode, int) {
     if (Occupe) return;
     switch (KeyCode) {
     case touche::PageHaut:
-        Deplace_Click(0);
+        Deplace_Click(Deplacement::EcranPrec);
         break;
     case touche::PageBas:
-        Deplace_Click(3);
+        Deplace_Click(Deplacement::EcranSuivant);
         break;
     case touche::Fin:
         if (PremiereDiapo <= etat.NbImages - (CasesParPage + 1))
@@ -344,10 +344,10 @@ void Form2::Form_KeyDown(int KeyCode, int) {
         if (PremiereDiapo != 0) Affiche(0);
         break;
     case touche::Haut:
-        Deplace_Click(1);
+        Deplace_Click(Deplacement::LignePrec);
         break;
     case touche::Bas:
-        Deplace_Click(2);
+        Deplace_Click(Deplacement::LigneSuivante);
         break;
     case touche::F4:
         Fin_Click();
@@ -360,7 +360,7 @@ void Form2::Form_KeyDown(int KeyCode, int) {
 void Form2::Diapo_Click(int Index) {
     if (Occupe) return;
     if (DiapoAffichee == Index) {
-        Environ(0);
+        Environ(VuePleine::Vignettes);
         DiapoAffichee.reset();
         return;
     }
@@ -381,7 +381,7 @@ void Form2::Diapo_Click(int Index) {
     } catch (const std::bad_alloc&) {
     }
     if (image.isNull()) {
-        Environ(0);
+        Environ(VuePleine::Vignettes);
         return;
     }
 
@@ -395,13 +395,13 @@ void Form2::Diapo_Click(int Index) {
         calculerVueReelle(QSizeF(Image1.width(), Image1.height()), LargeurFeuille, HauteurFeuille);
     depassementV_ = v.depassementV;
     depassementH_ = v.depassementH;
-    if (v.mode == 2 || v.mode == 4) {
+    if (v.mode == VuePleine::PlusHaute || v.mode == VuePleine::PlusGrande) {
         Vertic.setMin(0);
         Vertic.setMax(v.verticMax);
         Vertic.setSmallChange(v.verticPas);
         Vertic.setLargeChange(v.verticPas);
     }
-    if (v.mode >= 3) {
+    if (v.mode == VuePleine::PlusLarge || v.mode == VuePleine::PlusGrande) {
         Horiz.setMin(0);
         Horiz.setMax(v.horizMax);
         Horiz.setSmallChange(v.horizPas);
@@ -421,7 +421,7 @@ void Form2::Horiz_Change() {
 }
 
 void Form2::Image1_Click() {
-    Environ(0);
+    Environ(VuePleine::Vignettes);
     DiapoAffichee.reset();
 }
 

@@ -26,6 +26,15 @@ struct Decodage {
     QImage image;
 };
 
+// The sheet's move buttons, `Deplace(0)` to `Deplace(3)`: the index `Deplace_Click`
+// receives.
+enum class Deplacement : int {
+    EcranPrec = 0,     // previous page
+    LignePrec = 1,     // previous row
+    LigneSuivante = 2, // next row
+    EcranSuivant = 3,  // next page
+};
+
 class Form2 {
 public:
     // `Form1` and `menCompte`: the main window (its hourglass) and its progress counter.
@@ -74,8 +83,10 @@ public:
     void Form_Load();
     void Form_Activate();
     void Environ(int Numero);
+    void Environ(VuePleine v) { Environ(static_cast<int>(v)); }
     void Affiche(double Depart);
     void Deplace_Click(int Index);
+    void Deplace_Click(Deplacement d) { Deplace_Click(static_cast<int>(d)); }
     void Numero_Click();
     void Form_KeyDown(int KeyCode, int Shift);
     void Diapo_Click(int Index);

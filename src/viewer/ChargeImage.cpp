@@ -51,9 +51,9 @@ void Form1::ChargeImage() {
         Vertic.setLargeChange(a.verticGrand);
         Vertic.setSmallChange(a.verticPetit);
 
-        if (etat.ModeVue == 2) Image2.setVisible(false);
+        if (etat.modeVue() == Mode::Ajustee) Image2.setVisible(false);
         Image2.move(a.ajusteGauche, a.ajusteHaut, a.ajusteL, a.ajusteH);
-        if (etat.ModeVue == 2) Image2.setVisible(true);
+        if (etat.modeVue() == Mode::Ajustee) Image2.setVisible(true);
         Image2.setImage(std::move(image));
     } catch (const Erreur& e) {
         plateforme.MsgBox(texteEchec(e), Icone::Aucune);
@@ -78,11 +78,11 @@ void Form1::Vertic_Change() {
 }
 
 void Form1::Image1_Click() {
-    Environ(2);
+    Environ(Mode::Ajustee);
 }
 
 void Form1::Image2_Click() {
-    Environ(1);
+    Environ(Mode::TailleReelle);
 }
 
 } // namespace galvia

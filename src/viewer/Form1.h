@@ -3,6 +3,7 @@
 // controls (platform layer); every rule of the viewer lives here, without a widget.
 #pragma once
 
+#include "Commandes.h"
 #include "platform/Controles.h"
 #include "platform/Fenetre.h"
 #include "platform/Plateforme.h"
@@ -50,9 +51,9 @@ public:
     ElementMenu& affAutre;
     ElementMenu& Fin;
     ElementMenu& menAtt;
-    std::array<ElementMenu*, 10> Bouge{};
+    MenuCommandes<Atteindre, 10> Bouge;
     ElementMenu& menShow;
-    std::array<ElementMenu*, 6> Defile{};
+    MenuCommandes<Show, 6> Defile;
     ElementMenu& diapShow;
     ElementMenu& menAide;
     ElementMenu& menNom;
@@ -71,6 +72,7 @@ public:
     // --- start-up and modes ---
     void Form_Load();
     void Environ(int Numero);
+    void Environ(Mode m) { Environ(static_cast<int>(m)); }
     void Fin_Click();
     void Form_MouseMove();
     void Horiz_GotFocus();
@@ -104,8 +106,10 @@ public:
 
     // --- navigation and slideshow ---
     void Bouge_Click(int Index);
+    void Bouge_Click(Atteindre c) { Bouge_Click(static_cast<int>(c)); }
     int Dichot(int Bas, int Haut);
     void Defile_Click(int Index);
+    void Defile_Click(Show c) { Defile_Click(static_cast<int>(c)); }
     void Timer1_Timer();
     void Enchaine();
 

@@ -127,7 +127,7 @@ void TestGeometrie::vueReelle_data() {
 void TestGeometrie::vueReelle() {
     QFETCH(QSizeF, image);
     const VueReelle v = calculerVueReelle(image, 11880, 9000);
-    QTEST(v.mode, "mode");
+    QTEST(static_cast<int>(v.mode), "mode");
     QTEST(v.verticMax, "verticMax");
     QTEST(v.verticPas, "verticPas");
     QTEST(v.horizMax, "horizMax");
