@@ -135,7 +135,6 @@ void Form2::Form_Load() {
     fenetre.setCaption(QStringLiteral("Diapositives ") + etat.Chemin);
     Image1.move(0, 0);
 
-    NbParLigne = CasesParLigne;
     FinAtteinte = false;
     int derniere = CasesParPage - 1;
     if (etat.NbImages - 1 < derniere) {

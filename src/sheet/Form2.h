@@ -70,7 +70,6 @@ public:
     int HauteurCase = 0;
     double PasColonne = 0;
     double PasLigne = 0;
-    std::int16_t NbParLigne = 0;
     std::array<int, CasesParPage + 1> GaucheCase{};
     std::array<int, CasesParPage + 1> HautCase{};
     std::int16_t PremiereDiapo = 0;

@@ -55,7 +55,8 @@ struct Module1 {
     // largest k whose previous running total is below n.
     QString dossierDeEntree(int n) const;
 
-    // Full path of list entry n (1-based), for a single- or a multi-folder list.
+    // Full path of list entry n (1-based): in its own folder for a multi-folder list,
+    // otherwise (or when no selected folder holds it) in `Chemin`.
     QString fichierDeEntree(int n) const;
 };
 

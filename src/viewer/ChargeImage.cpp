@@ -25,7 +25,7 @@ void Form1::ChargeImage() {
         }
         if (etat.NumImage < 1 || etat.NumImage >= etat.TabImages.size()) throw Erreur(ErrIndice);
         const QString& nom = etat.TabImages.at(etat.NumImage);
-        etat.NomComplet = etat.Chemin + nom;
+        etat.NomComplet = etat.fichierDeEntree(etat.NumImage);
         // "&" marks a menu's access key: a name shows its own doubled.
         menNom.setCaption(QStringLiteral("=  %1 / %2  =  %3")
                               .arg(etat.NumImage)

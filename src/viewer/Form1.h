@@ -107,7 +107,8 @@ public:
     // --- navigation and slideshow ---
     void Bouge_Click(int Index);
     void Bouge_Click(Atteindre c) { Bouge_Click(static_cast<int>(c)); }
-    int Dichot(int Bas, int Haut);
+    // The entry of Bas..Haut whose name starts with `Cle` (case ignored), or 0.
+    int Dichot(int Bas, int Haut, const QString& Cle) const;
     void Defile_Click(int Index);
     void Defile_Click(Show c) { Defile_Click(static_cast<int>(c)); }
     void Timer1_Timer();

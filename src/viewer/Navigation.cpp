@@ -16,7 +16,7 @@ void Form1::Bouge_Click(int Index) {
         TexteCherche = plateforme.InputBox(QStringLiteral("Donnez un nom ou quelques lettres"),
                                            QStringLiteral("Recherche d'une image"));
         if (TexteCherche.isEmpty()) return;
-        cible = Dichot(1, nb);
+        cible = Dichot(1, nb, TexteCherche);
         if (cible == 0) {
             plateforme.MsgBox(QStringLiteral("Non trouvé : ") + TexteCherche, Icone::Information,
                               QStringLiteral("Recherche"));
@@ -58,13 +58,13 @@ void Form1::Bouge_Click(int Index) {
     ChargeImage();
 }
 
-int Form1::Dichot(int Bas, int Haut) {
+int Form1::Dichot(int Bas, int Haut, const QString& Cle) const {
     if (Bas > Haut) return 0;
     const int m = (Bas + Haut) / 2; // both are >= 0: the lower middle
-    const QString sonde = etat.TabImages.value(m).left(TexteCherche.size());
-    const int ordre = comparerTexte(TexteCherche, sonde);
-    if (ordre > 0) return Dichot(m + 1, Haut);
-    if (ordre < 0) return Dichot(Bas, m - 1);
+    const QString sonde = etat.TabImages.value(m).left(Cle.size());
+    const int ordre = comparerTexte(Cle, sonde);
+    if (ordre > 0) return Dichot(m + 1, Haut, Cle);
+    if (ordre < 0) return Dichot(Bas, m - 1, Cle);
     return m;
 }
 

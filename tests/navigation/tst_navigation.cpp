@@ -224,8 +224,7 @@ void TstNavigation::dichot() {
     Banc b;
     b.etat.TabImages = QStringList{QString()} + liste;
     b.etat.NbImages = static_cast<std::int16_t>(liste.size());
-    b.form->TexteCherche = texte;
-    QCOMPARE(b.form->Dichot(1, b.etat.NbImages), trouve);
+    QCOMPARE(b.form->Dichot(1, b.etat.NbImages, texte), trouve);
 }
 
 void TstNavigation::uneSeuleImage_data() {
