@@ -1,5 +1,6 @@
 #include "Images.h"
 
+#include "BudgetDecodage.h"
 #include "Erreurs.h"
 #include "NomsOctets.h"
 
@@ -76,7 +77,7 @@ QSize tailleNaturelle(const QString& chemin) {
     return s;
 }
 
-QImage chargerReduite(const QString& chemin, QSize taille) {
+QImage chargerReduite(const QString& chemin, QSize taille, const AvantDecodage& avant) {
     QImageReader lecteur;
     QFile fichier;
     ouvrir(lecteur, fichier, chemin);
@@ -89,6 +90,7 @@ QImage chargerReduite(const QString& chemin, QSize taille) {
             demandee.transpose();
         lecteur.setScaledSize(demandee);
     }
+    if (avant) avant(memoireDecodage(lecteur));
     return lire(lecteur);
 }
 

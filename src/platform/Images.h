@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <cstdint>
+#include <functional>
 
 namespace galvia {
 
@@ -25,8 +27,13 @@ QImage chargerImage(const QString& chemin);
 // decoding pixels. Throws like chargerImage.
 QSize tailleNaturelle(const QString& chemin);
 
+// Runs once the header has been read, before any pixel is decoded, with the peak memory
+// the decode will take (memoireDecodage, BudgetDecodage.h); it may wait, or throw to
+// give the decode up.
+using AvantDecodage = std::function<void(std::int64_t octets)>;
+
 // Decodes a picture directly at a reduced size (the decoder scales while decoding when
 // it can). Throws like chargerImage.
-QImage chargerReduite(const QString& chemin, QSize taille);
+QImage chargerReduite(const QString& chemin, QSize taille, const AvantDecodage& avant = {});
 
 } // namespace galvia

@@ -32,6 +32,10 @@ public:
     // Runs the pending window events once.
     virtual void DoEvents() = 0;
 
+    // Runs the window events until `fini()` holds, sleeping while none comes. A thread
+    // that makes `fini()` true then calls reveillerInterface() (PoolDecodage.h).
+    virtual void attendre(const std::function<bool()>& fini);
+
     // Screen size, in twips.
     virtual QSizeF ecranTwips() const = 0;
 

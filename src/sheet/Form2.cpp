@@ -1,13 +1,12 @@
 #include "Form2.h"
 
+#include "platform/BudgetDecodage.h"
 #include "platform/Erreurs.h"
 #include "platform/Images.h"
 #include "platform/Texte.h"
 #include "platform/Touches.h"
 
 #include <cmath>
-#include <future>
-#include <thread>
 
 namespace galvia {
 
@@ -23,8 +22,10 @@ QImage boiteGrise() {
 // Runs on a worker thread and touches no control: the thumbnail of one file for the
 // cell at (gauche, haut). The proportions come from the header; the pixels are decoded
 // at the thumbnail's own size, inside its one-pixel border. A file that cannot be read
-// gives a null picture and the whole cell.
-Decodage decoder(const QString& fichier, Grille g, int gauche, int haut) {
+// gives a null picture and the whole cell. The decode waits for its memory in the budget
+// of the decodes ahead, and gives up when the page no longer wants it.
+Decodage decoder(const QString& fichier, Grille g, int gauche, int haut,
+                 const std::atomic<bool>& abandon) {
     Decodage d{{double(gauche), double(haut), double(g.LargeurCase), double(g.HauteurCase)}, {}};
     try {
         const Vignette place =
@@ -32,7 +33,12 @@ Decodage decoder(const QString& fichier, Grille g, int gauche, int haut) {
         const auto cote = [](double twips) {
             return std::max(1, static_cast<int>(std::lround(twips / TwipsParPixel)) - 2);
         };
-        d.image = chargerReduite(fichier, QSize(cote(place.width), cote(place.height)));
+        BudgetMemoire::Reservation memoire;
+        d.image = chargerReduite(fichier, QSize(cote(place.width), cote(place.height)),
+                                 [&](std::int64_t octets) {
+                                     memoire = budgetDecodage().reserver(octets, &abandon);
+                                     if (!memoire) throw DecodageAbandonne{};
+                                 });
         d.place = place;
     } catch (const Erreur&) {
     } catch (const std::bad_alloc&) {
@@ -143,19 +149,20 @@ void Form2::Form_Load() {
     }
     Titre.setCaption(QStringLiteral("De 1 à %1 (sur %2)").arg(derniere + 1).arg(etat.NbImages));
 
-    std::vector<std::function<Decodage()>> travaux;
+    std::vector<Lecture::Travail> travaux;
     for (int k = 0; k <= derniere; ++k) {
         HautCase[k] = hautCase(k, g);
         GaucheCase[k] = gaucheCase(k, g);
         travaux.push_back(travail(k, k));
     }
-    Lecture lecture(std::move(travaux));
+    Lecture lecture = lire(std::move(travaux));
     for (int k = 0; k <= derniere; ++k) {
         if (k > 0) {
             Diapo.load(k);
             Diapo[k].surClic = [this, k] { Diapo_Click(k); };
             Texte.load(k);
         }
+        if (!attendreCase(lecture, k)) break; // closed while filling: stop at once
         remplirCase(k, k, lecture.prendre(k));
         menCompte.setCaption(QStringLiteral("%1 / %2").arg(k + 1).arg(derniere + 1));
         plateforme.DoEvents();
@@ -169,27 +176,23 @@ void Form2::Form_Load() {
     menCompte.setVisible(false);
 }
 
-Form2::Lecture::Lecture(std::vector<std::function<Decodage()>> travaux)
-    : travaux_(std::move(travaux))
-    , resultats_(travaux_.size()) {}
-
-// Waits for the decodes still running: a page left half-filled ends here.
-Form2::Lecture::~Lecture() = default;
-
-Decodage Form2::Lecture::prendre(std::size_t k) {
-    // The thumbnails of the next cells are decoded ahead, one per processor, while the
-    // window shows this one.
-    const std::size_t avance = std::max(1u, std::thread::hardware_concurrency());
-    while (lances_ < travaux_.size() && lances_ <= k + avance) {
-        resultats_[lances_] = std::async(std::launch::async, travaux_[lances_]);
-        ++lances_;
-    }
-    return resultats_.at(k).get();
+// The whole page is queued at once, in cell order; the workers decode it ahead while
+// the window shows the cells one by one. A page left half-filled lets its decodes go:
+// the ones not started never start, the running ones end in the background.
+Form2::Lecture Form2::lire(std::vector<Lecture::Travail> travaux) {
+    return Lecture(*decodeurs, std::move(travaux), [] { budgetDecodage().reveiller(); });
 }
 
-std::function<Decodage()> Form2::travail(int k, int i) const {
+Form2::Lecture::Travail Form2::travail(int k, int i) const {
     return [fichier = etat.fichierDeEntree(i + 1), g = grille(), gauche = GaucheCase[k],
-            haut = HautCase[k]] { return decoder(fichier, g, gauche, haut); };
+            haut = HautCase[k]](const std::atomic<bool>& abandon) {
+        return decoder(fichier, g, gauche, haut, abandon);
+    };
+}
+
+bool Form2::attendreCase(Lecture& lecture, int k) {
+    plateforme.attendre([&] { return fenetre.ferme() || lecture.pret(k); });
+    return !fenetre.ferme();
 }
 
 void Form2::remplirCase(int k, int i, Decodage d) {
@@ -271,14 +274,15 @@ void Form2::Affiche(double Depart) {
     Titre.setCaption(
         QStringLiteral("De %1 à %2 ( sur %3)").arg(PremiereDiapo + 1).arg(L).arg(etat.NbImages));
 
-    std::vector<std::function<Decodage()>> travaux;
+    std::vector<Lecture::Travail> travaux;
     for (int k = 0; k < CasesParPage && PremiereDiapo + k <= etat.NbImages - 1; ++k)
         travaux.push_back(travail(k, PremiereDiapo + k));
-    Lecture lecture(std::move(travaux));
+    Lecture lecture = lire(std::move(travaux));
     for (int k = 0; k < CasesParPage; ++k) {
         const int i = PremiereDiapo + k;
         if (i <= etat.NbImages - 1) {
             FinAtteinte = false;
+            if (!attendreCase(lecture, k)) break; // closed while filling: stop at once
             Decodage d = lecture.prendre(k);
             if (!Diapo.charge(k) || !Texte.charge(k)) continue;
             remplirCase(k, i, std::move(d));

@@ -7,13 +7,13 @@
 #include "platform/Controles.h"
 #include "platform/Fenetre.h"
 #include "platform/Plateforme.h"
+#include "platform/PoolDecodage.h"
 #include "state/Module1.h"
 
 #include <QImage>
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <future>
 #include <optional>
 #include <vector>
 
@@ -63,6 +63,10 @@ public:
     BarreDefilement Vertic{fenetre, QStringLiteral("Vertic"), true};
     BarreDefilement Horiz{fenetre, QStringLiteral("Horiz"), false};
 
+    // The workers that decode the thumbnails ahead: the process-wide pool, unless
+    // another is given before the sheet is loaded.
+    PoolDecodage* decodeurs = &PoolDecodage::commun();
+
     // --- the sheet's state ---
     int LargeurFeuille = 0;
     int HauteurFeuille = 0;
@@ -95,20 +99,15 @@ public:
     void Fin_Click();
 
 private:
-    // The thumbnails of a page, decoded ahead of their display on worker threads.
-    class Lecture {
-    public:
-        explicit Lecture(std::vector<std::function<Decodage()>> travaux);
-        ~Lecture();
-        Decodage prendre(std::size_t k);
-
-    private:
-        std::vector<std::function<Decodage()>> travaux_;
-        std::vector<std::future<Decodage>> resultats_;
-        std::size_t lances_ = 0;
-    };
+    // The thumbnails of a page, decoded ahead of their display on the workers, within
+    // the memory budget of the decodes ahead.
+    using Lecture = LectureEnAvance<Decodage>;
+    Lecture lire(std::vector<Lecture::Travail> travaux);
     // The decode of list position i (0-based) for cell k.
-    std::function<Decodage()> travail(int k, int i) const;
+    Lecture::Travail travail(int k, int i) const;
+    // Waits, the window's events running, for the thumbnail of cell k; false when the
+    // window was closed meanwhile.
+    bool attendreCase(Lecture& lecture, int k);
     // Shows list position i in cell k: its thumbnail, or a grey box when the file
     // cannot be read.
     void remplirCase(int k, int i, Decodage d);

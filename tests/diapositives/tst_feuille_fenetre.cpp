@@ -2,9 +2,14 @@
 // Page Down pages, a thumbnail shows its picture, F4 closes it, and the main window is
 // back as it was.
 #include "support/Banc.h"
+#include "support/Bombe.h"
 #include "support/FenetreReelle.h"
 
+#include "platform/BudgetDecodage.h"
+#include "platform/PoolDecodage.h"
+
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTest>
 
 using namespace galvia;
@@ -25,6 +30,7 @@ class TestFeuilleFenetre : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void ouvrirPaginerFermer();
+    void fermerPendantLeRemplissage();
 };
 
 void TestFeuilleFenetre::ouvrirPaginerFermer() {
@@ -88,6 +94,50 @@ void TestFeuilleFenetre::ouvrirPaginerFermer() {
     QVERIFY(!f.vue->actionDe(f.form->menCompte)->isVisible());
     QVERIFY(!f.form->fenetre.occupe());
     QVERIFY(QApplication::activeModalWidget() == nullptr);
+}
+
+// A page of decompression bombs: F4 is ignored while the page fills, and the window's own
+// close command ends the sheet at once, its decodes left to end in the background.
+void TestFeuilleFenetre::fermerPendantLeRemplissage() {
+    QTemporaryDir dossier;
+    dessiner(dossier.filePath(QStringLiteral("a.bmp")), {40, 30});
+    for (int i = 1; i <= 60; ++i)
+        ecrire(dossier.filePath(QStringLiteral("b%1.bmp").arg(i, 2, 10, QLatin1Char('0'))),
+               bombeBmp(16000));
+    FenetreReelle f(dossier.path() + u'/');
+    f.touche(Qt::Key_F5);
+
+    bool f4Ignoree = false;
+    QElapsedTimer depuisFermeture;
+    auto essai = std::make_shared<std::function<void()>>();
+    *essai = [&, essai] {
+        auto* vue = qobject_cast<VueFenetreQt*>(QApplication::activeModalWidget());
+        if (!vue || vue->modele().nom() != QLatin1String("Form2") ||
+            budgetDecodage().reserve() == 0) {
+            QTimer::singleShot(10, *essai);
+            return;
+        }
+        // A bomb is being decoded for the page.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
+        f4Ignoree = vue->isVisible() && !vue->modele().ferme();
+        depuisFermeture.start();
+        vue->close();
+    };
+    QTimer::singleShot(0, *essai);
+    f.touche(Qt::Key_F8);
+    // The decode that was running still holds its memory: the sheet did not wait for it.
+    const bool enFond = budgetDecodage().reserve() > 0;
+
+    QVERIFY(depuisFermeture.isValid());
+    QVERIFY(enFond);
+    // Generous: only a sheet that waits for its decodes takes seconds here.
+    QVERIFY2(depuisFermeture.elapsed() < 10000,
+             qPrintable(QString::number(depuisFermeture.elapsed())));
+    QVERIFY(f4Ignoree);
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+    QVERIFY(!f.form->fenetre.occupe());
+    QVERIFY(PoolDecodage::commun().attendreInactif(std::chrono::minutes(3)));
+    QCOMPARE(budgetDecodage().reserve(), std::int64_t{0});
 }
 
 QTEST_MAIN(TestFeuilleFenetre)

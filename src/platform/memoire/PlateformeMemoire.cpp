@@ -27,6 +27,12 @@ void PlateformeMemoire::DoEvents() {
     if (pendantEvenements) pendantEvenements();
 }
 
+void PlateformeMemoire::attendre(const std::function<bool()>& fini) {
+    ++nbAttentes;
+    if (pendantAttente) pendantAttente();
+    Plateforme::attendre(fini);
+}
+
 void PlateformeMemoire::afficherModal(Fenetre& fenetre, const std::function<void()>& charger) {
     charger();
     if (fenetre.ferme()) return;

@@ -30,6 +30,8 @@ public:
     QString InputBox(const QString& invite, const QString& titre,
                      const QString& defaut = {}) override;
     void DoEvents() override;
+    // Runs `pendantAttente`, then waits for real (a worker wakes the wait).
+    void attendre(const std::function<bool()>& fini) override;
     QSizeF ecranTwips() const override { return ecran; }
     void afficherModal(Fenetre& fenetre, const std::function<void()>& charger) override;
     void terminer() override { termine = true; }
@@ -46,6 +48,9 @@ public:
     // Runs at each turn of the event pump.
     std::function<void()> pendantEvenements;
     int nbEvenements = 0;
+    // Runs at the start of each wait of the interface thread on a worker.
+    std::function<void()> pendantAttente;
+    int nbAttentes = 0;
     // Runs while a modal window is shown, after its load; the window is closed after
     // it unless the scene closed it.
     std::function<void(Fenetre&)> sceneModale;

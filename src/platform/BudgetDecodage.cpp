@@ -1,0 +1,225 @@
+#include "BudgetDecodage.h"
+
+#include "Images.h"
+
+#include <QImage>
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace galvia {
+
+BudgetMemoire::BudgetMemoire(std::int64_t capacite)
+    : capacite_(capacite) {}
+
+BudgetMemoire::Reservation::Reservation(Reservation&& autre) noexcept
+    : budget_(std::exchange(autre.budget_, nullptr))
+    , octets_(std::exchange(autre.octets_, 0)) {}
+
+BudgetMemoire::Reservation& BudgetMemoire::Reservation::operator=(Reservation&& autre) noexcept {
+    if (this != &autre) {
+        if (budget_) budget_->liberer(octets_);
+        budget_ = std::exchange(autre.budget_, nullptr);
+        octets_ = std::exchange(autre.octets_, 0);
+    }
+    return *this;
+}
+
+BudgetMemoire::Reservation::~Reservation() {
+    if (budget_) budget_->liberer(octets_);
+}
+
+BudgetMemoire::Reservation BudgetMemoire::reserver(std::int64_t octets,
+                                                   const std::atomic<bool>* abandon) {
+    octets = std::max<std::int64_t>(octets, 0);
+    std::unique_lock verrou(mutex_);
+    const std::uint64_t ticket = prochainTicket_++;
+    file_.push_back(ticket);
+    const auto abandonne = [&] { return abandon && abandon->load(); };
+    // First in line, and either it fits or nothing else is held.
+    const auto servi = [&] {
+        return file_.front() == ticket && (tenues_ == 0 || reserve_ + octets <= capacite_);
+    };
+    cv_.wait(verrou, [&] { return abandonne() || servi(); });
+    file_.erase(std::find(file_.begin(), file_.end(), ticket));
+    if (abandonne()) {
+        verrou.unlock();
+        cv_.notify_all(); // the next in line may now be first
+        return {};
+    }
+    reserve_ += octets;
+    ++tenues_;
+    pic_ = std::max(pic_, reserve_);
+    simultaneesMax_ = std::max(simultaneesMax_, tenues_);
+    verrou.unlock();
+    cv_.notify_all(); // the next in line may fit too
+    return {this, octets};
+}
+
+void BudgetMemoire::liberer(std::int64_t octets) {
+    {
+        const std::lock_guard verrou(mutex_);
+        reserve_ -= octets;
+        --tenues_;
+    }
+    cv_.notify_all();
+}
+
+void BudgetMemoire::reveiller() {
+    { const std::lock_guard verrou(mutex_); }
+    cv_.notify_all();
+}
+
+std::int64_t BudgetMemoire::reserve() const {
+    const std::lock_guard verrou(mutex_);
+    return reserve_;
+}
+
+std::int64_t BudgetMemoire::pic() const {
+    const std::lock_guard verrou(mutex_);
+    return pic_;
+}
+
+int BudgetMemoire::enAttente() const {
+    const std::lock_guard verrou(mutex_);
+    return static_cast<int>(file_.size());
+}
+
+int BudgetMemoire::simultaneesMax() const {
+    const std::lock_guard verrou(mutex_);
+    return simultaneesMax_;
+}
+
+void BudgetMemoire::remettreAZeroPics() {
+    const std::lock_guard verrou(mutex_);
+    pic_ = reserve_;
+    simultaneesMax_ = tenues_;
+}
+
+BudgetMemoire& budgetDecodage() {
+    static BudgetMemoire budget(BudgetDecodageOctets);
+    return budget;
+}
+
+namespace {
+
+// The memory libjpeg takes to hold a whole jpeg's coefficients, 2 bytes a sample with
+// each component's blocks rounded to its sampling factors: a progressive jpeg, or one
+// whose first scan does not hold all its components, is read whole before any pixel
+// comes out. 0 for a jpeg decoded scan line by scan line. Reads the markers from the
+// start of the file, the reader's position left as it was.
+std::optional<double> coefficientsJpeg(const QByteArray& t);
+
+double coefficientsJpeg(QIODevice* appareil) {
+    if (!appareil || appareil->isSequential()) return 0;
+    const qint64 position = appareil->pos();
+    std::optional<double> octets;
+    // The headers usually fit in the first 64 KiB; large metadata may push them further.
+    for (const qint64 taille : {qint64{1} << 16, qint64{1} << 20}) {
+        if (!appareil->seek(0)) break;
+        const QByteArray t = appareil->read(taille);
+        octets = coefficientsJpeg(t);
+        if (octets || t.size() < taille) break;
+    }
+    appareil->seek(position);
+    return octets.value_or(0);
+}
+
+// From the first bytes of a jpeg; none when they end before the first scan.
+std::optional<double> coefficientsJpeg(const QByteArray& t) {
+    const auto octet = [&t](qsizetype i) { return i < t.size() ? quint8(t[i]) : 0; };
+    const auto mot = [&](qsizetype i) { return octet(i) << 8 | octet(i + 1); };
+    if (octet(0) != 0xff || octet(1) != 0xd8) return 0;
+    struct Composante {
+        int h, v;
+    };
+    std::vector<Composante> composantes;
+    int largeur = 0, hauteur = 0, hMax = 1, vMax = 1;
+    bool progressif = false;
+    for (qsizetype i = 2; i + 4 <= t.size();) {
+        if (octet(i) != 0xff) return 0;
+        const int marqueur = octet(i + 1);
+        if (marqueur == 0xff) {
+            ++i; // fill byte
+            continue;
+        }
+        if (marqueur == 0x01 || (marqueur >= 0xd0 && marqueur <= 0xd7)) {
+            i += 2;
+            continue;
+        }
+        const int longueur = mot(i + 2);
+        const bool sof = marqueur >= 0xc0 && marqueur <= 0xcf && marqueur != 0xc4 &&
+                         marqueur != 0xc8 && marqueur != 0xcc;
+        if (sof) {
+            progressif =
+                marqueur == 0xc2 || marqueur == 0xc6 || marqueur == 0xca || marqueur == 0xce;
+            hauteur = mot(i + 5);
+            largeur = mot(i + 7);
+            const int n = octet(i + 9);
+            composantes.clear();
+            for (int c = 0; c < n; ++c) {
+                const int hv = octet(i + 11 + 3 * c);
+                composantes.push_back({std::max(1, hv >> 4), std::max(1, hv & 15)});
+                hMax = std::max(hMax, composantes.back().h);
+                vMax = std::max(vMax, composantes.back().v);
+            }
+        } else if (marqueur == 0xda) {
+            // The first scan: the whole picture is buffered unless it holds every
+            // component of a sequential jpeg.
+            const bool entier = progressif || octet(i + 4) < int(composantes.size());
+            if (!entier) return 0;
+            double blocs = 0;
+            for (const Composante& c : composantes) {
+                const auto arrondi = [](double n, int m) { return std::ceil(n / m) * m; };
+                blocs += arrondi(std::ceil(std::ceil(double(largeur) * c.h / hMax) / 8), c.h) *
+                         arrondi(std::ceil(std::ceil(double(hauteur) * c.v / vMax) / 8), c.v);
+            }
+            return blocs * 64 * 2;
+        }
+        i += 2 + longueur;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::int64_t memoireDecodage(QImageReader& lecteur) {
+    const QSize s = lecteur.size();
+    if (!s.isValid() || s.isEmpty()) return std::int64_t{LimiteAllocationMo} << 20;
+    const double pixels = double(s.width()) * s.height();
+    const QImage::Format format = lecteur.imageFormat();
+    const double octetsParPixel =
+        format == QImage::Format_Invalid
+            ? 4.0
+            : std::max(1, int(QImage::toPixelFormat(format).bitsPerPixel())) / 8.0;
+    const double natif = pixels * octetsParPixel;
+    const QSize cible = lecteur.scaledSize();
+    const bool reduite = cible.isValid() && !cible.isEmpty();
+    const double sortie = reduite ? 4.0 * cible.width() * cible.height() : natif;
+
+    double pic = natif;
+    const bool jpeg = lecteur.format() == "jpeg";
+    if (reduite && lecteur.supportsOption(QImageIOHandler::ScaledSize)) {
+        if (jpeg) {
+            // libjpeg decodes at n/8 of the size, n the smallest that still covers the
+            // target, in 32 bits; the result is then scaled down to the target.
+            const double rapport =
+                std::min(double(s.width()) / cible.width(), double(s.height()) / cible.height());
+            const int n = std::clamp(static_cast<int>(std::ceil(8 / rapport)), 1, 8);
+            pic = 4.0 * std::ceil(s.width() * n / 8.0) * std::ceil(s.height() * n / 8.0) + sortie;
+        } else {
+            pic = sortie; // drawn directly at the target size
+        }
+    } else if (reduite) {
+        // Decoded whole, converted to 32 bits for a smooth scaling, then scaled.
+        pic = natif + 4.0 * pixels + sortie;
+    }
+    if (jpeg) pic += coefficientsJpeg(lecteur.device());
+    // An orientation is applied on a copy of the result.
+    if (lecteur.transformation() != QImageIOHandler::TransformationNone) pic += sortie;
+    return static_cast<std::int64_t>(std::ceil(pic));
+}
+
+} // namespace galvia

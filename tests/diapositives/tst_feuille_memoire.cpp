@@ -1,0 +1,268 @@
+// The slide sheet's memory and its closing: a page of decompression bombs stays within
+// the budget of the decodes ahead whatever the number of workers, a sheet closed while
+// a page fills returns without waiting for its decodes, and the budget itself (its
+// estimates, its order, its oversized requests).
+#include "support/Banc.h"
+#include "support/Bombe.h"
+
+#include "platform/BudgetDecodage.h"
+#include "platform/Images.h"
+#include "platform/PoolDecodage.h"
+#include "sheet/Form2.h"
+
+#include <QBuffer>
+#include <QImageWriter>
+#include <QTest>
+#include <QtEndian>
+#include <sys/resource.h>
+#include <thread>
+
+using namespace galvia;
+using namespace galvia::test;
+
+namespace {
+
+// The whole process never held more than this (resident memory, peak).
+constexpr double PicProcessusMax = 1.5 * 1024 * 1024 * 1024;
+// Side, in pixels, of the sheet's thumbnails in its 792-pixel-wide window (a square
+// picture, inside its border).
+constexpr int CoteVignette = 73;
+// Generous bound for background decodes to end (never reached unless something hangs).
+constexpr std::chrono::seconds JamaisBloque{180};
+
+double picProcessus() {
+    rusage r{};
+    getrusage(RUSAGE_SELF, &r);
+    return r.ru_maxrss * 1024.0;
+}
+
+// The peak memory the budget is asked for, to decode `contenu` at the thumbnail's size.
+std::int64_t estimation(QByteArray contenu, QSize vignette = {CoteVignette, CoteVignette}) {
+    QBuffer tampon(&contenu);
+    tampon.open(QIODevice::ReadOnly);
+    QImageReader lecteur(&tampon);
+    if (vignette.isValid()) lecteur.setScaledSize(vignette);
+    return memoireDecodage(lecteur);
+}
+
+// A sheet over `bombes` copies of `bombe`, after `ordinaires` small pictures, in an inner
+// size of 792 x 600 pixels, its decodes on a pool of `travailleurs` workers. The files
+// are all named .bmp: the decoder goes by their content.
+struct Feuille {
+    Feuille(int ordinaires, int bombes, const QByteArray& bombe, int travailleurs)
+        : pool(travailleurs) {
+        b.etat.Chemin = b.chemin() + u'/';
+        b.etat.TabImages = QStringList{QString()};
+        for (int i = 1; i <= ordinaires + bombes; ++i) {
+            const QString nom = QStringLiteral("p%1.bmp").arg(i, 3, 10, QLatin1Char('0'));
+            b.etat.TabImages.append(nom);
+            if (i <= ordinaires)
+                dessiner(b.etat.Chemin + nom, {40, 30});
+            else
+                ecrire(b.etat.Chemin + nom, bombe);
+        }
+        b.etat.NbImages = static_cast<std::int16_t>(ordinaires + bombes);
+        f = std::make_unique<Form2>(b.plateforme, b.etat, b.form->fenetre, b.form->menCompte);
+        f->fenetre.setTailleInterneSansVue({792, 600});
+        f->decodeurs = &pool;
+        budgetDecodage().remettreAZeroPics();
+    }
+    // Every decode has ended, the sheet's and any left in the background.
+    ~Feuille() {
+        f.reset();
+        if (!pool.attendreInactif(JamaisBloque)) qFatal("decodes still running");
+    }
+    bool remplie(int k) const {
+        return f->Diapo.charge(k) && f->Diapo[k].visible() && !f->Diapo[k].image().isNull();
+    }
+    PoolDecodage pool;
+    Banc b;
+    std::unique_ptr<Form2> f;
+};
+
+} // namespace
+
+class TestFeuilleMemoire : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { preparerDecodeurs(); }
+    void pageDeBombes_data();
+    void pageDeBombes();
+    void fermetureEnCours_data();
+    void fermetureEnCours();
+    void estimations_data();
+    void estimations();
+    void budgetEnOrdre();
+};
+
+void TestFeuilleMemoire::pageDeBombes_data() {
+    QTest::addColumn<QByteArray>("bombe");
+    QTest::addColumn<int>("travailleurs");
+    QTest::addColumn<int>("cases");
+    QTest::addColumn<int>("simultanees");
+    // A 16000-pixel bomb takes more than the whole budget (1.2 GB as a bitmap, 0.8 GB as
+    // a progressive jpeg): one at a time, whatever the workers. A 6000-pixel bitmap takes
+    // about 180 MB: two at a time. The sheet is closed once `cases` cells are filled.
+    QTest::newRow("16000 px, 2 workers") << bombeBmp(16000) << 2 << 2 << 1;
+    QTest::newRow("16000 px, 16 workers") << bombeBmp(16000) << 16 << 2 << 1;
+    QTest::newRow("6000 px, 16 workers, whole page") << bombeBmp(6000) << 16 << 60 << 2;
+    QTest::newRow("progressive jpeg 16000 px, 16 workers") << bombeJpeg(16000) << 16 << 3 << 1;
+}
+
+void TestFeuilleMemoire::pageDeBombes() {
+    QFETCH(QByteArray, bombe);
+    QFETCH(int, travailleurs);
+    QFETCH(int, cases);
+    QFETCH(int, simultanees);
+    const std::int64_t une = estimation(bombe);
+    {
+        Feuille s(0, 60, bombe, travailleurs);
+        s.b.plateforme.pendantEvenements = [&] {
+            if (s.b.plateforme.nbEvenements == cases) s.f->Fin.cliquer();
+        };
+        s.f->Form_Load();
+        QCOMPARE(s.b.plateforme.nbEvenements, cases);
+        // A bomb is a picture of legal size: a square thumbnail filling its cell.
+        for (int k = 0; k < cases; ++k) {
+            QVERIFY(s.remplie(k));
+            QCOMPARE(s.f->Diapo[k].width(), 1128.0);
+            QCOMPARE(s.f->Diapo[k].height(), 1128.0);
+        }
+        if (cases < 60) QVERIFY(!s.remplie(cases));
+    }
+    BudgetMemoire& budget = budgetDecodage();
+    QCOMPARE(budget.reserve(), std::int64_t{0});
+    // Every decode took its memory from the budget, and the budget was never exceeded
+    // but by a single decode larger than itself.
+    QVERIFY2(budget.pic() >= une, qPrintable(QString::number(budget.pic())));
+    QVERIFY2(budget.pic() <= std::max(budget.capacite(), une),
+             qPrintable(QString::number(budget.pic())));
+    QVERIFY2(budget.simultaneesMax() <= simultanees,
+             qPrintable(QString::number(budget.simultaneesMax())));
+    QVERIFY2(picProcessus() < PicProcessusMax,
+             qPrintable(QStringLiteral("%1 MB").arg(picProcessus() / 1048576.0)));
+}
+
+void TestFeuilleMemoire::fermetureEnCours_data() {
+    QTest::addColumn<bool>("ouverture");
+    QTest::newRow("first page") << true;
+    QTest::newRow("next page") << false;
+}
+
+void TestFeuilleMemoire::fermetureEnCours() {
+    QFETCH(bool, ouverture);
+    // A page of bombs, first or after a page of ordinary pictures.
+    Feuille s(ouverture ? 0 : 60, 60, bombeBmp(16000), 2);
+    if (!ouverture) s.f->Form_Load();
+    const int premiere = ouverture ? 0 : 60;
+    // Quitter while the sheet waits for a bomb being decoded.
+    int attentes = 0;
+    s.b.plateforme.pendantAttente = [&] {
+        if (++attentes != 3) return;
+        QTRY_VERIFY_WITH_TIMEOUT(budgetDecodage().reserve() > 0, 60000);
+        s.f->Fin.cliquer();
+    };
+    if (ouverture)
+        s.f->Form_Load();
+    else
+        s.f->fenetre.toucher(34); // Page Down
+    QVERIFY(s.f->fenetre.ferme() && !s.f->Occupe);
+    QCOMPARE(int(s.f->PremiereDiapo), premiere);
+    const auto montre = [&](int k) {
+        return s.f->Diapo.charge(k) &&
+               s.f->Diapo[k].nomAccessible().startsWith(
+                   QStringLiteral("Diapositive %1 :").arg(premiere + k + 1));
+    };
+    QVERIFY(montre(1) && !montre(2));
+    // The decode of the cell waited for still holds its memory: the sheet did not wait
+    // for it. It ends in the background, its result dropped.
+    QVERIFY(budgetDecodage().reserve() > 0);
+    s.f.reset();
+    QVERIFY(s.pool.attendreInactif(JamaisBloque));
+    QCOMPARE(budgetDecodage().reserve(), std::int64_t{0});
+}
+
+void TestFeuilleMemoire::estimations_data() {
+    QTest::addColumn<QByteArray>("contenu");
+    QTest::addColumn<QSize>("vignette");
+    QTest::addColumn<qint64>("octets");
+    const auto enregistrer = [](QSize taille, const char* format, QImage::Format f,
+                                bool progressif = false) {
+        QImage image(taille, f);
+        image.fill(Qt::gray);
+        QByteArray o;
+        QBuffer tampon(&o);
+        tampon.open(QIODevice::WriteOnly);
+        QImageWriter ecrivain(&tampon, format);
+        ecrivain.setProgressiveScanWrite(progressif);
+        ecrivain.write(image);
+        return o;
+    };
+    const qint64 v = 4 * 73 * 73;
+    // A bitmap cannot scale while decoding: the whole picture (1 byte a pixel), its
+    // conversion to 32 bits, the thumbnail.
+    QTest::newRow("bomb 16000") << bombeBmp(16000) << QSize(73, 73) << 16000LL * 16000 * 5 + v;
+    QTest::newRow("bmp 24 bits") << enregistrer({400, 300}, "BMP", QImage::Format_RGB888)
+                                 << QSize(73, 55) << 400LL * 300 * 8 + 4 * 73 * 55;
+    QTest::newRow("bmp, natural size")
+        << enregistrer({400, 300}, "BMP", QImage::Format_RGB888) << QSize() << 400LL * 300 * 4;
+    // A jpeg is decoded at n/8 of its size, n the smallest covering the thumbnail.
+    QTest::newRow("jpeg 4000 x 3000") << enregistrer({4000, 3000}, "JPG", QImage::Format_RGB32)
+                                      << QSize(73, 55) << 4LL * 500 * 375 + 4 * 73 * 55;
+    QTest::newRow("jpeg 400 x 300") << enregistrer({400, 300}, "JPG", QImage::Format_RGB32)
+                                    << QSize(73, 55) << 4LL * 100 * 75 + 4 * 73 * 55;
+    // A progressive jpeg is held whole as coefficients first, 2 bytes a sample: here the
+    // luma's 500 x 376 blocks (rows rounded to its sampling of 2) and two chroma planes
+    // of 250 x 188 blocks.
+    QTest::newRow("progressive jpeg 4000 x 3000")
+        << enregistrer({4000, 3000}, "JPG", QImage::Format_RGB32, true) << QSize(73, 55)
+        << 4LL * 500 * 375 + 4 * 73 * 55 + (500LL * 376 + 2 * 250 * 188) * 128;
+    QTest::newRow("progressive jpeg bomb 16000")
+        << bombeJpeg(16000) << QSize(73, 73)
+        << 4LL * 2000 * 2000 + 4 * 73 * 73 + (2000LL * 2000 + 2 * 1000 * 1000) * 128;
+}
+
+void TestFeuilleMemoire::estimations() {
+    QFETCH(QByteArray, contenu);
+    QFETCH(QSize, vignette);
+    QTEST(qint64(estimation(contenu, vignette)), "octets");
+}
+
+void TestFeuilleMemoire::budgetEnOrdre() {
+    BudgetMemoire budget(100);
+    std::atomic<bool> abandon{false};
+    auto petite = budget.reserver(30);
+    // A request larger than the whole budget waits until nothing else is held; a later
+    // small one waits behind it; an abandoned one leaves the line.
+    std::vector<int> ordre;
+    std::mutex m;
+    std::thread grande([&] {
+        auto r = budget.reserver(150);
+        const std::lock_guard v(m);
+        ordre.push_back(150);
+    });
+    QTRY_VERIFY(budget.enAttente() == 1);
+    bool servie = true;
+    std::thread abandonnee([&] { servie = bool(budget.reserver(10, &abandon)); });
+    std::thread suivante([&] {
+        auto r = budget.reserver(20);
+        const std::lock_guard v(m);
+        ordre.push_back(20);
+    });
+    QTRY_VERIFY(budget.enAttente() == 3);
+    abandon = true;
+    budget.reveiller();
+    abandonnee.join();
+    QVERIFY(!servie);
+    QCOMPARE(budget.enAttente(), 2);
+    QCOMPARE(budget.reserve(), std::int64_t{30});
+    petite = {};
+    grande.join();
+    suivante.join();
+    QCOMPARE(ordre, (std::vector<int>{150, 20}));
+    QCOMPARE(budget.pic(), std::int64_t{150});
+    QCOMPARE(budget.simultaneesMax(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestFeuilleMemoire)
+#include "tst_feuille_memoire.moc"
