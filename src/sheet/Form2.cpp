@@ -6,6 +6,7 @@
 #include "platform/Texte.h"
 #include "platform/Touches.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace galvia {
@@ -66,13 +67,12 @@ void copierTexte(Etiquette& m, const Etiquette& modele) {
 
 } // namespace
 
-Form2::Form2(Plateforme& plateforme_, Module1& etat_, Fenetre& Form1_, ElementMenu& menCompte_)
+Form2::Form2(Plateforme& plateforme_, Module1& etat_, Progression progression)
     : plateforme(plateforme_)
     , etat(etat_)
-    , Form1(Form1_)
-    , menCompte(menCompte_)
     , Diapo([this](int i) { return creerDiapo(fenetre, i); }, copierDiapo)
-    , Texte([this](int i) { return creerTexte(fenetre, i); }, copierTexte) {
+    , Texte([this](int i) { return creerTexte(fenetre, i); }, copierTexte)
+    , progression_(std::move(progression)) {
     // Design layout.
     Titre.move(75, 60, 3540, 240);
     Numero.move(3660, 60, 1200, 270);
@@ -116,12 +116,8 @@ Form2::Form2(Plateforme& plateforme_, Module1& etat_, Fenetre& Form1_, ElementMe
     Diapo[0].surClic = [this] { Diapo_Click(0); };
 }
 
-Grille Form2::grille() const {
-    return {LargeurCase, HauteurCase, PasColonne, PasLigne};
-}
-
 void Form2::Form_Load() {
-    Form1.setSablier(true);
+    if (progression_.occupe) progression_.occupe(true);
     // Commands arriving while the first page is filled are dropped.
     Occupe = true;
     const QSizeF ecran = plateforme.ecranTwips();
@@ -132,48 +128,52 @@ void Form2::Form_Load() {
 
     LargeurFeuille = static_cast<int>(arrondiPair(fenetre.scaleWidth()));
     HauteurFeuille = static_cast<int>(arrondiPair(fenetre.scaleHeight()));
-    const Grille g = calculerGrille(LargeurFeuille, Texte[0].height());
-    LargeurCase = g.LargeurCase;
-    HauteurCase = g.HauteurCase;
-    PasLigne = g.PasLigne;
-    PasColonne = g.PasColonne;
-    Texte[0].move(60, PasLigne, LargeurCase, HauteurTexte);
+    grille = calculerGrille(LargeurFeuille, Texte[0].height());
+    Texte[0].move(60, grille.PasLigne, grille.LargeurCase, HauteurTexte);
     fenetre.setCaption(QStringLiteral("Diapositives ") + etat.Chemin);
     Image1.move(0, 0);
 
-    FinAtteinte = false;
-    int derniere = CasesParPage - 1;
-    if (etat.NbImages - 1 < derniere) {
-        derniere = etat.NbImages - 1;
-        FinAtteinte = true;
-    }
+    const int derniere = std::min(CasesParPage, static_cast<int>(etat.NbImages)) - 1;
     Titre.setCaption(QStringLiteral("De 1 à %1 (sur %2)").arg(derniere + 1).arg(etat.NbImages));
-
-    std::vector<Lecture::Travail> travaux;
+    // The cells of the first page keep their places for every page.
     for (int k = 0; k <= derniere; ++k) {
-        HautCase[k] = hautCase(k, g);
-        GaucheCase[k] = gaucheCase(k, g);
-        travaux.push_back(travail(k, k));
+        HautCase[k] = hautCase(k, grille);
+        GaucheCase[k] = gaucheCase(k, grille);
     }
+    remplirPage(0, true);
+
+    PremiereDiapo = 0;
+    Occupe = false;
+    TexteChoisi = 0;
+    if (progression_.occupe) progression_.occupe(false);
+}
+
+void Form2::remplirPage(int premiere, bool premierePage) {
+    const int total = std::min(CasesParPage, etat.NbImages - premiere);
+    FinAtteinte = premiere + CasesParPage > etat.NbImages;
+    std::vector<Lecture::Travail> travaux;
+    for (int k = 0; k < total; ++k)
+        travaux.push_back(travail(k, premiere + k));
     Lecture lecture = lire(std::move(travaux));
-    for (int k = 0; k <= derniere; ++k) {
-        if (k > 0) {
+    for (int k = 0; k < CasesParPage; ++k) {
+        if (k >= total) {
+            if (Diapo.charge(k)) Diapo[k].setVisible(false);
+            if (Texte.charge(k)) Texte[k].setVisible(false);
+            continue;
+        }
+        if (premierePage && k > 0) {
             Diapo.load(k);
             Diapo[k].surClic = [this, k] { Diapo_Click(k); };
             Texte.load(k);
         }
         if (!attendreCase(lecture, k)) break; // closed while filling: stop at once
-        remplirCase(k, k, lecture.prendre(k));
-        menCompte.setCaption(QStringLiteral("%1 / %2").arg(k + 1).arg(derniere + 1));
+        Decodage d = lecture.prendre(k);
+        if (!Diapo.charge(k) || !Texte.charge(k)) continue;
+        remplirCase(k, premiere + k, std::move(d));
+        if (premierePage && progression_.avance) progression_.avance(k + 1, total);
         plateforme.DoEvents();
         if (fenetre.ferme()) break; // closed while filling: stop at once
     }
-
-    Form1.setSablier(false);
-    PremiereDiapo = 0;
-    Occupe = false;
-    TexteChoisi = 0;
-    menCompte.setVisible(false);
 }
 
 // The whole page is queued at once, in cell order; the workers decode it ahead while
@@ -184,7 +184,7 @@ Form2::Lecture Form2::lire(std::vector<Lecture::Travail> travaux) {
 }
 
 Form2::Lecture::Travail Form2::travail(int k, int i) const {
-    return [fichier = etat.fichierDeEntree(i + 1), g = grille(), gauche = GaucheCase[k],
+    return [fichier = etat.fichierDeEntree(i + 1), g = grille, gauche = GaucheCase[k],
             haut = HautCase[k]](const std::atomic<bool>& abandon) {
         return decoder(fichier, g, gauche, haut, abandon);
     };
@@ -209,7 +209,7 @@ void Form2::remplirCase(int k, int i, Decodage d) {
     Etiquette& texte = Texte[k];
     texte.setCaption(nom);
     texte.setNomAccessible(nom);
-    texte.move(GaucheCase[k], HautCase[k] + PasColonne);
+    texte.move(GaucheCase[k], HautCase[k] + grille.PasColonne);
     texte.setVisible(true);
 }
 
@@ -274,26 +274,7 @@ void Form2::Affiche(double Depart) {
     Titre.setCaption(
         QStringLiteral("De %1 à %2 ( sur %3)").arg(PremiereDiapo + 1).arg(L).arg(etat.NbImages));
 
-    std::vector<Lecture::Travail> travaux;
-    for (int k = 0; k < CasesParPage && PremiereDiapo + k <= etat.NbImages - 1; ++k)
-        travaux.push_back(travail(k, PremiereDiapo + k));
-    Lecture lecture = lire(std::move(travaux));
-    for (int k = 0; k < CasesParPage; ++k) {
-        const int i = PremiereDiapo + k;
-        if (i <= etat.NbImages - 1) {
-            FinAtteinte = false;
-            if (!attendreCase(lecture, k)) break; // closed while filling: stop at once
-            Decodage d = lecture.prendre(k);
-            if (!Diapo.charge(k) || !Texte.charge(k)) continue;
-            remplirCase(k, i, std::move(d));
-            plateforme.DoEvents();
-            if (fenetre.ferme()) break; // closed while filling: stop at once
-        } else {
-            FinAtteinte = true;
-            if (Diapo.charge(k)) Diapo[k].setVisible(false);
-            if (Texte.charge(k)) Texte[k].setVisible(false);
-        }
-    }
+    remplirPage(PremiereDiapo, false);
 
     fenetre.setSablier(false);
     Occupe = false;

@@ -17,6 +17,7 @@ namespace galvia {
 
 class ConstructeurListe;
 struct Erreur;
+struct Progression;
 
 class Form1 {
 public:
@@ -112,16 +113,21 @@ public:
     void Defile_Click(int Index);
     void Defile_Click(Show c) { Defile_Click(static_cast<int>(c)); }
     void Timer1_Timer();
-    void Enchaine();
 
     // --- renaming, information, help, slide sheet ---
     void Renomme_Click();
-    bool ValidRen(const QString& Nom);
     void menNom_Click();
     void menAide_Click();
     void diapShow_Click();
+    // How a slide sheet opened over this window reports its progress.
+    Progression progressionFeuille();
 
 private:
+    // One slideshow step.
+    void Enchaine();
+    // Checks a new name for the current file, telling the user why it is refused or what
+    // it changes; true when it may be used.
+    bool ValidRen(const QString& Nom);
     void construireMenus();
     void relier();
     // Ends the scan of a list build: on a refusal (no file, no displayable file, too

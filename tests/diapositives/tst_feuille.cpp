@@ -21,7 +21,7 @@ struct Feuille {
         for (int i = 1; i <= nb; ++i)
             b.etat.TabImages.append(QStringLiteral("img%1.jpg").arg(i, 5, 10, QLatin1Char('0')));
         b.etat.NbImages = static_cast<std::int16_t>(nb);
-        f = std::make_unique<Form2>(b.plateforme, b.etat, b.form->fenetre, b.form->menCompte);
+        f = std::make_unique<Form2>(b.plateforme, b.etat, b.form->progressionFeuille());
         f->fenetre.setTailleInterneSansVue(interne);
     }
     int visibles() const {
@@ -96,7 +96,7 @@ void TestFeuille::ouverture() {
     QCOMPARE(compteur.last(), QStringLiteral("%1 / %1").arg(n));
     QVERIFY(!s.b.form->menCompte.visible() && !s.b.form->fenetre.occupe());
     QCOMPARE(s.f->fenetre.caption(), QStringLiteral("Diapositives ") + s.b.etat.Chemin);
-    QCOMPARE(s.f->LargeurCase, 1128);
+    QCOMPARE(s.f->grille.LargeurCase, 1128);
     QCOMPARE(s.f->Texte[n - 1].caption(), s.b.etat.TabImages.at(n));
     // Cell 59 (or the last) in its place; a missing file fills its whole cell in grey.
     QCOMPARE(s.f->Diapo[n - 1].left(), double(s.f->GaucheCase[n - 1]));
