@@ -152,6 +152,7 @@ void Form2::remplirPage(int premiere, bool premierePage) {
     const int total = std::min(CasesParPage, etat.NbImages - premiere);
     FinAtteinte = premiere + CasesParPage > etat.NbImages;
     std::vector<Lecture::Travail> travaux;
+    travaux.reserve(std::max(0, total));
     for (int k = 0; k < total; ++k)
         travaux.push_back(travail(k, premiere + k));
     Lecture lecture = lire(std::move(travaux));
