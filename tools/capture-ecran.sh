@@ -1,10 +1,10 @@
 #!/bin/sh
-# Refait la capture d'écran du README (docs/galvia.png) : Galvia tourne sous Xvfb sur les images
-# d'exemple de samples/, on presse F5 (toutes les images) et on photographie l'écran une fois
-# l'image affichée et immobile.
+# Redoes the README's screenshot (docs/galvia.png): Galvia runs under Xvfb on the sample
+# pictures of samples/, F5 is pressed (all the pictures) and the screen is captured once the
+# picture is shown and still.
 #
-# Usage : tools/capture-ecran.sh [chemin-de-galvia]   (par défaut : build/src/app/galvia)
-# Il faut les paquets xvfb, xauth, xdotool et imagemagick.
+# Usage: tools/capture-ecran.sh [path-to-galvia]   (default: build/src/app/galvia)
+# Needs the packages xvfb, xauth, xdotool and imagemagick.
 set -eu
 
 racine=$(cd "$(dirname "$0")/.." && pwd)
@@ -23,16 +23,16 @@ for outil in xvfb-run xdotool import; do
     command -v "$outil" >/dev/null || { echo "Il manque $outil" >&2; exit 1; }
 done
 
-# Un dossier personnel vide : le dossier de départ fixe n'y existe pas, Galvia s'ouvre donc sur
-# son dossier courant, samples/. On vérifie aussi au passage qu'elle n'y écrit rien.
+# An empty home folder: the fixed start folder does not exist there, so Galvia opens on its
+# current folder, samples/. This also checks that it writes nothing there.
 travail=$(mktemp -d "${TMPDIR:-/tmp}/galvia-capture.XXXXXX")
 trap 'rm -rf "$travail"' EXIT INT TERM
 mkdir "$travail/accueil" "$travail/run"
 chmod 700 "$travail/run"
 mkdir -p "$(dirname "$sortie")"
 
-# Ce qui suit tourne sous Xvfb. Les attentes portent sur des conditions : la fenêtre est
-# visible (xdotool --sync), puis l'écran a changé après F5 et ne bouge plus.
+# What follows runs under Xvfb. Every wait is on a condition: the window is visible
+# (xdotool --sync), then the screen has changed after F5 and no longer moves.
 scene=$(cat <<'SCENE'
 set -eu
 galvia=$1 images=$2 sortie=$3 travail=$4 largeur=$5 hauteur=$6
@@ -48,7 +48,7 @@ if [ -z "$fenetre" ]; then
     echo "La fenêtre de Galvia n'est pas apparue" >&2
     exit 1
 fi
-# Pas de gestionnaire de fenêtres : on place la fenêtre sur tout l'écran et on lui donne le clavier.
+# No window manager: the window is put over the whole screen and given the keyboard.
 xdotool windowmove --sync "$fenetre" 0 0
 xdotool windowsize --sync "$fenetre" "$largeur" "$hauteur" || true
 xdotool mousemove --sync $((largeur / 2)) $((hauteur / 2))
@@ -56,7 +56,7 @@ xdotool windowfocus --sync "$fenetre"
 
 empreinte() { import -window root ppm:- | md5sum | cut -d' ' -f1; }
 stable() {
-    # Attend que l'écran diffère de $1 et reste identique sur trois relevés de suite.
+    # Waits until the screen differs from $1 and stays the same over three captures in a row.
     avant=$1 precedente= pareils=0 essais=0
     while [ "$essais" -lt 200 ]; do
         essais=$((essais + 1))

@@ -1,10 +1,10 @@
 #!/bin/sh
-# Construit le paquet Debian de Galvia (dpkg-buildpackage -us -uc -b) dans une copie de l'arbre,
-# pour ne rien laisser dans les sources, puis vérifie que le .deb contient bien le programme,
-# le lanceur, la fiche AppStream, les icônes et la page de manuel.
+# Builds Galvia's Debian package (dpkg-buildpackage -us -uc -b) in a copy of the tree, to
+# leave nothing in the sources, then checks that the .deb holds the program, the launcher,
+# the AppStream metadata, the icons and the manual page.
 #
-# Usage : tools/paquet.sh [dossier-de-sortie]      (par défaut : build-paquet/ à la racine)
-# Il faut les paquets dpkg-dev, debhelper, cmake et qt6-base-dev.
+# Usage: tools/paquet.sh [output-folder]      (default: build-paquet/ at the top of the tree)
+# Needs the packages dpkg-dev, debhelper, cmake and qt6-base-dev.
 set -eu
 
 racine=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,8 +12,8 @@ sortie=${1:-$racine/build-paquet}
 travail=$(mktemp -d "${TMPDIR:-/tmp}/galvia-paquet.XXXXXX")
 trap 'rm -rf "$travail"' EXIT INT TERM
 
-# Copie des sources : les fichiers suivis ou nouveaux, sans ce que .gitignore écarte
-# (dossiers de construction, restes d'une construction Debian précédente).
+# Copy of the sources: tracked or new files, without what .gitignore leaves out (build
+# folders, leftovers of an earlier Debian build).
 mkdir "$travail/galvia"
 if git -C "$racine" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
     (cd "$racine" && git ls-files -z --cached --others --exclude-standard) |
@@ -53,7 +53,7 @@ for chemin in \
     fi
 done
 
-# Les dépendances viennent de dh_shlibdeps : Qt Widgets doit y figurer sans être écrit à la main.
+# The dependencies come from dh_shlibdeps: Qt Widgets must be there without being written by hand.
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 for paquet in libqt6widgets6 qt6-qpa-plugins; do

@@ -64,7 +64,7 @@ int feuille(const QString& dossier, int travailleurs, bool fermer) {
     QElapsedTimer fermeture;
     int remplies = 0;
     {
-        Form2 form2(plateforme, etat, form1.fenetre, form1.menCompte);
+        Form2 form2(plateforme, etat, form1.progressionFeuille());
         form2.decodeurs = &pool;
         if (fermer) {
             auto essai = std::make_shared<std::function<void()>>();

@@ -90,10 +90,10 @@ int main(int argc, char* argv[]) {
     // The sheet: from the command to the sixtieth thumbnail shown.
     const double galvia = bench::mediane(fois, [&] {
         form1.menCompte.setVisible(true);
-        Form2 form2(plateforme, etat, form1.fenetre, form1.menCompte);
+        Form2 form2(plateforme, etat, form1.progressionFeuille());
         plateforme.afficherModal(form2.fenetre, [&] {
             form2.Form_Load();
-            case_ = QSize(form2.LargeurCase, form2.HauteurCase) / TwipsParPixel;
+            case_ = QSize(form2.grille.LargeurCase, form2.grille.HauteurCase) / TwipsParPixel;
             form2.Fin_Click();
         });
     });

@@ -1,6 +1,6 @@
 #!/bin/sh
-# Redessine les PNG de l'icône à partir du SVG (à relancer après toute retouche du SVG).
-# Usage : packaging/icons/rendre-png.sh   (il faut rsvg-convert, paquet librsvg2-bin)
+# Redraws the icon's PNG files from the SVG (run again after any change to the SVG).
+# Usage: packaging/icons/rendre-png.sh   (needs rsvg-convert, package librsvg2-bin)
 set -eu
 cd "$(dirname "$0")"
 nom=io.github.galvia.Galvia

@@ -8,9 +8,7 @@
 #include <QApplication>
 #include <QtPlugin>
 
-#ifdef GALVIA_WMF
 Q_IMPORT_PLUGIN(GalviaWmfPlugin)
-#endif
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

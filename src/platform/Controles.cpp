@@ -10,9 +10,8 @@
 
 namespace galvia {
 
-Controle::Controle(Fenetre& fenetre, TypeControle type, QString nom, Controle* conteneur)
+Controle::Controle(Fenetre& fenetre, QString nom, Controle* conteneur)
     : fenetre_(fenetre)
-    , type_(type)
     , nom_(std::move(nom))
     , conteneur_(conteneur) {
     fenetre_.enregistrer(this);

@@ -23,26 +23,41 @@ public:
     virtual void donnerFocus() {}
 };
 
-enum class TypeControle {
-    Cadre,
-    BoiteImage,
-    ControleImage,
-    Etiquette,
-    Bouton,
-    BarreDefilement,
-    ListeLecteurs,
-    ListeDossiers,
-    ListeFichiers,
+class Cadre;
+class BoiteImage;
+class ControleImage;
+class Etiquette;
+class Bouton;
+class BarreDefilement;
+class ListeLecteurs;
+class ListeDossiers;
+class ListeFichiers;
+
+// Something done to a control according to its kind (the Qt layer picks a control's
+// widget this way): each kind calls the overload of its own class.
+class VisiteurControle {
+public:
+    virtual ~VisiteurControle() = default;
+    virtual void visiter(Cadre& c) = 0;
+    virtual void visiter(BoiteImage& c) = 0;
+    virtual void visiter(ControleImage& c) = 0;
+    virtual void visiter(Etiquette& c) = 0;
+    virtual void visiter(Bouton& c) = 0;
+    virtual void visiter(BarreDefilement& c) = 0;
+    virtual void visiter(ListeLecteurs& c) = 0;
+    virtual void visiter(ListeDossiers& c) = 0;
+    virtual void visiter(ListeFichiers& c) = 0;
 };
 
 class Controle {
 public:
-    Controle(Fenetre& fenetre, TypeControle type, QString nom, Controle* conteneur = nullptr);
+    Controle(Fenetre& fenetre, QString nom, Controle* conteneur = nullptr);
     virtual ~Controle();
     Controle(const Controle&) = delete;
     Controle& operator=(const Controle&) = delete;
 
-    TypeControle type() const { return type_; }
+    // Calls the visitor's overload for this control's kind.
+    virtual void accepter(VisiteurControle& v) = 0;
     const QString& nom() const { return nom_; }
     Fenetre& fenetre() const { return fenetre_; }
     Controle* conteneur() const { return conteneur_; }
@@ -88,7 +103,6 @@ protected:
 
 private:
     Fenetre& fenetre_;
-    TypeControle type_;
     QString nom_;
     Controle* conteneur_;
     QString nomAccessible_;
@@ -102,16 +116,18 @@ private:
 // A frame grouping other controls (the browsing panel).
 class Cadre : public Controle {
 public:
+    void accepter(VisiteurControle& v) override { v.visiter(*this); }
     Cadre(Fenetre& f, QString nom, Controle* conteneur = nullptr)
-        : Controle(f, TypeControle::Cadre, std::move(nom), conteneur) {}
+        : Controle(f, std::move(nom), conteneur) {}
 };
 
 // A picture box: shows its picture at natural size; with auto-size it takes the
 // picture's size (its border included).
 class BoiteImage : public Controle {
 public:
+    void accepter(VisiteurControle& v) override { v.visiter(*this); }
     BoiteImage(Fenetre& f, QString nom, Controle* conteneur = nullptr)
-        : Controle(f, TypeControle::BoiteImage, std::move(nom), conteneur) {}
+        : Controle(f, std::move(nom), conteneur) {}
     const QImage& image() const { return image_; }
     void setImage(QImage image);
     bool autoSize() const { return autoSize_; }
@@ -129,8 +145,9 @@ private:
 // An image control: stretches its picture to its own box.
 class ControleImage : public Controle {
 public:
+    void accepter(VisiteurControle& v) override { v.visiter(*this); }
     ControleImage(Fenetre& f, QString nom, Controle* conteneur = nullptr)
-        : Controle(f, TypeControle::ControleImage, std::move(nom), conteneur) {}
+        : Controle(f, std::move(nom), conteneur) {}
     const QImage& image() const { return image_; }
     void setImage(QImage image);
     bool bordure() const { return bordure_; }
@@ -143,8 +160,9 @@ private:
 
 class Etiquette : public Controle {
 public:
+    void accepter(VisiteurControle& v) override { v.visiter(*this); }
     Etiquette(Fenetre& f, QString nom, Controle* conteneur = nullptr)
-        : Controle(f, TypeControle::Etiquette, std::move(nom), conteneur) {}
+        : Controle(f, std::move(nom), conteneur) {}
     const QString& caption() const { return caption_; }
     void setCaption(const QString& c);
     // Flat (true) or three-dimensional (false) look.
@@ -158,8 +176,9 @@ private:
 
 class Bouton : public Controle {
 public:
+    void accepter(VisiteurControle& v) override { v.visiter(*this); }
     Bouton(Fenetre& f, QString nom, Controle* conteneur = nullptr)
-        : Controle(f, TypeControle::Bouton, std::move(nom), conteneur) {}
+        : Controle(f, std::move(nom), conteneur) {}
     const QString& caption() const { return caption_; }
     void setCaption(const QString& c);
 
@@ -169,8 +188,9 @@ private:
 
 class BarreDefilement : public Controle {
 public:
+    void accepter(VisiteurControle& v) override { v.visiter(*this); }
     BarreDefilement(Fenetre& f, QString nom, bool verticale, Controle* conteneur = nullptr)
-        : Controle(f, TypeControle::BarreDefilement, std::move(nom), conteneur)
+        : Controle(f, std::move(nom), conteneur)
         , verticale_(verticale) {}
     bool verticale() const { return verticale_; }
     int min() const { return min_; }
@@ -201,8 +221,9 @@ struct Volume {
 // The drive list: the volumes, and the one chosen.
 class ListeLecteurs : public Controle {
 public:
+    void accepter(VisiteurControle& v) override { v.visiter(*this); }
     ListeLecteurs(Fenetre& f, QString nom, Controle* conteneur = nullptr)
-        : Controle(f, TypeControle::ListeLecteurs, std::move(nom), conteneur) {}
+        : Controle(f, std::move(nom), conteneur) {}
     const std::vector<Volume>& volumes() const { return volumes_; }
     void setVolumes(std::vector<Volume> v);
     const QString& drive() const { return drive_; }
@@ -219,8 +240,9 @@ private:
 // visible subfolders; List(i) is the full path of entry i.
 class ListeDossiers : public Controle {
 public:
+    void accepter(VisiteurControle& v) override { v.visiter(*this); }
     ListeDossiers(Fenetre& f, QString nom, Controle* conteneur = nullptr)
-        : Controle(f, TypeControle::ListeDossiers, std::move(nom), conteneur) {}
+        : Controle(f, std::move(nom), conteneur) {}
     const QString& path() const { return path_; }
     // Moves the list to a folder (raises the change event when it differs); throws an
     // Erreur when the folder cannot be listed.
@@ -249,8 +271,9 @@ private:
 // The file list: the normal files of its path, sorted by name, several selectable.
 class ListeFichiers : public Controle {
 public:
+    void accepter(VisiteurControle& v) override { v.visiter(*this); }
     ListeFichiers(Fenetre& f, QString nom, Controle* conteneur = nullptr)
-        : Controle(f, TypeControle::ListeFichiers, std::move(nom), conteneur) {}
+        : Controle(f, std::move(nom), conteneur) {}
     const QString& path() const { return path_; }
     void setPath(const QString& chemin);
     void refresh();

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <limits>
+#include <sys/stat.h>
 
 namespace galvia {
 
@@ -63,6 +64,14 @@ int erreurDepuisErrno(int code) {
     default:
         return ErrAccesChemin;
     }
+}
+
+int erreurDossier(int code) {
+    return code == ENOENT ? ErrCheminIntrouvable : erreurDepuisErrno(code);
+}
+
+void exigerFichierRegulier(unsigned mode) {
+    if (!S_ISREG(mode)) throw Erreur(ErrFichierIntrouvable);
 }
 
 std::int16_t vers16(long long valeur) {

@@ -27,9 +27,6 @@ struct Erreur {
     QString description;
 
     explicit Erreur(int n);
-    Erreur(int n, QString texte)
-        : numero(n)
-        , description(std::move(texte)) {}
 };
 
 // French description of an error number ("Erreur définie par l'application" when unknown).
@@ -37,6 +34,13 @@ QString descriptionErreur(int numero);
 
 // The error number matching a C library errno value.
 int erreurDepuisErrno(int code);
+
+// The error of a folder that cannot be opened: a missing one gives 76 "Chemin
+// introuvable", any other failure the number of its errno value.
+int erreurDossier(int code);
+
+// Throws error 53 "Fichier introuvable" unless `mode` (a stat st_mode) is a regular file's.
+void exigerFichierRegulier(unsigned mode);
 
 // A 16-bit result: throws error 6 "Dépassement de capacité" outside -32768..32767.
 std::int16_t vers16(long long valeur);

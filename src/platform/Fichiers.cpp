@@ -21,6 +21,32 @@ QString nomDeFichier(const QString& chemin) {
     return chemin.mid(chemin.lastIndexOf(Separateur) + 1);
 }
 
+namespace {
+
+// What a folder entry is, a symbolic link followed to its target.
+enum class Sorte { Fichier, Dossier, Autre };
+
+Sorte sorte(DIR* d, const dirent& e) {
+    switch (e.d_type) {
+    case DT_REG:
+        return Sorte::Fichier;
+    case DT_DIR:
+        return Sorte::Dossier;
+    case DT_LNK:
+    case DT_UNKNOWN: {
+        struct stat st {};
+        if (::fstatat(::dirfd(d), e.d_name, &st, 0) != 0) return Sorte::Autre;
+        return S_ISREG(st.st_mode)   ? Sorte::Fichier
+               : S_ISDIR(st.st_mode) ? Sorte::Dossier
+                                     : Sorte::Autre;
+    }
+    default:
+        return Sorte::Autre;
+    }
+}
+
+} // namespace
+
 ListageDossier::ListageDossier(const QString& dossier, Masque masque)
     : masque_(masque) {
     try {
@@ -41,14 +67,10 @@ QString ListageDossier::suivant() {
     while (const dirent* e = ::readdir(d)) {
         const char* n = e->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
-        if (masque_ == Normal) {
+        if (masque_ != Tout) {
             if (n[0] == '.') continue;
-            bool regulier = e->d_type == DT_REG;
-            if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
-                struct stat st {};
-                regulier = ::fstatat(::dirfd(d), n, &st, 0) == 0 && S_ISREG(st.st_mode);
-            }
-            if (!regulier) continue;
+            const Sorte voulue = masque_ == Normal ? Sorte::Fichier : Sorte::Dossier;
+            if (sorte(d, *e) != voulue) continue;
         }
         return nomDepuisOctets(n);
     }
@@ -74,29 +96,16 @@ bool dossierListable(const QString& dossier) {
 void verifierDossier(const QString& dossier) {
     const QByteArray nom = cheminSysteme(dossier);
     DIR* d = ::opendir(nom.constData());
-    if (!d) {
-        const int e = errno;
-        throw Erreur(e == ENOENT ? ErrCheminIntrouvable : erreurDepuisErrno(e));
-    }
+    if (!d) throw Erreur(erreurDossier(errno));
     ::closedir(d);
 }
 
 QStringList sousDossiers(const QString& dossier) {
     QStringList res;
-    if (dossier.contains(QChar(0))) return res;
-    DIR* d = ::opendir(octetsDuNom(dossier).constData());
-    if (!d) return res;
-    while (const dirent* e = ::readdir(d)) {
-        const char* n = e->d_name;
-        if (n[0] == '.') continue;
-        bool dossierOk = e->d_type == DT_DIR;
-        if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
-            struct stat st {};
-            dossierOk = ::fstatat(::dirfd(d), n, &st, 0) == 0 && S_ISDIR(st.st_mode);
-        }
-        if (dossierOk) res.append(nomDepuisOctets(n));
-    }
-    ::closedir(d);
+    if (dossier.isEmpty()) return res;
+    ListageDossier listage(dossier, ListageDossier::Dossiers);
+    for (QString n = listage.suivant(); !n.isEmpty(); n = listage.suivant())
+        res.append(n);
     return res;
 }
 
@@ -157,7 +166,7 @@ QString dossierPersonnel() {
 std::int64_t longueurFichier(const QString& chemin) {
     struct stat st {};
     if (::stat(cheminSysteme(chemin).constData(), &st) != 0) throw Erreur(erreurDepuisErrno(errno));
-    if (!S_ISREG(st.st_mode)) throw Erreur(ErrFichierIntrouvable);
+    exigerFichierRegulier(st.st_mode);
     return st.st_size;
 }
 

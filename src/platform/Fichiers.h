@@ -21,12 +21,13 @@ QString avecSeparateur(const QString& chemin);
 QString nomDeFichier(const QString& chemin);
 
 // Reads a folder one name at a time, in the file system's order. With the normal mask
-// it yields the names of regular files (symbolic links followed) not starting with ".";
-// with the full mask it yields every entry but "." and "..". A folder that cannot be
-// opened yields nothing.
+// it yields the names of regular files not starting with ".", with the folders mask the
+// names of folders not starting with "." (symbolic links followed in both); with the
+// full mask it yields every entry but "." and "..". A folder that cannot be opened
+// yields nothing.
 class ListageDossier {
 public:
-    enum Masque { Normal = 0, Tout = 23 };
+    enum Masque { Normal = 0, Dossiers = 16, Tout = 23 };
     ListageDossier(const QString& dossier, Masque masque);
     ~ListageDossier();
     ListageDossier(const ListageDossier&) = delete;

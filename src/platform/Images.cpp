@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QImageReader>
+#include <QScopeGuard>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -26,16 +27,13 @@ void ouvrir(QImageReader& lecteur, QFile& fichier, const QString& chemin) {
     const int fd =
         ::open(cheminSysteme(chemin).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) throw Erreur(erreurDepuisErrno(errno));
+    auto fermer = qScopeGuard([fd] { ::close(fd); });
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        throw Erreur(ErrFichierIntrouvable);
-    }
+    exigerFichierRegulier(::fstat(fd, &st) == 0 ? st.st_mode : 0);
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    if (!fichier.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
+    if (!fichier.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
         throw Erreur(ErrAccesChemin);
-    }
+    fermer.dismiss();
     lecteur.setDevice(&fichier);
     lecteur.setAutoTransform(true);
     lecteur.setDecideFormatFromContent(true);

@@ -21,7 +21,7 @@ public:
                      O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
         if (fd_ < 0) {
             const int e = errno;
-            throw Erreur(e == ENOENT ? ErrCheminIntrouvable : erreurDepuisErrno(e));
+            throw Erreur(erreurDossier(e));
         }
     }
     ~DossierOuvert() { ::close(fd_); }

@@ -6,6 +6,7 @@
 #include "platform/Texte.h"
 #include "platform/Touches.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace galvia {
@@ -66,13 +67,12 @@ void copierTexte(Etiquette& m, const Etiquette& modele) {
 
 } // namespace
 
-Form2::Form2(Plateforme& plateforme_, Module1& etat_, Fenetre& Form1_, ElementMenu& menCompte_)
+Form2::Form2(Plateforme& plateforme_, Module1& etat_, Progression progression)
     : plateforme(plateforme_)
     , etat(etat_)
-    , Form1(Form1_)
-    , menCompte(menCompte_)
     , Diapo([this](int i) { return creerDiapo(fenetre, i); }, copierDiapo)
-    , Texte([this](int i) { return creerTexte(fenetre, i); }, copierTexte) {
+    , Texte([this](int i) { return creerTexte(fenetre, i); }, copierTexte)
+    , progression_(std::move(progression)) {
     // Design layout.
     Titre.move(75, 60, 3540, 240);
     Numero.move(3660, 60, 1200, 270);
@@ -116,12 +116,8 @@ Form2::Form2(Plateforme& plateforme_, Module1& etat_, Fenetre& Form1_, ElementMe
     Diapo[0].surClic = [this] { Diapo_Click(0); };
 }
 
-Grille Form2::grille() const {
-    return {LargeurCase, HauteurCase, PasColonne, PasLigne};
-}
-
 void Form2::Form_Load() {
-    Form1.setSablier(true);
+    if (progression_.occupe) progression_.occupe(true);
     // Commands arriving while the first page is filled are dropped.
     Occupe = true;
     const QSizeF ecran = plateforme.ecranTwips();
@@ -132,49 +128,53 @@ void Form2::Form_Load() {
 
     LargeurFeuille = static_cast<int>(arrondiPair(fenetre.scaleWidth()));
     HauteurFeuille = static_cast<int>(arrondiPair(fenetre.scaleHeight()));
-    const Grille g = calculerGrille(LargeurFeuille, Texte[0].height());
-    LargeurCase = g.LargeurCase;
-    HauteurCase = g.HauteurCase;
-    PasLigne = g.PasLigne;
-    PasColonne = g.PasColonne;
-    Texte[0].move(60, PasLigne, LargeurCase, HauteurTexte);
+    grille = calculerGrille(LargeurFeuille, Texte[0].height());
+    Texte[0].move(60, grille.PasLigne, grille.LargeurCase, HauteurTexte);
     fenetre.setCaption(QStringLiteral("Diapositives ") + etat.Chemin);
     Image1.move(0, 0);
 
-    NbParLigne = CasesParLigne;
-    FinAtteinte = false;
-    int derniere = CasesParPage - 1;
-    if (etat.NbImages - 1 < derniere) {
-        derniere = etat.NbImages - 1;
-        FinAtteinte = true;
-    }
+    const int derniere = std::min(CasesParPage, static_cast<int>(etat.NbImages)) - 1;
     Titre.setCaption(QStringLiteral("De 1 à %1 (sur %2)").arg(derniere + 1).arg(etat.NbImages));
-
-    std::vector<Lecture::Travail> travaux;
+    // The cells of the first page keep their places for every page.
     for (int k = 0; k <= derniere; ++k) {
-        HautCase[k] = hautCase(k, g);
-        GaucheCase[k] = gaucheCase(k, g);
-        travaux.push_back(travail(k, k));
+        HautCase[k] = hautCase(k, grille);
+        GaucheCase[k] = gaucheCase(k, grille);
     }
+    remplirPage(0, true);
+
+    PremiereDiapo = 0;
+    Occupe = false;
+    TexteChoisi = 0;
+    if (progression_.occupe) progression_.occupe(false);
+}
+
+void Form2::remplirPage(int premiere, bool premierePage) {
+    const int total = std::min(CasesParPage, etat.NbImages - premiere);
+    FinAtteinte = premiere + CasesParPage > etat.NbImages;
+    std::vector<Lecture::Travail> travaux;
+    travaux.reserve(std::max(0, total));
+    for (int k = 0; k < total; ++k)
+        travaux.push_back(travail(k, premiere + k));
     Lecture lecture = lire(std::move(travaux));
-    for (int k = 0; k <= derniere; ++k) {
-        if (k > 0) {
+    for (int k = 0; k < CasesParPage; ++k) {
+        if (k >= total) {
+            if (Diapo.charge(k)) Diapo[k].setVisible(false);
+            if (Texte.charge(k)) Texte[k].setVisible(false);
+            continue;
+        }
+        if (premierePage && k > 0) {
             Diapo.load(k);
             Diapo[k].surClic = [this, k] { Diapo_Click(k); };
             Texte.load(k);
         }
         if (!attendreCase(lecture, k)) break; // closed while filling: stop at once
-        remplirCase(k, k, lecture.prendre(k));
-        menCompte.setCaption(QStringLiteral("%1 / %2").arg(k + 1).arg(derniere + 1));
+        Decodage d = lecture.prendre(k);
+        if (!Diapo.charge(k) || !Texte.charge(k)) continue;
+        remplirCase(k, premiere + k, std::move(d));
+        if (premierePage && progression_.avance) progression_.avance(k + 1, total);
         plateforme.DoEvents();
         if (fenetre.ferme()) break; // closed while filling: stop at once
     }
-
-    Form1.setSablier(false);
-    PremiereDiapo = 0;
-    Occupe = false;
-    TexteChoisi = 0;
-    menCompte.setVisible(false);
 }
 
 // The whole page is queued at once, in cell order; the workers decode it ahead while
@@ -185,7 +185,7 @@ Form2::Lecture Form2::lire(std::vector<Lecture::Travail> travaux) {
 }
 
 Form2::Lecture::Travail Form2::travail(int k, int i) const {
-    return [fichier = etat.fichierDeEntree(i + 1), g = grille(), gauche = GaucheCase[k],
+    return [fichier = etat.fichierDeEntree(i + 1), g = grille, gauche = GaucheCase[k],
             haut = HautCase[k]](const std::atomic<bool>& abandon) {
         return decoder(fichier, g, gauche, haut, abandon);
     };
@@ -210,19 +210,19 @@ void Form2::remplirCase(int k, int i, Decodage d) {
     Etiquette& texte = Texte[k];
     texte.setCaption(nom);
     texte.setNomAccessible(nom);
-    texte.move(GaucheCase[k], HautCase[k] + PasColonne);
+    texte.move(GaucheCase[k], HautCase[k] + grille.PasColonne);
     texte.setVisible(true);
 }
 
 void Form2::Form_Activate() {
-    Environ(0);
+    Environ(VuePleine::Vignettes);
 }
 
 void Form2::Environ(int Numero) {
     Dummy.setFocus();
     Image1.move(0, 0);
-    switch (Numero) {
-    case 0:
+    switch (static_cast<VuePleine>(Numero)) {
+    case VuePleine::Vignettes:
         Image1.setVisible(false);
         Vertic.setVisible(false);
         Horiz.setVisible(false);
@@ -230,26 +230,26 @@ void Form2::Environ(int Numero) {
         // The full-size picture is no longer shown: let it go.
         Image1.setImage(QImage());
         break;
-    case 1:
+    case VuePleine::Entiere:
         Image1.setVisible(true);
         Vertic.setVisible(false);
         Horiz.setVisible(false);
         break;
-    case 2:
+    case VuePleine::PlusHaute:
         Image1.setVisible(true);
         Vertic.setVisible(true);
         Horiz.setVisible(false);
         Vertic.move(0, 0);
         Vertic.setValue(0);
         break;
-    case 3:
+    case VuePleine::PlusLarge:
         Image1.setVisible(true);
         Vertic.setVisible(false);
         Horiz.setVisible(true);
         Horiz.move(0, 0);
         Horiz.setValue(0);
         break;
-    case 4:
+    case VuePleine::PlusGrande:
         Image1.setVisible(true);
         Vertic.setVisible(true);
         Vertic.setValue(0);
@@ -266,7 +266,7 @@ void Form2::Environ(int Numero) {
 void Form2::Affiche(double Depart) {
     if (Occupe) return;
     Texte[TexteChoisi].setPlat(false);
-    Environ(0);
+    Environ(VuePleine::Vignettes);
     Occupe = true;
     fenetre.setSablier(true);
 
@@ -275,26 +275,7 @@ void Form2::Affiche(double Depart) {
     Titre.setCaption(
         QStringLiteral("De %1 à %2 ( sur %3)").arg(PremiereDiapo + 1).arg(L).arg(etat.NbImages));
 
-    std::vector<Lecture::Travail> travaux;
-    for (int k = 0; k < CasesParPage && PremiereDiapo + k <= etat.NbImages - 1; ++k)
-        travaux.push_back(travail(k, PremiereDiapo + k));
-    Lecture lecture = lire(std::move(travaux));
-    for (int k = 0; k < CasesParPage; ++k) {
-        const int i = PremiereDiapo + k;
-        if (i <= etat.NbImages - 1) {
-            FinAtteinte = false;
-            if (!attendreCase(lecture, k)) break; // closed while filling: stop at once
-            Decodage d = lecture.prendre(k);
-            if (!Diapo.charge(k) || !Texte.charge(k)) continue;
-            remplirCase(k, i, std::move(d));
-            plateforme.DoEvents();
-            if (fenetre.ferme()) break; // closed while filling: stop at once
-        } else {
-            FinAtteinte = true;
-            if (Diapo.charge(k)) Diapo[k].setVisible(false);
-            if (Texte.charge(k)) Texte[k].setVisible(false);
-        }
-    }
+    remplirPage(PremiereDiapo, false);
 
     fenetre.setSablier(false);
     Occupe = false;
@@ -302,17 +283,17 @@ void Form2::Affiche(double Depart) {
 
 void Form2::Deplace_Click(int Index) {
     Dummy.setFocus();
-    switch (Index) {
-    case 0:
+    switch (static_cast<Deplacement>(Index)) {
+    case Deplacement::EcranPrec:
         if (PremiereDiapo != 0) Affiche(PremiereDiapo - CasesParPage);
         break;
-    case 1:
+    case Deplacement::LignePrec:
         if (PremiereDiapo != 0) Affiche(PremiereDiapo - CasesParLigne);
         break;
-    case 2:
+    case Deplacement::LigneSuivante:
         if (!FinAtteinte) Affiche(PremiereDiapo + CasesParLigne);
         break;
-    case 3:
+    case Deplacement::EcranSuivant:
         // A page ending exactly with the last image stays: there is no next page.
         if (!FinAtteinte && PremiereDiapo + CasesParPage < etat.NbImages)
             Affiche(PremiereDiapo + CasesParPage);
@@ -335,10 +316,10 @@ void Form2::Form_KeyDown(int KeyCode, int) {
     if (Occupe) return;
     switch (KeyCode) {
     case touche::PageHaut:
-        Deplace_Click(0);
+        Deplace_Click(Deplacement::EcranPrec);
         break;
     case touche::PageBas:
-        Deplace_Click(3);
+        Deplace_Click(Deplacement::EcranSuivant);
         break;
     case touche::Fin:
         if (PremiereDiapo <= etat.NbImages - (CasesParPage + 1))
@@ -348,10 +329,10 @@ void Form2::Form_KeyDown(int KeyCode, int) {
         if (PremiereDiapo != 0) Affiche(0);
         break;
     case touche::Haut:
-        Deplace_Click(1);
+        Deplace_Click(Deplacement::LignePrec);
         break;
     case touche::Bas:
-        Deplace_Click(2);
+        Deplace_Click(Deplacement::LigneSuivante);
         break;
     case touche::F4:
         Fin_Click();
@@ -364,7 +345,7 @@ void Form2::Form_KeyDown(int KeyCode, int) {
 void Form2::Diapo_Click(int Index) {
     if (Occupe) return;
     if (DiapoAffichee == Index) {
-        Environ(0);
+        Environ(VuePleine::Vignettes);
         DiapoAffichee.reset();
         return;
     }
@@ -385,7 +366,7 @@ void Form2::Diapo_Click(int Index) {
     } catch (const std::bad_alloc&) {
     }
     if (image.isNull()) {
-        Environ(0);
+        Environ(VuePleine::Vignettes);
         return;
     }
 
@@ -399,13 +380,13 @@ void Form2::Diapo_Click(int Index) {
         calculerVueReelle(QSizeF(Image1.width(), Image1.height()), LargeurFeuille, HauteurFeuille);
     depassementV_ = v.depassementV;
     depassementH_ = v.depassementH;
-    if (v.mode == 2 || v.mode == 4) {
+    if (v.mode == VuePleine::PlusHaute || v.mode == VuePleine::PlusGrande) {
         Vertic.setMin(0);
         Vertic.setMax(v.verticMax);
         Vertic.setSmallChange(v.verticPas);
         Vertic.setLargeChange(v.verticPas);
     }
-    if (v.mode >= 3) {
+    if (v.mode == VuePleine::PlusLarge || v.mode == VuePleine::PlusGrande) {
         Horiz.setMin(0);
         Horiz.setMax(v.horizMax);
         Horiz.setSmallChange(v.horizPas);
@@ -425,7 +406,7 @@ void Form2::Horiz_Change() {
 }
 
 void Form2::Image1_Click() {
-    Environ(0);
+    Environ(VuePleine::Vignettes);
     DiapoAffichee.reset();
 }
 

@@ -26,17 +26,31 @@ struct Decodage {
     QImage image;
 };
 
+// The sheet's move buttons, `Deplace(0)` to `Deplace(3)`: the index `Deplace_Click`
+// receives.
+enum class Deplacement : int {
+    EcranPrec = 0,     // previous page
+    LignePrec = 1,     // previous row
+    LigneSuivante = 2, // next row
+    EcranSuivant = 3,  // next page
+};
+
+// What the sheet tells its opener while it fills its first page.
+struct Progression {
+    // The filling starts (true) and ends (false).
+    std::function<void(bool enCours)> occupe;
+    // `faits` of the page's `total` thumbnails are shown.
+    std::function<void(int faits, int total)> avance;
+};
+
 class Form2 {
 public:
-    // `Form1` and `menCompte`: the main window (its hourglass) and its progress counter.
-    Form2(Plateforme& plateforme, Module1& etat, Fenetre& Form1, ElementMenu& menCompte);
+    Form2(Plateforme& plateforme, Module1& etat, Progression progression = {});
     Form2(const Form2&) = delete;
     Form2& operator=(const Form2&) = delete;
 
     Plateforme& plateforme;
     Module1& etat;
-    Fenetre& Form1;
-    ElementMenu& menCompte;
 
     // --- the window and its controls, from the bottom of the stack up ---
     Fenetre fenetre{QStringLiteral("Form2"), true};
@@ -61,11 +75,7 @@ public:
     // --- the sheet's state ---
     int LargeurFeuille = 0;
     int HauteurFeuille = 0;
-    int LargeurCase = 0;
-    int HauteurCase = 0;
-    double PasColonne = 0;
-    double PasLigne = 0;
-    std::int16_t NbParLigne = 0;
+    Grille grille;
     std::array<int, CasesParPage + 1> GaucheCase{};
     std::array<int, CasesParPage + 1> HautCase{};
     std::int16_t PremiereDiapo = 0;
@@ -78,8 +88,10 @@ public:
     void Form_Load();
     void Form_Activate();
     void Environ(int Numero);
+    void Environ(VuePleine v) { Environ(static_cast<int>(v)); }
     void Affiche(double Depart);
     void Deplace_Click(int Index);
+    void Deplace_Click(Deplacement d) { Deplace_Click(static_cast<int>(d)); }
     void Numero_Click();
     void Form_KeyDown(int KeyCode, int Shift);
     void Diapo_Click(int Index);
@@ -98,10 +110,16 @@ private:
     // Waits, the window's events running, for the thumbnail of cell k; false when the
     // window was closed meanwhile.
     bool attendreCase(Lecture& lecture, int k);
+    // Fills the page that starts at list position `premiere` (0-based): each cell of a
+    // position in the list shows its thumbnail, decoded ahead on the workers; the cells
+    // past the end of the list are hidden. The first page loads its cells (the control
+    // arrays' members) as it goes and reports its progress. Stops at once when the
+    // window is closed.
+    void remplirPage(int premiere, bool premierePage);
     // Shows list position i in cell k: its thumbnail, or a grey box when the file
     // cannot be read.
     void remplirCase(int k, int i, Decodage d);
-    Grille grille() const;
+    Progression progression_;
     // The parts of the chosen picture that do not fit the window (twips).
     double depassementV_ = 0, depassementH_ = 0;
     // Cells showing a grey box in place of their thumbnail.

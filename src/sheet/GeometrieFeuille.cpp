@@ -68,13 +68,19 @@ void plage(double depassement, int cote, int& max, int& pas) {
 
 VueReelle calculerVueReelle(QSizeF image, int largeur, int hauteur) {
     VueReelle v;
-    if (image.height() > hauteur) {
-        v.mode += 1;
+    const bool plusHaute = image.height() > hauteur;
+    const bool plusLarge = image.width() > largeur;
+    if (plusHaute && plusLarge)
+        v.mode = VuePleine::PlusGrande;
+    else if (plusHaute)
+        v.mode = VuePleine::PlusHaute;
+    else if (plusLarge)
+        v.mode = VuePleine::PlusLarge;
+    if (plusHaute) {
         v.depassementV = image.height() - hauteur;
         plage(v.depassementV, hauteur, v.verticMax, v.verticPas);
     }
-    if (image.width() > largeur) {
-        v.mode += 2;
+    if (plusLarge) {
         v.depassementH = image.width() - largeur;
         plage(v.depassementH, largeur, v.horizMax, v.horizPas);
     }

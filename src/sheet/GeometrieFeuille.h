@@ -51,12 +51,23 @@ int premiereDiapo(double depart, int nbImages);
 // The number of the last image of a page starting at `premiere`.
 int dernierNumero(int premiere, int nbImages);
 
+// The sheet's views, as numbered by its `Environ`: the thumbnails, or one picture at
+// full size that fits, is taller than the sheet (vertical bar), wider (horizontal bar),
+// or both.
+enum class VuePleine : int {
+    Vignettes = 0,
+    Entiere = 1,
+    PlusHaute = 2,
+    PlusLarge = 3,
+    PlusGrande = 4,
+};
+
 // The full-size view of a picture of `image` twips (border included) in a sheet of
-// `largeur` x `hauteur`: mode 1 fits, 2 taller, 3 wider, 4 both; each scroll bar's
-// maximum and step. An overflow beyond 32767 twips gets the maximum 32767, and the
+// `largeur` x `hauteur`: which of the four full views, and each scroll bar's maximum and
+// step. An overflow beyond 32767 twips gets the maximum 32767, and the
 // bar then scrolls proportionally (see decalage).
 struct VueReelle {
-    int mode = 1;
+    VuePleine mode = VuePleine::Entiere;
     int verticMax = 0, verticPas = 0;
     int horizMax = 0, horizPas = 0;
     double depassementV = 0, depassementH = 0; // the parts that do not fit

@@ -14,7 +14,8 @@ QString Module1::dossierDeEntree(int n) const {
 
 QString Module1::fichierDeEntree(int n) const {
     const QString nom = n >= 0 && n < TabImages.size() ? TabImages.at(n) : QString();
-    return (MultiDossier == 1 ? dossierDeEntree(n) : Chemin) + nom;
+    const QString dossier = MultiDossier == 1 ? dossierDeEntree(n) : QString();
+    return (dossier.isEmpty() ? Chemin : dossier) + nom;
 }
 
 } // namespace galvia

@@ -17,6 +17,15 @@ inline constexpr std::int16_t Faux = 0;
 // Most folders of one multi-folder selection.
 inline constexpr int MaxDossiers = 10;
 
+// The main window's interface modes, as numbered by `ModeVue` and `Environ`. The
+// multi-folder selection shows the browsing panel: `ModeVue` is then 0.
+enum class Mode : std::int16_t {
+    Navigation = 0,    // drive, folder and file lists, no picture
+    TailleReelle = 1,  // the picture at natural size, with scroll bars
+    Ajustee = 2,       // the picture fitted to the window
+    ChoixDossiers = 3, // the browsing panel during a multi-folder selection
+};
+
 struct Module1 {
     // The image list: bare names at indexes 1 to NbImages; index 0 is never used.
     QStringList TabImages;
@@ -30,6 +39,7 @@ struct Module1 {
     QString Chemin;
     // 0 browsing, 1 natural size with scroll bars, 2 fitted.
     std::int16_t ModeVue = 0;
+    Mode modeVue() const { return static_cast<Mode>(ModeVue); }
     // Slideshow running flag (Vrai / Faux).
     std::int16_t SensDefile = 0;
     // Slideshow step: +1, -1, or 0 until a slideshow was first started.
@@ -45,7 +55,8 @@ struct Module1 {
     // largest k whose previous running total is below n.
     QString dossierDeEntree(int n) const;
 
-    // Full path of list entry n (1-based), for a single- or a multi-folder list.
+    // Full path of list entry n (1-based): in its own folder for a multi-folder list,
+    // otherwise (or when no selected folder holds it) in `Chemin`.
     QString fichierDeEntree(int n) const;
 };
 

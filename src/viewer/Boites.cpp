@@ -100,7 +100,7 @@ void Form1::menAide_Click() {
         "La touche F8 pour passer en mode Diapositive",
     };
     QStringList lignes;
-    if (etat.ModeVue == 0) {
+    if (etat.modeVue() == Mode::Navigation) {
         for (const char* l : parcours)
             lignes.append(QString::fromUtf8(l));
     } else {

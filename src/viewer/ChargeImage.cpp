@@ -25,7 +25,7 @@ void Form1::ChargeImage() {
         }
         if (etat.NumImage < 1 || etat.NumImage >= etat.TabImages.size()) throw Erreur(ErrIndice);
         const QString& nom = etat.TabImages.at(etat.NumImage);
-        etat.NomComplet = etat.Chemin + nom;
+        etat.NomComplet = etat.fichierDeEntree(etat.NumImage);
         // "&" marks a menu's access key: a name shows its own doubled.
         menNom.setCaption(QStringLiteral("=  %1 / %2  =  %3")
                               .arg(etat.NumImage)
@@ -51,9 +51,9 @@ void Form1::ChargeImage() {
         Vertic.setLargeChange(a.verticGrand);
         Vertic.setSmallChange(a.verticPetit);
 
-        if (etat.ModeVue == 2) Image2.setVisible(false);
+        if (etat.modeVue() == Mode::Ajustee) Image2.setVisible(false);
         Image2.move(a.ajusteGauche, a.ajusteHaut, a.ajusteL, a.ajusteH);
-        if (etat.ModeVue == 2) Image2.setVisible(true);
+        if (etat.modeVue() == Mode::Ajustee) Image2.setVisible(true);
         Image2.setImage(std::move(image));
     } catch (const Erreur& e) {
         plateforme.MsgBox(texteEchec(e), Icone::Aucune);
@@ -78,11 +78,11 @@ void Form1::Vertic_Change() {
 }
 
 void Form1::Image1_Click() {
-    Environ(2);
+    Environ(Mode::Ajustee);
 }
 
 void Form1::Image2_Click() {
-    Environ(1);
+    Environ(Mode::TailleReelle);
 }
 
 } // namespace galvia

@@ -3,26 +3,36 @@
 
 #include "platform/Touches.h"
 
+#include <array>
+
 namespace galvia {
 
+namespace {
+
+// The commands of the digits 1 to 4.
+constexpr std::array Cinquiemes{Atteindre::UnCinquieme, Atteindre::DeuxCinquiemes,
+                                Atteindre::TroisCinquiemes, Atteindre::QuatreCinquiemes};
+
+} // namespace
+
 void Form1::Form_KeyDown(int KeyCode, int) {
-    if (etat.ModeVue == 0) return;
+    if (etat.modeVue() == Mode::Navigation) return;
     switch (KeyCode) {
     case touche::Espace:
         // Pause or resume, once a slideshow has been started.
         if (etat.Vitesse != 0) etat.SensDefile = static_cast<std::int16_t>(~etat.SensDefile);
         break;
     case touche::PageHaut:
-        Bouge_Click(3);
+        Bouge_Click(Atteindre::Precedente);
         break;
     case touche::PageBas:
-        Bouge_Click(2);
+        Bouge_Click(Atteindre::Suivante);
         break;
     case touche::Fin:
-        Bouge_Click(9);
+        Bouge_Click(Atteindre::Derniere);
         break;
     case touche::Debut:
-        Bouge_Click(4);
+        Bouge_Click(Atteindre::Premiere);
         break;
     case touche::Gauche:
         Horiz.setValue(Horiz.min());
@@ -44,12 +54,14 @@ void Form1::Form_KeyDown(int KeyCode, int) {
         etat.SensDefile = Faux;
         break;
     case touche::PavePlus:
-        Environ(etat.ModeVue == 1 ? 2 : 1);
+        Environ(etat.modeVue() == Mode::TailleReelle ? Mode::Ajustee : Mode::TailleReelle);
         break;
     default:
         // Digits 1 to 4, top row or keypad: the fifths of the list.
-        for (const int zero : {touche::Chiffre0, touche::PaveChiffre0})
-            if (KeyCode >= zero + 1 && KeyCode <= zero + 4) Bouge_Click(KeyCode - zero + 4);
+        for (const int zero : {touche::Chiffre0, touche::PaveChiffre0}) {
+            const int chiffre = KeyCode - zero;
+            if (chiffre >= 1 && chiffre <= 4) Bouge_Click(Cinquiemes[chiffre - 1]);
+        }
         break;
     }
 }

@@ -18,35 +18,36 @@ void changerVitesse(Form1& f, double intervalle) {
     if (intervalle < IntervalleMin || intervalle > IntervalleMax) return;
     f.Timer1.setInterval(static_cast<int>(intervalle));
     const QString facteur = texteNombre(1024.0 / f.Timer1.interval());
-    f.Defile[3]->setCaption(QStringLiteral("&Vitesse Double (%1)").arg(facteur));
-    f.Defile[4]->setCaption(QStringLiteral("Vitesse &Moitié (%1)").arg(facteur));
+    f.Defile[Show::VitesseDouble]->setCaption(QStringLiteral("&Vitesse Double (%1)").arg(facteur));
+    f.Defile[Show::VitesseMoitie]->setCaption(QStringLiteral("Vitesse &Moitié (%1)").arg(facteur));
 }
 
 } // namespace
 
 void Form1::Defile_Click(int Index) {
     if (etat.NbImages == 1) return;
-    switch (Index) {
-    case 0:
-    case 1:
+    const Show commande = static_cast<Show>(Index);
+    switch (commande) {
+    case Show::Croissant:
+    case Show::Decroissant:
         etat.SensDefile = Vrai;
-        etat.Vitesse = Index == 0 ? 1 : -1;
+        etat.Vitesse = commande == Show::Croissant ? 1 : -1;
         break;
-    case 2:
+    case Show::Stop:
         etat.SensDefile = Faux;
         break;
-    case 3:
+    case Show::VitesseDouble:
         if (etat.SensDefile != Faux) changerVitesse(*this, arrondiPair(Timer1.interval() / 2.0));
         break;
-    case 4:
+    case Show::VitesseMoitie:
         if (etat.SensDefile != Faux) changerVitesse(*this, Timer1.interval() * 2.0);
         break;
-    case 5:
+    case Show::PetitesImages:
         PetitesImages = !PetitesImages;
-        Defile[5]->setChecked(PetitesImages);
+        Defile[Show::PetitesImages]->setChecked(PetitesImages);
         ChargeImage();
         break;
-    default:
+    default: // any other index does nothing
         break;
     }
 }

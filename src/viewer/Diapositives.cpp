@@ -6,11 +6,23 @@
 
 namespace galvia {
 
+Progression Form1::progressionFeuille() {
+    // The hourglass over the main window, and the count of the first page's thumbnails
+    // in its menu bar, hidden once the page is full.
+    return {[this](bool enCours) {
+                fenetre.setSablier(enCours);
+                if (!enCours) menCompte.setVisible(false);
+            },
+            [this](int faits, int total) {
+                menCompte.setCaption(QStringLiteral("%1 / %2").arg(faits).arg(total));
+            }};
+}
+
 void Form1::diapShow_Click() {
     etat.SensDefile = Faux;
     // The progress counter of the first page.
     menCompte.setVisible(true);
-    Form2 form2(plateforme, etat, fenetre, menCompte);
+    Form2 form2(plateforme, etat, progressionFeuille());
     plateforme.afficherModal(form2.fenetre, [&form2] { form2.Form_Load(); });
 }
 

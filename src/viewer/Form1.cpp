@@ -12,13 +12,12 @@ namespace galvia {
 
 namespace {
 
-ElementMenu& ajouterShow(ElementMenu& menShow, std::array<ElementMenu*, 6>& defile) {
+ElementMenu& ajouterShow(ElementMenu& menShow, MenuCommandes<Show, 6>& defile) {
     static const char* const captions[] = {
         "Sens &Croissant",     "Sens &Décroissant",   "&Stop",
         "&Vitesse Double (1)", "Vitesse &Moitié (1)", "&Garder les Petites Images"};
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < defile.size(); ++i)
         defile[i] = &menShow.ajouter(QStringLiteral("Defile"), QString::fromUtf8(captions[i]));
-    }
     menShow.ajouter(QStringLiteral("sepShow"), QStringLiteral("-"));
     return menShow.ajouter(QStringLiteral("diapShow"), QStringLiteral("D&iapositives"),
                            QStringLiteral("F8"));
@@ -127,16 +126,15 @@ void Form1::construireMenus() {
                                            "Image à &Trois Cinquièmes",
                                            "Image à &Quatre Cinquièmes",
                                            "Dernière &Image"};
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < Bouge.size(); ++i)
         Bouge[i] = &menAtt.ajouter(QStringLiteral("Bouge"), QString::fromUtf8(captions[i]));
-    }
     Renomme.setEnabled(false);
     affAutre.setEnabled(false);
     menAtt.setVisible(false);
     menShow.setVisible(false);
     menNom.setVisible(false);
     menCompte.setVisible(false);
-    Defile[5]->setChecked(true);
+    Defile[Show::PetitesImages]->setChecked(true);
 }
 
 void Form1::relier() {
@@ -227,12 +225,13 @@ void Form1::Form_Load() {
 }
 
 void Form1::Environ(int Numero) {
-    switch (Numero) {
-    case 0:
-    case 3: {
-        etat.ModeVue = 0;
+    const Mode mode = static_cast<Mode>(Numero);
+    switch (mode) {
+    case Mode::Navigation:
+    case Mode::ChoixDossiers: {
+        etat.ModeVue = static_cast<std::int16_t>(Mode::Navigation);
         etat.SensDefile = Faux;
-        const bool parcourir = Numero == 0;
+        const bool parcourir = mode == Mode::Navigation;
         affTout.setEnabled(parcourir);
         affSelect.setEnabled(parcourir);
         affAutre.setEnabled(false);
@@ -252,9 +251,9 @@ void Form1::Environ(int Numero) {
         }
         break;
     }
-    case 1:
-    case 2: {
-        etat.ModeVue = static_cast<std::int16_t>(Numero);
+    case Mode::TailleReelle:
+    case Mode::Ajustee: {
+        etat.ModeVue = static_cast<std::int16_t>(mode);
         affTout.setEnabled(false);
         affSelect.setEnabled(false);
         affAutre.setEnabled(true);
@@ -263,7 +262,7 @@ void Form1::Environ(int Numero) {
         menShow.setVisible(true);
         Renomme.setEnabled(true);
         AutreDossier.setEnabled(false);
-        if (Numero == 1) {
+        if (mode == Mode::TailleReelle) {
             Debut.setVisible(false);
             Image2.setVisible(false);
             Image0.setVisible(true);
@@ -276,7 +275,7 @@ void Form1::Environ(int Numero) {
         }
         break;
     }
-    default:
+    default: // any other number changes nothing
         break;
     }
 }

@@ -3,6 +3,7 @@
 // controls (platform layer); every rule of the viewer lives here, without a widget.
 #pragma once
 
+#include "Commandes.h"
 #include "platform/Controles.h"
 #include "platform/Fenetre.h"
 #include "platform/Plateforme.h"
@@ -16,6 +17,7 @@ namespace galvia {
 
 class ConstructeurListe;
 struct Erreur;
+struct Progression;
 
 class Form1 {
 public:
@@ -50,9 +52,9 @@ public:
     ElementMenu& affAutre;
     ElementMenu& Fin;
     ElementMenu& menAtt;
-    std::array<ElementMenu*, 10> Bouge{};
+    MenuCommandes<Atteindre, 10> Bouge;
     ElementMenu& menShow;
-    std::array<ElementMenu*, 6> Defile{};
+    MenuCommandes<Show, 6> Defile;
     ElementMenu& diapShow;
     ElementMenu& menAide;
     ElementMenu& menNom;
@@ -71,6 +73,7 @@ public:
     // --- start-up and modes ---
     void Form_Load();
     void Environ(int Numero);
+    void Environ(Mode m) { Environ(static_cast<int>(m)); }
     void Fin_Click();
     void Form_MouseMove();
     void Horiz_GotFocus();
@@ -104,19 +107,27 @@ public:
 
     // --- navigation and slideshow ---
     void Bouge_Click(int Index);
-    int Dichot(int Bas, int Haut);
+    void Bouge_Click(Atteindre c) { Bouge_Click(static_cast<int>(c)); }
+    // The entry of Bas..Haut whose name starts with `Cle` (case ignored), or 0.
+    int Dichot(int Bas, int Haut, const QString& Cle) const;
     void Defile_Click(int Index);
+    void Defile_Click(Show c) { Defile_Click(static_cast<int>(c)); }
     void Timer1_Timer();
-    void Enchaine();
 
     // --- renaming, information, help, slide sheet ---
     void Renomme_Click();
-    bool ValidRen(const QString& Nom);
     void menNom_Click();
     void menAide_Click();
     void diapShow_Click();
+    // How a slide sheet opened over this window reports its progress.
+    Progression progressionFeuille();
 
 private:
+    // One slideshow step.
+    void Enchaine();
+    // Checks a new name for the current file, telling the user why it is refused or what
+    // it changes; true when it may be used.
+    bool ValidRen(const QString& Nom);
     void construireMenus();
     void relier();
     // Ends the scan of a list build: on a refusal (no file, no displayable file, too

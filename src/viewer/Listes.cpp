@@ -32,7 +32,7 @@ void Form1::terminerListe(bool trier) {
     if (trier) TriRapide(etat.TabImages, 1, etat.NbImages);
     etat.NumImage = 1;
     ChargeImage();
-    Environ(2);
+    Environ(Mode::Ajustee);
 }
 
 void Form1::affTout_Click() {
@@ -60,11 +60,11 @@ void Form1::Fichier_DblClick() {
     etat.NumImage = 1;
     etat.NbImages = 1;
     ChargeImage();
-    Environ(2);
+    Environ(Mode::Ajustee);
 }
 
 void Form1::affAutre_Click() {
-    Environ(0);
+    Environ(Mode::Navigation);
     etat.MultiDossier = 0;
 }
 

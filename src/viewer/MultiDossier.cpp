@@ -28,12 +28,12 @@ void Form1::AutreDossier_Click() {
                             QStringLiteral("<Esc> pour quitter"));
         ListeDos.setCaption(ListeDos.caption() + CRLF + QStringLiteral("<DblClic> pour effacer"));
         ListeDos.setVisible(true);
-        Environ(3);
+        Environ(Mode::ChoixDossiers);
         Fichier.setEnabled(false);
     } else if (etat.MultiDossier == 1) {
         ListeDos.setVisible(false);
         AutreDossier.setCaption(LegendeMultiDossier);
-        Environ(0);
+        Environ(Mode::Navigation);
         Fichier.setEnabled(true);
         if (etat.NbDossiers < 1)
             etat.MultiDossier = 0;
@@ -66,7 +66,7 @@ void Form1::Dossier_KeyDown(int KeyCode, int) {
     ListeDos.setVisible(false);
     etat.MultiDossier = 0;
     AutreDossier.setCaption(LegendeMultiDossier);
-    Environ(0);
+    Environ(Mode::Navigation);
 }
 
 void Form1::ListeDos_DblClick() {

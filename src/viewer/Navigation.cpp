@@ -7,15 +7,16 @@
 namespace galvia {
 
 void Form1::Bouge_Click(int Index) {
-    if (etat.NbImages == 1 || Index < 0 || Index > 9) return;
+    if (etat.NbImages == 1 || Index < 0 || Index >= Bouge.size()) return;
     const int nb = etat.NbImages;
     int cible = etat.NumImage;
-    switch (Index) {
-    case 0: {
+    const Atteindre commande = static_cast<Atteindre>(Index);
+    switch (commande) {
+    case Atteindre::Nom: {
         TexteCherche = plateforme.InputBox(QStringLiteral("Donnez un nom ou quelques lettres"),
                                            QStringLiteral("Recherche d'une image"));
         if (TexteCherche.isEmpty()) return;
-        cible = Dichot(1, nb);
+        cible = Dichot(1, nb, TexteCherche);
         if (cible == 0) {
             plateforme.MsgBox(QStringLiteral("Non trouvé : ") + TexteCherche, Icone::Information,
                               QStringLiteral("Recherche"));
@@ -23,7 +24,7 @@ void Form1::Bouge_Click(int Index) {
         }
         break;
     }
-    case 1: {
+    case Atteindre::Numero: {
         const auto numero = texteVers16(
             plateforme.InputBox(QStringLiteral("Donnez un nombre entre 1 et %1").arg(nb),
                                 QStringLiteral("Numéro de l'image")));
@@ -32,20 +33,23 @@ void Form1::Bouge_Click(int Index) {
         cible = *numero;
         break;
     }
-    case 2:
+    case Atteindre::Suivante:
         ++cible;
         break;
-    case 3:
+    case Atteindre::Precedente:
         --cible;
         break;
-    case 4:
+    case Atteindre::Premiere:
         cible = 1;
         break;
-    case 9:
+    case Atteindre::Derniere:
         cible = nb;
         break;
-    default:
-        cible = cinquieme(Index - 4, nb);
+    case Atteindre::UnCinquieme:
+    case Atteindre::DeuxCinquiemes:
+    case Atteindre::TroisCinquiemes:
+    case Atteindre::QuatreCinquiemes:
+        cible = cinquieme(Index - static_cast<int>(Atteindre::Premiere), nb);
         break;
     }
     cible = boucler(cible, nb);
@@ -54,13 +58,13 @@ void Form1::Bouge_Click(int Index) {
     ChargeImage();
 }
 
-int Form1::Dichot(int Bas, int Haut) {
+int Form1::Dichot(int Bas, int Haut, const QString& Cle) const {
     if (Bas > Haut) return 0;
     const int m = (Bas + Haut) / 2; // both are >= 0: the lower middle
-    const QString sonde = etat.TabImages.value(m).left(TexteCherche.size());
-    const int ordre = comparerTexte(TexteCherche, sonde);
-    if (ordre > 0) return Dichot(m + 1, Haut);
-    if (ordre < 0) return Dichot(Bas, m - 1);
+    const QString sonde = etat.TabImages.value(m).left(Cle.size());
+    const int ordre = comparerTexte(Cle, sonde);
+    if (ordre > 0) return Dichot(m + 1, Haut, Cle);
+    if (ordre < 0) return Dichot(Bas, m - 1, Cle);
     return m;
 }
 

@@ -6,6 +6,15 @@
 
 using namespace galvia;
 
+// The full view a picture gets: which one (1 fits, 2 taller, 3 wider, 4 both), and each
+// scroll bar's maximum and step.
+struct Vue {
+    int mode = 1;
+    int verticMax = 0, verticPas = 0;
+    int horizMax = 0, horizPas = 0;
+};
+Q_DECLARE_METATYPE(Vue)
+
 class TestGeometrie : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -110,28 +119,30 @@ void TestGeometrie::premiere() {
 
 void TestGeometrie::vueReelle_data() {
     QTest::addColumn<QSizeF>("image");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("verticMax");
-    QTest::addColumn<int>("verticPas");
-    QTest::addColumn<int>("horizMax");
-    QTest::addColumn<int>("horizPas");
+    QTest::addColumn<Vue>("attendue");
     // Sheet of 11880 x 9000.
-    QTest::newRow("fits") << QSizeF(11880, 9000) << 1 << 0 << 0 << 0 << 0;
-    QTest::newRow("3000 taller") << QSizeF(6000, 12000) << 2 << 3000 << 4500 << 0 << 0;
-    QTest::newRow("wider") << QSizeF(13530, 900) << 3 << 0 << 0 << 1650 << 5940;
-    QTest::newRow("both") << QSizeF(20000, 9001) << 4 << 1 << 4500 << 8120 << 5940;
+    QTest::newRow("fits") << QSizeF(11880, 9000) << Vue{.mode = 1};
+    QTest::newRow("3000 taller") << QSizeF(6000, 12000)
+                                 << Vue{.mode = 2, .verticMax = 3000, .verticPas = 4500};
+    QTest::newRow("wider") << QSizeF(13530, 900)
+                           << Vue{.mode = 3, .horizMax = 1650, .horizPas = 5940};
+    QTest::newRow("both")
+        << QSizeF(20000, 9001)
+        << Vue{.mode = 4, .verticMax = 1, .verticPas = 4500, .horizMax = 8120, .horizPas = 5940};
     // 65534 twips too wide: the bar's range halves the overflow, and its step with it.
-    QTest::newRow("overflow") << QSizeF(11880 + 65534, 900) << 3 << 0 << 0 << 32767 << 2970;
+    QTest::newRow("overflow") << QSizeF(11880 + 65534, 900)
+                              << Vue{.mode = 3, .horizMax = 32767, .horizPas = 2970};
 }
 
 void TestGeometrie::vueReelle() {
     QFETCH(QSizeF, image);
+    QFETCH(Vue, attendue);
     const VueReelle v = calculerVueReelle(image, 11880, 9000);
-    QTEST(v.mode, "mode");
-    QTEST(v.verticMax, "verticMax");
-    QTEST(v.verticPas, "verticPas");
-    QTEST(v.horizMax, "horizMax");
-    QTEST(v.horizPas, "horizPas");
+    QCOMPARE(static_cast<int>(v.mode), attendue.mode);
+    QCOMPARE(v.verticMax, attendue.verticMax);
+    QCOMPARE(v.verticPas, attendue.verticPas);
+    QCOMPARE(v.horizMax, attendue.horizMax);
+    QCOMPARE(v.horizPas, attendue.horizPas);
     // Each bar's maximum brings the picture's far edge onto the window's edge.
     QCOMPARE(decalage(v.verticMax, v.verticMax, v.depassementV),
              image.height() > 9000 ? image.height() - 9000 : 0.0);

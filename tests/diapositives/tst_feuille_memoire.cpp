@@ -62,7 +62,7 @@ struct Feuille {
                 ecrire(b.etat.Chemin + nom, bombe);
         }
         b.etat.NbImages = static_cast<std::int16_t>(ordinaires + bombes);
-        f = std::make_unique<Form2>(b.plateforme, b.etat, b.form->fenetre, b.form->menCompte);
+        f = std::make_unique<Form2>(b.plateforme, b.etat, b.form->progressionFeuille());
         f->fenetre.setTailleInterneSansVue({792, 600});
         f->decodeurs = &pool;
         budgetDecodage().remettreAZeroPics();

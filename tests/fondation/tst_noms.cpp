@@ -255,7 +255,7 @@ void TestNoms::sosies() {
     chaqueFichier({40, 60});
 
     // The slide sheet decodes each thumbnail from its own file and labels it.
-    Form2 feuille(b.plateforme, b.etat, b.form->fenetre, b.form->menCompte);
+    Form2 feuille(b.plateforme, b.etat, b.form->progressionFeuille());
     feuille.fenetre.setTailleInterneSansVue({792, 600});
     feuille.Form_Load();
     for (int k = 0; k < 2; ++k) {

@@ -46,6 +46,20 @@ public:
 
 } // namespace
 
+// One key pressed in the viewer over a list of 10 images, shown from image 1 with both
+// scroll bars at 100 and the slideshow stopped; what the key leaves.
+struct Touche {
+    int mode = 0; // the view before the key (0: back to browsing)
+    int code = 0;
+    int maj = 0;
+    int vitesse = 0; // Vitesse before the key
+    int numero = 1;  // NumImage after
+    int modeApres = 0;
+    int sens = 0;             // SensDefile after
+    QPoint valeurs{100, 100}; // Horiz and Vertic after
+};
+Q_DECLARE_METATYPE(Touche)
+
 class TstNavigation : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -224,8 +238,7 @@ void TstNavigation::dichot() {
     Banc b;
     b.etat.TabImages = QStringList{QString()} + liste;
     b.etat.NbImages = static_cast<std::int16_t>(liste.size());
-    b.form->TexteCherche = texte;
-    QCOMPARE(b.form->Dichot(1, b.etat.NbImages), trouve);
+    QCOMPARE(b.form->Dichot(1, b.etat.NbImages, texte), trouve);
 }
 
 void TstNavigation::uneSeuleImage_data() {
@@ -256,76 +269,76 @@ void TstNavigation::uneSeuleImage() {
 }
 
 void TstNavigation::touches_data() {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<int>("maj");
-    QTest::addColumn<int>("vitesse");
-    QTest::addColumn<int>("numero"); // NumImage after the key (10 images, from 1)
-    QTest::addColumn<int>("modeApres");
-    QTest::addColumn<int>("sens");       // SensDefile after the key (stopped before)
-    QTest::addColumn<QPoint>("valeurs"); // Horiz, Vertic (100, 100 before)
+    QTest::addColumn<Touche>("t");
     using namespace galvia::touche;
-    const QPoint milieu(100, 100);
     const QPoint zero(0, 0); // another picture, that fits: both bars back to 0
     for (const int maj : {0, int(MajMask), CtrlMask | AltMask}) {
-        QTest::addRow("PgDn %d", maj) << 2 << PageBas << maj << 0 << 2 << 2 << 0 << zero;
-        QTest::addRow("PgUp %d", maj) << 1 << PageHaut << maj << 0 << 10 << 1 << 0 << zero;
-        QTest::addRow("Fin %d", maj) << 2 << Fin << maj << 0 << 10 << 2 << 0 << zero;
-        QTest::addRow("Gauche %d", maj) << 2 << Gauche << maj << 0 << 1 << 2 << 0 << QPoint(0, 100);
-        QTest::addRow("Haut %d", maj) << 1 << Haut << maj << 0 << 1 << 1 << 0 << QPoint(100, 0);
+        QTest::addRow("PgDn %d", maj) << Touche{
+            .mode = 2, .code = PageBas, .maj = maj, .numero = 2, .modeApres = 2, .valeurs = zero};
+        QTest::addRow("PgUp %d", maj) << Touche{
+            .mode = 1, .code = PageHaut, .maj = maj, .numero = 10, .modeApres = 1, .valeurs = zero};
+        QTest::addRow("Fin %d", maj) << Touche{
+            .mode = 2, .code = Fin, .maj = maj, .numero = 10, .modeApres = 2, .valeurs = zero};
+        QTest::addRow("Gauche %d", maj)
+            << Touche{.mode = 2, .code = Gauche, .maj = maj, .modeApres = 2, .valeurs = {0, 100}};
+        QTest::addRow("Haut %d", maj)
+            << Touche{.mode = 1, .code = Haut, .maj = maj, .modeApres = 1, .valeurs = {100, 0}};
         QTest::addRow("Droite %d", maj)
-            << 1 << Droite << maj << 0 << 1 << 1 << 0 << QPoint(992, 100);
-        QTest::addRow("Bas %d", maj) << 2 << Bas << maj << 0 << 1 << 2 << 0 << QPoint(100, 748);
-        QTest::addRow("Inser %d", maj) << 2 << Inser << maj << 0 << 1 << 2 << -1 << milieu;
-        QTest::addRow("Plus %d", maj) << 2 << PavePlus << maj << 0 << 1 << 1 << 0 << milieu;
-        QTest::addRow("Plus vue 1 %d", maj) << 1 << PavePlus << maj << 0 << 1 << 2 << 0 << milieu;
-        QTest::addRow("Espace reprise %d", maj)
-            << 2 << Espace << maj << -1 << 1 << 2 << -1 << milieu;
+            << Touche{.mode = 1, .code = Droite, .maj = maj, .modeApres = 1, .valeurs = {992, 100}};
+        QTest::addRow("Bas %d", maj)
+            << Touche{.mode = 2, .code = Bas, .maj = maj, .modeApres = 2, .valeurs = {100, 748}};
+        QTest::addRow("Inser %d", maj)
+            << Touche{.mode = 2, .code = Inser, .maj = maj, .modeApres = 2, .sens = -1};
+        QTest::addRow("Plus %d", maj)
+            << Touche{.mode = 2, .code = PavePlus, .maj = maj, .modeApres = 1};
+        QTest::addRow("Plus vue 1 %d", maj)
+            << Touche{.mode = 1, .code = PavePlus, .maj = maj, .modeApres = 2};
+        QTest::addRow("Espace reprise %d", maj) << Touche{
+            .mode = 2, .code = Espace, .maj = maj, .vitesse = -1, .modeApres = 2, .sens = -1};
     }
-    QTest::newRow("Debut") << 2 << Debut << 0 << 0 << 1 << 2 << 0 << milieu;
-    QTest::newRow("Espace jamais lance") << 2 << Espace << 0 << 0 << 1 << 2 << 0 << milieu;
+    QTest::newRow("Debut") << Touche{.mode = 2, .code = Debut, .modeApres = 2};
+    QTest::newRow("Espace jamais lance") << Touche{.mode = 2, .code = Espace, .modeApres = 2};
     const int chiffres[] = {2, 4, 6, 8};
     for (int d = 1; d <= 4; ++d) {
-        QTest::addRow("chiffre %d", d)
-            << 2 << Chiffre0 + d << 0 << 0 << chiffres[d - 1] << 2 << 0 << zero;
-        QTest::addRow("pave %d", d)
-            << 1 << PaveChiffre0 + d << 0 << 0 << chiffres[d - 1] << 1 << 0 << zero;
+        QTest::addRow("chiffre %d", d) << Touche{.mode = 2,
+                                                 .code = Chiffre0 + d,
+                                                 .numero = chiffres[d - 1],
+                                                 .modeApres = 2,
+                                                 .valeurs = zero};
+        QTest::addRow("pave %d", d) << Touche{.mode = 1,
+                                              .code = PaveChiffre0 + d,
+                                              .numero = chiffres[d - 1],
+                                              .modeApres = 1,
+                                              .valeurs = zero};
     }
     for (const int sans : {Chiffre0, Chiffre0 + 5, Chiffre0 + 9, PaveChiffre0, PaveChiffre0 + 5,
                            int(Echap), 187, 65})
-        QTest::addRow("sans effet %d", sans) << 2 << sans << 0 << 0 << 1 << 2 << 0 << milieu;
+        QTest::addRow("sans effet %d", sans) << Touche{.mode = 2, .code = sans, .modeApres = 2};
     for (const int code :
          {int(PageBas), int(Fin), Chiffre0 + 4, int(Inser), int(PavePlus), int(Droite)})
-        QTest::addRow("navigation %d", code) << 0 << code << 0 << 0 << 1 << 0 << 0 << milieu;
+        QTest::addRow("navigation %d", code) << Touche{.mode = 0, .code = code, .modeApres = 0};
 }
 
 void TstNavigation::touches() {
-    QFETCH(int, mode);
-    QFETCH(int, code);
-    QFETCH(int, maj);
-    QFETCH(int, vitesse);
-    QFETCH(int, numero);
-    QFETCH(int, modeApres);
-    QFETCH(int, sens);
-    QFETCH(QPoint, valeurs);
+    QFETCH(Touche, t);
     auto b = bancVisionnant(10);
     Form1& f = *b->form;
     f.Horiz.setValue(100);
     f.Vertic.setValue(100);
-    if (mode == 0)
+    if (t.mode == 0)
         f.affAutre.cliquer();
     else
-        f.Environ(mode);
-    b->etat.Vitesse = static_cast<std::int16_t>(vitesse);
-    f.fenetre.toucher(code, maj);
-    QCOMPARE(b->etat.NumImage, numero);
-    QCOMPARE(b->etat.ModeVue, modeApres);
-    QCOMPARE(b->etat.SensDefile, sens);
-    QCOMPARE(QPoint(f.Horiz.value(), f.Vertic.value()), valeurs);
-    QCOMPARE(QPointF(f.Image1.left(), f.Image1.top()), -QPointF(valeurs));
-    if (code == touche::Inser && mode != 0) QCOMPARE(b->etat.Vitesse, 1);
-    if (code == touche::Espace && vitesse != 0) {
-        f.fenetre.toucher(code, maj); // and pauses again
+        f.Environ(t.mode);
+    b->etat.Vitesse = static_cast<std::int16_t>(t.vitesse);
+    f.fenetre.toucher(t.code, t.maj);
+    QCOMPARE(b->etat.NumImage, t.numero);
+    QCOMPARE(b->etat.ModeVue, t.modeApres);
+    QCOMPARE(b->etat.SensDefile, t.sens);
+    QCOMPARE(QPoint(f.Horiz.value(), f.Vertic.value()), t.valeurs);
+    QCOMPARE(QPointF(f.Image1.left(), f.Image1.top()), -QPointF(t.valeurs));
+    if (t.code == touche::Inser && t.mode != 0) QCOMPARE(b->etat.Vitesse, 1);
+    if (t.code == touche::Espace && t.vitesse != 0) {
+        f.fenetre.toucher(t.code, t.maj); // and pauses again
         QCOMPARE(b->etat.SensDefile, Faux);
     }
 }

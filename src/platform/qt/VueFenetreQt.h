@@ -1,24 +1,20 @@
 // The Qt Widgets side of a Galvia window: builds a widget for every control of a
-// window, mirrors their state, and feeds the user's input back into them.
+// window through the control's binder, mirrors the window's own state, and feeds the
+// user's keys and pointer moves back.
 #pragma once
 
 #include "../Fenetre.h"
+#include "ClavierQt.h"
 
 #include <QHash>
 #include <QMainWindow>
-#include <QPointer>
 
-class QKeyEvent;
 class QTimer;
 class QAction;
 
 namespace galvia {
 
-// The key code of the window's key handlers for a Qt key event (0 for keys Galvia
-// does not name).
-int codeTouche(const QKeyEvent& e);
-// The shift state bits (Maj 1, Ctrl 2, Alt 4) of a Qt key event.
-int etatMaj(const QKeyEvent& e);
+class LiaisonQt;
 
 class VueFenetreQt : public QMainWindow, public VueFenetre {
     Q_OBJECT
@@ -29,6 +25,10 @@ public:
     Fenetre& modele() { return fenetre_; }
     QWidget* widgetDe(const Controle& c) const { return widgets_.value(&c); }
     QAction* actionDe(const ElementMenu& m) const { return actions_.value(&m); }
+
+    // Shows the window the first time: waits, once, until it is on screen at its final
+    // size.
+    void setVisible(bool visible) override;
 
     // VueFenetre
     void actualiser() override;
@@ -45,15 +45,20 @@ protected:
     bool event(QEvent* e) override;
 
 private:
-    void construireMenus();
+    void lierMinuterie();
     void creerWidget(Controle& c);
+    // Sees the keys and pointer moves of `w`.
+    void surveiller(QWidget* w);
     Fenetre& fenetre_;
     QWidget* centre_;
     QHash<const Controle*, QWidget*> widgets_;
     QHash<const ElementMenu*, QAction*> actions_;
+    // The binder of each control's widget and pointer surface.
+    QHash<const QObject*, LiaisonQt*> liaisons_;
     std::vector<std::unique_ptr<VueControle>> vues_;
     QTimer* minuterie_ = nullptr;
     bool geometrieAppliquee_ = false;
+    bool montree_ = false;
     bool fermeture_ = false;
 };
 
