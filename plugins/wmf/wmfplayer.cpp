@@ -238,7 +238,7 @@ private:
     void stop() { m_stopped = true; }
     void changeClip(QRegion region);
     // Replaces the clip of the painter and of the state by a region in output pixels.
-    void setClip(QRegion region);
+    void setClip(const QRegion& region);
     double clipWork() const;
     static double clipLayoutWork(const QRegion& clip);
 
@@ -637,7 +637,7 @@ void Player::changeClip(QRegion region) {
     ++m_state.clipChanges;
 }
 
-void Player::setClip(QRegion region) {
+void Player::setClip(const QRegion& region) {
     changeClip(region);
     m_painter.resetTransform();
     m_painter.setClipRegion(region, Qt::ReplaceClip);
@@ -749,7 +749,7 @@ void Player::selectClipRegion(const Region& region) {
         !charge(regionWork(region) + clipWork() + double(region.rects.size()) * cost::clipRect))
         return;
     QRegion clip = deviceRegion(region);
-    if (charge(clipLayoutWork(clip))) setClip(std::move(clip));
+    if (charge(clipLayoutWork(clip))) setClip(clip);
 }
 
 void Player::offsetClip(const Record& r) {
@@ -761,7 +761,7 @@ void Player::offsetClip(const Record& r) {
                     int(std::lround(qBound(-limit, offset.y() * m_world.m22(), limit))));
     const QRect bounds = m_outputRect.adjusted(-2, -2, 2, 2).toAlignedRect();
     QRegion clip = m_state.clip->translated(px).intersected(bounds);
-    if (charge(clipLayoutWork(clip))) setClip(std::move(clip));
+    if (charge(clipLayoutWork(clip))) setClip(clip);
 }
 
 void Player::clipRect(const Record& r, bool exclude) {
