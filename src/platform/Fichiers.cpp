@@ -80,17 +80,12 @@ QString ListageDossier::suivant() {
 bool dossierListable(const QString& dossier) {
     // A listing that includes folder entries begins with the folder's own "." and "..":
     // any folder that opens yields a first entry, even an empty one.
-    QByteArray nom;
     try {
-        nom = cheminSysteme(dossier);
+        verifierDossier(dossier);
+        return true;
     } catch (const Erreur&) {
         return false;
     }
-    DIR* d = ::opendir(nom.constData());
-    if (!d) return false;
-    const bool entree = ::readdir(d) != nullptr;
-    ::closedir(d);
-    return entree;
 }
 
 void verifierDossier(const QString& dossier) {
@@ -155,7 +150,11 @@ QString dossierCourant() {
 }
 
 bool changerDossierCourant(const QString& dossier) {
-    return !dossier.contains(QChar(0)) && ::chdir(octetsDuNom(dossier).constData()) == 0;
+    try {
+        return ::chdir(cheminSysteme(dossier).constData()) == 0;
+    } catch (const Erreur&) {
+        return false;
+    }
 }
 
 QString dossierPersonnel() {
