@@ -84,34 +84,26 @@ void TestWmfHostile::hostile_data() {
             painted);
     renders("record beyond the end", rect + le32(0x7FFFFFFF) + le16(0x041B), painted);
     renders("file cut inside a record", rect.left(rect.size() - 3), {pixel({50, 50}, none)});
-    {
-        WmfWriter w = canvas();
-        w.record(0x0324, {30000, 10, 10, 90, 10, 10, 90}).record(0x0538, {2, 40000, 3, 1, 1});
-        w.record(0x0538, {65535}).record(0x0325, {0}).rectangle(all);
-        renders("point counts beyond the record", w.data(), painted);
-    }
-    {
-        WmfWriter w = canvas();
-        w.record(0x012D, {65535}).record(0x01F0, {9999}).record(0x01F0, {0}).record(0x01F0, {0});
-        renders("object indexes out of range or deleted twice",
-                w.record(0x0234, {7}).rectangle(all).data(), painted);
-    }
+    WmfWriter points = canvas();
+    points.record(0x0324, {30000, 10, 10, 90, 10, 10, 90}).record(0x0538, {2, 40000, 3, 1, 1});
+    points.record(0x0538, {65535}).record(0x0325, {0}).rectangle(all);
+    renders("point counts beyond the record", points.data(), painted);
+    WmfWriter objects = canvas();
+    objects.record(0x012D, {65535}).record(0x01F0, {9999}).record(0x01F0, {0}).record(0x01F0, {0});
+    renders("object indexes out of range or deleted twice",
+            objects.record(0x0234, {7}).rectangle(all).data(), painted);
     fails("window extent of 0", WmfWriter().setWindowExt(0, 100).data());
     renders("later extents of 0 ignored",
             canvas().setWindowExt(0, 0).setViewportExt(0, 5).rectangle(all).data(), painted);
-    {
-        WmfWriter w;
-        w.setWindowOrg(100, 100).setWindowExt(-100, -100);
-        w.selectObject(w.createBrush(BsSolid, Qt::red)).rectangle(QRect(0, 0, 50, 50));
-        renders("negative extents", w.data(), {pixel({75, 75}, red), pixel({25, 25}, none)});
-    }
-    {
-        WmfWriter w = canvas();
-        w.setMapMode(8).setWindowExt(1, 1).setViewportExt(32767, -32767);
-        w.rectangle(QRect(-32768, -32768, 65535, 65535)).setWindowExt(-32768, 32767);
-        w.setMapMode(7).setViewportOrg(-32768, 32767).ellipse(QRect(-30000, -30000, 60000, 60000));
-        renders("huge extents", w.data(), {});
-    }
+    WmfWriter negative;
+    negative.setWindowOrg(100, 100).setWindowExt(-100, -100);
+    negative.selectObject(negative.createBrush(BsSolid, Qt::red)).rectangle(QRect(0, 0, 50, 50));
+    renders("negative extents", negative.data(), {pixel({75, 75}, red), pixel({25, 25}, none)});
+    WmfWriter huge = canvas();
+    huge.setMapMode(8).setWindowExt(1, 1).setViewportExt(32767, -32767);
+    huge.rectangle(QRect(-32768, -32768, 65535, 65535)).setWindowExt(-32768, 32767);
+    huge.setMapMode(7).setViewportOrg(-32768, 32767).ellipse(QRect(-30000, -30000, 60000, 60000));
+    renders("huge extents", huge.data(), {});
     auto placeable = [](QRect box, int unitsPerInch) {
         WmfWriter w;
         w.setPlaceable(box, quint16(unitsPerInch));
@@ -120,51 +112,41 @@ void TestWmfHostile::hostile_data() {
     fails("placeable box of 0", placeable({10, 10, 0, 50}, 96));
     fails("placeable 0 units per inch", placeable({0, 0, 50, 50}, 0));
     fails("natural size beyond 32767", placeable({0, 0, 30000, 100}, 72));
-    {
-        WmfWriter w = canvas();
-        const QRect source(0, 0, 8, 8);
-        w.stretchDib(all, source, dibHeader(1000, 1000, 24, 0) + QByteArray(64, '\x55'));
-        w.stretchDib(all, source, dibHeader(32767, 32767, 8, 1) + QByteArray(64, '\0'));
-        w.stretchDib(all, source, dibHeader(-5, 0, 24, 0));
-        w.stretchDib(all, source, dibHeader(8, 8, 7, 0) + QByteArray(256, '\0'));
-        w.record(0x0F43, {0x0020, 0x00CC, 0}); // its rectangles left out
-        renders("bitmaps larger than their record", w.rectangle(all).data(), painted);
-    }
-    {
-        // Runs and deltas that go past the right edge and the last row.
-        const QByteArray rle = QByteArray::fromHex("ff01 0002ff05 0000 ff00 0003010101 00 "
-                                                   "0002 0009 0801");
-        WmfWriter w;
-        w.setWindowExt(8, 8).stretchDib({0, 0, 8, 8}, {0, 0, 8, 8}, dibHeader(8, 8, 8, 1) + rle);
-        renders("rle runs past the bitmap", w.data(), {pixel({0, 7}, blue), pixel({7, 7}, blue)});
-    }
-    {
-        WmfWriter w = canvas();
-        for (int i = 0; i < 100000; ++i)
-            w.saveDc();
-        w.restoreDc(-300).restoreDc(5).restoreDc(-100000).rectangle(all);
-        renders("nested savedc without end", w.data(), painted);
-    }
-    {
-        QByteArray tiny;
-        for (int i = 0; i < 64; ++i)
-            tiny += le32(3) + le16(0x0035);
-        renders("millions of tiny records",
-                canvas().rectangle(all).raw(tiny.repeated(3000000 / 64)).data(), painted);
-    }
-    {
-        WmfWriter w = canvas();
-        QByteArray points = le16(16000);
-        for (int i = 0; i < 16000; ++i)
-            points += le16(quint16(i % 2 ? 0 : 100)) + le16(quint16(i % 100));
-        for (int i = 0; i < 1200; ++i)
-            w.record(0x0325, points);
-        renders("too many points", w.data(), {});
-        WmfWriter fills = canvas();
-        for (int i = 0; i < 300000; ++i)
-            fills.rectangle(all);
-        renders("too many primitives", fills.data(), painted);
-    }
+    WmfWriter bitmaps = canvas();
+    const QRect source(0, 0, 8, 8);
+    bitmaps.stretchDib(all, source, dibHeader(1000, 1000, 24, 0) + QByteArray(64, '\x55'));
+    bitmaps.stretchDib(all, source, dibHeader(32767, 32767, 8, 1) + QByteArray(64, '\0'));
+    bitmaps.stretchDib(all, source, dibHeader(-5, 0, 24, 0));
+    bitmaps.stretchDib(all, source, dibHeader(8, 8, 7, 0) + QByteArray(256, '\0'));
+    bitmaps.record(0x0F43, {0x0020, 0x00CC, 0}); // its rectangles left out
+    renders("bitmaps larger than their record", bitmaps.rectangle(all).data(), painted);
+    // Runs and deltas that go past the right edge and the last row.
+    const QByteArray rle = QByteArray::fromHex("ff01 0002ff05 0000 ff00 0003010101 00 "
+                                               "0002 0009 0801");
+    WmfWriter runs;
+    runs.setWindowExt(8, 8).stretchDib(source, source, dibHeader(8, 8, 8, 1) + rle);
+    renders("rle runs past the bitmap", runs.data(), {pixel({0, 7}, blue), pixel({7, 7}, blue)});
+    WmfWriter nested = canvas();
+    for (int i = 0; i < 100000; ++i)
+        nested.saveDc();
+    nested.restoreDc(-300).restoreDc(5).restoreDc(-100000).rectangle(all);
+    renders("nested savedc without end", nested.data(), painted);
+    QByteArray tiny;
+    for (int i = 0; i < 64; ++i)
+        tiny += le32(3) + le16(0x0035);
+    renders("millions of tiny records",
+            canvas().rectangle(all).raw(tiny.repeated(3000000 / 64)).data(), painted);
+    WmfWriter lines = canvas();
+    QByteArray polyline = le16(16000);
+    for (int i = 0; i < 16000; ++i)
+        polyline += le16(quint16(i % 2 ? 0 : 100)) + le16(quint16(i % 100));
+    for (int i = 0; i < 1200; ++i)
+        lines.record(0x0325, polyline);
+    renders("too many points", lines.data(), {});
+    WmfWriter fills = canvas();
+    for (int i = 0; i < 300000; ++i)
+        fills.rectangle(all);
+    renders("too many primitives", fills.data(), painted);
 }
 
 void TestWmfHostile::hostile() {
@@ -209,43 +191,35 @@ void TestWmfHostile::ordinaryDrawnWhole_data() {
     QTest::newRow("clip art of 10000 records") << clipArt << QSize(1920, 1080);
     QTest::newRow("clip art of 10000 records, thumbnail") << clipArt << QSize(160, 120);
     QTest::newRow("clip art of 10000 records, 4000 wide") << clipArt << QSize(4000, 3000);
-    {
-        // Coastlines: long polygons of short edges, outlined by a hairline.
-        WmfWriter w = canvas();
-        w.setWindowExt(2000, 2000);
-        w.selectObject(w.createPen(0, 0, Qt::black));
-        QList<QPoint> coast;
-        for (int i = 0; i < 20000; ++i) {
-            const double t = 2 * M_PI * i / 20000;
-            const double r = 800 + 60 * std::sin(37 * t) + 25 * std::sin(301 * t);
-            coast.append(QPoint(1000 + int(r * std::cos(t)), 1000 + int(r * std::sin(t))));
-        }
-        for (int i = 0; i < 4; ++i)
-            w.polygon(coast);
-        QTest::newRow("detailed map") << w.data() << QSize(1920, 1080);
+    // Coastlines: long polygons of short edges, outlined by a hairline.
+    WmfWriter map = canvas();
+    map.setWindowExt(2000, 2000).selectObject(map.createPen(0, 0, Qt::black));
+    QList<QPoint> coast;
+    for (int i = 0; i < 20000; ++i) {
+        const double t = 2 * M_PI * i / 20000;
+        const double r = 800 + 60 * std::sin(37 * t) + 25 * std::sin(301 * t);
+        coast.append(QPoint(1000 + int(r * std::cos(t)), 1000 + int(r * std::sin(t))));
     }
-    {
-        // A page of text in a clipped frame with a few holes.
-        WmfWriter w = canvas();
-        w.setWindowExt(2100, 2970);
-        for (int i = 0; i < 40; ++i)
-            w.excludeClipRect(QRect(100 + 50 * i, 100, 30, 30));
-        w.intersectClipRect(QRect(50, 50, 2000, 2870));
-        w.selectObject(w.createFont(-40, 400, "DejaVu Serif"));
-        for (int line = 0; line < 60; ++line)
-            w.textOut(QPoint(100, 200 + 45 * line),
-                      "Les sanglots longs des violons de l'automne blessent mon coeur.");
-        QTest::newRow("page of text") << w.data() << QSize(1080, 1528);
-    }
-    {
-        WmfWriter w = canvas();
-        w.setWindowExt(1000, 1000);
-        w.selectObject(w.createPen(0, 3, Qt::blue));
-        for (int i = 0; i < 400; ++i)
-            w.ellipse(QRect(i % 900, i % 700, 10 + i % 100, 10 + i % 300))
-                .rectangle(QRect(i % 800, i % 600, 20, 20));
-        QTest::newRow("outlined shapes") << w.data() << QSize(1920, 1080);
-    }
+    for (int i = 0; i < 4; ++i)
+        map.polygon(coast);
+    QTest::newRow("detailed map") << map.data() << QSize(1920, 1080);
+    // A page of text in a clipped frame with a few holes.
+    WmfWriter page = canvas();
+    page.setWindowExt(2100, 2970);
+    for (int i = 0; i < 40; ++i)
+        page.excludeClipRect(QRect(100 + 50 * i, 100, 30, 30));
+    page.intersectClipRect(QRect(50, 50, 2000, 2870));
+    page.selectObject(page.createFont(-40, 400, "DejaVu Serif"));
+    for (int line = 0; line < 60; ++line)
+        page.textOut(QPoint(100, 200 + 45 * line),
+                     "Les sanglots longs des violons de l'automne blessent mon coeur.");
+    QTest::newRow("page of text") << page.data() << QSize(1080, 1528);
+    WmfWriter shapes = canvas();
+    shapes.setWindowExt(1000, 1000).selectObject(shapes.createPen(0, 3, Qt::blue));
+    for (int i = 0; i < 400; ++i)
+        shapes.ellipse(QRect(i % 900, i % 700, 10 + i % 100, 10 + i % 300))
+            .rectangle(QRect(i % 800, i % 600, 20, 20));
+    QTest::newRow("outlined shapes") << shapes.data() << QSize(1920, 1080);
 }
 
 // Rich but ordinary pictures are drawn to their last record: the budget leaves room for them.

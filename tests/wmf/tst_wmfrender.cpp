@@ -54,14 +54,14 @@ int differingPixels(const QImage& a, const QImage& b) {
     return count;
 }
 
-// Bytes in a character set, and the characters they stand for with the bytes each takes
-// (one each when left empty).
+// Bytes in a character set, and the characters they stand for with the number of bytes each
+// takes (one each when left empty).
 struct Charset {
     int charset = 0;
     QString face = QStringLiteral("Arial");
     QByteArray bytes{};
     QString text{};
-    QList<int> bytesEach{};
+    QList<int> lengths{};
 };
 
 // Text drawn from its bytes in a character set, with advances per byte when given, and the
@@ -165,26 +165,20 @@ void TestWmfRender::naturalSize() {
 }
 
 // A device that remembers the furthest byte anyone read from it.
-class CountingDevice : public QIODevice {
+class CountingDevice : public QBuffer {
 public:
-    explicit CountingDevice(QByteArray data)
-        : m_data(std::move(data)) {
+    explicit CountingDevice(const QByteArray& data) {
+        setData(data);
         open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }
     qint64 furthest = 0;
 
 protected:
     qint64 readData(char* data, qint64 max) override {
-        const qint64 n = qMin(max, m_data.size() - pos());
-        std::memcpy(data, m_data.constData() + pos(), size_t(n));
+        const qint64 n = QBuffer::readData(data, max);
         furthest = qMax(furthest, pos() + n);
         return n;
     }
-    qint64 writeData(const char*, qint64) override { return -1; }
-    qint64 size() const override { return m_data.size(); }
-
-private:
-    QByteArray m_data;
 };
 
 void TestWmfRender::sizeReadsOnlyTheFrame_data() {
@@ -213,147 +207,103 @@ void TestWmfRender::sizeReadsOnlyTheFrame() {
 
 void TestWmfRender::records_data() {
     drawingColumns();
-    drawing("polygon", canvas().polygon({{10, 10}, {90, 10}, {10, 90}}).data(),
+    const QRect all(0, 0, 100, 100);
+    drawing("polygon", canvas().polygon({{10, 10}, {90, 10}, {10, 90}}),
             {pixel({20, 20}, red), pixel({80, 80}, none)});
-    {
-        WmfWriter w = canvas(green);
-        w.selectObject(w.createPen(0, 6, Qt::blue)).rectangle(QRect(10, 10, 80, 80));
-        drawing("rectangle and pen", w.data(),
-                {pixel({50, 50}, green), pixel({10, 50}, blue), pixel({5, 5}, none)});
-    }
-    drawing("ellipse", canvas().ellipse(QRect(0, 0, 100, 100)).data(),
+    WmfWriter framed = canvas(green);
+    framed.selectObject(framed.createPen(0, 6, Qt::blue)).rectangle(QRect(10, 10, 80, 80));
+    drawing("rectangle and pen", framed,
+            {pixel({50, 50}, green), pixel({10, 50}, blue), pixel({5, 5}, none)});
+    drawing("ellipse", canvas().ellipse(all),
             {pixel({50, 50}, red), pixel({4, 4}, none), pixel({50, 3}, red)});
-    drawing("roundrect", canvas().roundRect(QRect(0, 0, 100, 100), 60, 60).data(),
+    drawing("roundrect", canvas().roundRect(all, 60, 60),
             {pixel({50, 50}, red), pixel({3, 3}, none), pixel({50, 2}, red)});
     const QList<QList<QPoint>> nested{{{10, 10}, {90, 10}, {90, 90}, {10, 90}},
                                       {{30, 30}, {70, 30}, {70, 70}, {30, 70}}};
-    drawing("polypolygon alternate", canvas().polyPolygon(nested).data(),
+    drawing("polypolygon alternate", canvas().polyPolygon(nested),
             {pixel({50, 50}, none), pixel({20, 50}, red)});
-    drawing("polypolygon winding", canvas().setPolyFillMode(2).polyPolygon(nested).data(),
+    drawing("polypolygon winding", canvas().setPolyFillMode(2).polyPolygon(nested),
             {pixel({50, 50}, red), pixel({20, 50}, red)});
-    {
-        WmfWriter w = blank(100);
-        w.selectObject(w.createPen(0, 4, Qt::blue));
-        w.moveTo({10, 50}).lineTo({90, 50}).polyline({{50, 10}, {50, 30}});
-        drawing("lineto polyline", w.data(),
-                {pixel({30, 50}, blue), pixel({50, 20}, blue), pixel({30, 30}, none)});
-    }
+    WmfWriter lines = blank(100);
+    lines.selectObject(lines.createPen(0, 4, Qt::blue));
+    lines.moveTo({10, 50}).lineTo({90, 50}).polyline({{50, 10}, {50, 30}});
+    drawing("lineto polyline", lines,
+            {pixel({30, 50}, blue), pixel({50, 20}, blue), pixel({30, 30}, none)});
     // Counter-clockwise from the right to the top: the upper right quarter.
-    drawing("pie", canvas().arc(WmfWriter::Pie, {0, 0, 100, 100}, {100, 50}, {50, 0}).data(),
+    drawing("pie", canvas().arc(WmfWriter::Pie, all, {100, 50}, {50, 0}),
             {pixel({70, 30}, red), pixel({30, 30}, none), pixel({70, 70}, none)});
-    drawing("pie on upward y",
-            canvas()
-                .setWindowOrg(0, 100)
-                .setWindowExt(100, -100)
-                .arc(WmfWriter::Pie, {0, 0, 100, 100}, {100, 50}, {50, 100})
-                .data(),
+    WmfWriter upward = canvas();
+    upward.setWindowOrg(0, 100).setWindowExt(100, -100);
+    drawing("pie on upward y", upward.arc(WmfWriter::Pie, all, {100, 50}, {50, 100}),
             {pixel({70, 30}, red), pixel({70, 70}, none)});
-    drawing("chord", canvas().arc(WmfWriter::Chord, {0, 0, 100, 100}, {100, 50}, {0, 50}).data(),
+    drawing("chord", canvas().arc(WmfWriter::Chord, all, {100, 50}, {0, 50}),
             {pixel({50, 20}, red), pixel({50, 80}, none)});
-    {
-        WmfWriter w = blank(100);
-        w.selectObject(w.createPen(0, 4, Qt::blue));
-        w.arc(WmfWriter::Arc, QRect(0, 0, 100, 100), {0, 50}, {100, 50});
-        drawing("arc", w.data(),
-                {pixel({50, 98}, blue), pixel({50, 2}, none), pixel({50, 50}, none)});
-    }
-    {
-        WmfWriter w = blank(100);
-        w.selectObject(w.createBrush(BsHatched, Qt::blue, 4)).setBkColor(Qt::yellow);
-        w.rectangle(QRect(0, 0, 100, 50)).setBkMode(1).rectangle(QRect(0, 50, 100, 50));
-        drawing("hatched brush", w.data(),
-                {has({20, 10, 20, 20}, blue), has({20, 10, 20, 20}, yellow),
-                 has({20, 60, 20, 20}, blue), has({20, 60, 20, 20}, none)});
-    }
-    {
-        WmfWriter w = blank(100);
-        w.selectObject(w.createBrush(BsNull, Qt::red));
-        w.selectObject(w.createPen(0, 4, Qt::blue)).rectangle(QRect(10, 10, 80, 80));
-        drawing("null brush", w.data(), {pixel({50, 50}, none), pixel({10, 50}, blue)});
-    }
-    {
-        WmfWriter w;
-        w.setWindowExt(200, 100);
-        w.selectObject(w.createFont(-40, 700, "DejaVu Sans"));
-        w.setTextColor(Qt::blue).setBkMode(1).textOut({10, 10}, "WWW");
-        w.setTextAlign(2).textOut({190, 60}, "MM");
-        drawing("textout and alignment", w.data(),
-                {has({10, 10, 60, 40}, blue), lacks({0, 0, 200, 9}, blue),
-                 has({120, 60, 70, 40}, blue), lacks({0, 60, 100, 40}, blue)});
-    }
-    {
-        WmfWriter w;
-        w.setWindowExt(200, 100);
-        w.selectObject(w.createFont(-30, 400, "DejaVu Sans"));
-        w.setTextColor(Qt::blue).setBkColor(Qt::yellow);
-        w.extTextOut({10, 10}, "ABC", 2, QRect(0, 0, 200, 50), {80, 80, 20});
-        drawing("exttextout opaque and spacing", w.data(),
-                {pixel({195, 45}, yellow), has({10, 10, 25, 35}, blue), has({90, 10, 25, 35}, blue),
-                 lacks({45, 10, 35, 35}, blue), pixel({100, 80}, none)});
-    }
-    drawing("anisotropic upward y",
-            canvas()
-                .setMapMode(8)
-                .setWindowOrg(0, 100)
-                .setWindowExt(100, -100)
-                .rectangle({0, 50, 50, 50})
-                .data(),
+    WmfWriter arc = blank(100);
+    arc.selectObject(arc.createPen(0, 4, Qt::blue)).arc(WmfWriter::Arc, all, {0, 50}, {100, 50});
+    drawing("arc", arc, {pixel({50, 98}, blue), pixel({50, 2}, none), pixel({50, 50}, none)});
+    WmfWriter hatched = blank(100);
+    hatched.selectObject(hatched.createBrush(BsHatched, Qt::blue, 4)).setBkColor(Qt::yellow);
+    hatched.rectangle(QRect(0, 0, 100, 50)).setBkMode(1).rectangle(QRect(0, 50, 100, 50));
+    drawing("hatched brush", hatched,
+            {has({20, 10, 20, 20}, blue), has({20, 10, 20, 20}, yellow),
+             has({20, 60, 20, 20}, blue), has({20, 60, 20, 20}, none)});
+    WmfWriter hollow = blank(100);
+    hollow.selectObject(hollow.createBrush(BsNull, Qt::red));
+    hollow.selectObject(hollow.createPen(0, 4, Qt::blue)).rectangle(QRect(10, 10, 80, 80));
+    drawing("null brush", hollow, {pixel({50, 50}, none), pixel({10, 50}, blue)});
+    WmfWriter text;
+    text.setWindowExt(200, 100).selectObject(text.createFont(-40, 700, "DejaVu Sans"));
+    text.setTextColor(Qt::blue).setBkMode(1).textOut({10, 10}, "WWW");
+    drawing("textout and alignment", text.setTextAlign(2).textOut({190, 60}, "MM"),
+            {has({10, 10, 60, 40}, blue), lacks({0, 0, 200, 9}, blue), has({120, 60, 70, 40}, blue),
+             lacks({0, 60, 100, 40}, blue)});
+    WmfWriter spaced;
+    spaced.setWindowExt(200, 100).selectObject(spaced.createFont(-30, 400, "DejaVu Sans"));
+    spaced.setTextColor(Qt::blue).setBkColor(Qt::yellow);
+    spaced.extTextOut({10, 10}, "ABC", 2, QRect(0, 0, 200, 50), {80, 80, 20});
+    drawing("exttextout opaque and spacing", spaced,
+            {pixel({195, 45}, yellow), has({10, 10, 25, 35}, blue), has({90, 10, 25, 35}, blue),
+             lacks({45, 10, 35, 35}, blue), pixel({100, 80}, none)});
+    WmfWriter anisotropic = canvas();
+    anisotropic.setMapMode(8).setWindowOrg(0, 100).setWindowExt(100, -100);
+    drawing("anisotropic upward y", anisotropic.rectangle({0, 50, 50, 50}),
             {pixel({20, 20}, red), pixel({20, 80}, none)});
-    drawing("lometric", canvas().setMapMode(2).rectangle({0, -254, 254, 254}).data(),
+    drawing("lometric", canvas().setMapMode(2).rectangle({0, -254, 254, 254}),
             {pixel({90, 90}, red), pixel({99, 99}, none)});
-    drawing("isotropic",
-            canvas()
-                .setMapMode(7)
-                .setWindowExt(200, 100)
-                .setViewportExt(100, 100)
-                .rectangle({0, 0, 200, 100})
-                .data(),
+    WmfWriter isotropic = canvas();
+    isotropic.setMapMode(7).setWindowExt(200, 100).setViewportExt(100, 100);
+    drawing("isotropic", isotropic.rectangle({0, 0, 200, 100}),
             {pixel({90, 40}, red), pixel({90, 60}, none)});
     drawing("text mode with viewport origin",
-            canvas().setMapMode(1).setViewportOrg(50, 50).rectangle({0, 0, 10, 10}).data(),
+            canvas().setMapMode(1).setViewportOrg(50, 50).rectangle({0, 0, 10, 10}),
             {pixel({55, 55}, red), pixel({5, 5}, none)});
-    {
-        WmfWriter w = canvas();
-        const int greenBrush = w.createBrush(BsSolid, Qt::green);
-        w.saveDc().selectObject(greenBrush).saveDc().intersectClipRect(QRect(0, 0, 10, 10));
-        w.restoreDc(-2).rectangle(QRect(0, 0, 100, 50));
-        w.saveDc().saveDc().selectObject(greenBrush).restoreDc(1).rectangle(QRect(0, 50, 100, 50));
-        drawing("savedc restoredc", w.data(), {pixel({50, 25}, red), pixel({50, 75}, red)});
-    }
-    drawing("clipping",
-            canvas()
-                .intersectClipRect({10, 10, 80, 80})
-                .excludeClipRect({40, 40, 20, 20})
-                .rectangle({0, 0, 100, 100})
-                .data(),
+    WmfWriter saved = canvas();
+    const int greenBrush = saved.createBrush(BsSolid, Qt::green);
+    saved.saveDc().selectObject(greenBrush).saveDc().intersectClipRect(QRect(0, 0, 10, 10));
+    saved.restoreDc(-2).rectangle(QRect(0, 0, 100, 50));
+    saved.saveDc().saveDc().selectObject(greenBrush).restoreDc(1).rectangle({0, 50, 100, 50});
+    drawing("savedc restoredc", saved, {pixel({50, 25}, red), pixel({50, 75}, red)});
+    WmfWriter clipped = canvas();
+    clipped.intersectClipRect({10, 10, 80, 80}).excludeClipRect({40, 40, 20, 20});
+    drawing("clipping", clipped.rectangle(all),
             {pixel({5, 5}, none), pixel({20, 20}, red), pixel({50, 50}, none)});
-    {
-        WmfWriter w = canvas();
-        w.rectangle(QRect(0, 0, 100, 100));
-        w.selectObject(w.createBrush(BsSolid, Qt::white));
-        w.setRop2(7).rectangle(QRect(0, 0, 30, 100));
-        w.setRop2(6).rectangle(QRect(30, 0, 30, 100));
-        w.setRop2(11).rectangle(QRect(60, 0, 20, 100));
-        w.setRop2(13).rectangle(QRect(80, 0, 20, 100));
-        drawing("rop2", w.data(),
-                {pixel({15, 50}, cyan), pixel({45, 50}, cyan), pixel({70, 50}, red),
-                 pixel({90, 50}, white)});
-    }
-    drawing("patblt",
-            canvas()
-                .patBlt({0, 0, 100, 50}, 0x00F00021)
-                .patBlt({0, 0, 50, 50}, 0x00550009)
-                .patBlt({0, 50, 50, 50}, 0x00000042)
-                .data(),
+    WmfWriter rop2 = canvas();
+    rop2.rectangle(all).selectObject(rop2.createBrush(BsSolid, Qt::white));
+    rop2.setRop2(7).rectangle(QRect(0, 0, 30, 100)).setRop2(6).rectangle(QRect(30, 0, 30, 100));
+    rop2.setRop2(11).rectangle(QRect(60, 0, 20, 100)).setRop2(13).rectangle({80, 0, 20, 100});
+    drawing("rop2", rop2,
+            {pixel({15, 50}, cyan), pixel({45, 50}, cyan), pixel({70, 50}, red),
+             pixel({90, 50}, white)});
+    WmfWriter patterned = canvas();
+    patterned.patBlt({0, 0, 100, 50}, 0x00F00021).patBlt({0, 0, 50, 50}, 0x00550009);
+    drawing("patblt", patterned.patBlt({0, 50, 50, 50}, 0x00000042),
             {pixel({75, 25}, red), pixel({25, 25}, cyan), pixel({25, 75}, black),
              pixel({75, 75}, none)});
-    {
-        WmfWriter w = canvas();
-        w.record(0x0626, {15, 6, 1, 2, 3}).record(0x0999, {1, 2, 3, 4});
-        w.selectPalette(w.createPalette({Qt::red})).record(0x0035, {});
-        drawing("escape, palette and unknown records skipped",
-                w.rectangle(QRect(0, 0, 100, 100)).data(), {pixel({50, 50}, red)});
-    }
+    WmfWriter skipped = canvas();
+    skipped.record(0x0626, {15, 6, 1, 2, 3}).record(0x0999, {1, 2, 3, 4});
+    skipped.selectPalette(skipped.createPalette({Qt::red})).record(0x0035, {});
+    drawing("escape, palette and unknown records skipped", skipped.rectangle(all),
+            {pixel({50, 50}, red)});
 }
 
 void TestWmfRender::records() {
@@ -368,57 +318,44 @@ void TestWmfRender::records() {
 void TestWmfRender::bitmaps_data() {
     drawingColumns();
     const QRect whole(0, 0, 80, 80), source(0, 0, 8, 8);
-    for (int bits : {1, 4, 8, 16, 24, 32}) {
-        const bool two = bits == 1;
+    const QImage four = quadrants(false);
+    using Dib = WmfWriter::Dib;
+    for (int bits : {1, 4, 8, 16, 24, 32})
         drawing(qPrintable(QStringLiteral("stretchdib %1 bits").arg(bits)),
-                blank(80).stretchDib(whole, source, WmfWriter::dib(quadrants(two), bits)).data(),
-                quadrantProbes(two));
-    }
+                blank(80).stretchDib(whole, source, WmfWriter::dib(quadrants(bits == 1), bits)),
+                quadrantProbes(bits == 1));
     // Rows of a top-down bitmap are placed by one rule whatever the depth.
     drawing("dibstretchblt top-down",
-            blank(80)
-                .dibStretchBlt(whole, source,
-                               WmfWriter::dib(quadrants(false), 8, WmfWriter::Dib::Rgb, true))
-                .data(),
+            blank(80).dibStretchBlt(whole, source, WmfWriter::dib(four, 8, Dib::Rgb, true)),
             quadrantProbes(false));
     for (int bits : {4, 8})
         drawing(qPrintable(QStringLiteral("dibbitblt rle%1").arg(bits)),
-                blank(8)
-                    .dibBitBlt({0, 0}, source,
-                               WmfWriter::dib(quadrants(false), bits, WmfWriter::Dib::Rle))
-                    .data(),
+                blank(8).dibBitBlt({0, 0}, source, WmfWriter::dib(four, bits, Dib::Rle)),
                 quadrantProbes(false, 8));
-    QImage varied = quadrants(false);
+    QImage varied = four;
     varied.setPixel(1, 1, qRgb(0, 0, 255));
     varied.setPixel(2, 1, qRgb(0, 255, 0));
-    drawing(
-        "setdibtodev rle8 absolute runs",
-        blank(8).setDibToDev({0, 0}, {8, 8}, WmfWriter::dib(varied, 8, WmfWriter::Dib::Rle)).data(),
-        quadrantProbes(false, 8) << pixel({1, 1}, blue) << pixel({2, 1}, green));
+    drawing("setdibtodev rle8 absolute runs",
+            blank(8).setDibToDev({0, 0}, {8, 8}, WmfWriter::dib(varied, 8, Dib::Rle)),
+            quadrantProbes(false, 8) << pixel({1, 1}, blue) << pixel({2, 1}, green));
     // Straight from the bits, source rows of a bottom-up bitmap count from its bottom.
     drawing("stretchdib source rows from the bottom",
-            blank(80).stretchDib(whole, {0, 0, 4, 4}, WmfWriter::dib(quadrants(false), 24)).data(),
+            blank(80).stretchDib(whole, {0, 0, 4, 4}, WmfWriter::dib(four, 24)),
             {pixel({2, 2}, blue), pixel({77, 77}, blue)});
-    {
-        // Monochrome bitmap: header, 18 unused bytes, then rows of 2 bytes.
-        QByteArray mono = QByteArray::fromHex("0000 0800 0800 0200 0101 00000000");
-        mono += QByteArray(18, '\0');
-        for (int row = 0; row < 8; ++row)
-            mono += QByteArray::fromHex(row < 4 ? "f000" : "0f00");
-        WmfWriter w = blank(80);
-        w.selectObject(w.createPen(PsNull, 0, Qt::black)); // slot 0
-        w.record(0x01F9, mono).selectObject(1).rectangle(whole);
-        drawing("monochrome pattern brush", w.data(),
-                {has({0, 0, 16, 16}, black), has({0, 0, 16, 16}, white)});
-    }
-    {
-        WmfWriter w = blank(80);
-        w.selectObject(w.createPatternBrush(WmfWriter::dib(quadrants(false), 24)));
-        w.selectObject(w.createPen(PsNull, 0, Qt::black)).rectangle(whole);
-        drawing(
-            "pattern brush", w.data(),
+    // Monochrome bitmap: header, 18 unused bytes, then rows of 2 bytes.
+    QByteArray mono = QByteArray::fromHex("0000 0800 0800 0200 0101 00000000");
+    mono += QByteArray(18, '\0') + QByteArray::fromHex("f000").repeated(4) +
+            QByteArray::fromHex("0f00").repeated(4);
+    WmfWriter monochrome = blank(80);
+    monochrome.selectObject(monochrome.createPen(PsNull, 0, Qt::black)); // slot 0
+    drawing("monochrome pattern brush",
+            monochrome.record(0x01F9, mono).selectObject(1).rectangle(whole),
+            {has({0, 0, 16, 16}, black), has({0, 0, 16, 16}, white)});
+    WmfWriter pattern = blank(80);
+    pattern.selectObject(pattern.createPatternBrush(WmfWriter::dib(four, 24)));
+    pattern.selectObject(pattern.createPen(PsNull, 0, Qt::black)).rectangle(whole);
+    drawing("pattern brush", pattern,
             {has({0, 0, 16, 16}, red), has({0, 0, 16, 16}, yellow), has({60, 60, 16, 16}, green)});
-    }
 }
 
 // Old device-dependent bitmaps in colour: each depth and layout gives its quadrants the colours
@@ -454,17 +391,13 @@ void TestWmfRender::deviceBitmaps_data() {
                 stretched(bitmap({0xff0000, 0x00ff00, 0x0000ff, 0xffff00}, bits)),
                 quadrantProbes(false));
     drawing("bitblt 24 bits",
-            blank(8)
-                .bitBlt({0, 0}, {0, 0, 8, 8}, bitmap({0xff0000, 0x00ff00, 0x0000ff, 0x00ffff}, 24))
-                .data(),
+            blank(8).bitBlt({0, 0}, {0, 0, 8, 8}, bitmap({0xff0000, 0xff00, 0xff, 0xffff}, 24)),
             quadrantProbes(red, green, blue, cyan, 8));
-    {
-        WmfWriter w = blank(80);
-        w.selectObject(w.createPen(PsNull, 0, Qt::black));
-        w.rectangle(QRect(0, 0, 80, 80)); // white under the blit
-        w.stretchBlt({0, 0, 80, 80}, {0, 0, 8, 8}, bitmap({9, 10, 12, 1}, 4), 0x008800C6);
-        drawing("4 bits with srcand", w.data(), quadrantProbes(red, green, blue, darkRed));
-    }
+    WmfWriter masked = blank(80);
+    masked.selectObject(masked.createPen(PsNull, 0, Qt::black)).rectangle({0, 0, 80, 80});
+    // The blit goes over white.
+    masked.stretchBlt({0, 0, 80, 80}, {0, 0, 8, 8}, bitmap({9, 10, 12, 1}, 4), 0x008800C6);
+    drawing("4 bits with srcand", masked, quadrantProbes(red, green, blue, darkRed));
     drawing("5 bits a pixel refused", stretched(bitmap({1, 2, 3, 4}, 5)),
             quadrantProbes(none, none, none, none));
 }
@@ -476,7 +409,7 @@ void TestWmfRender::dibScans_data() {
     auto band = [](QRect source, int first, int count, bool topDown = false, int carried = -1) {
         const QByteArray scans = WmfWriter::dibScans(quadrants(false), 24, first,
                                                      carried < 0 ? count : carried, topDown);
-        return blank(8).setDibToDev({0, 0}, source, first, count, scans).data();
+        return blank(8).setDibToDev({0, 0}, source, first, count, scans);
     };
     const QRect whole(0, 0, 8, 8);
     drawing("all scans", band(whole, 0, 8), quadrantProbes(false, 8));
@@ -507,11 +440,9 @@ void TestWmfRender::regions_data() {
         pixel({79, 49}, red), pixel({80, 40}, none), pixel({45, 50}, none), pixel({10, 10}, red),
         pixel({9, 40}, none), pixel({45, 9}, none)};
     const QRect all(0, 0, 100, 100);
-    {
-        WmfWriter w = canvas();
-        drawing("paintregion with the selected brush",
-                w.paintRegion(w.createRegion(notched)).data(), notchedProbes);
-    }
+    WmfWriter painted = canvas();
+    drawing("paintregion with the selected brush",
+            painted.paintRegion(painted.createRegion(notched)), notchedProbes);
     // A canvas with a green brush selected, and the region filled or framed with a red one.
     auto framed = [](const QList<WmfWriter::Scan>& scans, int width, int height) {
         WmfWriter w = canvas(green);
@@ -534,68 +465,50 @@ void TestWmfRender::regions_data() {
              pixel({60, 20}, red), pixel({62, 20}, none), pixel({45, 31}, red),
              pixel({45, 32}, none), pixel({45, 28}, none), pixel({20, 20}, none),
              pixel({45, 40}, none), pixel({45, 48}, red)});
-    {
-        WmfWriter w = canvas();
-        w.rectangle(all).invertRegion(w.createRegion({{0, 100, {0, 50}}}));
-        drawing("invertregion", w.data(), {pixel({25, 50}, cyan), pixel({75, 50}, red)});
-    }
-    {
-        WmfWriter w = canvas();
-        drawing("selectclipregion",
-                w.selectClipRegion(w.createRegion(notched)).rectangle(all).data(), notchedProbes);
-    }
-    {
-        WmfWriter w = canvas();
-        drawing("selecting a region clips",
-                w.selectObject(w.createRegion(notched)).rectangle(all).data(), notchedProbes);
-    }
-    {
-        WmfWriter w = canvas();
-        w.intersectClipRect(QRect(0, 0, 20, 20));
-        w.selectClipRegion(w.createRegion(notched)).rectangle(all);
-        drawing("selectclipregion replaces the clip", w.data(), notchedProbes);
-    }
-    {
-        WmfWriter w = canvas();
-        const int region = w.createRegion({{0, 20, {0, 20}}});
-        w.selectClipRegion(region).deleteObject(region).offsetClipRgn(50, 60).rectangle(all);
-        drawing("offsetcliprgn, the region deleted", w.data(),
-                {pixel({55, 65}, red), pixel({69, 79}, red), pixel({10, 10}, none),
-                 pixel({70, 65}, none), pixel({55, 80}, none)});
-    }
-    drawing("offsetcliprgn without a clip", canvas().offsetClipRgn(50, 50).rectangle(all).data(),
+    WmfWriter inverted = canvas();
+    inverted.rectangle(all).invertRegion(inverted.createRegion({{0, 100, {0, 50}}}));
+    drawing("invertregion", inverted, {pixel({25, 50}, cyan), pixel({75, 50}, red)});
+    WmfWriter clipped = canvas();
+    drawing("selectclipregion",
+            clipped.selectClipRegion(clipped.createRegion(notched)).rectangle(all), notchedProbes);
+    WmfWriter selected = canvas();
+    drawing("selecting a region clips",
+            selected.selectObject(selected.createRegion(notched)).rectangle(all), notchedProbes);
+    WmfWriter replaced = canvas();
+    replaced.intersectClipRect(QRect(0, 0, 20, 20));
+    drawing("selectclipregion replaces the clip",
+            replaced.selectClipRegion(replaced.createRegion(notched)).rectangle(all),
+            notchedProbes);
+    WmfWriter offset = canvas();
+    const int corner = offset.createRegion({{0, 20, {0, 20}}});
+    offset.selectClipRegion(corner).deleteObject(corner).offsetClipRgn(50, 60).rectangle(all);
+    drawing("offsetcliprgn, the region deleted", offset,
+            {pixel({55, 65}, red), pixel({69, 79}, red), pixel({10, 10}, none),
+             pixel({70, 65}, none), pixel({55, 80}, none)});
+    drawing("offsetcliprgn without a clip", canvas().offsetClipRgn(50, 50).rectangle(all),
             {pixel({10, 10}, red), pixel({90, 90}, red)});
-    {
-        WmfWriter w = canvas();
-        const int region = w.createRegion({{0, 20, {0, 20}}});
-        w.saveDc().selectClipRegion(region).restoreDc(-1).rectangle(all);
-        drawing("restoredc takes the clip region back", w.data(), {pixel({50, 50}, red)});
-    }
-    {
-        WmfWriter w = canvas();
-        w.intersectClipRect(QRect(0, 0, 40, 100)).paintRegion(w.createRegion(notched));
-        drawing("paintregion within the clip", w.data(),
-                {pixel({20, 20}, red), pixel({45, 40}, none)});
-    }
-    {
-        // Logical units of a quarter of a pixel, y upwards: the region is mapped as shapes are.
-        WmfWriter w;
-        w.setPlaceable(QRect(0, -400, 400, 400), 384);
-        w.setMapMode(8).setWindowOrg(0, 0).setWindowExt(400, -400);
-        w.selectObject(w.createBrush(BsSolid, Qt::red));
-        w.paintRegion(w.createRegion({{-200, -40, {40, 120}}}));
-        drawing("region through the mapping", w.data(),
-                {pixel({10, 10}, red), pixel({29, 49}, red), pixel({30, 30}, none),
-                 pixel({20, 50}, none), pixel({20, 9}, none)});
-    }
-    {
-        WmfWriter w = canvas();
-        w.selectObject(w.createBrush(BsSolid, Qt::white)).rectangle(all);
-        w.selectObject(0).record(0x06FF, QByteArray(10, '\0')); // cut short: empty, in slot 3
-        w.paintRegion(3).selectClipRegion(3).rectangle(QRect(0, 0, 50, 100));
-        drawing("unreadable region keeps its slot, clips all", w.data(),
-                {pixel({25, 50}, white), pixel({75, 50}, white)});
-    }
+    WmfWriter restored = canvas();
+    const int small = restored.createRegion({{0, 20, {0, 20}}});
+    restored.saveDc().selectClipRegion(small).restoreDc(-1).rectangle(all);
+    drawing("restoredc takes the clip region back", restored, {pixel({50, 50}, red)});
+    WmfWriter within = canvas();
+    within.intersectClipRect(QRect(0, 0, 40, 100)).paintRegion(within.createRegion(notched));
+    drawing("paintregion within the clip", within, {pixel({20, 20}, red), pixel({45, 40}, none)});
+    // Logical units of a quarter of a pixel, y upwards: the region is mapped as shapes are.
+    WmfWriter mapped;
+    mapped.setPlaceable(QRect(0, -400, 400, 400), 384);
+    mapped.setMapMode(8).setWindowOrg(0, 0).setWindowExt(400, -400);
+    mapped.selectObject(mapped.createBrush(BsSolid, Qt::red));
+    drawing("region through the mapping",
+            mapped.paintRegion(mapped.createRegion({{-200, -40, {40, 120}}})),
+            {pixel({10, 10}, red), pixel({29, 49}, red), pixel({30, 30}, none),
+             pixel({20, 50}, none), pixel({20, 9}, none)});
+    WmfWriter unreadable = canvas();
+    unreadable.selectObject(unreadable.createBrush(BsSolid, Qt::white)).rectangle(all);
+    unreadable.selectObject(0).record(0x06FF, QByteArray(10, '\0')); // cut short: empty, slot 3
+    unreadable.paintRegion(3).selectClipRegion(3).rectangle(QRect(0, 0, 50, 100));
+    drawing("unreadable region keeps its slot, clips all", unreadable,
+            {pixel({25, 50}, white), pixel({75, 50}, white)});
 }
 
 // A region filled with a brush shows what a rectangle of the same place shows with it, hatches
@@ -659,37 +572,28 @@ void TestWmfRender::characterSets_data() {
     row("eastern european", {.charset = EastEuropeCharset, .bytes = "\xB9\xE6\x9A", .text = "ąćš"});
     row("hebrew", {.charset = HebrewCharset, .bytes = "\xF9\xEC", .text = "של"});
     row("arabic", {.charset = ArabicCharset, .bytes = "\xC7\xE1", .text = "ال"});
-    row("thai", {.charset = ThaiCharset, .face = "Tahoma", .bytes = "\xA1\xD2", .text = "กา"});
+    row("thai", {.charset = ThaiCharset, .bytes = "\xA1\xD2", .text = "กา"});
     row("shift-jis", {.charset = ShiftJisCharset,
-                      .face = "MS Mincho",
-                      .bytes = "\x93\xFA\x96\x7B"
-                               "A",
+                      .bytes = "\x93\xFA\x96{A",
                       .text = "日本A",
-                      .bytesEach = {2, 2, 1}});
-    row("gb2312", {.charset = Gb2312Charset,
-                   .face = "SimSun",
-                   .bytes = "\xD6\xD0\xCE\xC4",
-                   .text = "中文",
-                   .bytesEach = {2, 2}});
+                      .lengths = {2, 2, 1}});
+    row("gb2312",
+        {.charset = Gb2312Charset, .bytes = "\xD6\xD0\xCE\xC4", .text = "中文", .lengths = {2, 2}});
     row("big5", {.charset = ChineseBig5Charset,
-                 .face = "MingLiU",
                  .bytes = "a\xA4\xA4\xA4\xE5",
                  .text = "a中文",
-                 .bytesEach = {1, 2, 2}});
-    row("hangul", {.charset = HangulCharset,
-                   .face = "Gulim",
-                   .bytes = "\xC7\xD1\xB1\xDB",
-                   .text = "한글",
-                   .bytesEach = {2, 2}});
+                 .lengths = {1, 2, 2}});
+    row("hangul",
+        {.charset = HangulCharset, .bytes = "\xC7\xD1\xB1\xDB", .text = "한글", .lengths = {2, 2}});
     row("double-byte lead byte alone at the end",
-        {.charset = ShiftJisCharset, .face = "MS Gothic", .bytes = "A\x93", .text = "A\uFFFD"});
+        {.charset = ShiftJisCharset, .bytes = "A\x93", .text = "A\uFFFD"});
 }
 
 void TestWmfRender::characterSets() {
     QFETCH(Charset, c);
     const auto decoded = galvia::wmf::decodeText(c.bytes, c.charset, c.face);
     QCOMPARE(decoded.text, c.text);
-    const QList<int> each = c.bytesEach.isEmpty() ? QList<int>(c.text.size(), 1) : c.bytesEach;
+    const QList<int> each = c.lengths.isEmpty() ? QList<int>(c.text.size(), 1) : c.lengths;
     QCOMPARE(QList<int>(decoded.bytes.begin(), decoded.bytes.end()), each);
 }
 
@@ -741,8 +645,7 @@ void TestWmfRender::textInCharacterSets_data() {
     QTest::newRow("russian") << DrawnText{
         .charset = RussianCharset, .bytes = "\xC6\xE8\xF0", .text = "Жир"};
     QTest::newRow("shift-jis with advances per byte") << DrawnText{.charset = ShiftJisCharset,
-                                                                   .bytes = "\x93\xFA\x96\x7B"
-                                                                            "A",
+                                                                   .bytes = "\x93\xFA\x96{A",
                                                                    .text = "日本A",
                                                                    .dx = {30, 20, 10, 40, 0},
                                                                    .x = {10, 60, 110}};
@@ -760,38 +663,39 @@ void TestWmfRender::textInCharacterSets() {
 
 void TestWmfRender::objectTable_data() {
     drawingColumns();
-    // Red in slot 0 and green in slot 1, then the steps, then the whole picture filled.
-    auto build = [](auto&& steps) {
+    enum { Create = 0x02FC, Delete = 0x01F0, Select = 0x012D };
+    // Red in slot 0 and green in slot 1, then the steps (a solid brush of a colour created, a
+    // slot deleted or selected), then the whole picture filled.
+    auto build = [](std::initializer_list<std::pair<int, int>> steps) {
         WmfWriter w = blank(100);
         w.setObjectCount(2);
-        w.record(0x02FC, {BsSolid, 0x00FF, 0, 0}).record(0x02FC, {BsSolid, 0xFF00, 0, 0});
-        steps(w);
-        return w.rectangle(QRect(0, 0, 100, 100)).data();
+        auto step = [&w](int function, int value) {
+            if (function == Create)
+                w.record(Create, {BsSolid, value & 0xFFFF, value >> 16, 0});
+            else
+                w.record(quint16(function), {value});
+        };
+        step(Create, 0x0000FF);
+        step(Create, 0x00FF00);
+        for (const auto& [function, value] : steps)
+            step(function, value);
+        return w.rectangle(QRect(0, 0, 100, 100));
     };
     const QList<Probe> isRed{pixel({50, 50}, red)}, isGreen{pixel({50, 50}, green)},
         isBlue{pixel({50, 50}, blue)};
-    drawing("new object takes the lowest free slot", build([](WmfWriter& w) {
-                w.record(0x01F0, {0}).record(0x02FC, {BsSolid, 0, 0xFF, 0}).record(0x012D, {0});
-            }),
-            isBlue);
-    drawing("a freed slot is reused before growing", build([](WmfWriter& w) {
-                w.record(0x01F0, {1}).record(0x01F0, {0}).record(0x02FC, {BsSolid, 0, 0xFF, 0});
-                w.record(0x02FC, {BsSolid, 0x00FF, 0, 0}).record(0x012D, {1});
-            }),
+    const int blueBrush = 0xFF0000, redBrush = 0x0000FF;
+    drawing("new object takes the lowest free slot",
+            build({{Delete, 0}, {Create, blueBrush}, {Select, 0}}), isBlue);
+    drawing("a freed slot is reused before growing",
+            build({{Delete, 1}, {Delete, 0}, {Create, blueBrush}, {Create, redBrush}, {Select, 1}}),
             isRed);
-    drawing("deleted twice stays free", build([](WmfWriter& w) {
-                w.record(0x01F0, {0}).record(0x01F0, {0}).record(0x02FC, {BsSolid, 0, 0xFF, 0});
-                w.record(0x012D, {1}).record(0x012D, {0});
-            }),
+    drawing("deleted twice stays free",
+            build({{Delete, 0}, {Delete, 0}, {Create, blueBrush}, {Select, 1}, {Select, 0}}),
             isBlue);
-    drawing("selecting a deleted object keeps the current one", build([](WmfWriter& w) {
-                w.record(0x012D, {1}).record(0x01F0, {0}).record(0x012D, {0});
-            }),
-            isGreen);
-    drawing("index out of range ignored",
-            build([](WmfWriter& w) { w.record(0x012D, {0}).record(0x012D, {500}); }), isRed);
-    drawing("selection survives deletion",
-            build([](WmfWriter& w) { w.record(0x012D, {1}).record(0x01F0, {1}); }), isGreen);
+    drawing("selecting a deleted object keeps the current one",
+            build({{Select, 1}, {Delete, 0}, {Select, 0}}), isGreen);
+    drawing("index out of range ignored", build({{Select, 0}, {Select, 500}}), isRed);
+    drawing("selection survives deletion", build({{Select, 1}, {Delete, 1}}), isGreen);
 }
 
 void TestWmfRender::scaledSizeIsVector() {

@@ -101,6 +101,9 @@ inline void drawingColumns() {
 inline void drawing(const char* name, const QByteArray& file, const QList<Probe>& probes) {
     QTest::newRow(name) << file << probes;
 }
+inline void drawing(const char* name, const wmftools::WmfWriter& w, const QList<Probe>& probes) {
+    drawing(name, w.data(), probes);
+}
 
 } // namespace galvia::wmftest
 
