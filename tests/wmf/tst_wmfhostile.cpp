@@ -83,7 +83,11 @@ void TestWmfHostile::hostile_data() {
     renders("record of size 0 after drawing", rect + le32(0) + le16(0x041B) + QByteArray(8, '\1'),
             painted);
     renders("record beyond the end", rect + le32(0x7FFFFFFF) + le16(0x041B), painted);
-    renders("file cut inside a record", rect.left(rect.size() - 3), {pixel({50, 50}, none)});
+    renders("file cut inside a record", rect.chopped(1), {pixel({50, 50}, none)});
+    // Four points declared, three and a half given.
+    renders("polygon a word short of its points",
+            canvas().record(0x0324, {4, 10, 10, 90, 10, 90, 90, 10}).data(),
+            {pixel({80, 30}, none)});
     WmfWriter points = canvas();
     points.record(0x0324, {30000, 10, 10, 90, 10, 10, 90}).record(0x0538, {2, 40000, 3, 1, 1});
     points.record(0x0538, {65535}).record(0x0325, {0}).rectangle(all);
