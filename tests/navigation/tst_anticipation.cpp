@@ -4,6 +4,7 @@
 #include "support/Banc.h"
 #include "viewer/Positions.h"
 
+#include "platform/Anticipation.h"
 #include "platform/BudgetDecodage.h"
 #include "platform/Erreurs.h"
 #include "platform/PoolDecodage.h"
@@ -11,9 +12,13 @@
 
 #include <QTest>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <fcntl.h>
+#include <future>
+#include <mutex>
 #include <sys/stat.h>
+#include <thread>
 
 using namespace galvia;
 using namespace galvia::test;
@@ -91,6 +96,36 @@ void changer(const QString& fichier, Changement c) {
     poserDate(fichier, apres);
 }
 
+// A decoder that holds each decode until it is let go, and counts them.
+struct Retenue {
+    std::mutex mutex;
+    std::condition_variable cv;
+    int commences = 0;
+    bool libre = false;
+
+    DecodageAnticipe::Decodeur decodeur(std::int64_t octets) {
+        return [this, octets](const QString&, const AvantDecodage& avant) {
+            avant(octets);
+            std::unique_lock verrou(mutex);
+            ++commences;
+            cv.notify_all();
+            cv.wait(verrou, [this] { return libre; });
+            QImage image(4, 4, QImage::Format_RGB32);
+            image.fill(Rouge);
+            return image;
+        };
+    }
+    void attendreDebut() {
+        std::unique_lock verrou(mutex);
+        cv.wait(verrou, [this] { return commences > 0; });
+    }
+    void lacher() {
+        const std::lock_guard verrou(mutex);
+        libre = true;
+        cv.notify_all();
+    }
+};
+
 } // namespace
 
 class TstAnticipation : public QObject {
@@ -104,6 +139,8 @@ private Q_SLOTS:
     void echec();
     void abandon_data();
     void abandon();
+    void attenteDuDecodageEnCours();
+    void fermetureSansAttente();
 };
 
 void TstAnticipation::prevision_data() {
@@ -252,6 +289,48 @@ void TstAnticipation::abandon() {
     QVERIFY(decodesFinis());
     QCOMPARE(budgetDecodage().reserve(), 0);
     if (b->form) QVERIFY(b->messages().isEmpty());
+}
+
+// Arriving on a picture whose decode ahead is running waits for it, and decodes nothing
+// twice.
+void TstAnticipation::attenteDuDecodageEnCours() {
+    DossierTemporaire dossier;
+    const QString fichier = dessiner(dossier.filePath(QStringLiteral("a.bmp")), Taille, Vert);
+    Retenue retenue;
+    DecodageAnticipe anticipation(PoolDecodage::commun(), retenue.decodeur(16));
+    anticipation.prevoir({fichier});
+    retenue.attendreDebut();
+    // The decode is let go once the taker is on its way: it then finds it running.
+    std::optional<QImage> image;
+    std::promise<void> parti;
+    std::thread preneur([&] {
+        parti.set_value();
+        image = anticipation.prendre(fichier);
+    });
+    parti.get_future().wait();
+    retenue.lacher();
+    preneur.join();
+    QVERIFY(image.has_value());
+    QCOMPARE(image->pixelColor(0, 0), Rouge);
+    QCOMPARE(retenue.commences, 1);
+    QVERIFY(anticipation.prevus().isEmpty());
+}
+
+// Dropping the decodes ahead, or their owner, does not wait for a running decode: it ends
+// on its worker, where its picture and memory go.
+void TstAnticipation::fermetureSansAttente() {
+    DossierTemporaire dossier;
+    const QString fichier = dessiner(dossier.filePath(QStringLiteral("a.bmp")), Taille, Vert);
+    Retenue retenue;
+    auto anticipation =
+        std::make_unique<DecodageAnticipe>(PoolDecodage::commun(), retenue.decodeur(1000));
+    anticipation->prevoir({fichier});
+    retenue.attendreDebut();
+    anticipation.reset();
+    QCOMPARE(budgetDecodage().reserve(), std::int64_t{1000});
+    retenue.lacher();
+    QVERIFY(decodesFinis());
+    QCOMPARE(budgetDecodage().reserve(), std::int64_t{0});
 }
 
 QTEST_GUILESS_MAIN(TstAnticipation)
