@@ -3,11 +3,14 @@
 //  (a) a burst: each Page Down as soon as the previous picture is shown;
 //  (b) a reader: one second on each picture, then Page Down; only the time from the key
 //      to the picture shown counts.
+// The burst also prints the processor time per step and the same burst with nothing
+// decoded ahead (the decode budget held whole), to read its ratio on a loaded machine.
 // Usage: bench_anticipation [pictures per size]
 #include "Mesure.h"
 
 #include "support/FenetreReelle.h"
 
+#include "platform/BudgetDecodage.h"
 #include "platform/PoolDecodage.h"
 
 #include <QElapsedTimer>
@@ -19,6 +22,9 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <sys/resource.h>
+#include <vector>
 
 using namespace galvia;
 
@@ -74,13 +80,6 @@ QStringList photos(const QTemporaryDir& dossier, QSize taille, int nb) {
     return fichiers;
 }
 
-// Runs the window's events for `ms` milliseconds: the user looking at the picture.
-void regarder(int ms) {
-    QEventLoop boucle;
-    QTimer::singleShot(ms, &boucle, &QEventLoop::quit);
-    boucle.exec();
-}
-
 double decoder(const QString& nom) {
     QElapsedTimer chrono;
     chrono.start();
@@ -99,6 +98,68 @@ double pageSuivante(test::FenetreReelle& f) {
     return static_cast<double>(chrono.nsecsElapsed()) / 1e6;
 }
 
+// The processor time the whole process has used (every thread), in milliseconds.
+double tempsProcesseur() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 +
+           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+}
+
+constexpr int Tours = 5;
+
+double mediane(std::vector<double> t) {
+    std::sort(t.begin(), t.end());
+    return t[t.size() / 2];
+}
+
+// A burst of `nb` Page Down from the first picture and, when `reference` is given, a plain decode
+// of the same files, taken in turns `Tours` times so that both see the same load: the median time
+// per step of each, and the processor time per step of the bursts (the parallel part of a burst
+// shows only with free processors).
+struct Rafale {
+    double galvia = 0, processeur = 0, reference = 0, processeurReference = 0;
+};
+Rafale rafale(test::FenetreReelle& f, int nb, const QStringList* reference) {
+    std::vector<double> g, r;
+    double pg = 0, pr = 0;
+    const auto finir = [] {
+        (void)PoolDecodage::commun().attendreInactif(std::chrono::minutes(1));
+    };
+    for (int t = 0; t < Tours; ++t) {
+        // Each burst starts from the first picture freshly shown, nothing decoded ahead yet.
+        f.form->affAutre_Click();
+        finir();
+        f.form->affTout_Click();
+        double debut = tempsProcesseur();
+        g.push_back(bench::mediane(1,
+                                   [&] {
+                                       for (int i = 0; i < nb; ++i)
+                                           (void)pageSuivante(f);
+                                   }) /
+                    nb);
+        pg += tempsProcesseur() - debut;
+        finir(); // the decodes ahead left end before the reference runs
+        if (!reference) continue;
+        debut = tempsProcesseur();
+        r.push_back(bench::mediane(1,
+                                   [&] {
+                                       for (const QString& nom : *reference)
+                                           (void)decoder(nom);
+                                   }) /
+                    nb);
+        pr += tempsProcesseur() - debut;
+    }
+    return {mediane(g), pg / (Tours * nb), r.empty() ? 0 : mediane(r), pr / (Tours * nb)};
+}
+
+// Runs the window's events for `ms` milliseconds: the user looking at the picture.
+void regarder(int ms) {
+    QEventLoop boucle;
+    QTimer::singleShot(ms, &boucle, &QEventLoop::quit);
+    boucle.exec();
+}
+
 void mesurer(QSize taille, int nb, const char* nomRafale, const char* nomLecture) {
     QTemporaryDir dossier;
     const QStringList fichiers = photos(dossier, taille, nb);
@@ -112,19 +173,24 @@ void mesurer(QSize taille, int nb, const char* nomRafale, const char* nomLecture
     QCoreApplication::processEvents();
 
     // (a) The burst, the whole list once round, per step.
-    const double rafale = bench::mediane(3,
-                                         [&] {
-                                             for (int i = 0; i < nb; ++i)
-                                                 (void)pageSuivante(f);
-                                         }) /
-                          nb;
-    const double reference = bench::mediane(3,
-                                            [&] {
-                                                for (const QString& nom : fichiers)
-                                                    (void)decoder(nom);
-                                            }) /
-                             nb;
-    bench::rapport(nomRafale, rafale, reference, 0.7);
+    const Rafale avec = rafale(f, nb, &fichiers);
+    bench::rapport(nomRafale, avec.galvia, avec.reference, 0.7);
+    {
+        // For comparison, the same burst with nothing decoded ahead: the budget held
+        // whole, so every picture is decoded when it is shown.
+        f.form->affAutre_Click(); // back to browsing: what was decoded ahead goes
+        (void)PoolDecodage::commun().attendreInactif(std::chrono::minutes(1));
+        const BudgetMemoire::Reservation plein = budgetDecodage().reserver(BudgetDecodageOctets);
+        const Rafale sans = rafale(f, nb, nullptr);
+        std::printf(
+            "  processor time per step: galvia %.1f ms, reference %.1f ms; the same burst "
+            "with nothing decoded ahead: %.1f ms per step (processor %.1f ms), ratio %.2f\n",
+            avec.processeur, avec.processeurReference, sans.galvia, sans.processeur,
+            sans.galvia / avec.reference);
+        std::fflush(stdout);
+        f.form->affAutre_Click();
+    }
+    f.form->affTout_Click(); // from the first picture again, decoding ahead
 
     // (b) One second on each picture, then Page Down; the key to the picture, per step.
     double lecture = 0, referenceLecture = 0;
