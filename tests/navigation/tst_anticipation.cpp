@@ -181,15 +181,21 @@ void TstAnticipation::prevision() {
 }
 
 // Over four pictures, the next one in the direction of travel is decoded ahead, then
-// changed on disk (or not), then reached by a key: 2.bmp by Page Down from 1, 3.bmp by
-// Page Up from 4 after a Page Up from 1. The picture shown is the one decoded ahead only
-// when the file is still the one decoded.
+// changed on disk (or not), then reached: 2.bmp by Page Down from 1; 3.bmp by Page Up
+// from 4 after a Page Up from 1, or by the slideshow run backwards from 1 (two ticks).
+// The picture shown is the one decoded ahead only when the file is still the one decoded.
+namespace {
+constexpr int Diaporama = 0; // the slideshow backwards, in place of a key
+}
+
 void TstAnticipation::fichierChange_data() {
     QTest::addColumn<int>("cle");
     QTest::addColumn<int>("changement");
     QTest::addColumn<QColor>("couleur");
-    for (const int cle : {touche::PageBas, touche::PageHaut}) {
-        const QByteArray k = cle == touche::PageBas ? "Page Down, " : "Page Up, ";
+    for (const int cle : {touche::PageBas, touche::PageHaut, Diaporama}) {
+        const QByteArray k = cle == touche::PageBas    ? "Page Down, "
+                             : cle == touche::PageHaut ? "Page Up, "
+                                                       : "slideshow backwards, ";
         QTest::newRow(QByteArray(k + "same file: decoded ahead").constData())
             << cle << int(Changement::ReecritALIdentique) << (cle == touche::PageBas ? Vert : Bleu);
         QTest::newRow(QByteArray(k + "other size").constData())
@@ -206,13 +212,20 @@ void TstAnticipation::fichierChange() {
     QFETCH(int, changement);
     QFETCH(QColor, couleur);
     auto b = bancVisionnant(4);
-    if (cle == touche::PageHaut) b->form->Form_KeyDown(cle, 0);
+    const auto avancer = [&] {
+        if (cle == Diaporama)
+            b->form->Timer1_Timer();
+        else
+            b->form->Form_KeyDown(cle, 0);
+    };
+    if (cle == Diaporama) b->form->Defile_Click(Show::Decroissant);
+    if (cle != touche::PageBas) avancer();
     const int cible = cle == touche::PageBas ? 2 : 3;
     QVERIFY(decodesFinis());
     QVERIFY(budgetDecodage().reserve() > 0);
     changer(b->chemin(QStringLiteral("l/%1.bmp").arg(cible)), static_cast<Changement>(changement));
 
-    b->form->Form_KeyDown(cle, 0);
+    avancer();
     QCOMPARE(b->etat.NumImage, cible);
     QCOMPARE(b->form->menNom.caption(), QStringLiteral("=  %1 / 4  =  %1.bmp").arg(cible));
     QCOMPARE(montree(*b), couleur);
