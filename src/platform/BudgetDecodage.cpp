@@ -58,6 +58,17 @@ BudgetMemoire::Reservation BudgetMemoire::reserver(std::int64_t octets,
     return {this, octets};
 }
 
+BudgetMemoire::Reservation BudgetMemoire::essayerReserver(std::int64_t octets) {
+    octets = std::max<std::int64_t>(octets, 0);
+    const std::lock_guard verrou(mutex_);
+    if (!file_.empty() || reserve_ + octets > capacite_) return {};
+    reserve_ += octets;
+    ++tenues_;
+    pic_ = std::max(pic_, reserve_);
+    simultaneesMax_ = std::max(simultaneesMax_, tenues_);
+    return {this, octets};
+}
+
 void BudgetMemoire::liberer(std::int64_t octets) {
     {
         const std::lock_guard verrou(mutex_);

@@ -67,6 +67,10 @@ public:
     // than the whole budget waits until nothing is reserved, then runs alone. Returns an
     // empty reservation as soon as `*abandon` is true (whoever sets it calls reveiller()).
     Reservation reserver(std::int64_t octets, const std::atomic<bool>* abandon = nullptr);
+    // Serves `octets` at once when no request is waiting and they fit beside the memory
+    // already reserved (never alone beyond the budget); otherwise returns an empty
+    // reservation without waiting. For decodes that may as well not be done.
+    Reservation essayerReserver(std::int64_t octets);
     // Wakes the waiting requests so that they look at their abandon flag again.
     void reveiller();
 

@@ -2,19 +2,25 @@
 // picture with the scroll bars.
 #include "Ajustement.h"
 #include "Form1.h"
+#include "Positions.h"
 
 #include "platform/Erreurs.h"
 #include "platform/Images.h"
 #include "platform/Texte.h"
 
 #include <cmath>
+#include <optional>
+#include <utility>
 
 namespace galvia {
 
 void Form1::ChargeImage() {
     // A box left open by a failed load runs the event loop: a tick or a key arriving
     // then must not start another load.
-    if (enChargement_) return;
+    if (enChargement_) {
+        pas_ = 0;
+        return;
+    }
     enChargement_ = true;
     fenetre.setSablier(true);
     try {
@@ -32,8 +38,10 @@ void Form1::ChargeImage() {
                               .arg(etat.NbImages)
                               .arg(QString(nom).replace(QLatin1Char('&'), QLatin1String("&&"))));
 
-        // One decode serves both views.
-        QImage image = chargerImage(etat.NomComplet);
+        // One decode serves both views: the one made ahead when it is this very file
+        // (its failure then shows here as if it had been decoded now), else made here.
+        std::optional<QImage> anticipee = anticipation_.prendre(etat.NomComplet);
+        QImage image = anticipee ? std::move(*anticipee) : chargerImage(etat.NomComplet);
         const Fenetrage f{LargeurFenetre, HauteurFenetre, LargeurAscenseur, HauteurAscenseur};
         const Ajustement a = calculerAjustement(image.width(), image.height(), f, PetitesImages);
 
@@ -62,6 +70,18 @@ void Form1::ChargeImage() {
     }
     fenetre.setSablier(false);
     enChargement_ = false;
+    anticiper(std::exchange(pas_, 0));
+}
+
+void Form1::anticiper(int pas) {
+    // Two pictures ahead: during a quick run of keys both workers decode at once.
+    constexpr int Combien = 2;
+    const Prevision p = prevoirEntrees(etat.NumImage, etat.NbImages, pas, sensParcours_, Combien);
+    sensParcours_ = p.sens;
+    QStringList chemins;
+    for (const int e : p.entrees)
+        chemins.append(etat.fichierDeEntree(e));
+    anticipation_.prevoir(chemins);
 }
 
 QString Form1::texteEchec(const Erreur& e) const {

@@ -21,6 +21,7 @@ void Form1::Form_KeyDown(int KeyCode, int) {
     case touche::Espace:
         // Pause or resume, once a slideshow has been started.
         if (etat.Vitesse != 0) etat.SensDefile = static_cast<std::int16_t>(~etat.SensDefile);
+        if (etat.SensDefile != Faux) anticiper(etat.Vitesse);
         break;
     case touche::PageHaut:
         Bouge_Click(Atteindre::Precedente);
@@ -49,6 +50,7 @@ void Form1::Form_KeyDown(int KeyCode, int) {
     case touche::Inser:
         etat.SensDefile = Vrai;
         etat.Vitesse = 1;
+        anticiper(1);
         break;
     case touche::Suppr:
         etat.SensDefile = Faux;

@@ -32,6 +32,7 @@ void Form1::Defile_Click(int Index) {
     case Show::Decroissant:
         etat.SensDefile = Vrai;
         etat.Vitesse = commande == Show::Croissant ? 1 : -1;
+        anticiper(etat.Vitesse); // the first step comes with the next tick
         break;
     case Show::Stop:
         etat.SensDefile = Faux;
@@ -43,6 +44,7 @@ void Form1::Defile_Click(int Index) {
         if (etat.SensDefile != Faux) changerVitesse(*this, Timer1.interval() * 2.0);
         break;
     case Show::PetitesImages:
+        // The rule changes the fitting only, not the decode: what is decoded ahead stays.
         PetitesImages = !PetitesImages;
         Defile[Show::PetitesImages]->setChecked(PetitesImages);
         ChargeImage();
@@ -60,6 +62,7 @@ void Form1::Enchaine() {
     // While a box is open (a prompt, or the failure box of a load) the list stays put.
     if (etat.SensDefile == Faux || plateforme.boiteOuverte()) return;
     etat.NumImage = static_cast<std::int16_t>(boucler(etat.NumImage + etat.Vitesse, etat.NbImages));
+    pas_ = etat.Vitesse;
     ChargeImage();
 }
 

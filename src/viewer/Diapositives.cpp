@@ -20,6 +20,9 @@ Progression Form1::progressionFeuille() {
 
 void Form1::diapShow_Click() {
     etat.SensDefile = Faux;
+    // The sheet's decodes take their memory from the budget the pictures decoded ahead
+    // hold: those go first, and the next move after the sheet decodes ahead again.
+    anticipation_.oublier();
     // The progress counter of the first page.
     menCompte.setVisible(true);
     Form2 form2(plateforme, etat, progressionFeuille());

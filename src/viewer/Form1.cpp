@@ -3,6 +3,7 @@
 
 #include "platform/Erreurs.h"
 #include "platform/Fichiers.h"
+#include "platform/PoolDecodage.h"
 #include "platform/Texte.h"
 
 #include <QPainter>
@@ -79,7 +80,8 @@ Form1::Form1(Plateforme& plateforme_, Module1& etat_)
     , menAide(fenetre.ajouterMenu(QStringLiteral("menAide"), QStringLiteral("&Aide")))
     , menNom(fenetre.ajouterMenu(QStringLiteral("menNom"), QStringLiteral("&Nom")))
     , menCompte(fenetre.ajouterMenu(QStringLiteral("menCompte"), QStringLiteral("&Compte")))
-    , DossierDepart(dossierPersonnel() + QStringLiteral("/Vordane/Images/Femmes/")) {
+    , DossierDepart(dossierPersonnel() + QStringLiteral("/Vordane/Images/Femmes/"))
+    , anticipation_(PoolDecodage::commun()) {
     construireMenus();
 
     // Design layout (pixels) and initial state: the browsing mode.
@@ -231,6 +233,7 @@ void Form1::Environ(int Numero) {
     case Mode::ChoixDossiers: {
         etat.ModeVue = static_cast<std::int16_t>(Mode::Navigation);
         etat.SensDefile = Faux;
+        anticipation_.oublier(); // no picture shown: nothing to move on to
         const bool parcourir = mode == Mode::Navigation;
         affTout.setEnabled(parcourir);
         affSelect.setEnabled(parcourir);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Commandes.h"
+#include "platform/Anticipation.h"
 #include "platform/Controles.h"
 #include "platform/Fenetre.h"
 #include "platform/Plateforme.h"
@@ -140,7 +141,16 @@ private:
     // The failure box of a file: "Erreur : n - description", then "Sur le fichier : "
     // and the current full name.
     QString texteEchec(const Erreur& e) const;
+    // Decodes ahead the pictures next in the direction of travel, once the current one
+    // is shown, after a move of `pas` (see prevoirEntrees).
+    void anticiper(int pas);
     bool enChargement_ = false;
+    // The move that leads to the next ChargeImage: +1 next, -1 previous, 0 a jump.
+    int pas_ = 0;
+    // The direction of travel: +1 forwards, -1 backwards.
+    int sensParcours_ = 1;
+    // The pictures decoded ahead, for the next moves.
+    DecodageAnticipe anticipation_;
 };
 
 } // namespace galvia

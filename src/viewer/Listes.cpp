@@ -29,6 +29,9 @@ bool Form1::accepterListe(ConstructeurListe& liste, const QString& vide, const Q
 }
 
 void Form1::terminerListe(bool trier) {
+    // A new list: nothing decoded for the old one applies, and travel starts forwards.
+    anticipation_.oublier();
+    sensParcours_ = 1;
     if (trier) TriRapide(etat.TabImages, 1, etat.NbImages);
     etat.NumImage = 1;
     ChargeImage();
@@ -55,6 +58,7 @@ void Form1::affSelect_Click() {
 }
 
 void Form1::Fichier_DblClick() {
+    anticipation_.oublier();
     etat.TabImages = QStringList{QString(), Fichier.fileName()};
     etat.Chemin = avecSeparateur(Fichier.path());
     etat.NumImage = 1;

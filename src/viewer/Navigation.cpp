@@ -55,6 +55,8 @@ void Form1::Bouge_Click(int Index) {
     cible = boucler(cible, nb);
     if (cible == etat.NumImage) return;
     etat.NumImage = static_cast<std::int16_t>(cible);
+    // A step gives the direction of travel; a jump keeps it.
+    pas_ = commande == Atteindre::Suivante ? 1 : commande == Atteindre::Precedente ? -1 : 0;
     ChargeImage();
 }
 

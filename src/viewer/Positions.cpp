@@ -17,4 +17,13 @@ int boucler(int n, int nb) {
     return n;
 }
 
+Prevision prevoirEntrees(int actuelle, int nb, int pas, int sensAvant, int combien) {
+    Prevision p;
+    p.sens = pas > 0 ? 1 : pas < 0 ? -1 : sensAvant < 0 ? -1 : 1;
+    if (nb < 1 || actuelle < 1 || actuelle > nb) return p;
+    for (int k = 1; k <= combien && k < nb; ++k)
+        p.entrees.push_back(((actuelle - 1 + p.sens * k) % nb + nb) % nb + 1);
+    return p;
+}
+
 } // namespace galvia

@@ -24,6 +24,9 @@ void Form1::Renomme_Click() {
         renommerSansRemplacer(etat.Chemin, etat.TabImages.at(etat.NumImage), reponse);
         etat.TabImages[etat.NumImage] = reponse;
         etat.NomComplet = etat.Chemin + reponse;
+        // The names of the list changed under the decodes ahead: start again from the
+        // next move rather than keep pictures whose names may no longer be theirs.
+        anticipation_.oublier();
     } catch (const Erreur& e) {
         plateforme.MsgBox(texteEchec(e) + CRLF + QStringLiteral("Avec le nom ") + reponse,
                           Icone::Aucune);

@@ -106,6 +106,9 @@ void TestFeuilleFenetre::fermerPendantLeRemplissage() {
                bombeBmp(16000));
     FenetreReelle f(dossier.path() + u'/');
     f.touche(Qt::Key_F5);
+    // The viewer's own decodes ahead end first, so that the memory seen below is the
+    // sheet's.
+    QVERIFY(PoolDecodage::commun().attendreInactif(std::chrono::minutes(3)));
 
     bool f4Ignoree = false;
     QElapsedTimer depuisFermeture;

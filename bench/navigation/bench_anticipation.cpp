@@ -1,0 +1,217 @@
+// Page Down over 12- and 24-megapixel photos in the real window offscreen, with the
+// next pictures decoded ahead, against one plain QImageReader decode of the same files:
+//  (a) a burst: each Page Down as soon as the previous picture is shown;
+//  (b) a reader: one second on each picture, then Page Down; only the time from the key
+//      to the picture shown counts.
+// The burst also prints the processor time per step and the same burst with nothing
+// decoded ahead (the decode budget held whole), to read its ratio on a loaded machine.
+// Usage: bench_anticipation [pictures per size]
+#include "Mesure.h"
+
+#include "support/FenetreReelle.h"
+
+#include "platform/BudgetDecodage.h"
+#include "platform/PoolDecodage.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QImageReader>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <sys/resource.h>
+#include <vector>
+
+using namespace galvia;
+
+namespace {
+
+constexpr int NbModeles = 3;
+
+// A photo-like picture: overlapping soft shapes under a fine grain of noise, so that it
+// compresses and decodes like a photo rather than like a flat fill.
+void dessinerPhoto(const QString& chemin, QSize taille, quint32 graine) {
+    QImage image(taille, QImage::Format_RGB32);
+    QRandomGenerator gen(graine);
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.fillRect(image.rect(), QColor::fromRgb(gen.generate()));
+        p.setPen(Qt::NoPen);
+        const int w = taille.width(), h = taille.height();
+        for (int i = 0; i < 1500; ++i) {
+            QColor c = QColor::fromRgb(gen.generate());
+            c.setAlpha(60 + gen.bounded(150));
+            p.setBrush(c);
+            p.drawEllipse(QRectF(gen.bounded(w), gen.bounded(h), 20 + gen.bounded(w / 10),
+                                 20 + gen.bounded(h / 8)));
+        }
+    }
+    for (int y = 0; y < image.height(); ++y) {
+        auto* ligne = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const quint32 bruit = gen.generate();
+            const auto canal = [&](int v, int decalage) {
+                return std::clamp(v + int((bruit >> decalage) & 31) - 16, 0, 255);
+            };
+            const QRgb c = ligne[x];
+            ligne[x] = qRgb(canal(qRed(c), 0), canal(qGreen(c), 8), canal(qBlue(c), 16));
+        }
+    }
+    if (!image.save(chemin, "JPG", 90)) qFatal("cannot write %s", qPrintable(chemin));
+}
+
+// `nb` photos of `taille` in `dossier`, made from a few models.
+QStringList photos(const QTemporaryDir& dossier, QSize taille, int nb) {
+    QStringList fichiers;
+    for (int i = 0; i < nb; ++i) {
+        const QString nom =
+            dossier.filePath(QStringLiteral("photo%1.jpg").arg(i, 3, 10, QLatin1Char('0')));
+        if (i < NbModeles)
+            dessinerPhoto(nom, taille, static_cast<quint32>(i + 1));
+        else if (!QFile::copy(fichiers[i % NbModeles], nom))
+            qFatal("cannot copy to %s", qPrintable(nom));
+        fichiers.append(nom);
+    }
+    return fichiers;
+}
+
+double decoder(const QString& nom) {
+    QElapsedTimer chrono;
+    chrono.start();
+    QImageReader r(nom);
+    r.setAutoTransform(true);
+    if (r.read().isNull()) std::abort();
+    return static_cast<double>(chrono.nsecsElapsed()) / 1e6;
+}
+
+// Page Down, then the picture painted; the time it took, in milliseconds.
+double pageSuivante(test::FenetreReelle& f) {
+    QElapsedTimer chrono;
+    chrono.start();
+    f.touche(Qt::Key_PageDown);
+    QCoreApplication::processEvents(); // paint the new picture
+    return static_cast<double>(chrono.nsecsElapsed()) / 1e6;
+}
+
+// The processor time the whole process has used (every thread), in milliseconds.
+double tempsProcesseur() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 +
+           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+}
+
+constexpr int Tours = 5;
+
+double mediane(std::vector<double> t) {
+    std::sort(t.begin(), t.end());
+    return t[t.size() / 2];
+}
+
+// A burst of `nb` Page Down from the first picture and, when `reference` is given, a plain decode
+// of the same files, taken in turns `Tours` times so that both see the same load: the median time
+// per step of each, and the processor time per step of the bursts (the parallel part of a burst
+// shows only with free processors).
+struct Rafale {
+    double galvia = 0, processeur = 0, reference = 0, processeurReference = 0;
+};
+Rafale rafale(test::FenetreReelle& f, int nb, const QStringList* reference) {
+    std::vector<double> g, r;
+    double pg = 0, pr = 0;
+    const auto finir = [] {
+        (void)PoolDecodage::commun().attendreInactif(std::chrono::minutes(1));
+    };
+    for (int t = 0; t < Tours; ++t) {
+        // Each burst starts from the first picture freshly shown, nothing decoded ahead yet.
+        f.form->affAutre_Click();
+        finir();
+        f.form->affTout_Click();
+        double debut = tempsProcesseur();
+        g.push_back(bench::mediane(1,
+                                   [&] {
+                                       for (int i = 0; i < nb; ++i)
+                                           (void)pageSuivante(f);
+                                   }) /
+                    nb);
+        pg += tempsProcesseur() - debut;
+        finir(); // the decodes ahead left end before the reference runs
+        if (!reference) continue;
+        debut = tempsProcesseur();
+        r.push_back(bench::mediane(1,
+                                   [&] {
+                                       for (const QString& nom : *reference)
+                                           (void)decoder(nom);
+                                   }) /
+                    nb);
+        pr += tempsProcesseur() - debut;
+    }
+    return {mediane(g), pg / (Tours * nb), r.empty() ? 0 : mediane(r), pr / (Tours * nb)};
+}
+
+// Runs the window's events for `ms` milliseconds: the user looking at the picture.
+void regarder(int ms) {
+    QEventLoop boucle;
+    QTimer::singleShot(ms, &boucle, &QEventLoop::quit);
+    boucle.exec();
+}
+
+void mesurer(QSize taille, int nb, const char* nomRafale, const char* nomLecture) {
+    QTemporaryDir dossier;
+    const QStringList fichiers = photos(dossier, taille, nb);
+    // Read once, so that every measure below reads from the page cache.
+    for (const QString& nom : fichiers)
+        (void)decoder(nom);
+
+    test::FenetreReelle f(dossier.path() + u'/');
+    f.form->affTout_Click();
+    if (f.etat.NbImages != nb) qFatal("the list was not built");
+    QCoreApplication::processEvents();
+
+    // (a) The burst, the whole list once round, per step.
+    const Rafale avec = rafale(f, nb, &fichiers);
+    bench::rapport(nomRafale, avec.galvia, avec.reference, 0.7);
+    {
+        // For comparison, the same burst with nothing decoded ahead: the budget held
+        // whole, so every picture is decoded when it is shown.
+        f.form->affAutre_Click(); // back to browsing: what was decoded ahead goes
+        (void)PoolDecodage::commun().attendreInactif(std::chrono::minutes(1));
+        const BudgetMemoire::Reservation plein = budgetDecodage().reserver(BudgetDecodageOctets);
+        const Rafale sans = rafale(f, nb, nullptr);
+        std::printf(
+            "  processor time per step: galvia %.1f ms, reference %.1f ms; the same burst "
+            "with nothing decoded ahead: %.1f ms per step (processor %.1f ms), ratio %.2f\n",
+            avec.processeur, avec.processeurReference, sans.galvia, sans.processeur,
+            sans.galvia / avec.reference);
+        std::fflush(stdout);
+        f.form->affAutre_Click();
+    }
+    f.form->affTout_Click(); // from the first picture again, decoding ahead
+
+    // (b) One second on each picture, then Page Down; the key to the picture, per step.
+    double lecture = 0, referenceLecture = 0;
+    for (int i = 0; i < nb; ++i) {
+        regarder(1000);
+        lecture += pageSuivante(f);
+        referenceLecture += decoder(fichiers[(f.etat.NumImage - 1) % nb]);
+    }
+    bench::rapport(nomLecture, lecture / nb, referenceLecture / nb, 0.2);
+    (void)PoolDecodage::commun().attendreInactif(std::chrono::minutes(1));
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int nb = argc > 1 ? std::max(3, std::atoi(argv[1])) : 12;
+    mesurer({4000, 3000}, nb, "Page Down burst, 12 Mpx jpegs, per step, vs QImageReader::read",
+            "Page Down after 1 s on each, 12 Mpx jpegs, key to picture, vs QImageReader::read");
+    mesurer({6000, 4000}, nb, "Page Down burst, 24 Mpx jpegs, per step, vs QImageReader::read",
+            "Page Down after 1 s on each, 24 Mpx jpegs, key to picture, vs QImageReader::read");
+    return 0;
+}

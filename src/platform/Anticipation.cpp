@@ -1,0 +1,180 @@
+#include "Anticipation.h"
+
+#include "BudgetDecodage.h"
+#include "Erreurs.h"
+#include "NomsOctets.h"
+#include "PoolDecodage.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <utility>
+
+namespace galvia {
+
+std::optional<IdentiteFichier> identiteFichier(const QString& chemin) {
+    try {
+        struct stat st {};
+        if (::fstatat(AT_FDCWD, cheminSysteme(chemin).constData(), &st, 0) != 0) return {};
+        return IdentiteFichier{
+            static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+            static_cast<std::int64_t>(st.st_size), static_cast<std::int64_t>(st.st_mtim.tv_sec),
+            static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
+    } catch (const Erreur&) {
+        return {}; // a name no file can have
+    }
+}
+
+// One decode ahead, shared by its owner and its job on the pool. Every field but
+// `chemin` is guarded by `mutex`.
+struct DecodageAnticipe::Travail {
+    explicit Travail(QString c)
+        : chemin(std::move(c)) {}
+
+    enum class Etape { EnFile, EnCours, Termine };
+
+    // Drops the decode: a job not started will not start, a running one throws its
+    // result away; a result already there goes now, with its memory.
+    void abandonner() {
+        const std::lock_guard verrou(mutex);
+        abandon = true;
+        image.reset();
+        erreur.reset();
+        memoire = {};
+    }
+
+    const QString chemin;
+    std::mutex mutex;
+    std::condition_variable fini;
+    Etape etape = Etape::EnFile;
+    bool abandon = false;
+    // The result, once Termine: the identity the file had before it was opened, and
+    // either the picture (with its memory in the budget) or the error of the decode;
+    // neither when the decode was not done.
+    std::optional<IdentiteFichier> identite;
+    std::optional<QImage> image;
+    std::optional<Erreur> erreur;
+    BudgetMemoire::Reservation memoire;
+};
+
+DecodageAnticipe::DecodageAnticipe(PoolDecodage& pool, Decodeur decodeur)
+    : pool_(pool)
+    , decodeur_(std::move(decodeur)) {
+    if (!decodeur_)
+        decodeur_ = [](const QString& chemin, const AvantDecodage& avant) {
+            return chargerReduite(chemin, {}, avant);
+        };
+}
+
+DecodageAnticipe::~DecodageAnticipe() {
+    oublier();
+}
+
+void DecodageAnticipe::lancer(const std::shared_ptr<Travail>& t) {
+    // The job holds the decode's shared part and a copy of the decoder, nothing of this.
+    pool_.soumettre([t, decodeur = decodeur_] {
+        {
+            const std::lock_guard verrou(t->mutex);
+            if (t->abandon) return;
+            t->etape = Travail::Etape::EnCours;
+        }
+        // Read before the file is opened: a file replaced from here on has another
+        // identity than the one kept, so its picture decoded here will not be used.
+        const std::optional<IdentiteFichier> identite = identiteFichier(t->chemin);
+        std::optional<QImage> image;
+        std::optional<Erreur> erreur;
+        BudgetMemoire::Reservation memoire;
+        try {
+            image = decodeur(t->chemin, [&memoire](std::int64_t octets) {
+                memoire = budgetDecodage().essayerReserver(octets);
+                if (!memoire) throw DecodageAbandonne{};
+            });
+        } catch (const Erreur& e) {
+            erreur = e;
+        } catch (...) {
+            // The budget could not serve it, or memory ran out on this thread: nothing is
+            // kept, and the picture is decoded when it is shown.
+        }
+        {
+            const std::lock_guard verrou(t->mutex);
+            t->etape = Travail::Etape::Termine;
+            if (!t->abandon) {
+                t->identite = identite;
+                t->erreur = std::move(erreur);
+                if (image) {
+                    t->image = std::move(image);
+                    t->memoire = std::move(memoire);
+                }
+            }
+        }
+        t->fini.notify_all();
+        // An abandoned result, and its memory, go here on the worker.
+    });
+}
+
+void DecodageAnticipe::prevoir(const QStringList& chemins) {
+    std::vector<std::shared_ptr<Travail>> gardes, nouveaux;
+    for (const QString& c : chemins) {
+        const auto deja = [&c](const std::shared_ptr<Travail>& t) { return t->chemin == c; };
+        if (std::any_of(gardes.begin(), gardes.end(), deja)) continue;
+        const auto it = std::find_if(travaux_.begin(), travaux_.end(), deja);
+        if (it != travaux_.end()) {
+            gardes.push_back(std::move(*it));
+            travaux_.erase(it);
+        } else {
+            gardes.push_back(std::make_shared<Travail>(c));
+            nouveaux.push_back(gardes.back());
+        }
+    }
+    // What is no longer wanted gives its memory back before the new decodes ask for it.
+    oublier();
+    travaux_ = std::move(gardes);
+    for (const std::shared_ptr<Travail>& t : nouveaux)
+        lancer(t);
+}
+
+std::optional<QImage> DecodageAnticipe::prendre(const QString& chemin) {
+    const auto it = std::find_if(travaux_.begin(), travaux_.end(),
+                                 [&chemin](const auto& t) { return t->chemin == chemin; });
+    if (it == travaux_.end()) return {};
+    const std::shared_ptr<Travail> t = std::move(*it);
+    travaux_.erase(it);
+
+    std::unique_lock verrou(t->mutex);
+    if (t->etape == Travail::Etape::EnFile) {
+        // Still queued: decoding it now is quicker than waiting for a worker.
+        t->abandon = true;
+        return {};
+    }
+    t->fini.wait(verrou, [&t] { return t->etape == Travail::Etape::Termine; });
+    const std::optional<IdentiteFichier> avant = t->identite;
+    std::optional<QImage> image = std::move(t->image);
+    std::optional<Erreur> erreur = std::move(t->erreur);
+    t->image.reset();
+    t->erreur.reset();
+    const BudgetMemoire::Reservation memoire = std::move(t->memoire); // back on return
+    verrou.unlock();
+
+    if (!image && !erreur) return {};
+    const std::optional<IdentiteFichier> maintenant = identiteFichier(chemin);
+    if (maintenant != avant || (image && !maintenant)) return {}; // not the file decoded
+    if (erreur) throw *erreur;
+    return image;
+}
+
+void DecodageAnticipe::oublier() {
+    for (const std::shared_ptr<Travail>& t : travaux_)
+        t->abandonner();
+    travaux_.clear();
+}
+
+QStringList DecodageAnticipe::prevus() const {
+    QStringList l;
+    for (const std::shared_ptr<Travail>& t : travaux_)
+        l.append(t->chemin);
+    return l;
+}
+
+} // namespace galvia

@@ -1,0 +1,81 @@
+// Pictures decoded ahead of their display: while the viewer shows one picture, the
+// next ones in the direction of travel are decoded on the decode workers, so that moving
+// on shows a picture already decoded. A picture decoded ahead is used only if its file
+// is still the very one that was decoded; otherwise the viewer decodes it again.
+#pragma once
+
+#include "Images.h"
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace galvia {
+
+class PoolDecodage;
+
+// What tells one file from another that took its name, or from itself rewritten: its
+// device and inode, its size and its modification time to the nanosecond.
+struct IdentiteFichier {
+    std::uint64_t appareil = 0;
+    std::uint64_t inode = 0;
+    std::int64_t taille = 0;
+    std::int64_t secondes = 0;
+    std::int64_t nanosecondes = 0;
+    friend bool operator==(const IdentiteFichier&, const IdentiteFichier&) = default;
+};
+
+// The identity of the file that opening `chemin` (its exact bytes) reads, a link
+// followed as the decode follows it; nothing when it cannot be read.
+std::optional<IdentiteFichier> identiteFichier(const QString& chemin);
+
+// A few decodes ahead, each keyed by the full path of its file. Used by the interface
+// thread only; the decodes run on a pool and touch nothing of their owner, so dropping
+// them (or destroying the owner) never waits: a decode running then finishes on its
+// worker and is thrown away there.
+class DecodageAnticipe {
+public:
+    // The decode of one file: calls `avant` with the memory it will take once the header
+    // is read, before the pixels are decoded (chargerReduite at natural size by default).
+    using Decodeur = std::function<QImage(const QString& chemin, const AvantDecodage& avant)>;
+
+    explicit DecodageAnticipe(PoolDecodage& pool, Decodeur decodeur = {});
+    ~DecodageAnticipe();
+    DecodageAnticipe(const DecodageAnticipe&) = delete;
+    DecodageAnticipe& operator=(const DecodageAnticipe&) = delete;
+
+    // Keeps (or starts) the decodes of exactly these files, in this order of priority,
+    // and drops every other one. Each decode takes its memory from the decode budget
+    // (BudgetDecodage.h) once its header is read, only if the budget can serve it at
+    // once; one that it cannot serve is simply not done.
+    void prevoir(const QStringList& chemins);
+
+    // The picture decoded ahead for `chemin`, taken (its memory goes back to the budget),
+    // provided the file still has the identity it had when its decode began; throws the
+    // Erreur of a decode that failed, under the same proviso. Waits for a decode of
+    // `chemin` that is running, on a condition. Nothing when `chemin` was not decoded
+    // ahead, its decode had not started, the budget could not serve it, or the file has
+    // changed: the caller decodes it itself. Decodes of other files are kept.
+    std::optional<QImage> prendre(const QString& chemin);
+
+    // Drops every decode ahead.
+    void oublier();
+
+    // The files kept or being decoded ahead, in order of priority.
+    QStringList prevus() const;
+
+private:
+    struct Travail;
+    void lancer(const std::shared_ptr<Travail>& t);
+
+    PoolDecodage& pool_;
+    Decodeur decodeur_;
+    std::vector<std::shared_ptr<Travail>> travaux_;
+};
+
+} // namespace galvia

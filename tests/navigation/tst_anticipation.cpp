@@ -1,0 +1,350 @@
+// Pictures decoded ahead while one is shown: which entries, when they are used, and
+// what happens when their files change, fail or leave the list. In-memory platform,
+// real picture files.
+#include "support/Banc.h"
+#include "viewer/Positions.h"
+
+#include "platform/Anticipation.h"
+#include "platform/BudgetDecodage.h"
+#include "platform/Erreurs.h"
+#include "platform/PoolDecodage.h"
+#include "platform/Touches.h"
+
+#include <QTest>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <fcntl.h>
+#include <future>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
+
+using namespace galvia;
+using namespace galvia::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+const QColor Rouge(200, 0, 0), Vert(0, 160, 0), Bleu(0, 0, 200), Jaune(220, 220, 0);
+const QSize Taille(64, 48);
+
+const QColor Couleurs[] = {Rouge, Vert, Bleu, Qt::gray};
+
+// A bench viewing `nb` pictures 1.bmp (red), 2.bmp (green), 3.bmp (blue), 4.bmp (grey)
+// from entry 1.
+std::unique_ptr<Banc> bancVisionnant(int nb) {
+    auto b = std::make_unique<Banc>();
+    for (int i = 1; i <= nb; ++i)
+        dessiner(b->chemin(QStringLiteral("l/%1.bmp").arg(i)), Taille, Couleurs[i - 1]);
+    b->demarrer(QStringLiteral("l"));
+    b->form->affTout.cliquer();
+    if (b->etat.NbImages != nb || b->etat.NumImage != 1) qFatal("the list was not built");
+    return b;
+}
+
+// Until the decodes ahead have ended.
+bool decodesFinis() {
+    return PoolDecodage::commun().attendreInactif(60s);
+}
+
+// The colour of the picture shown (dessiner whitens its top-left quarter).
+QColor montree(const Banc& b) {
+    const QImage& image = b.form->Image1.image();
+    return image.pixelColor(image.width() - 1, image.height() - 1);
+}
+
+timespec dateDe(const QString& chemin) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(chemin).constData(), &st) != 0) qFatal("no file");
+    return st.st_mtim;
+}
+
+void poserDate(const QString& chemin, timespec date) {
+    const timespec dates[2] = {date, date};
+    if (::utimensat(AT_FDCWD, QFile::encodeName(chemin).constData(), dates, 0) != 0)
+        qFatal("utimensat failed");
+}
+
+// How 2.bmp changes once it has been decoded ahead.
+enum class Changement {
+    ReecritALIdentique, // new pixels; same inode, size and date
+    AutreTaille,
+    AutreDate, // one nanosecond later
+    AutreInode,
+};
+
+void changer(const QString& fichier, Changement c) {
+    const timespec date = dateDe(fichier);
+    switch (c) {
+    case Changement::ReecritALIdentique:
+    case Changement::AutreDate:
+        dessiner(fichier, Taille, Jaune);
+        break;
+    case Changement::AutreTaille:
+        dessiner(fichier, Taille + QSize(2, 2), Jaune);
+        break;
+    case Changement::AutreInode: {
+        const QString neuf = dessiner(fichier + QStringLiteral(".neuf.bmp"), Taille, Jaune);
+        if (std::rename(QFile::encodeName(neuf), QFile::encodeName(fichier)) != 0)
+            qFatal("rename failed");
+        break;
+    }
+    }
+    timespec apres = date;
+    if (c == Changement::AutreDate) apres.tv_nsec = (apres.tv_nsec + 1) % 1000000000;
+    poserDate(fichier, apres);
+}
+
+// A decoder that holds each decode until it is let go, and counts them.
+struct Retenue {
+    std::mutex mutex;
+    std::condition_variable cv;
+    int commences = 0;
+    bool libre = false;
+
+    DecodageAnticipe::Decodeur decodeur(std::int64_t octets) {
+        return [this, octets](const QString&, const AvantDecodage& avant) {
+            avant(octets);
+            std::unique_lock verrou(mutex);
+            ++commences;
+            cv.notify_all();
+            cv.wait(verrou, [this] { return libre; });
+            QImage image(4, 4, QImage::Format_RGB32);
+            image.fill(Rouge);
+            return image;
+        };
+    }
+    void attendreDebut() {
+        std::unique_lock verrou(mutex);
+        cv.wait(verrou, [this] { return commences > 0; });
+    }
+    void lacher() {
+        const std::lock_guard verrou(mutex);
+        libre = true;
+        cv.notify_all();
+    }
+};
+
+} // namespace
+
+class TstAnticipation : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void prevision_data();
+    void prevision();
+    void fichierChange_data();
+    void fichierChange();
+    void echec_data();
+    void echec();
+    void abandon_data();
+    void abandon();
+    void attenteDuDecodageEnCours();
+    void fermetureSansAttente();
+};
+
+void TstAnticipation::prevision_data() {
+    QTest::addColumn<int>("actuelle");
+    QTest::addColumn<int>("nb");
+    QTest::addColumn<int>("pas");
+    QTest::addColumn<int>("sensAvant");
+    QTest::addColumn<int>("combien");
+    QTest::addColumn<int>("sens");
+    QTest::addColumn<QList<int>>("entrees");
+    QTest::newRow("next, mid-list") << 3 << 10 << 1 << -1 << 2 << 1 << QList<int>{4, 5};
+    QTest::newRow("previous, mid-list") << 3 << 10 << -1 << 1 << 2 << -1 << QList<int>{2, 1};
+    QTest::newRow("next wraps at the end") << 10 << 10 << 1 << 1 << 2 << 1 << QList<int>{1, 2};
+    QTest::newRow("previous wraps at the start")
+        << 1 << 10 << -1 << -1 << 2 << -1 << QList<int>{10, 9};
+    QTest::newRow("Home while going backwards")
+        << 1 << 10 << 0 << -1 << 2 << -1 << QList<int>{10, 9};
+    QTest::newRow("End while going forwards") << 10 << 10 << 0 << 1 << 2 << 1 << QList<int>{1, 2};
+    QTest::newRow("a fifth keeps the direction")
+        << 4 << 16 << 0 << -1 << 2 << -1 << QList<int>{3, 2};
+    QTest::newRow("no direction yet: forwards") << 4 << 10 << 0 << 0 << 2 << 1 << QList<int>{5, 6};
+    QTest::newRow("one ahead") << 5 << 10 << 1 << 1 << 1 << 1 << QList<int>{6};
+    QTest::newRow("two entries: the other one only") << 2 << 2 << 1 << 1 << 2 << 1 << QList<int>{1};
+    QTest::newRow("three entries backwards") << 1 << 3 << -1 << 1 << 2 << -1 << QList<int>{3, 2};
+    QTest::newRow("one entry: none") << 1 << 1 << 1 << 1 << 2 << 1 << QList<int>{};
+    QTest::newRow("no list: none") << 0 << 0 << 0 << 1 << 2 << 1 << QList<int>{};
+}
+
+void TstAnticipation::prevision() {
+    QFETCH(int, actuelle);
+    QFETCH(int, nb);
+    QFETCH(int, pas);
+    QFETCH(int, sensAvant);
+    QFETCH(int, combien);
+    const Prevision p = prevoirEntrees(actuelle, nb, pas, sensAvant, combien);
+    QTEST(p.sens, "sens");
+    QTEST(QList<int>(p.entrees.begin(), p.entrees.end()), "entrees");
+}
+
+// Over four pictures, the next one in the direction of travel is decoded ahead, then
+// changed on disk (or not), then reached: 2.bmp by Page Down from 1; 3.bmp by Page Up
+// from 4 after a Page Up from 1, or by the slideshow run backwards from 1 (two ticks).
+// The picture shown is the one decoded ahead only when the file is still the one decoded.
+namespace {
+constexpr int Diaporama = 0; // the slideshow backwards, in place of a key
+}
+
+void TstAnticipation::fichierChange_data() {
+    QTest::addColumn<int>("cle");
+    QTest::addColumn<int>("changement");
+    QTest::addColumn<QColor>("couleur");
+    for (const int cle : {touche::PageBas, touche::PageHaut, Diaporama}) {
+        const QByteArray k = cle == touche::PageBas    ? "Page Down, "
+                             : cle == touche::PageHaut ? "Page Up, "
+                                                       : "slideshow backwards, ";
+        QTest::newRow(QByteArray(k + "same file: decoded ahead").constData())
+            << cle << int(Changement::ReecritALIdentique) << (cle == touche::PageBas ? Vert : Bleu);
+        QTest::newRow(QByteArray(k + "other size").constData())
+            << cle << int(Changement::AutreTaille) << Jaune;
+        QTest::newRow(QByteArray(k + "date one nanosecond later").constData())
+            << cle << int(Changement::AutreDate) << Jaune;
+        QTest::newRow(QByteArray(k + "replaced by another file").constData())
+            << cle << int(Changement::AutreInode) << Jaune;
+    }
+}
+
+void TstAnticipation::fichierChange() {
+    QFETCH(int, cle);
+    QFETCH(int, changement);
+    QFETCH(QColor, couleur);
+    auto b = bancVisionnant(4);
+    const auto avancer = [&] {
+        if (cle == Diaporama)
+            b->form->Timer1_Timer();
+        else
+            b->form->Form_KeyDown(cle, 0);
+    };
+    if (cle == Diaporama) b->form->Defile_Click(Show::Decroissant);
+    if (cle != touche::PageBas) avancer();
+    const int cible = cle == touche::PageBas ? 2 : 3;
+    QVERIFY(decodesFinis());
+    QVERIFY(budgetDecodage().reserve() > 0);
+    changer(b->chemin(QStringLiteral("l/%1.bmp").arg(cible)), static_cast<Changement>(changement));
+
+    avancer();
+    QCOMPARE(b->etat.NumImage, cible);
+    QCOMPARE(b->form->menNom.caption(), QStringLiteral("=  %1 / 4  =  %1.bmp").arg(cible));
+    QCOMPARE(montree(*b), couleur);
+    QCOMPARE(b->form->Image2.image().size(), b->form->Image1.image().size());
+    QVERIFY(b->messages().isEmpty());
+}
+
+// A file that fails: its box comes when the user reaches it, with the text a load on
+// the spot gives, and the previous picture stays.
+void TstAnticipation::echec_data() {
+    QTest::addColumn<bool>("avantLaListe");  // broken before the decode ahead, or after
+    QTest::addColumn<QByteArray>("contenu"); // empty: the file is removed
+    QTest::addColumn<int>("numero");
+    QTest::newRow("not a picture from the start") << true << QByteArray("pas une image") << 481;
+    QTest::newRow("not a picture any more") << false << QByteArray("pas une image") << 481;
+    QTest::newRow("removed after its decode ahead") << false << QByteArray() << 53;
+}
+
+void TstAnticipation::echec() {
+    QFETCH(bool, avantLaListe);
+    QFETCH(QByteArray, contenu);
+    QFETCH(int, numero);
+    auto b = std::make_unique<Banc>();
+    const QString fichier = b->chemin(QStringLiteral("l/2.bmp"));
+    dessiner(b->chemin(QStringLiteral("l/1.bmp")), Taille, Rouge);
+    dessiner(fichier, Taille, Vert);
+    const auto casser = [&] {
+        if (contenu.isEmpty())
+            QFile::remove(fichier);
+        else
+            ecrire(fichier, contenu);
+    };
+    if (avantLaListe) casser();
+    b->demarrer(QStringLiteral("l"));
+    b->form->affTout.cliquer();
+    QCOMPARE(b->etat.NbImages, 2);
+    QVERIFY(decodesFinis());
+    if (!avantLaListe) casser();
+
+    b->form->Form_KeyDown(touche::PageBas, 0);
+    QCOMPARE(b->etat.NumImage, 2);
+    QCOMPARE(b->messages(),
+             QStringList{QStringLiteral("Erreur : %1 - ").arg(numero) + descriptionErreur(numero) +
+                         CRLF + QStringLiteral("Sur le fichier : ") + fichier});
+    QCOMPARE(montree(*b), Rouge);
+    QCOMPARE(b->form->menNom.caption(), QStringLiteral("=  2 / 2  =  2.bmp"));
+}
+
+// What gives the decodes ahead up, with their memory.
+void TstAnticipation::abandon_data() {
+    QTest::addColumn<QString>("action");
+    QTest::newRow("rename") << QStringLiteral("renommer");
+    QTest::newRow("back to browsing") << QStringLiteral("parcourir");
+    QTest::newRow("slide sheet opened") << QStringLiteral("feuille");
+    QTest::newRow("window closed") << QStringLiteral("fermer");
+}
+
+void TstAnticipation::abandon() {
+    QFETCH(QString, action);
+    auto b = bancVisionnant(3);
+    QVERIFY(decodesFinis());
+    QVERIFY(budgetDecodage().reserve() > 0);
+    if (action == QLatin1String("renommer")) {
+        b->plateforme.reponses.push_back(QStringLiteral("un.bmp"));
+        b->form->Renomme_Click();
+        QCOMPARE(b->liste().at(0), QStringLiteral("un.bmp"));
+    } else if (action == QLatin1String("parcourir")) {
+        b->form->affAutre.cliquer();
+    } else if (action == QLatin1String("feuille")) {
+        b->form->diapShow_Click();
+    } else {
+        b->form.reset();
+    }
+    QVERIFY(decodesFinis());
+    QCOMPARE(budgetDecodage().reserve(), 0);
+    if (b->form) QVERIFY(b->messages().isEmpty());
+}
+
+// Arriving on a picture whose decode ahead is running waits for it, and decodes nothing
+// twice.
+void TstAnticipation::attenteDuDecodageEnCours() {
+    DossierTemporaire dossier;
+    const QString fichier = dessiner(dossier.filePath(QStringLiteral("a.bmp")), Taille, Vert);
+    Retenue retenue;
+    DecodageAnticipe anticipation(PoolDecodage::commun(), retenue.decodeur(16));
+    anticipation.prevoir({fichier});
+    retenue.attendreDebut();
+    // The decode is let go once the taker is on its way: it then finds it running.
+    std::optional<QImage> image;
+    std::promise<void> parti;
+    std::thread preneur([&] {
+        parti.set_value();
+        image = anticipation.prendre(fichier);
+    });
+    parti.get_future().wait();
+    retenue.lacher();
+    preneur.join();
+    QVERIFY(image.has_value());
+    QCOMPARE(image->pixelColor(0, 0), Rouge);
+    QCOMPARE(retenue.commences, 1);
+    QVERIFY(anticipation.prevus().isEmpty());
+}
+
+// Dropping the decodes ahead, or their owner, does not wait for a running decode: it ends
+// on its worker, where its picture and memory go.
+void TstAnticipation::fermetureSansAttente() {
+    DossierTemporaire dossier;
+    const QString fichier = dessiner(dossier.filePath(QStringLiteral("a.bmp")), Taille, Vert);
+    Retenue retenue;
+    auto anticipation =
+        std::make_unique<DecodageAnticipe>(PoolDecodage::commun(), retenue.decodeur(1000));
+    anticipation->prevoir({fichier});
+    retenue.attendreDebut();
+    anticipation.reset();
+    QCOMPARE(budgetDecodage().reserve(), std::int64_t{1000});
+    retenue.lacher();
+    QVERIFY(decodesFinis());
+    QCOMPARE(budgetDecodage().reserve(), std::int64_t{0});
+}
+
+QTEST_GUILESS_MAIN(TstAnticipation)
+#include "tst_anticipation.moc"
