@@ -49,11 +49,35 @@ public:
     Form2(const Form2&) = delete;
     Form2& operator=(const Form2&) = delete;
 
+private:
     Plateforme& plateforme;
     Module1& etat;
 
-    // --- the window and its controls, from the bottom of the stack up ---
+public:
+    // The window: what a view shows and binds, the controls through its list of controls.
     Fenetre fenetre{QStringLiteral("Form2"), true};
+
+    // --- handlers ---
+    void Form_Load();
+    void Form_Activate();
+    void Environ(int Numero);
+    void Environ(VuePleine v) { Environ(static_cast<int>(v)); }
+    void Affiche(double Depart);
+    void Deplace_Click(int Index);
+    void Deplace_Click(Deplacement d) { Deplace_Click(static_cast<int>(d)); }
+    void Numero_Click();
+    void Form_KeyDown(int KeyCode, int Shift);
+    void Diapo_Click(int Index);
+    void Vertic_Change();
+    void Horiz_Change();
+    void Image1_Click();
+    void Fin_Click();
+
+private:
+    // The test suite drives the controls and reads the sheet's state.
+    friend struct AccesForm2;
+
+    // --- the controls, from the bottom of the stack up ---
     TableauControles<ControleImage> Diapo;
     TableauControles<Etiquette> Texte;
     BoiteImage Image1{fenetre, QStringLiteral("Image1")};
@@ -84,23 +108,6 @@ public:
     std::int16_t TexteChoisi = 0;
     std::optional<int> DiapoAffichee;
 
-    // --- handlers ---
-    void Form_Load();
-    void Form_Activate();
-    void Environ(int Numero);
-    void Environ(VuePleine v) { Environ(static_cast<int>(v)); }
-    void Affiche(double Depart);
-    void Deplace_Click(int Index);
-    void Deplace_Click(Deplacement d) { Deplace_Click(static_cast<int>(d)); }
-    void Numero_Click();
-    void Form_KeyDown(int KeyCode, int Shift);
-    void Diapo_Click(int Index);
-    void Vertic_Change();
-    void Horiz_Change();
-    void Image1_Click();
-    void Fin_Click();
-
-private:
     // The thumbnails of a page, decoded ahead of their display on the workers, within
     // the memory budget of the decodes ahead.
     using Lecture = LectureEnAvance<Decodage>;

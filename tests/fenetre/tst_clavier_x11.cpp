@@ -154,7 +154,7 @@ void TstClavierX11::focusApresBoites() {
     QTRY_VERIFY(!QApplication::activeModalWidget());
     suivante();
 
-    f.vue->actionDe(f.form->menAide)->trigger();
+    f.vue->actionDe(f.ctl().menAide)->trigger();
     QCOMPARE(boites.last(), QStringLiteral("Raccourcis Clavier"));
     suivante();
 

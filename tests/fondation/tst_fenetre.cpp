@@ -26,26 +26,26 @@ void TestFenetre::parcourirEtVoir() {
     dessiner(d + QStringLiteral("/C.gif"), {32, 32}, Qt::blue);
     FenetreReelle f(d + u'/');
     QCOMPARE(f.vue->windowTitle(), d + u'/');
-    QVERIFY(!f.vue->actionDe(f.form->menAtt)->isVisible());
+    QVERIFY(!f.vue->actionDe(f.ctl().menAtt)->isVisible());
 
     f.touche(Qt::Key_F5);
-    QCOMPARE(f.legende(f.form->menNom), QStringLiteral("=  1 / 3  =  a.jpg"));
-    QVERIFY(f.vue->actionDe(f.form->menNom)->isVisible());
+    QCOMPARE(f.legende(f.ctl().menNom), QStringLiteral("=  1 / 3  =  a.jpg"));
+    QVERIFY(f.vue->actionDe(f.ctl().menNom)->isVisible());
     QCOMPARE(f.vue->windowTitle(), d + u'/');
-    QWidget* ajustee = f.vue->widgetDe(f.form->Image2);
+    QWidget* ajustee = f.vue->widgetDe(f.ctl().Image2);
     QVERIFY(ajustee->isVisible());
-    QVERIFY(!f.vue->widgetDe(f.form->Debut)->isVisible());
+    QVERIFY(!f.vue->widgetDe(f.ctl().Debut)->isVisible());
 
     f.touche(Qt::Key_PageDown);
-    QTRY_COMPARE(f.legende(f.form->menNom), QStringLiteral("=  2 / 3  =  b.jpg"));
+    QTRY_COMPARE(f.legende(f.ctl().menNom), QStringLiteral("=  2 / 3  =  b.jpg"));
     // 3000 pixels wide: the horizontal bar shows.
-    QVERIFY(f.vue->widgetDe(f.form->Horiz)->isVisible());
+    QVERIFY(f.vue->widgetDe(f.ctl().Horiz)->isVisible());
     f.touche(Qt::Key_PageDown, Qt::ShiftModifier);
-    QTRY_COMPARE(f.legende(f.form->menNom), QStringLiteral("=  3 / 3  =  C.gif"));
+    QTRY_COMPARE(f.legende(f.ctl().menNom), QStringLiteral("=  3 / 3  =  C.gif"));
 
     f.touche(Qt::Key_F3);
-    QVERIFY(f.vue->widgetDe(f.form->Debut)->isVisible());
-    QVERIFY(!f.vue->actionDe(f.form->menNom)->isVisible());
+    QVERIFY(f.vue->widgetDe(f.ctl().Debut)->isVisible());
+    QVERIFY(!f.vue->actionDe(f.ctl().menNom)->isVisible());
 }
 
 void TestFenetre::nomsAccessibles() {
@@ -72,8 +72,8 @@ void TestFenetre::nomsAccessibles() {
     for (QAction* a : f.vue->menuBar()->actions())
         obtenus.append(a->text());
     QCOMPARE(obtenus, menus);
-    QCOMPARE(f.vue->actionDe(*f.form->Bouge[4])->text(), QStringLiteral("&Premiere Image"));
-    QCOMPARE(f.vue->actionDe(f.form->affTout)->shortcut(), QKeySequence(Qt::Key_F5));
+    QCOMPARE(f.vue->actionDe(*f.ctl().Bouge[4])->text(), QStringLiteral("&Premiere Image"));
+    QCOMPARE(f.vue->actionDe(f.ctl().affTout)->shortcut(), QKeySequence(Qt::Key_F5));
 }
 
 QTEST_MAIN(TestFenetre)

@@ -21,7 +21,7 @@ std::unique_ptr<Banc> bancVisionnant(int nb) {
         dessiner(b->chemin(QStringLiteral("l/%1.bmp").arg(i, 2, 10, QLatin1Char('0'))),
                  i == 1 ? QSize(2000, 1500) : QSize(8, 6));
     b->demarrer(QStringLiteral("l"));
-    b->form->affTout.cliquer();
+    b->ctl().affTout.cliquer();
     if (b->etat.NbImages != nb || b->etat.ModeVue != 2) qFatal("the list was not built");
     return b;
 }
@@ -157,8 +157,8 @@ void TstNavigation::bouge() {
     b->etat.Vitesse = 1;
     b->plateforme.reponses.push_back(reponse);
     // A tick while the prompt is open moves nothing; the slideshow goes on after it.
-    b->plateforme.pendantSaisie = [&b](const BoiteSaisie&) { b->form->Timer1.tick(); };
-    b->form->Bouge[index]->cliquer();
+    b->plateforme.pendantSaisie = [&b](const BoiteSaisie&) { b->ctl().Timer1.tick(); };
+    b->ctl().Bouge[index]->cliquer();
     QCOMPARE(b->etat.NumImage, arrivee);
     QCOMPARE(recharge(*b), arrivee != depart);
     QVERIFY(b->plateforme.messages.empty());
@@ -191,15 +191,15 @@ void TstNavigation::nom() {
     b->etat.Vitesse = 1;
     int pas = -1;
     b->plateforme.pendantMessage = [&](const BoiteMessage&) {
-        b->form->Timer1.tick(); // a tick under the box changes nothing
+        b->ctl().Timer1.tick(); // a tick under the box changes nothing
         pas = b->etat.NumImage;
     };
     b->plateforme.reponses.push_back(texte);
-    b->form->Bouge[0]->cliquer();
+    b->ctl().Bouge[0]->cliquer();
     QCOMPARE(b->plateforme.saisies.at(0).invite,
              QStringLiteral("Donnez un nom ou quelques lettres"));
     QCOMPARE(b->plateforme.saisies.at(0).titre, QStringLiteral("Recherche d'une image"));
-    QCOMPARE(b->form->TexteCherche, texte);
+    QCOMPARE(b->ctl().TexteCherche, texte);
     QCOMPARE(b->etat.NumImage, arrivee);
     QCOMPARE(b->messages(), message.isEmpty() ? QStringList() : QStringList{message});
     if (!message.isEmpty()) {
@@ -238,7 +238,7 @@ void TstNavigation::dichot() {
     Banc b;
     b.etat.TabImages = QStringList{QString()} + liste;
     b.etat.NbImages = static_cast<std::int16_t>(liste.size());
-    QCOMPARE(b.form->Dichot(1, b.etat.NbImages, texte), trouve);
+    QCOMPARE(b.ctl().Dichot(1, b.etat.NbImages, texte), trouve);
 }
 
 void TstNavigation::uneSeuleImage_data() {
@@ -257,15 +257,15 @@ void TstNavigation::uneSeuleImage() {
     b->etat.NomComplet.clear();
     b->etat.SensDefile = Vrai; // running, so that the speed commands would act
     b->plateforme.reponses = {QStringLiteral("1"), QStringLiteral("01")};
-    (defile ? b->form->Defile[index] : b->form->Bouge[index])->cliquer();
+    (defile ? b->ctl().Defile[index] : b->ctl().Bouge[index])->cliquer();
     QVERIFY(b->plateforme.saisies.empty());
     QVERIFY(b->plateforme.messages.empty());
     QVERIFY(!recharge(*b));
     QCOMPARE(b->etat.SensDefile, Vrai);
     QCOMPARE(b->etat.Vitesse, 0);
-    QCOMPARE(b->form->Timer1.interval(), 1024);
-    QVERIFY(b->form->PetitesImages);
-    QVERIFY(b->form->Defile[5]->checked());
+    QCOMPARE(b->ctl().Timer1.interval(), 1024);
+    QVERIFY(b->ctl().PetitesImages);
+    QVERIFY(b->ctl().Defile[5]->checked());
 }
 
 void TstNavigation::touches_data() {
@@ -322,15 +322,15 @@ void TstNavigation::touches_data() {
 void TstNavigation::touches() {
     QFETCH(Touche, t);
     auto b = bancVisionnant(10);
-    Form1& f = *b->form;
+    const AccesForm1 f = b->ctl();
     f.Horiz.setValue(100);
     f.Vertic.setValue(100);
     if (t.mode == 0)
         f.affAutre.cliquer();
     else
-        f.Environ(t.mode);
+        b->form->Environ(t.mode);
     b->etat.Vitesse = static_cast<std::int16_t>(t.vitesse);
-    f.fenetre.toucher(t.code, t.maj);
+    b->form->fenetre.toucher(t.code, t.maj);
     QCOMPARE(b->etat.NumImage, t.numero);
     QCOMPARE(b->etat.ModeVue, t.modeApres);
     QCOMPARE(b->etat.SensDefile, t.sens);
@@ -338,14 +338,14 @@ void TstNavigation::touches() {
     QCOMPARE(QPointF(f.Image1.left(), f.Image1.top()), -QPointF(t.valeurs));
     if (t.code == touche::Inser && t.mode != 0) QCOMPARE(b->etat.Vitesse, 1);
     if (t.code == touche::Espace && t.vitesse != 0) {
-        f.fenetre.toucher(t.code, t.maj); // and pauses again
+        b->form->fenetre.toucher(t.code, t.maj); // and pauses again
         QCOMPARE(b->etat.SensDefile, Faux);
     }
 }
 
 void TstNavigation::vuesEtAscenseurs() {
     auto b = bancVisionnant(2);
-    Form1& f = *b->form;
+    const AccesForm1 f = b->ctl();
     f.Horiz.setValue(300);
     f.Vertic.setValue(40);
     const QImage avant = f.Image1.image();
@@ -381,13 +381,13 @@ void TstNavigation::enchaine() {
     if (commande < 0)
         b->form->fenetre.toucher(touche::Inser);
     else
-        b->form->Defile[commande]->cliquer();
+        b->ctl().Defile[commande]->cliquer();
     QCOMPARE(b->etat.NumImage, depart); // nothing before the first tick
     for (const int attendu : pas) {
-        b->form->Timer1.tick();
+        b->ctl().Timer1.tick();
         QCOMPARE(b->etat.NumImage, attendu);
         QCOMPARE(recharge(*b), commande != 2);
-        QCOMPARE(b->form->menNom.caption().section(QLatin1Char(' '), 2, 2),
+        QCOMPARE(b->ctl().menNom.caption().section(QLatin1Char(' '), 2, 2),
                  QString::number(commande != 2 ? attendu : depart));
         b->etat.NomComplet.clear();
     }
@@ -419,7 +419,7 @@ void TstNavigation::vitesse() {
     QFETCH(QString, facteur);
     const Francais locale(francais);
     auto b = bancVisionnant(2);
-    Form1& f = *b->form;
+    const AccesForm1 f = b->ctl();
     if (enMarche) f.Defile[1]->cliquer();
     for (const QChar c : commandes)
         f.Defile[c.digitValue()]->cliquer();
@@ -432,7 +432,7 @@ void TstNavigation::vitesse() {
 void TstNavigation::petitesImages() {
     auto b = bancVisionnant(5);
     aller(*b, 5);
-    Form1& f = *b->form;
+    const AccesForm1 f = b->ctl();
     QCOMPARE(f.Image2.width(), 8.0);
     f.Defile[5]->cliquer();
     QVERIFY(!f.PetitesImages && !f.Defile[5]->checked());
@@ -450,20 +450,20 @@ void TstNavigation::echecPendantDiaporama() {
     b->form->fenetre.toucher(touche::Inser);
     int numeroSousLaBoite = 0;
     b->plateforme.pendantMessage = [&](const BoiteMessage&) {
-        b->form->Timer1.tick();
-        b->form->Timer1.tick();
+        b->ctl().Timer1.tick();
+        b->ctl().Timer1.tick();
         numeroSousLaBoite = b->etat.NumImage;
     };
-    b->form->Timer1.tick();
+    b->ctl().Timer1.tick();
     QCOMPARE(b->plateforme.messages.size(), 1u); // boxes never stack
     QVERIFY(b->messages().at(0).endsWith(QStringLiteral("Sur le fichier : ") +
                                          b->chemin(QStringLiteral("l/02.bmp"))));
     QCOMPARE(numeroSousLaBoite, 2);
     QCOMPARE(b->etat.SensDefile, Vrai);
-    b->form->Timer1.tick();
+    b->ctl().Timer1.tick();
     QCOMPARE(b->etat.NumImage, 3);
     QCOMPARE(b->plateforme.messages.size(), 1u);
-    QVERIFY(b->form->menNom.caption().endsWith(QStringLiteral("03.bmp")));
+    QVERIFY(b->ctl().menNom.caption().endsWith(QStringLiteral("03.bmp")));
 }
 
 QTEST_GUILESS_MAIN(TstNavigation)

@@ -29,12 +29,12 @@ void TstNavigationFenetre::initTestCase() {
 void TstNavigationFenetre::init() {
     f_.reset();
     f_ = std::make_unique<FenetreReelle>(dossier_.path() + QLatin1Char('/'));
-    f_->form->affTout.cliquer();
+    f_->ctl().affTout.cliquer();
     QCOMPARE(f_->etat.NbImages, 5);
 }
 
 void TstNavigationFenetre::diaporama() {
-    Form1& form = *f_->form;
+    const AccesForm1 form = f_->ctl();
     QCOMPARE(f_->legende(form.menNom), QStringLiteral("=  1 / 5  =  a.jpg"));
     form.Timer1.tick();
     QCOMPARE(f_->etat.NumImage, 1); // stopped: ticks do nothing
@@ -73,7 +73,7 @@ void TstNavigationFenetre::touches() {
     QCOMPARE(f_->etat.NumImage, numero);
     QCOMPARE(f_->etat.ModeVue, mode);
     if (mode == 1) { // the natural-size view has the focus, and keys still reach the window
-        QCOMPARE(QApplication::focusWidget(), f_->vue->widgetDe(f_->form->Image1));
+        QCOMPARE(QApplication::focusWidget(), f_->vue->widgetDe(f_->ctl().Image1));
         f_->touche(Qt::Key_PageUp);
         QCOMPARE(f_->etat.NumImage, 5);
     }
