@@ -31,12 +31,16 @@ struct Feuille {
             n += c().Diapo.charge(k) && c().Diapo[k].visible() && c().Texte[k].visible();
         return n;
     }
-    // Runs a script: "K34" a key, "B3" a move button, "N12" the number box answered 12.
+    // Runs a script: "K34" a key, "B3" a move button (past the last button: its handler
+    // with that index), "N12" the number box answered 12.
     void jouer(const QStringList& script) {
         for (const QString& pas : script) {
             const QString arg = pas.mid(1);
             if (pas.startsWith(u'K')) f->fenetre.toucher(arg.toInt());
-            if (pas.startsWith(u'B')) c().Deplace[arg.toInt()].cliquer();
+            if (pas.startsWith(u'B') && arg.toInt() < c().Deplace.size())
+                c().Deplace[static_cast<Deplacement>(arg.toInt())].cliquer();
+            else if (pas.startsWith(u'B'))
+                f->Deplace_Click(arg.toInt());
             if (pas.startsWith(u'N')) {
                 b.plateforme.reponses.push_back(arg);
                 c().Numero.cliquer();
@@ -322,7 +326,7 @@ void TestFeuille::occupe() {
             s.f->fenetre.toucher(touche::PageBas);
             break;
         case 2:
-            s.c().Deplace[3].cliquer();
+            s.c().Deplace[Deplacement::EcranSuivant].cliquer();
             break;
         case 3:
             s.f->fenetre.toucher(touche::F4);

@@ -56,7 +56,7 @@ struct AccesForm2 {
     BoiteImage& Dummy = f.Dummy;
     Etiquette& Titre = f.Titre;
     Bouton& Numero = f.Numero;
-    decltype(f.Deplace)& Deplace = f.Deplace;
+    BoutonsDeplacement& Deplace = f.Deplace;
     Bouton& Fin = f.Fin;
     BarreDefilement& Vertic = f.Vertic;
     BarreDefilement& Horiz = f.Horiz;
