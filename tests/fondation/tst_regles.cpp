@@ -11,6 +11,39 @@
 
 using namespace galvia;
 
+namespace {
+
+// A picture's size, the small-pictures rule, and the fitting expected.
+struct CasAjustement {
+    QSize image;
+    bool petites = true;
+    Ajustement attendu;
+};
+
+// Every field of a fitting, so that a failure shows them all.
+QString decrire(const Ajustement& a) {
+    return QStringLiteral("tropLarge %1 tropHaut %2 visible %3x%4 horiz %5/%6/%7 vertic "
+                          "%8/%9/%10 ajuste %11x%12 a %13,%14")
+        .arg(a.tropLarge)
+        .arg(a.tropHaut)
+        .arg(a.visibleL)
+        .arg(a.visibleH)
+        .arg(a.horizMax)
+        .arg(a.horizGrand)
+        .arg(a.horizPetit)
+        .arg(a.verticMax)
+        .arg(a.verticGrand)
+        .arg(a.verticPetit)
+        .arg(a.ajusteL)
+        .arg(a.ajusteH)
+        .arg(a.ajusteGauche)
+        .arg(a.ajusteHaut);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(CasAjustement)
+
 class TestRegles : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -38,59 +71,63 @@ private Q_SLOTS:
 };
 
 void TestRegles::ajustement_data() {
-    QTest::addColumn<int>("w");
-    QTest::addColumn<int>("h");
-    QTest::addColumn<bool>("petites");
-    QTest::addColumn<bool>("tropLarge");
-    QTest::addColumn<bool>("tropHaut");
-    QTest::addColumn<QList<int>>("barres");    // VW, VH, HMax, HGrand, HPetit, VMax, VGrand, VPetit
-    QTest::addColumn<QList<double>>("ajuste"); // NW, NH, gauche, haut
-
-    QTest::newRow("400x300 petites")
-        << 400 << 300 << true << false << false << QList<int>{400, 300, 0, 400, 133, 0, 300, 100}
-        << QList<double>{400, 300, 312, 234};
-    QTest::newRow("400x300 agrandie")
-        << 400 << 300 << false << false << false << QList<int>{400, 300, 0, 400, 133, 0, 300, 100}
-        << QList<double>{1024, 768, 0, 0};
-    QTest::newRow("2000x500 trop large")
-        << 2000 << 500 << true << true << false
-        << QList<int>{1024, 500, 976, 1024, 341, 0, 500, 167} << QList<double>{1024, 256, 0, 256};
-    QTest::newRow("1500x1200 deux barres")
-        << 1500 << 1200 << true << true << true
-        << QList<int>{1008, 752, 492, 1008, 336, 448, 752, 251} << QList<double>{960, 768, 32, 0};
-    QTest::newRow("largeur exacte LF-LA")
-        << 1008 << 100 << true << false << false << QList<int>{1008, 100, 0, 1008, 336, 0, 100, 33}
-        << QList<double>{1008, 100, 8, 334};
-    QTest::newRow("un pixel de trop")
-        << 1009 << 100 << true << true << false << QList<int>{1024, 100, -15, 1024, 341, 0, 100, 33}
-        << QList<double>{1024, 101, 0, 333.5};
-    QTest::newRow("moitie paire en hauteur")
-        << 2048 << 1365 << true << true << true
-        << QList<int>{1008, 752, 1040, 1008, 336, 613, 752, 251} << QList<double>{1024, 682, 0, 43};
-    QTest::newRow("moitie paire en largeur")
-        << 1003 << 1536 << true << false << true
-        << QList<int>{1003, 768, 0, 1003, 334, 768, 768, 256} << QList<double>{502, 768, 261, 0};
-    QTest::newRow("haute seulement")
-        << 300 << 2000 << true << false << true << QList<int>{300, 768, 0, 300, 100, 1232, 768, 256}
-        << QList<double>{115, 768, 454.5, 0};
+    QTest::addColumn<CasAjustement>("cas");
+    // In a 1024 x 768 window with 16-pixel bars; fields left out are 0 or false.
+    const auto ligne = [](const char* nom, const CasAjustement& c) { QTest::newRow(nom) << c; };
+    // clang-format off
+    ligne("400x300 petites", {.image = {400, 300}, .petites = true, .attendu = {
+        .visibleL = 400, .visibleH = 300,
+        .horizGrand = 400, .horizPetit = 133,
+        .verticGrand = 300, .verticPetit = 100,
+        .ajusteL = 400, .ajusteH = 300, .ajusteGauche = 312, .ajusteHaut = 234}});
+    ligne("400x300 agrandie", {.image = {400, 300}, .petites = false, .attendu = {
+        .visibleL = 400, .visibleH = 300,
+        .horizGrand = 400, .horizPetit = 133,
+        .verticGrand = 300, .verticPetit = 100,
+        .ajusteL = 1024, .ajusteH = 768}});
+    ligne("2000x500 trop large", {.image = {2000, 500}, .petites = true, .attendu = {
+        .tropLarge = true, .visibleL = 1024, .visibleH = 500,
+        .horizMax = 976, .horizGrand = 1024, .horizPetit = 341,
+        .verticGrand = 500, .verticPetit = 167,
+        .ajusteL = 1024, .ajusteH = 256, .ajusteHaut = 256}});
+    ligne("1500x1200 deux barres", {.image = {1500, 1200}, .petites = true, .attendu = {
+        .tropLarge = true, .tropHaut = true, .visibleL = 1008, .visibleH = 752,
+        .horizMax = 492, .horizGrand = 1008, .horizPetit = 336,
+        .verticMax = 448, .verticGrand = 752, .verticPetit = 251,
+        .ajusteL = 960, .ajusteH = 768, .ajusteGauche = 32}});
+    ligne("largeur exacte LF-LA", {.image = {1008, 100}, .petites = true, .attendu = {
+        .visibleL = 1008, .visibleH = 100,
+        .horizGrand = 1008, .horizPetit = 336,
+        .verticGrand = 100, .verticPetit = 33,
+        .ajusteL = 1008, .ajusteH = 100, .ajusteGauche = 8, .ajusteHaut = 334}});
+    ligne("un pixel de trop", {.image = {1009, 100}, .petites = true, .attendu = {
+        .tropLarge = true, .visibleL = 1024, .visibleH = 100,
+        .horizMax = -15, .horizGrand = 1024, .horizPetit = 341,
+        .verticGrand = 100, .verticPetit = 33,
+        .ajusteL = 1024, .ajusteH = 101, .ajusteHaut = 333.5}});
+    ligne("moitie paire en hauteur", {.image = {2048, 1365}, .petites = true, .attendu = {
+        .tropLarge = true, .tropHaut = true, .visibleL = 1008, .visibleH = 752,
+        .horizMax = 1040, .horizGrand = 1008, .horizPetit = 336,
+        .verticMax = 613, .verticGrand = 752, .verticPetit = 251,
+        .ajusteL = 1024, .ajusteH = 682, .ajusteHaut = 43}});
+    ligne("moitie paire en largeur", {.image = {1003, 1536}, .petites = true, .attendu = {
+        .tropHaut = true, .visibleL = 1003, .visibleH = 768,
+        .horizGrand = 1003, .horizPetit = 334,
+        .verticMax = 768, .verticGrand = 768, .verticPetit = 256,
+        .ajusteL = 502, .ajusteH = 768, .ajusteGauche = 261}});
+    ligne("haute seulement", {.image = {300, 2000}, .petites = true, .attendu = {
+        .tropHaut = true, .visibleL = 300, .visibleH = 768,
+        .horizGrand = 300, .horizPetit = 100,
+        .verticMax = 1232, .verticGrand = 768, .verticPetit = 256,
+        .ajusteL = 115, .ajusteH = 768, .ajusteGauche = 454.5}});
+    // clang-format on
 }
 
 void TestRegles::ajustement() {
-    QFETCH(int, w);
-    QFETCH(int, h);
-    QFETCH(bool, petites);
-    QFETCH(bool, tropLarge);
-    QFETCH(bool, tropHaut);
-    QFETCH(QList<int>, barres);
-    QFETCH(QList<double>, ajuste);
-    const Ajustement a = calculerAjustement(w, h, {1024, 768, 16, 16}, petites);
-    QCOMPARE(a.tropLarge, tropLarge);
-    QCOMPARE(a.tropHaut, tropHaut);
-    const QList<int> obtenu{a.visibleL,   a.visibleH,  a.horizMax,    a.horizGrand,
-                            a.horizPetit, a.verticMax, a.verticGrand, a.verticPetit};
-    QCOMPARE(obtenu, barres);
-    QCOMPARE((QList<double>{double(a.ajusteL), double(a.ajusteH), a.ajusteGauche, a.ajusteHaut}),
-             ajuste);
+    QFETCH(CasAjustement, cas);
+    const Ajustement a =
+        calculerAjustement(cas.image.width(), cas.image.height(), {1024, 768, 16, 16}, cas.petites);
+    QCOMPARE(decrire(a), decrire(cas.attendu));
 }
 
 void TestRegles::ajustementDeborde() {
