@@ -15,17 +15,6 @@
 using namespace galvia;
 using namespace galvia::test;
 
-namespace {
-
-Controle* controle(Fenetre& f, const QString& nom, const QString& nomAccessible = {}) {
-    for (Controle* c : f.controles())
-        if (c->nom() == nom && (nomAccessible.isEmpty() || c->nomAccessible() == nomAccessible))
-            return c;
-    return nullptr;
-}
-
-} // namespace
-
 class TestFeuilleFenetre : public QObject {
     Q_OBJECT
 private Q_SLOTS:

@@ -31,12 +31,6 @@ QImage damier(QSize taille) {
     return image;
 }
 
-Controle* controle(Fenetre& f, const QString& nom) {
-    for (Controle* c : f.controles())
-        if (c->nom() == nom) return c;
-    return nullptr;
-}
-
 // The file list's row `i` clicked, with `mod` held.
 void cliquerLigne(QListView* liste, int i, Qt::KeyboardModifiers mod = Qt::NoModifier) {
     const QRect r = liste->visualRect(liste->model()->index(i, 0));
@@ -58,7 +52,6 @@ private Q_SLOTS:
     void initTestCase();
     void touches_data();
     void touches();
-    void cinquiemesAuClavierFrancais();
     void focusApresBoite_data();
     void focusApresBoite();
     void selectionMultipleF6();
@@ -184,26 +177,6 @@ void TstFenetreQt::touches() {
     }));
     QVERIFY(tape);
     QCOMPARE(vusFeuille, QList<int>{feuille});
-}
-
-// The fifths on a French keyboard, unshifted: the keys 1 to 4 type & é " '.
-void TstFenetreQt::cinquiemesAuClavierFrancais() {
-    QTemporaryDir dossier;
-    FenetreReelle f(images(dossier, 10));
-    QVERIFY(taper(Qt::Key_F5));
-    const Touche azerty[] = {{scan::Chiffre1, Qt::Key_Ampersand, "&"},
-                             {scan::Chiffre1 + 1, Qt::Key_Eacute, "\u00e9"},
-                             {scan::Chiffre1 + 2, Qt::Key_QuoteDbl, "\""},
-                             {scan::Chiffre1 + 3, Qt::Key_Apostrophe, "'"}};
-    QList<int> numeros;
-    for (const Touche& t : azerty) {
-        QVERIFY(taper(t));
-        numeros.append(f.etat.NumImage);
-    }
-    QCOMPARE(numeros, (QList<int>{2, 4, 6, 8}));
-    // The key 6 types "-" unshifted: not a command of the viewer.
-    QVERIFY(taper(Touche{scan::Chiffre1 + 5, Qt::Key_Minus, "-"}));
-    QCOMPARE(f.etat.NumImage, 8);
 }
 
 // Every box (message, input) and the slide sheet give the keyboard back to the window

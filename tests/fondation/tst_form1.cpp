@@ -34,7 +34,6 @@ private Q_SLOTS:
     void echecDeChargement();
     void fichierSupprime();
     void ascenseurs();
-    void petitesImages();
     void nomsInsolites();
     void changerDeDossier();
     void lecteurIllisible();
@@ -60,13 +59,6 @@ void TestForm1::demarrage() {
     QVERIFY(!b.ctl().menAtt.visible() && !b.ctl().menShow.visible() && !b.ctl().menNom.visible());
     QVERIFY(!b.ctl().Renomme.enabled() && !b.ctl().affAutre.enabled());
     QVERIFY(b.ctl().Defile[5]->checked());
-
-    // At the root, the caption keeps its single separator.
-    QVERIFY(QDir::setCurrent(QStringLiteral("/")));
-    Banc racine;
-    racine.form->Form_Load();
-    QDir::setCurrent(avant);
-    QCOMPARE(racine.form->fenetre.caption(), QStringLiteral("/"));
 }
 
 void TestForm1::demarrageDossierFixe_data() {
@@ -386,31 +378,6 @@ void TestForm1::ascenseurs() {
     QCOMPARE(f.Image1.left(), -92.0);
     QCOMPARE(f.Vertic.max(), 48);
     QCOMPARE(f.Image1.top(), -48.0);
-    // Switching views reads no file and keeps the scrolled position.
-    QFile::remove(b.chemin(QStringLiteral("d/b.jpg")));
-    b.form->Image2_Click();
-    QCOMPARE(int(b.etat.ModeVue), 1);
-    b.form->Image1_Click();
-    QCOMPARE(int(b.etat.ModeVue), 2);
-    QCOMPARE(f.Image1.left(), -92.0);
-    QVERIFY(b.plateforme.messages.empty());
-    // A scroll bar never keeps the focus.
-    b.form->Environ(1);
-    f.Horiz.setFocus();
-    QCOMPARE(b.form->fenetre.focus(), &f.Image1);
-}
-
-void TestForm1::petitesImages() {
-    Banc b;
-    dessiner(b.chemin(QStringLiteral("d/a.jpg")), {400, 300});
-    b.demarrer(QStringLiteral("d"));
-    b.form->affTout_Click();
-    QCOMPARE(b.ctl().Image2.width(), 400.0);
-    QCOMPARE(b.ctl().Image2.left(), 312.0);
-    b.ctl().PetitesImages = false;
-    b.form->ChargeImage();
-    QCOMPARE(b.ctl().Image2.width(), 1024.0);
-    QCOMPARE(b.ctl().Image2.height(), 768.0);
 }
 
 void TestForm1::nomsInsolites() {

@@ -22,16 +22,6 @@
 using namespace galvia;
 using namespace galvia::test;
 
-namespace {
-
-Controle* controle(Fenetre& f, const QString& nom, int rang) {
-    for (Controle* c : f.controles())
-        if (c->nom() == nom && rang-- == 0) return c;
-    return nullptr;
-}
-
-} // namespace
-
 class TestNomsFenetre : public QObject {
     Q_OBJECT
 private Q_SLOTS:

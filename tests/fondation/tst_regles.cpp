@@ -55,8 +55,6 @@ private Q_SLOTS:
     void triRapide_data();
     void triRapide();
     void triRapideGrandeListe();
-    void croissanceListe_data();
-    void croissanceListe();
     void limiteListe();
     void entier16_data();
     void entier16();
@@ -66,8 +64,6 @@ private Q_SLOTS:
     void arrondi();
     void dossierDeEntree_data();
     void dossierDeEntree();
-    void separateur_data();
-    void separateur();
 };
 
 void TestRegles::ajustement_data() {
@@ -205,44 +201,6 @@ void TestRegles::triRapideGrandeListe() {
     QCOMPARE(apres, avant);
 }
 
-void TestRegles::croissanceListe_data() {
-    QTest::addColumn<int>("noms");
-    QTest::addColumn<QList<int>>("tailles"); // array size after each name
-    QTest::addColumn<int>("finale");
-    QList<int> t10, t23;
-    for (int i = 1; i <= 23; ++i) {
-        const int taille = i < 10 ? 11 : i < 20 ? 21 : 31;
-        if (i <= 10) t10.append(taille);
-        t23.append(taille);
-    }
-    QTest::newRow("3") << 3 << QList<int>{11, 11, 11} << 4;
-    QTest::newRow("10") << 10 << t10 << 11;
-    QTest::newRow("23") << 23 << t23 << 24;
-}
-
-void TestRegles::croissanceListe() {
-    QFETCH(int, noms);
-    QFETCH(QList<int>, tailles);
-    QFETCH(int, finale);
-    QStringList tab{QStringLiteral("ancienne"), QStringLiteral("liste")};
-    std::int16_t nb = 7;
-    ConstructeurListe c(tab, nb);
-    QCOMPARE(tab.size(), 11);
-    QCOMPARE(nb, std::int16_t(0));
-    for (int i = 1; i <= noms; ++i) {
-        c.proposer(QStringLiteral("%1.jpg").arg(i));
-        c.proposer(QStringLiteral("skip%1.txt").arg(i));
-        QCOMPARE(tab.size(), tailles.at(i - 1));
-        QCOMPARE(int(nb), i / 10 * 10); // a multiple of 10 during the scan
-    }
-    c.terminerCompte();
-    QCOMPARE(int(nb), noms);
-    c.ajusterTaille();
-    QCOMPARE(tab.size(), finale);
-    QCOMPARE(tab.at(noms), QStringLiteral("%1.jpg").arg(noms));
-    QVERIFY(c.fichierVu());
-}
-
 void TestRegles::limiteListe() {
     QStringList tab;
     std::int16_t nb = 0;
@@ -262,34 +220,31 @@ void TestRegles::entier16_data() {
     QTest::addColumn<QString>("texte");
     QTest::addColumn<int>("attendu"); // -99999: no value
     const int rien = -99999;
-    QTest::newRow("fr 2,5") << "fr_FR"
-                            << "2,5" << 2;
-    QTest::newRow("fr 3,5") << "fr_FR"
-                            << "3,5" << 4;
-    QTest::newRow("C 2.5") << "C"
-                           << "2.5" << 2;
-    QTest::newRow("C blancs") << "C"
-                              << "  12 " << 12;
-    QTest::newRow("C vide") << "C"
-                            << "" << rien;
-    QTest::newRow("C mot") << "C"
-                           << "douze" << rien;
-    QTest::newRow("C trop grand") << "C"
-                                  << "32768" << rien;
-    QTest::newRow("C minimum") << "C"
-                               << "-32768" << -32768;
-    QTest::newRow("C 32767,5 arrondi au-dela") << "C"
-                                               << "32767.5" << rien;
-    QTest::newRow("C emoji") << "C"
-                             << "3😀" << rien;
-    QTest::newRow("C controle") << "C"
-                                << "1\t\x01" << rien;
-    QTest::newRow("C infini") << "C"
-                              << "1e999" << rien;
-    QTest::newRow("fr point") << "fr_FR"
-                              << "2.5" << rien;
-    QTest::newRow("fr separateur de milliers") << "fr_FR"
-                                               << "1 000" << rien;
+    struct Cas {
+        const char* nom;
+        const char* locale;
+        const char* texte;
+        int attendu;
+    };
+    const Cas cas[] = {
+        {"fr 2,5", "fr_FR", "2,5", 2},
+        {"fr 3,5", "fr_FR", "3,5", 4},
+        {"C 2.5", "C", "2.5", 2},
+        {"C blancs", "C", "  12 ", 12},
+        {"C vide", "C", "", rien},
+        {"C mot", "C", "douze", rien},
+        {"C trop grand", "C", "32768", rien},
+        {"C minimum", "C", "-32768", -32768},
+        {"C 32767,5 arrondi au-dela", "C", "32767.5", rien},
+        {"C emoji", "C", "3\xF0\x9F\x98\x80", rien},
+        {"C controle", "C", "1\t\x01", rien},
+        {"C infini", "C", "1e999", rien},
+        {"fr point", "fr_FR", "2.5", rien},
+        {"fr separateur de milliers", "fr_FR", "1 000", rien},
+    };
+    for (const Cas& c : cas)
+        QTest::newRow(c.nom) << QString::fromLatin1(c.locale) << QString::fromUtf8(c.texte)
+                             << c.attendu;
 }
 
 void TestRegles::entier16() {
@@ -370,23 +325,6 @@ void TestRegles::dossierDeEntree() {
     m.TabImages = QStringList{QString(), "a1", "a2", "a3", "c1", "c2"};
     QCOMPARE(m.dossierDeEntree(entree), dossier);
     QCOMPARE(m.fichierDeEntree(entree), dossier + m.TabImages.at(entree));
-}
-
-void TestRegles::separateur_data() {
-    QTest::addColumn<QString>("chemin");
-    QTest::addColumn<QString>("attendu");
-    QTest::newRow("racine") << "/"
-                            << "/";
-    QTest::newRow("dossier") << "/home/a"
-                             << "/home/a/";
-    QTest::newRow("deja") << "/home/a/"
-                          << "/home/a/";
-}
-
-void TestRegles::separateur() {
-    QFETCH(QString, chemin);
-    QFETCH(QString, attendu);
-    QCOMPARE(avecSeparateur(chemin), attendu);
 }
 
 QTEST_GUILESS_MAIN(TestRegles)

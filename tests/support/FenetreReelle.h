@@ -20,6 +20,19 @@
 
 namespace galvia::test {
 
+// The control of `f` named `nom`: the `rang`-th of that name (0 the first), or the one
+// whose accessible name is `nomAccessible`.
+inline Controle* controle(Fenetre& f, const QString& nom, int rang = 0) {
+    for (Controle* c : f.controles())
+        if (c->nom() == nom && rang-- == 0) return c;
+    return nullptr;
+}
+inline Controle* controle(Fenetre& f, const QString& nom, const QString& nomAccessible) {
+    for (Controle* c : f.controles())
+        if (c->nom() == nom && c->nomAccessible() == nomAccessible) return c;
+    return nullptr;
+}
+
 struct FenetreReelle {
     // Starts the main window on `dossierDepart` (a folder that exists).
     explicit FenetreReelle(const QString& dossierDepart) {
