@@ -21,8 +21,6 @@ private Q_SLOTS:
     void demarrageDossierFixe();
     void environ_data();
     void environ();
-    void environArreteDiaporama_data();
-    void environArreteDiaporama();
     void toutesLesImages();
     void refusDesListes_data();
     void refusDesListes();
@@ -111,7 +109,10 @@ void TestForm1::environ() {
     // Start from the opposite state, so that every line is really written.
     b.form->Environ(mode == 1 || mode == 2 ? 0 : 2);
     f.ChatRex.setVisible(true);
+    b.etat.SensDefile = Vrai;
     b.form->Environ(mode);
+    // Browsing stops the slideshow; the viewing modes leave it as it was.
+    QCOMPARE(b.etat.SensDefile, mode == 1 || mode == 2 ? Vrai : Faux);
     QCOMPARE(int(b.etat.ModeVue), modeVue);
     const QList<bool> obtenu{f.affTout.enabled(), f.affSelect.enabled(),    f.affAutre.enabled(),
                              f.menAtt.visible(),  f.menNom.visible(),       f.menShow.visible(),
@@ -129,24 +130,6 @@ void TestForm1::environ() {
     b.form->Environ(-1);
     QCOMPARE(b.etat.ModeVue, avant);
     QCOMPARE(f.Image2.visible(), etats.at(10));
-}
-
-void TestForm1::environArreteDiaporama_data() {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("sens");
-    QTest::newRow("0 arrete") << 0 << 0;
-    QTest::newRow("1 laisse") << 1 << -1;
-    QTest::newRow("2 laisse") << 2 << -1;
-    QTest::newRow("3 arrete") << 3 << 0;
-}
-
-void TestForm1::environArreteDiaporama() {
-    QFETCH(int, mode);
-    QFETCH(int, sens);
-    Banc b;
-    b.etat.SensDefile = Vrai;
-    b.form->Environ(mode);
-    QCOMPARE(int(b.etat.SensDefile), sens);
 }
 
 void TestForm1::toutesLesImages() {
