@@ -52,7 +52,20 @@ struct Feuille {
     AccesForm2 c() const { return acces(*f); }
 };
 
+// A paging script (see Feuille::jouer) over a list of `nb` names, and the page it leaves:
+// its first list position (0-based), the title, the end-of-list flag and the cells shown.
+struct Pagination {
+    int nb = 245;
+    QStringList script;
+    int premiere = 0;
+    QString titre;
+    bool fin = false;
+    int visibles = 60;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Pagination)
 
 class TestFeuille : public QObject {
     Q_OBJECT
@@ -111,58 +124,54 @@ void TestFeuille::ouverture() {
 }
 
 void TestFeuille::pages_data() {
-    QTest::addColumn<int>("nb");
-    QTest::addColumn<QStringList>("script");
-    QTest::addColumn<int>("premiere");
-    QTest::addColumn<QString>("titre");
-    QTest::addColumn<bool>("fin");
-    QTest::addColumn<int>("visibles");
+    QTest::addColumn<Pagination>("cas");
+    const auto ligne = [](const char* nom, const Pagination& p) { QTest::newRow(nom) << p; };
     const QStringList pgDn4{"K34", "K34", "K34", "K34"};
-    QTest::newRow("PgDn") << 245 << QStringList{"K34"} << 60 << "De 61 à 120 ( sur 245)" << false
-                          << 60;
-    QTest::newRow("PgDn x4") << 245 << pgDn4 << 240 << "De 241 à 245 ( sur 245)" << true << 5;
-    QTest::newRow("PgDn x5, Down") << 245 << pgDn4 + QStringList{"K34", "K40", "B3", "B2"} << 240
-                                   << "De 241 à 245 ( sur 245)" << true << 5;
-    QTest::newRow("Down at the end") << 245 << QStringList{"K34", "K34", "K34", "K40"} << 190
-                                     << "De 191 à 245 ( sur 245)" << true << 55;
-    QTest::newRow("then End") << 245 << QStringList{"K34", "K34", "K34", "K40", "K35"} << 190
-                              << "De 191 à 245 ( sur 245)" << true << 55;
-    QTest::newRow("then Home") << 245 << QStringList{"K34", "K34", "K34", "K40", "K36"} << 0
-                               << "De 1 à 60 ( sur 245)" << false << 60;
-    QTest::newRow("End") << 245 << QStringList{"K35"} << 185 << "De 186 à 245 ( sur 245)" << false
-                         << 60;
-    QTest::newRow("5 then PgUp") << 245 << QStringList{"N6", "K33"} << 0 << "De 1 à 60 ( sur 245)"
-                                 << false << 60;
-    QTest::newRow("5 then Up") << 245 << QStringList{"N6", "B1"} << 0 << "De 1 à 60 ( sur 245)"
-                               << false << 60;
-    QTest::newRow("30 then Up") << 245 << QStringList{"N31", "K38"} << 20 << "De 21 à 80 ( sur 245)"
-                                << false << 60;
-    QTest::newRow("30 then PgUp") << 245 << QStringList{"N31", "B0"} << 0 << "De 1 à 60 ( sur 245)"
-                                  << false << 60;
-    QTest::newRow("Down") << 245 << QStringList{"B2"} << 10 << "De 11 à 70 ( sur 245)" << false
-                          << 60;
-    QTest::newRow("other keys") << 245 << QStringList{"K37", "K39", "K13", "B4"} << 0
-                                << "De 1 à 60 (sur 245)" << false << 60;
-    QTest::newRow("7: first page stays") << 7 << QStringList{"K36", "K33", "K38", "K34", "K35"} << 0
-                                         << "De 1 à 7 (sur 7)" << true << 7;
-    QTest::newRow("7: number 3") << 7 << QStringList{"N3"} << 2 << "De 3 à 7 ( sur 7)" << true << 5;
-    QTest::newRow("120: last page ends the list")
-        << 120 << QStringList{"K34", "K34", "B3"} << 60 << "De 61 à 120 ( sur 120)" << false << 60;
+    // clang-format off
+    ligne("PgDn", {.script = {"K34"}, .premiere = 60, .titre = "De 61 à 120 ( sur 245)"});
+    ligne("PgDn x4", {.script = pgDn4, .premiere = 240, .titre = "De 241 à 245 ( sur 245)",
+                      .fin = true, .visibles = 5});
+    ligne("PgDn x5, Down", {.script = pgDn4 + QStringList{"K34", "K40", "B3", "B2"},
+                            .premiere = 240, .titre = "De 241 à 245 ( sur 245)", .fin = true,
+                            .visibles = 5});
+    ligne("Down at the end", {.script = {"K34", "K34", "K34", "K40"}, .premiere = 190,
+                              .titre = "De 191 à 245 ( sur 245)", .fin = true, .visibles = 55});
+    ligne("then End", {.script = {"K34", "K34", "K34", "K40", "K35"}, .premiere = 190,
+                       .titre = "De 191 à 245 ( sur 245)", .fin = true, .visibles = 55});
+    ligne("then Home", {.script = {"K34", "K34", "K34", "K40", "K36"}, .premiere = 0,
+                        .titre = "De 1 à 60 ( sur 245)"});
+    ligne("End", {.script = {"K35"}, .premiere = 185, .titre = "De 186 à 245 ( sur 245)"});
+    ligne("5 then PgUp", {.script = {"N6", "K33"}, .premiere = 0, .titre = "De 1 à 60 ( sur 245)"});
+    ligne("5 then Up", {.script = {"N6", "B1"}, .premiere = 0, .titre = "De 1 à 60 ( sur 245)"});
+    ligne("30 then Up", {.script = {"N31", "K38"}, .premiere = 20,
+                         .titre = "De 21 à 80 ( sur 245)"});
+    ligne("30 then PgUp", {.script = {"N31", "B0"}, .premiere = 0,
+                           .titre = "De 1 à 60 ( sur 245)"});
+    ligne("Down", {.script = {"B2"}, .premiere = 10, .titre = "De 11 à 70 ( sur 245)"});
+    ligne("other keys", {.script = {"K37", "K39", "K13", "B4"}, .premiere = 0,
+                         .titre = "De 1 à 60 (sur 245)"});
+    ligne("7: first page stays", {.nb = 7, .script = {"K36", "K33", "K38", "K34", "K35"},
+                                  .premiere = 0, .titre = "De 1 à 7 (sur 7)", .fin = true,
+                                  .visibles = 7});
+    ligne("7: number 3", {.nb = 7, .script = {"N3"}, .premiere = 2, .titre = "De 3 à 7 ( sur 7)",
+                          .fin = true, .visibles = 5});
+    ligne("120: last page ends the list", {.nb = 120, .script = {"K34", "K34", "B3"},
+                                           .premiere = 60, .titre = "De 61 à 120 ( sur 120)"});
+    // clang-format on
 }
 
 void TestFeuille::pages() {
-    QFETCH(int, nb);
-    QFETCH(QStringList, script);
-    Feuille s(nb);
+    QFETCH(Pagination, cas);
+    Feuille s(cas.nb);
     s.f->Form_Load();
     s.c().Texte[3].setPlat(true);
     s.c().TexteChoisi = 3;
     s.f->Form_Activate();
-    s.jouer(script);
-    QTEST(int(s.c().PremiereDiapo), "premiere");
-    QTEST(s.c().Titre.caption(), "titre");
-    QTEST(s.c().FinAtteinte, "fin");
-    QTEST(s.visibles(), "visibles");
+    s.jouer(cas.script);
+    QCOMPARE(int(s.c().PremiereDiapo), cas.premiere);
+    QCOMPARE(s.c().Titre.caption(), cas.titre);
+    QCOMPARE(s.c().FinAtteinte, cas.fin);
+    QCOMPARE(s.visibles(), cas.visibles);
     // A page change takes the mark off the chosen label.
     QCOMPARE(s.c().Texte[3].plat(), !s.c().Titre.caption().contains(QStringLiteral("( sur")));
     const int p = s.c().PremiereDiapo;
