@@ -12,6 +12,7 @@
 #include "platform/qt/PlateformeQt.h"
 #include "platform/qt/VueFenetreQt.h"
 #include "sheet/Form2.h"
+#include "support/Acces.h"
 #include "viewer/Form1.h"
 
 #include <QApplication>
@@ -64,8 +65,8 @@ int feuille(const QString& dossier, int travailleurs, bool fermer) {
     QElapsedTimer fermeture;
     int remplies = 0;
     {
-        Form2 form2(plateforme, etat, form1.progressionFeuille());
-        form2.decodeurs = &pool;
+        Form2 form2(plateforme, etat, acces(form1).progressionFeuille());
+        acces(form2).decodeurs = &pool;
         if (fermer) {
             auto essai = std::make_shared<std::function<void()>>();
             *essai = [&, essai] {
@@ -84,8 +85,8 @@ int feuille(const QString& dossier, int travailleurs, bool fermer) {
             form2.Form_Load();
             if (!form2.fenetre.ferme()) form2.Fin_Click();
         });
-        for (int k = 0; k < form2.Diapo.taille(); ++k)
-            remplies += form2.Diapo[k].visible();
+        for (int k = 0; k < acces(form2).Diapo.taille(); ++k)
+            remplies += acces(form2).Diapo[k].visible();
     }
     const double duree = fermeture.isValid() ? double(fermeture.nsecsElapsed()) / 1e6
                                              : double(chrono.nsecsElapsed()) / 1e6;

@@ -7,6 +7,7 @@
 #include "platform/Images.h"
 #include "platform/qt/PlateformeQt.h"
 #include "sheet/Form2.h"
+#include "support/Acces.h"
 #include "viewer/Form1.h"
 
 #include <QApplication>
@@ -89,11 +90,12 @@ int main(int argc, char* argv[]) {
 
     // The sheet: from the command to the sixtieth thumbnail shown.
     const double galvia = bench::mediane(fois, [&] {
-        form1.menCompte.setVisible(true);
-        Form2 form2(plateforme, etat, form1.progressionFeuille());
+        acces(form1).menCompte.setVisible(true);
+        Form2 form2(plateforme, etat, acces(form1).progressionFeuille());
         plateforme.afficherModal(form2.fenetre, [&] {
             form2.Form_Load();
-            case_ = QSize(form2.grille.LargeurCase, form2.grille.HauteurCase) / TwipsParPixel;
+            case_ = QSize(acces(form2).grille.LargeurCase, acces(form2).grille.HauteurCase) /
+                    TwipsParPixel;
             form2.Fin_Click();
         });
     });

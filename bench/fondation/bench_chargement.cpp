@@ -33,7 +33,7 @@ int main(int argc, char* argv[]) {
     const int fois = argc > 1 ? std::atoi(argv[1]) : 7;
     const double galvia = bench::mediane(fois, [&] {
         f.form->ChargeImage();
-        f.vue->widgetDe(f.form->Image2)->repaint();
+        f.vue->widgetDe(f.ctl().Image2)->repaint();
     });
     const double reference = bench::mediane(fois, [&] {
         QImageReader r(fichier);

@@ -34,7 +34,7 @@ int main(int argc, char* argv[]) {
         b.form->Environ(0);
         b.etat.MultiDossier = 1;
         b.etat.NbDossiers = MaxDossiers;
-        b.form->ChargeDossiers();
+        b.ctl().ChargeDossiers();
         // The first entry may be one of the empty files: its load fails, quickly.
         if (b.etat.NbImages != 10 * 2000) std::abort();
         b.plateforme.messages.clear();
@@ -54,7 +54,7 @@ int main(int argc, char* argv[]) {
     // The information box reads the file's length only, never the picture.
     const QString grande = test::dessiner(b.chemin(QStringLiteral("g/grande.jpg")), {6000, 4000});
     b.demarrer(QStringLiteral("g"));
-    b.form->Fichier.activer(0);
+    b.ctl().Fichier.activer(0);
     const int boites = 200;
     const double boite = bench::mediane(fois, [&] {
         for (int i = 0; i < boites; ++i)

@@ -58,6 +58,11 @@ void Controle::move(double left, double top) {
     move(left, top, width_, height_);
 }
 
+void Controle::moveTwips(double left, double top, double width, double height) {
+    const Fenetre& f = fenetre();
+    move(f.depuisTwips(left), f.depuisTwips(top), f.depuisTwips(width), f.depuisTwips(height));
+}
+
 void Controle::move(double left, double top, double width, double height) {
     if (left == left_ && top == top_ && width == width_ && height == height_) return;
     left_ = left;

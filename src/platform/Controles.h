@@ -81,6 +81,8 @@ public:
     void setHeight(double v);
     void move(double left, double top);
     void move(double left, double top, double width, double height);
+    // Places the control by a geometry given in twips, whatever its window's inner unit.
+    void moveTwips(double left, double top, double width, double height);
 
     // Gives the keyboard focus to the control (ignored while it cannot take it).
     void setFocus();

@@ -44,6 +44,12 @@ public:
     // Inner units per screen pixel: 1 for pixels; for twips, the twips of a screen pixel
     // at the screen's resolution (1440 per inch), 15 at 96 pixels per inch.
     double unite() const { return twips_ ? TwipsParPixel / densite_ : 1.0; }
+    // A length given in twips, in the inner unit: itself for twips; for pixels, the
+    // screen pixels it covers at the window's density (15 twips a pixel at 96 dpi, so
+    // twice as many pixels on a screen scaled to 200 %).
+    double depuisTwips(double twips) const {
+        return twips_ ? twips : twips * densite_ / TwipsParPixel;
+    }
 
     const QString& caption() const { return caption_; }
     void setCaption(const QString& c);

@@ -35,6 +35,27 @@ enum class Deplacement : int {
     EcranSuivant = 3,  // next page
 };
 
+// The sheet's row of move buttons, addressed by their move or by the bare index their
+// click handler receives.
+class BoutonsDeplacement {
+public:
+    explicit BoutonsDeplacement(Fenetre& f)
+        : boutons_{{{f, nom()}, {f, nom()}, {f, nom()}, {f, nom()}}} {}
+    Bouton& operator[](Deplacement d) { return (*this)[static_cast<int>(d)]; }
+    const Bouton& operator[](Deplacement d) const { return (*this)[static_cast<int>(d)]; }
+    Bouton& operator[](int index) { return boutons_.at(static_cast<std::size_t>(index)); }
+    const Bouton& operator[](int index) const {
+        return boutons_.at(static_cast<std::size_t>(index));
+    }
+    static constexpr int size() { return 4; }
+    auto begin() { return boutons_.begin(); }
+    auto end() { return boutons_.end(); }
+
+private:
+    static QString nom() { return QStringLiteral("Deplace"); }
+    std::array<Bouton, 4> boutons_;
+};
+
 // What the sheet tells its opener while it fills its first page.
 struct Progression {
     // The filling starts (true) and ends (false).
@@ -49,21 +70,42 @@ public:
     Form2(const Form2&) = delete;
     Form2& operator=(const Form2&) = delete;
 
+private:
     Plateforme& plateforme;
     Module1& etat;
 
-    // --- the window and its controls, from the bottom of the stack up ---
+public:
+    // The window: what a view shows and binds, the controls through its list of controls.
     Fenetre fenetre{QStringLiteral("Form2"), true};
+
+    // --- handlers ---
+    void Form_Load();
+    void Form_Activate();
+    void Environ(int Numero);
+    void Environ(VuePleine v) { Environ(static_cast<int>(v)); }
+    void Affiche(double Depart);
+    void Deplace_Click(int Index);
+    void Deplace_Click(Deplacement d) { Deplace_Click(static_cast<int>(d)); }
+    void Numero_Click();
+    void Form_KeyDown(int KeyCode, int Shift);
+    void Diapo_Click(int Index);
+    void Vertic_Change();
+    void Horiz_Change();
+    void Image1_Click();
+    void Fin_Click();
+
+private:
+    // The test suite drives the controls and reads the sheet's state.
+    friend struct AccesForm2;
+
+    // --- the controls, from the bottom of the stack up ---
     TableauControles<ControleImage> Diapo;
     TableauControles<Etiquette> Texte;
     BoiteImage Image1{fenetre, QStringLiteral("Image1")};
     BoiteImage Dummy{fenetre, QStringLiteral("Dummy")};
     Etiquette Titre{fenetre, QStringLiteral("Titre")};
     Bouton Numero{fenetre, QStringLiteral("Numero")};
-    std::array<Bouton, 4> Deplace{{{fenetre, QStringLiteral("Deplace")},
-                                   {fenetre, QStringLiteral("Deplace")},
-                                   {fenetre, QStringLiteral("Deplace")},
-                                   {fenetre, QStringLiteral("Deplace")}}};
+    BoutonsDeplacement Deplace{fenetre};
     Bouton Fin{fenetre, QStringLiteral("Fin")};
     BarreDefilement Vertic{fenetre, QStringLiteral("Vertic"), true};
     BarreDefilement Horiz{fenetre, QStringLiteral("Horiz"), false};
@@ -84,23 +126,6 @@ public:
     std::int16_t TexteChoisi = 0;
     std::optional<int> DiapoAffichee;
 
-    // --- handlers ---
-    void Form_Load();
-    void Form_Activate();
-    void Environ(int Numero);
-    void Environ(VuePleine v) { Environ(static_cast<int>(v)); }
-    void Affiche(double Depart);
-    void Deplace_Click(int Index);
-    void Deplace_Click(Deplacement d) { Deplace_Click(static_cast<int>(d)); }
-    void Numero_Click();
-    void Form_KeyDown(int KeyCode, int Shift);
-    void Diapo_Click(int Index);
-    void Vertic_Change();
-    void Horiz_Change();
-    void Image1_Click();
-    void Fin_Click();
-
-private:
     // The thumbnails of a page, decoded ahead of their display on the workers, within
     // the memory budget of the decodes ahead.
     using Lecture = LectureEnAvance<Decodage>;

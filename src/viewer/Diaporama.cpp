@@ -12,17 +12,15 @@ namespace {
 constexpr double IntervalleMin = 1;
 constexpr double IntervalleMax = 65535;
 
-// Sets a new slideshow interval and writes the speed factor (1024 / interval) into both
-// speed commands; an interval out of bounds changes nothing.
-void changerVitesse(Form1& f, double intervalle) {
-    if (intervalle < IntervalleMin || intervalle > IntervalleMax) return;
-    f.Timer1.setInterval(static_cast<int>(intervalle));
-    const QString facteur = texteNombre(1024.0 / f.Timer1.interval());
-    f.Defile[Show::VitesseDouble]->setCaption(QStringLiteral("&Vitesse Double (%1)").arg(facteur));
-    f.Defile[Show::VitesseMoitie]->setCaption(QStringLiteral("Vitesse &Moitié (%1)").arg(facteur));
-}
-
 } // namespace
+
+void Form1::changerVitesse(double intervalle) {
+    if (intervalle < IntervalleMin || intervalle > IntervalleMax) return;
+    Timer1.setInterval(static_cast<int>(intervalle));
+    const QString facteur = texteNombre(1024.0 / Timer1.interval());
+    Defile[Show::VitesseDouble]->setCaption(QStringLiteral("&Vitesse Double (%1)").arg(facteur));
+    Defile[Show::VitesseMoitie]->setCaption(QStringLiteral("Vitesse &Moitié (%1)").arg(facteur));
+}
 
 void Form1::Defile_Click(int Index) {
     if (etat.NbImages == 1) return;
@@ -38,10 +36,10 @@ void Form1::Defile_Click(int Index) {
         etat.SensDefile = Faux;
         break;
     case Show::VitesseDouble:
-        if (etat.SensDefile != Faux) changerVitesse(*this, arrondiPair(Timer1.interval() / 2.0));
+        if (etat.SensDefile != Faux) changerVitesse(arrondiPair(Timer1.interval() / 2.0));
         break;
     case Show::VitesseMoitie:
-        if (etat.SensDefile != Faux) changerVitesse(*this, Timer1.interval() * 2.0);
+        if (etat.SensDefile != Faux) changerVitesse(Timer1.interval() * 2.0);
         break;
     case Show::PetitesImages:
         // The rule changes the fitting only, not the decode: what is decoded ahead stays.

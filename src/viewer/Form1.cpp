@@ -84,15 +84,9 @@ Form1::Form1(Plateforme& plateforme_, Module1& etat_)
     , anticipation_(PoolDecodage::commun()) {
     construireMenus();
 
-    // Design layout (pixels) and initial state: the browsing mode.
-    Debut.move(8, 8, 412, 367);
-    Fichier.move(2, 8, 200, 356);
-    Lecteur.move(208, 8, 200, 22);
-    Dossier.move(208, 38, 200, 326);
-    ListeDos.move(431, 7, 400, 200);
+    // Initial state: the browsing mode (the panel is laid out by Form_Load).
     ListeDos.setCaption(QStringLiteral("Dossiers :"));
     ListeDos.setVisible(false);
-    ChatRex.move(431, 209, 67, 51);
     ChatRex.setImage(dessinerChat());
     ChatRex.setVisible(false);
     Image0.setVisible(false);
@@ -183,12 +177,14 @@ void Form1::Form_Load() {
     // The whole screen.
     const QSizeF ecran = plateforme.ecranTwips();
     fenetre.move(0, 0, ecran.width(), ecran.height());
-    // The design layout counts the pixels of a 96 dpi screen, 15 twips each: on a denser
-    // screen the controls keep their size in twips, so they take more screen pixels.
-    if (const double d = fenetre.densite(); d != 1.0)
-        for (Controle* c : std::initializer_list<Controle*>{&Debut, &Fichier, &Lecteur, &Dossier,
-                                                            &ListeDos, &ChatRex})
-            c->move(c->left() * d, c->top() * d, c->width() * d, c->height() * d);
+    // The browsing panel's design layout, in twips: the platform turns it into the
+    // screen's pixels, whatever its density.
+    Debut.moveTwips(120, 120, 6180, 5505);
+    Fichier.moveTwips(30, 120, 3000, 5340);
+    Lecteur.moveTwips(3120, 120, 3000, 330);
+    Dossier.moveTwips(3120, 570, 3000, 4890);
+    ListeDos.moveTwips(6465, 105, 6000, 3000);
+    ChatRex.moveTwips(6465, 3135, 1005, 765);
 
     Lecteur.setVolumes(volumesMontes());
     if (dossierListable(DossierDepart)) {

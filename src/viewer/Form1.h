@@ -26,11 +26,66 @@ public:
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
+private:
     Plateforme& plateforme;
     Module1& etat;
 
-    // --- the window and its controls ---
+public:
+    // The window: what a view shows and binds, the controls through its list of controls.
     Fenetre fenetre{QStringLiteral("Form1")};
+
+    // --- start-up and modes ---
+    void Form_Load();
+    void Environ(int Numero);
+    void Environ(Mode m) { Environ(static_cast<int>(m)); }
+    void Fin_Click();
+    void Form_MouseMove();
+    void Horiz_GotFocus();
+    void Vertic_GotFocus();
+
+    // --- display ---
+    void ChargeImage();
+    void Horiz_Change();
+    void Vertic_Change();
+    void Image1_Click();
+    void Image2_Click();
+    void Form_KeyDown(int KeyCode, int Shift);
+
+    // --- folder browsing and list building ---
+    void affTout_Click();
+    void affSelect_Click();
+    void Fichier_DblClick();
+    void affAutre_Click();
+    void Lecteur_Change();
+    void Dossier_Change();
+    void Fichier_MouseMove();
+    void Dossier_MouseMove();
+
+    // --- multi-folder selection ---
+    void AutreDossier_Click();
+    void Dossier_Click();
+    void Dossier_KeyDown(int KeyCode, int Shift);
+    void ListeDos_DblClick();
+    void ListeDos_MouseMove();
+
+    // --- navigation and slideshow ---
+    void Bouge_Click(int Index);
+    void Bouge_Click(Atteindre c) { Bouge_Click(static_cast<int>(c)); }
+    void Defile_Click(int Index);
+    void Defile_Click(Show c) { Defile_Click(static_cast<int>(c)); }
+    void Timer1_Timer();
+
+    // --- renaming, information, help, slide sheet ---
+    void Renomme_Click();
+    void menNom_Click();
+    void menAide_Click();
+    void diapShow_Click();
+
+private:
+    // The test suite drives the controls and reads the variables below.
+    friend struct AccesForm1;
+
+    // --- the controls ---
     Cadre Debut{fenetre, QStringLiteral("Debut")};
     ListeFichiers Fichier{fenetre, QStringLiteral("Fichier"), &Debut};
     ListeLecteurs Lecteur{fenetre, QStringLiteral("Lecteur"), &Debut};
@@ -71,61 +126,17 @@ public:
     // The fixed start folder: ~/Vordane/Images/Femmes/.
     QString DossierDepart;
 
-    // --- start-up and modes ---
-    void Form_Load();
-    void Environ(int Numero);
-    void Environ(Mode m) { Environ(static_cast<int>(m)); }
-    void Fin_Click();
-    void Form_MouseMove();
-    void Horiz_GotFocus();
-    void Vertic_GotFocus();
-
-    // --- display ---
-    void ChargeImage();
-    void Horiz_Change();
-    void Vertic_Change();
-    void Image1_Click();
-    void Image2_Click();
-    void Form_KeyDown(int KeyCode, int Shift);
-
-    // --- folder browsing and list building ---
-    void affTout_Click();
-    void affSelect_Click();
-    void Fichier_DblClick();
-    void affAutre_Click();
-    void Lecteur_Change();
-    void Dossier_Change();
-    void Fichier_MouseMove();
-    void Dossier_MouseMove();
-
-    // --- multi-folder selection ---
-    void AutreDossier_Click();
-    void Dossier_Click();
-    void Dossier_KeyDown(int KeyCode, int Shift);
-    void ListeDos_DblClick();
-    void ListeDos_MouseMove();
+    // Builds the image list from the chosen folders, one after the other.
     void ChargeDossiers();
-
-    // --- navigation and slideshow ---
-    void Bouge_Click(int Index);
-    void Bouge_Click(Atteindre c) { Bouge_Click(static_cast<int>(c)); }
     // The entry of Bas..Haut whose name starts with `Cle` (case ignored), or 0.
     int Dichot(int Bas, int Haut, const QString& Cle) const;
-    void Defile_Click(int Index);
-    void Defile_Click(Show c) { Defile_Click(static_cast<int>(c)); }
-    void Timer1_Timer();
-
-    // --- renaming, information, help, slide sheet ---
-    void Renomme_Click();
-    void menNom_Click();
-    void menAide_Click();
-    void diapShow_Click();
-    // How a slide sheet opened over this window reports its progress.
-    Progression progressionFeuille();
-
-private:
     // One slideshow step.
     void Enchaine();
+    // Sets a new slideshow interval and writes the speed factor (1024 / interval) into
+    // both speed commands; an interval out of bounds changes nothing.
+    void changerVitesse(double intervalle);
+    // How a slide sheet opened over this window reports its progress.
+    Progression progressionFeuille();
     // Checks a new name for the current file, telling the user why it is refused or what
     // it changes; true when it may be used.
     bool ValidRen(const QString& Nom);

@@ -1,5 +1,6 @@
 // The slide sheet's logic on the in-memory platform: opening, paging by keys, buttons
 // and number, the thumbnail click cycle, the full-size view and the busy guard.
+#include "support/Acces.h"
 #include "support/Banc.h"
 
 #include "platform/Touches.h"
@@ -21,32 +22,50 @@ struct Feuille {
         for (int i = 1; i <= nb; ++i)
             b.etat.TabImages.append(QStringLiteral("img%1.jpg").arg(i, 5, 10, QLatin1Char('0')));
         b.etat.NbImages = static_cast<std::int16_t>(nb);
-        f = std::make_unique<Form2>(b.plateforme, b.etat, b.form->progressionFeuille());
+        f = std::make_unique<Form2>(b.plateforme, b.etat, b.ctl().progressionFeuille());
         f->fenetre.setTailleInterneSansVue(interne);
     }
     int visibles() const {
         int n = 0;
-        for (int k = 0; k < f->Diapo.taille(); ++k)
-            n += f->Diapo.charge(k) && f->Diapo[k].visible() && f->Texte[k].visible();
+        for (int k = 0; k < c().Diapo.taille(); ++k)
+            n += c().Diapo.charge(k) && c().Diapo[k].visible() && c().Texte[k].visible();
         return n;
     }
-    // Runs a script: "K34" a key, "B3" a move button, "N12" the number box answered 12.
+    // Runs a script: "K34" a key, "B3" a move button (past the last button: its handler
+    // with that index), "N12" the number box answered 12.
     void jouer(const QStringList& script) {
         for (const QString& pas : script) {
             const QString arg = pas.mid(1);
             if (pas.startsWith(u'K')) f->fenetre.toucher(arg.toInt());
-            if (pas.startsWith(u'B')) f->Deplace[arg.toInt()].cliquer();
+            if (pas.startsWith(u'B') && arg.toInt() < c().Deplace.size())
+                c().Deplace[static_cast<Deplacement>(arg.toInt())].cliquer();
+            else if (pas.startsWith(u'B'))
+                f->Deplace_Click(arg.toInt());
             if (pas.startsWith(u'N')) {
                 b.plateforme.reponses.push_back(arg);
-                f->Numero.cliquer();
+                c().Numero.cliquer();
             }
         }
     }
     Banc b;
     std::unique_ptr<Form2> f;
+    AccesForm2 c() const { return acces(*f); }
+};
+
+// A paging script (see Feuille::jouer) over a list of `nb` names, and the page it leaves:
+// its first list position (0-based), the title, the end-of-list flag and the cells shown.
+struct Pagination {
+    int nb = 245;
+    QStringList script;
+    int premiere = 0;
+    QString titre;
+    bool fin = false;
+    int visibles = 60;
 };
 
 } // namespace
+
+Q_DECLARE_METATYPE(Pagination)
 
 class TestFeuille : public QObject {
     Q_OBJECT
@@ -81,87 +100,83 @@ void TestFeuille::ouverture() {
     Feuille s(nb);
     QStringList compteur;
     s.b.plateforme.pendantEvenements = [&] {
-        compteur.append(s.b.form->menCompte.caption());
+        compteur.append(s.b.ctl().menCompte.caption());
         QVERIFY(s.b.form->fenetre.occupe());
     };
-    s.b.form->menCompte.setVisible(true);
+    s.b.ctl().menCompte.setVisible(true);
     s.f->Form_Load();
-    QTEST(s.f->Titre.caption(), "titre");
-    QTEST(s.f->FinAtteinte, "fin");
+    QTEST(s.c().Titre.caption(), "titre");
+    QTEST(s.c().FinAtteinte, "fin");
     const int n = std::min(nb, 60);
     QCOMPARE(s.visibles(), n);
-    QCOMPARE(s.f->Diapo.taille(), n);
+    QCOMPARE(s.c().Diapo.taille(), n);
     QCOMPARE(compteur.first(), QStringLiteral("1 / %1").arg(n));
     QCOMPARE(compteur.last(), QStringLiteral("%1 / %1").arg(n));
-    QVERIFY(!s.b.form->menCompte.visible() && !s.b.form->fenetre.occupe());
+    QVERIFY(!s.b.ctl().menCompte.visible() && !s.b.form->fenetre.occupe());
     QCOMPARE(s.f->fenetre.caption(), QStringLiteral("Diapositives ") + s.b.etat.Chemin);
-    QCOMPARE(s.f->grille.LargeurCase, 1128);
-    QCOMPARE(s.f->Texte[n - 1].caption(), s.b.etat.TabImages.at(n));
+    QCOMPARE(s.c().grille.LargeurCase, 1128);
+    QCOMPARE(s.c().Texte[n - 1].caption(), s.b.etat.TabImages.at(n));
     // Cell 59 (or the last) in its place; a missing file fills its whole cell in grey.
-    QCOMPARE(s.f->Diapo[n - 1].left(), double(s.f->GaucheCase[n - 1]));
-    QCOMPARE(s.f->Diapo[n - 1].height(), 1128.0);
-    QCOMPARE(s.f->Texte[n - 1].top(), s.f->HautCase[n - 1] + 1188.0);
-    QVERIFY(!s.f->Occupe && !s.f->DiapoAffichee && s.f->PremiereDiapo == 0);
+    QCOMPARE(s.c().Diapo[n - 1].left(), double(s.c().GaucheCase[n - 1]));
+    QCOMPARE(s.c().Diapo[n - 1].height(), 1128.0);
+    QCOMPARE(s.c().Texte[n - 1].top(), s.c().HautCase[n - 1] + 1188.0);
+    QVERIFY(!s.c().Occupe && !s.c().DiapoAffichee && s.c().PremiereDiapo == 0);
 }
 
 void TestFeuille::pages_data() {
-    QTest::addColumn<int>("nb");
-    QTest::addColumn<QStringList>("script");
-    QTest::addColumn<int>("premiere");
-    QTest::addColumn<QString>("titre");
-    QTest::addColumn<bool>("fin");
-    QTest::addColumn<int>("visibles");
+    QTest::addColumn<Pagination>("cas");
+    const auto ligne = [](const char* nom, const Pagination& p) { QTest::newRow(nom) << p; };
     const QStringList pgDn4{"K34", "K34", "K34", "K34"};
-    QTest::newRow("PgDn") << 245 << QStringList{"K34"} << 60 << "De 61 à 120 ( sur 245)" << false
-                          << 60;
-    QTest::newRow("PgDn x4") << 245 << pgDn4 << 240 << "De 241 à 245 ( sur 245)" << true << 5;
-    QTest::newRow("PgDn x5, Down") << 245 << pgDn4 + QStringList{"K34", "K40", "B3", "B2"} << 240
-                                   << "De 241 à 245 ( sur 245)" << true << 5;
-    QTest::newRow("Down at the end") << 245 << QStringList{"K34", "K34", "K34", "K40"} << 190
-                                     << "De 191 à 245 ( sur 245)" << true << 55;
-    QTest::newRow("then End") << 245 << QStringList{"K34", "K34", "K34", "K40", "K35"} << 190
-                              << "De 191 à 245 ( sur 245)" << true << 55;
-    QTest::newRow("then Home") << 245 << QStringList{"K34", "K34", "K34", "K40", "K36"} << 0
-                               << "De 1 à 60 ( sur 245)" << false << 60;
-    QTest::newRow("End") << 245 << QStringList{"K35"} << 185 << "De 186 à 245 ( sur 245)" << false
-                         << 60;
-    QTest::newRow("5 then PgUp") << 245 << QStringList{"N6", "K33"} << 0 << "De 1 à 60 ( sur 245)"
-                                 << false << 60;
-    QTest::newRow("5 then Up") << 245 << QStringList{"N6", "B1"} << 0 << "De 1 à 60 ( sur 245)"
-                               << false << 60;
-    QTest::newRow("30 then Up") << 245 << QStringList{"N31", "K38"} << 20 << "De 21 à 80 ( sur 245)"
-                                << false << 60;
-    QTest::newRow("30 then PgUp") << 245 << QStringList{"N31", "B0"} << 0 << "De 1 à 60 ( sur 245)"
-                                  << false << 60;
-    QTest::newRow("Down") << 245 << QStringList{"B2"} << 10 << "De 11 à 70 ( sur 245)" << false
-                          << 60;
-    QTest::newRow("other keys") << 245 << QStringList{"K37", "K39", "K13", "B4"} << 0
-                                << "De 1 à 60 (sur 245)" << false << 60;
-    QTest::newRow("7: first page stays") << 7 << QStringList{"K36", "K33", "K38", "K34", "K35"} << 0
-                                         << "De 1 à 7 (sur 7)" << true << 7;
-    QTest::newRow("7: number 3") << 7 << QStringList{"N3"} << 2 << "De 3 à 7 ( sur 7)" << true << 5;
-    QTest::newRow("120: last page ends the list")
-        << 120 << QStringList{"K34", "K34", "B3"} << 60 << "De 61 à 120 ( sur 120)" << false << 60;
+    // clang-format off
+    ligne("PgDn", {.script = {"K34"}, .premiere = 60, .titre = "De 61 à 120 ( sur 245)"});
+    ligne("PgDn x4", {.script = pgDn4, .premiere = 240, .titre = "De 241 à 245 ( sur 245)",
+                      .fin = true, .visibles = 5});
+    ligne("PgDn x5, Down", {.script = pgDn4 + QStringList{"K34", "K40", "B3", "B2"},
+                            .premiere = 240, .titre = "De 241 à 245 ( sur 245)", .fin = true,
+                            .visibles = 5});
+    ligne("Down at the end", {.script = {"K34", "K34", "K34", "K40"}, .premiere = 190,
+                              .titre = "De 191 à 245 ( sur 245)", .fin = true, .visibles = 55});
+    ligne("then End", {.script = {"K34", "K34", "K34", "K40", "K35"}, .premiere = 190,
+                       .titre = "De 191 à 245 ( sur 245)", .fin = true, .visibles = 55});
+    ligne("then Home", {.script = {"K34", "K34", "K34", "K40", "K36"}, .premiere = 0,
+                        .titre = "De 1 à 60 ( sur 245)"});
+    ligne("End", {.script = {"K35"}, .premiere = 185, .titre = "De 186 à 245 ( sur 245)"});
+    ligne("5 then PgUp", {.script = {"N6", "K33"}, .premiere = 0, .titre = "De 1 à 60 ( sur 245)"});
+    ligne("5 then Up", {.script = {"N6", "B1"}, .premiere = 0, .titre = "De 1 à 60 ( sur 245)"});
+    ligne("30 then Up", {.script = {"N31", "K38"}, .premiere = 20,
+                         .titre = "De 21 à 80 ( sur 245)"});
+    ligne("30 then PgUp", {.script = {"N31", "B0"}, .premiere = 0,
+                           .titre = "De 1 à 60 ( sur 245)"});
+    ligne("Down", {.script = {"B2"}, .premiere = 10, .titre = "De 11 à 70 ( sur 245)"});
+    ligne("other keys", {.script = {"K37", "K39", "K13", "B4"}, .premiere = 0,
+                         .titre = "De 1 à 60 (sur 245)"});
+    ligne("7: first page stays", {.nb = 7, .script = {"K36", "K33", "K38", "K34", "K35"},
+                                  .premiere = 0, .titre = "De 1 à 7 (sur 7)", .fin = true,
+                                  .visibles = 7});
+    ligne("7: number 3", {.nb = 7, .script = {"N3"}, .premiere = 2, .titre = "De 3 à 7 ( sur 7)",
+                          .fin = true, .visibles = 5});
+    ligne("120: last page ends the list", {.nb = 120, .script = {"K34", "K34", "B3"},
+                                           .premiere = 60, .titre = "De 61 à 120 ( sur 120)"});
+    // clang-format on
 }
 
 void TestFeuille::pages() {
-    QFETCH(int, nb);
-    QFETCH(QStringList, script);
-    Feuille s(nb);
+    QFETCH(Pagination, cas);
+    Feuille s(cas.nb);
     s.f->Form_Load();
-    s.f->Texte[3].setPlat(true);
-    s.f->TexteChoisi = 3;
+    s.c().Texte[3].setPlat(true);
+    s.c().TexteChoisi = 3;
     s.f->Form_Activate();
-    s.jouer(script);
-    QTEST(int(s.f->PremiereDiapo), "premiere");
-    QTEST(s.f->Titre.caption(), "titre");
-    QTEST(s.f->FinAtteinte, "fin");
-    QTEST(s.visibles(), "visibles");
+    s.jouer(cas.script);
+    QCOMPARE(int(s.c().PremiereDiapo), cas.premiere);
+    QCOMPARE(s.c().Titre.caption(), cas.titre);
+    QCOMPARE(s.c().FinAtteinte, cas.fin);
+    QCOMPARE(s.visibles(), cas.visibles);
     // A page change takes the mark off the chosen label.
-    QCOMPARE(s.f->Texte[3].plat(), !s.f->Titre.caption().contains(QStringLiteral("( sur")));
-    const int p = s.f->PremiereDiapo;
+    QCOMPARE(s.c().Texte[3].plat(), !s.c().Titre.caption().contains(QStringLiteral("( sur")));
+    const int p = s.c().PremiereDiapo;
     for (int k = 0; k < s.visibles(); ++k)
-        QCOMPARE(s.f->Texte[k].caption(), s.b.etat.TabImages.at(p + k + 1));
+        QCOMPARE(s.c().Texte[k].caption(), s.b.etat.TabImages.at(p + k + 1));
 }
 
 void TestFeuille::numero_data() {
@@ -182,7 +197,7 @@ void TestFeuille::numero() {
     s.f->Form_Load();
     s.jouer({"K40", QStringLiteral("N") + reponse});
     QLocale::setDefault(QLocale::c());
-    QTEST(int(s.f->PremiereDiapo), "premiere");
+    QTEST(int(s.c().PremiereDiapo), "premiere");
     const BoiteSaisie& boite = s.b.plateforme.saisies.back();
     QCOMPARE(boite.invite, QStringLiteral("Donnez un nombre entre 1 et 245"));
     QCOMPARE(boite.titre, QStringLiteral("Modifier l'affichage"));
@@ -195,32 +210,32 @@ void TestFeuille::clicsEtMarques() {
     for (int i = 1; i <= 12; ++i)
         if (i != 5) dessiner(s.b.etat.fichierDeEntree(i), {40 + i, 30});
     s.f->Form_Load();
-    QCOMPARE(s.f->Diapo[7].nomAccessible(), QStringLiteral("Diapositive 8 : img00008.jpg"));
-    QCOMPARE(s.f->Diapo[7].width(), 1128.0);
-    QVERIFY(s.f->Diapo[7].height() < 1128 && !s.f->Diapo[7].image().isNull());
-    s.f->Diapo[7].cliquer();
-    QCOMPARE(s.f->DiapoAffichee, std::optional<int>(7));
-    QVERIFY(s.f->Image1.visible() && s.f->Texte[7].plat() && !s.f->Texte[0].plat());
-    QCOMPARE(s.f->Image1.width(), (48 + 2) * 15.0);
-    s.f->Diapo[9].cliquer();
-    QVERIFY(s.f->Texte[9].plat() && !s.f->Texte[7].plat());
-    QCOMPARE(s.f->Image1.width(), (50 + 2) * 15.0);
+    QCOMPARE(s.c().Diapo[7].nomAccessible(), QStringLiteral("Diapositive 8 : img00008.jpg"));
+    QCOMPARE(s.c().Diapo[7].width(), 1128.0);
+    QVERIFY(s.c().Diapo[7].height() < 1128 && !s.c().Diapo[7].image().isNull());
+    s.c().Diapo[7].cliquer();
+    QCOMPARE(s.c().DiapoAffichee, std::optional<int>(7));
+    QVERIFY(s.c().Image1.visible() && s.c().Texte[7].plat() && !s.c().Texte[0].plat());
+    QCOMPARE(s.c().Image1.width(), (48 + 2) * 15.0);
+    s.c().Diapo[9].cliquer();
+    QVERIFY(s.c().Texte[9].plat() && !s.c().Texte[7].plat());
+    QCOMPARE(s.c().Image1.width(), (50 + 2) * 15.0);
     // The missing file: a grey box filling its cell; a click changes nothing.
-    QCOMPARE(s.f->Diapo[4].height(), 1128.0);
-    s.f->Diapo[4].cliquer();
-    QVERIFY(s.f->DiapoAffichee == 9 && s.f->Image1.visible() && s.f->Texte[9].plat());
+    QCOMPARE(s.c().Diapo[4].height(), 1128.0);
+    s.c().Diapo[4].cliquer();
+    QVERIFY(s.c().DiapoAffichee == 9 && s.c().Image1.visible() && s.c().Texte[9].plat());
     // A second click on the shown thumbnail, then the picture itself.
-    s.f->Diapo[9].cliquer();
-    QVERIFY(!s.f->DiapoAffichee && !s.f->Image1.visible() && s.f->Texte[9].plat());
-    s.f->Diapo[0].cliquer();
-    s.f->Image1.cliquer();
-    QVERIFY(!s.f->DiapoAffichee && !s.f->Image1.visible() && s.f->Texte[0].plat());
+    s.c().Diapo[9].cliquer();
+    QVERIFY(!s.c().DiapoAffichee && !s.c().Image1.visible() && s.c().Texte[9].plat());
+    s.c().Diapo[0].cliquer();
+    s.c().Image1.cliquer();
+    QVERIFY(!s.c().DiapoAffichee && !s.c().Image1.visible() && s.c().Texte[0].plat());
     // A file deleted while the sheet is open: nothing happens.
     QFile::remove(s.b.etat.fichierDeEntree(3));
-    s.f->Diapo[2].cliquer();
-    QVERIFY(!s.f->DiapoAffichee && s.f->Texte[0].plat());
+    s.c().Diapo[2].cliquer();
+    QVERIFY(!s.c().DiapoAffichee && s.c().Texte[0].plat());
     s.jouer({"N2"});
-    QVERIFY(!s.f->Texte[0].plat());
+    QVERIFY(!s.c().Texte[0].plat());
 }
 
 void TestFeuille::tailleReelle_data() {
@@ -244,29 +259,29 @@ void TestFeuille::tailleReelle() {
     Feuille s(1);
     dessiner(s.b.etat.fichierDeEntree(1), taille);
     s.f->Form_Load();
-    s.f->Diapo[0].cliquer();
-    QVERIFY(s.f->Image1.visible());
-    QCOMPARE(s.f->Vertic.visible(), mode == 2 || mode == 4);
-    QCOMPARE(s.f->Horiz.visible(), mode >= 3);
+    s.c().Diapo[0].cliquer();
+    QVERIFY(s.c().Image1.visible());
+    QCOMPARE(s.c().Vertic.visible(), mode == 2 || mode == 4);
+    QCOMPARE(s.c().Horiz.visible(), mode >= 3);
     if (verticMax >= 0) {
-        QCOMPARE(s.f->Vertic.max(), verticMax);
-        QCOMPARE(s.f->Vertic.smallChange(), 4500);
-        QCOMPARE(s.f->Vertic.largeChange(), 4500);
-        QCOMPARE(s.f->Vertic.top(), mode == 4 ? 270.0 : 0.0);
-        s.f->Vertic.setValue(verticMax);
-        QCOMPARE(s.f->Image1.top(), 9000 - s.f->Image1.height());
+        QCOMPARE(s.c().Vertic.max(), verticMax);
+        QCOMPARE(s.c().Vertic.smallChange(), 4500);
+        QCOMPARE(s.c().Vertic.largeChange(), 4500);
+        QCOMPARE(s.c().Vertic.top(), mode == 4 ? 270.0 : 0.0);
+        s.c().Vertic.setValue(verticMax);
+        QCOMPARE(s.c().Image1.top(), 9000 - s.c().Image1.height());
     }
     if (horizMax >= 0) {
-        QCOMPARE(s.f->Horiz.max(), horizMax);
-        QCOMPARE(s.f->Horiz.left(), mode == 4 ? 270.0 : 0.0);
-        s.f->Horiz.setValue(horizMax);
-        QCOMPARE(s.f->Image1.left(), 11880 - s.f->Image1.width());
+        QCOMPARE(s.c().Horiz.max(), horizMax);
+        QCOMPARE(s.c().Horiz.left(), mode == 4 ? 270.0 : 0.0);
+        s.c().Horiz.setValue(horizMax);
+        QCOMPARE(s.c().Image1.left(), 11880 - s.c().Image1.width());
     }
-    QCOMPARE(s.f->Dummy.aLeFocus(), true);
+    QCOMPARE(s.c().Dummy.aLeFocus(), true);
     // Down changes the page and leaves the full-size view (here: nothing to move to).
     s.f->Environ(5);
-    QCOMPARE(s.f->Image1.left(), 0.0);
-    QVERIFY(s.f->Image1.visible());
+    QCOMPARE(s.c().Image1.left(), 0.0);
+    QVERIFY(s.c().Image1.visible());
 }
 
 void TestFeuille::multiDossier() {
@@ -291,7 +306,7 @@ void TestFeuille::multiDossier() {
         return e;
     }();
     b.etat.SensDefile = Vrai;
-    b.form->menShow.setVisible(true);
+    b.ctl().menShow.setVisible(true);
     int larges = 0, hautes = 0;
     b.plateforme.sceneModale = [&](Fenetre& f) {
         int k = 0;
@@ -302,7 +317,7 @@ void TestFeuille::multiDossier() {
             }
         QCOMPARE(b.etat.SensDefile, Faux);
     };
-    b.form->diapShow.cliquer();
+    b.ctl().diapShow.cliquer();
     QCOMPARE(larges, 40);
     QCOMPARE(hautes, 20);
     QCOMPARE(b.etat.NumImage, std::int16_t(50));
@@ -314,30 +329,30 @@ void TestFeuille::occupe() {
     s.f->Form_Load();
     int tour = 0;
     s.b.plateforme.pendantEvenements = [&] {
-        QVERIFY(s.f->Occupe);
+        QVERIFY(s.c().Occupe);
         switch (tour++) {
         case 1:
             s.f->fenetre.toucher(touche::PageBas);
             break;
         case 2:
-            s.f->Deplace[3].cliquer();
+            s.c().Deplace[Deplacement::EcranSuivant].cliquer();
             break;
         case 3:
             s.f->fenetre.toucher(touche::F4);
             break;
         case 4:
             s.b.plateforme.reponses = {"100"};
-            s.f->Numero.cliquer();
+            s.c().Numero.cliquer();
             break;
         case 5:
-            s.f->Diapo[0].cliquer();
+            s.c().Diapo[0].cliquer();
             break;
         }
     };
     s.f->fenetre.toucher(touche::PageBas);
     QVERIFY(tour > 5); // every command above was tried during the fill
-    QCOMPARE(int(s.f->PremiereDiapo), 60);
-    QVERIFY(!s.f->Occupe && !s.f->DiapoAffichee && !s.f->fenetre.ferme());
+    QCOMPARE(int(s.c().PremiereDiapo), 60);
+    QVERIFY(!s.c().Occupe && !s.c().DiapoAffichee && !s.f->fenetre.ferme());
     QVERIFY(!s.f->fenetre.occupe());
 }
 
@@ -351,19 +366,19 @@ void TestFeuille::fermetureEnCours() {
     QFETCH(bool, ouverture);
     Feuille s(245);
     if (!ouverture) s.f->Form_Load();
-    s.b.form->menCompte.setVisible(true);
+    s.b.ctl().menCompte.setVisible(true);
     s.b.plateforme.nbEvenements = 0;
     s.b.plateforme.pendantEvenements = [&] {
-        if (s.b.plateforme.nbEvenements == 5) s.f->Fin.cliquer();
+        if (s.b.plateforme.nbEvenements == 5) s.c().Fin.cliquer();
     };
     if (ouverture)
         s.f->Form_Load();
     else
         s.f->fenetre.toucher(touche::PageBas);
     QCOMPARE(s.b.plateforme.nbEvenements, 5);
-    QVERIFY(s.f->fenetre.ferme() && !s.f->Occupe && !s.f->fenetre.occupe());
+    QVERIFY(s.f->fenetre.ferme() && !s.c().Occupe && !s.f->fenetre.occupe());
     QVERIFY(!s.b.form->fenetre.occupe());
-    QCOMPARE(s.b.form->menCompte.visible(), !ouverture);
+    QCOMPARE(s.b.ctl().menCompte.visible(), !ouverture);
 }
 
 void TestFeuille::mauvaisFichiers() {
@@ -382,15 +397,15 @@ void TestFeuille::mauvaisFichiers() {
     s.f->Form_Load();
     QFile::remove(fichier(5));
     for (int k : {0, 1, 3})
-        QCOMPARE(s.f->Diapo[k].height(), 1128.0);
-    QCOMPARE(s.f->Diapo[4].height(), 776.0);
+        QCOMPARE(s.c().Diapo[k].height(), 1128.0);
+    QCOMPARE(s.c().Diapo[4].height(), 776.0);
     for (int k = 0; k < 5; ++k) {
-        s.f->Diapo[k].cliquer();
-        QVERIFY(!s.f->DiapoAffichee || *s.f->DiapoAffichee == 2);
+        s.c().Diapo[k].cliquer();
+        QVERIFY(!s.c().DiapoAffichee || *s.c().DiapoAffichee == 2);
         s.f->Image1_Click();
     }
     s.jouer({"K35", "K34", "K40", "N32759"});
-    QCOMPARE(s.f->Titre.caption(), QStringLiteral("De 32759 à 32759 ( sur 32759)"));
+    QCOMPARE(s.c().Titre.caption(), QStringLiteral("De 32759 à 32759 ( sur 32759)"));
     QCOMPARE(s.visibles(), 1);
     s.f->fenetre.toucher(touche::F4);
     QVERIFY(s.f->fenetre.ferme() && s.b.plateforme.messages.empty());

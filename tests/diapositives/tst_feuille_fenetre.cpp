@@ -15,17 +15,6 @@
 using namespace galvia;
 using namespace galvia::test;
 
-namespace {
-
-Controle* controle(Fenetre& f, const QString& nom, const QString& nomAccessible = {}) {
-    for (Controle* c : f.controles())
-        if (c->nom() == nom && (nomAccessible.isEmpty() || c->nomAccessible() == nomAccessible))
-            return c;
-    return nullptr;
-}
-
-} // namespace
-
 class TestFeuilleFenetre : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -43,7 +32,7 @@ void TestFeuilleFenetre::ouvrirPaginerFermer() {
     FenetreReelle f(dossier.path() + u'/');
     f.touche(Qt::Key_F5);
     f.touche(Qt::Key_PageDown);
-    const QString compteur = f.legende(f.form->menNom);
+    const QString compteur = f.legende(f.ctl().menNom);
     QCOMPARE(compteur, QStringLiteral("=  2 / 70  =  p02.jpg"));
 
     QStringList vu;
@@ -52,7 +41,7 @@ void TestFeuilleFenetre::ouvrirPaginerFermer() {
     auto scene = std::make_shared<std::function<void()>>();
     *scene = [&, scene] {
         auto* vue = qobject_cast<VueFenetreQt*>(QApplication::activeModalWidget());
-        if (!vue || vue->modele().nom() != QLatin1String("Form2") || f.form->menCompte.visible()) {
+        if (!vue || vue->modele().nom() != QLatin1String("Form2") || f.ctl().menCompte.visible()) {
             QTimer::singleShot(10, *scene);
             return;
         }
@@ -89,9 +78,9 @@ void TestFeuilleFenetre::ouvrirPaginerFermer() {
     QCOMPARE(vu, (QStringList{"De 1 à 60 (sur 70)", "Diapositives " + dossier.path() + u'/',
                               "De 61 à 70 ( sur 70)", "0", "Diapositive 63 : p63.jpg", "1", "1",
                               "1502", "1", "1"}));
-    QCOMPARE(f.legende(f.form->menNom), compteur);
+    QCOMPARE(f.legende(f.ctl().menNom), compteur);
     QCOMPARE(f.etat.NumImage, std::int16_t(2));
-    QVERIFY(!f.vue->actionDe(f.form->menCompte)->isVisible());
+    QVERIFY(!f.vue->actionDe(f.ctl().menCompte)->isVisible());
     QVERIFY(!f.form->fenetre.occupe());
     QVERIFY(QApplication::activeModalWidget() == nullptr);
 }

@@ -2,6 +2,7 @@
 // the budget of the decodes ahead whatever the number of workers, a sheet closed while
 // a page fills returns without waiting for its decodes, and the budget itself (its
 // estimates, its order, its oversized requests).
+#include "support/Acces.h"
 #include "support/Banc.h"
 #include "support/Bombe.h"
 
@@ -62,9 +63,9 @@ struct Feuille {
                 ecrire(b.etat.Chemin + nom, bombe);
         }
         b.etat.NbImages = static_cast<std::int16_t>(ordinaires + bombes);
-        f = std::make_unique<Form2>(b.plateforme, b.etat, b.form->progressionFeuille());
+        f = std::make_unique<Form2>(b.plateforme, b.etat, b.ctl().progressionFeuille());
         f->fenetre.setTailleInterneSansVue({792, 600});
-        f->decodeurs = &pool;
+        c().decodeurs = &pool;
         budgetDecodage().remettreAZeroPics();
     }
     // Every decode has ended, the sheet's and any left in the background.
@@ -73,11 +74,12 @@ struct Feuille {
         if (!pool.attendreInactif(JamaisBloque)) qFatal("decodes still running");
     }
     bool remplie(int k) const {
-        return f->Diapo.charge(k) && f->Diapo[k].visible() && !f->Diapo[k].image().isNull();
+        return c().Diapo.charge(k) && c().Diapo[k].visible() && !c().Diapo[k].image().isNull();
     }
     PoolDecodage pool;
     Banc b;
     std::unique_ptr<Form2> f;
+    AccesForm2 c() const { return acces(*f); }
 };
 
 } // namespace
@@ -118,15 +120,15 @@ void TestFeuilleMemoire::pageDeBombes() {
     {
         Feuille s(0, 60, bombe, travailleurs);
         s.b.plateforme.pendantEvenements = [&] {
-            if (s.b.plateforme.nbEvenements == cases) s.f->Fin.cliquer();
+            if (s.b.plateforme.nbEvenements == cases) s.c().Fin.cliquer();
         };
         s.f->Form_Load();
         QCOMPARE(s.b.plateforme.nbEvenements, cases);
         // A bomb is a picture of legal size: a square thumbnail filling its cell.
         for (int k = 0; k < cases; ++k) {
             QVERIFY(s.remplie(k));
-            QCOMPARE(s.f->Diapo[k].width(), 1128.0);
-            QCOMPARE(s.f->Diapo[k].height(), 1128.0);
+            QCOMPARE(s.c().Diapo[k].width(), 1128.0);
+            QCOMPARE(s.c().Diapo[k].height(), 1128.0);
         }
         if (cases < 60) QVERIFY(!s.remplie(cases));
     }
@@ -160,17 +162,17 @@ void TestFeuilleMemoire::fermetureEnCours() {
     s.b.plateforme.pendantAttente = [&] {
         if (++attentes != 3) return;
         QTRY_VERIFY_WITH_TIMEOUT(budgetDecodage().reserve() > 0, 60000);
-        s.f->Fin.cliquer();
+        s.c().Fin.cliquer();
     };
     if (ouverture)
         s.f->Form_Load();
     else
         s.f->fenetre.toucher(34); // Page Down
-    QVERIFY(s.f->fenetre.ferme() && !s.f->Occupe);
-    QCOMPARE(int(s.f->PremiereDiapo), premiere);
+    QVERIFY(s.f->fenetre.ferme() && !s.c().Occupe);
+    QCOMPARE(int(s.c().PremiereDiapo), premiere);
     const auto montre = [&](int k) {
-        return s.f->Diapo.charge(k) &&
-               s.f->Diapo[k].nomAccessible().startsWith(
+        return s.c().Diapo.charge(k) &&
+               s.c().Diapo[k].nomAccessible().startsWith(
                    QStringLiteral("Diapositive %1 :").arg(premiere + k + 1));
     };
     QVERIFY(montre(1) && !montre(2));

@@ -1,8 +1,8 @@
 // The real main window on an X server, the keys typed through the server itself (XTest)
 // on the layout the run gave the server (setxkbmap, named in GALVIA_DISPOSITION: "us" or
 // "fr"; a server that kept another layout fails the run):
-// the digit row counts by place on both layouts, and the keyboard comes back to the
-// window after every box and after the slide sheet.
+// the digit row counts by place on both layouts. (The keyboard's return after the boxes
+// and the slide sheet is checked by tst_fenetre_qt, which also runs on this server.)
 #include "support/Banc.h"
 #include "support/FenetreReelle.h"
 
@@ -61,7 +61,6 @@ private Q_SLOTS:
     void cleanup();
     void touches_data();
     void touches();
-    void focusApresBoites();
 
 private:
     QTemporaryDir dossier_;
@@ -123,58 +122,6 @@ void TstClavierX11::touches() {
     };
     clavier_.taper(code, maj);
     QTRY_COMPARE(vus, QList<int>{attendu});
-}
-
-// Each box closed with Esc, the slide sheet with F4, all typed on the server's keyboard:
-// Page Down acts at once after each.
-void TstClavierX11::focusApresBoites() {
-    FenetreReelle& f = *f_;
-    QStringList boites;
-    QTimer fermeture;
-    fermeture.setInterval(5);
-    connect(&fermeture, &QTimer::timeout, this, [&] {
-        auto* boite = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!boite || QGuiApplication::focusWindow() != boite->windowHandle() ||
-            (!boites.isEmpty() && boites.last() == boite->windowTitle()))
-            return;
-        boites.append(boite->windowTitle());
-        clavier_.taper(Echap);
-    });
-    fermeture.start();
-
-    int numero = f.etat.NumImage;
-    const auto suivante = [&] {
-        clavier_.taper(PageBas);
-        ++numero;
-        QTRY_COMPARE(int(f.etat.NumImage), numero);
-    };
-    suivante();
-    clavier_.taper(F2);
-    QTRY_COMPARE(boites, (QStringList{"Renommer", "Nom refusé"}));
-    QTRY_VERIFY(!QApplication::activeModalWidget());
-    suivante();
-
-    f.vue->actionDe(f.form->menAide)->trigger();
-    QCOMPARE(boites.last(), QStringLiteral("Raccourcis Clavier"));
-    suivante();
-
-    bool ferme = false;
-    QVERIFY(f.dansLaFeuille(
-        [&](VueFenetreQt& feuille) {
-            QTRY_VERIFY(QGuiApplication::focusWindow() == feuille.windowHandle());
-            clavier_.taper(F4);
-            QTRY_VERIFY(feuille.modele().ferme());
-            ferme = true;
-        },
-        [&] {
-            clavier_.taper(F8);
-            QTRY_VERIFY_WITH_TIMEOUT(ferme, 20000);
-        }));
-    QVERIFY(ferme);
-    suivante();
-    // Back in the viewer, the keypad + is the viewer's.
-    clavier_.taper(PavePlus);
-    QTRY_COMPARE(f.etat.ModeVue, std::int16_t(1));
 }
 
 QTEST_MAIN(TstClavierX11)

@@ -31,12 +31,6 @@ QImage damier(QSize taille) {
     return image;
 }
 
-Controle* controle(Fenetre& f, const QString& nom) {
-    for (Controle* c : f.controles())
-        if (c->nom() == nom) return c;
-    return nullptr;
-}
-
 // The file list's row `i` clicked, with `mod` held.
 void cliquerLigne(QListView* liste, int i, Qt::KeyboardModifiers mod = Qt::NoModifier) {
     const QRect r = liste->visualRect(liste->model()->index(i, 0));
@@ -58,7 +52,6 @@ private Q_SLOTS:
     void initTestCase();
     void touches_data();
     void touches();
-    void cinquiemesAuClavierFrancais();
     void focusApresBoite_data();
     void focusApresBoite();
     void selectionMultipleF6();
@@ -186,26 +179,6 @@ void TstFenetreQt::touches() {
     QCOMPARE(vusFeuille, QList<int>{feuille});
 }
 
-// The fifths on a French keyboard, unshifted: the keys 1 to 4 type & é " '.
-void TstFenetreQt::cinquiemesAuClavierFrancais() {
-    QTemporaryDir dossier;
-    FenetreReelle f(images(dossier, 10));
-    QVERIFY(taper(Qt::Key_F5));
-    const Touche azerty[] = {{scan::Chiffre1, Qt::Key_Ampersand, "&"},
-                             {scan::Chiffre1 + 1, Qt::Key_Eacute, "\u00e9"},
-                             {scan::Chiffre1 + 2, Qt::Key_QuoteDbl, "\""},
-                             {scan::Chiffre1 + 3, Qt::Key_Apostrophe, "'"}};
-    QList<int> numeros;
-    for (const Touche& t : azerty) {
-        QVERIFY(taper(t));
-        numeros.append(f.etat.NumImage);
-    }
-    QCOMPARE(numeros, (QList<int>{2, 4, 6, 8}));
-    // The key 6 types "-" unshifted: not a command of the viewer.
-    QVERIFY(taper(Touche{scan::Chiffre1 + 5, Qt::Key_Minus, "-"}));
-    QCOMPARE(f.etat.NumImage, 8);
-}
-
 // Every box (message, input) and the slide sheet give the keyboard back to the window
 // that opened them: the next Page Down acts at once.
 void TstFenetreQt::focusApresBoite_data() {
@@ -239,11 +212,11 @@ void TstFenetreQt::focusApresBoite() {
     if (commande.startsWith(QLatin1String("F2"))) {
         QVERIFY(taper(Qt::Key_F2));
     } else if (commande == QLatin1String("menNom")) {
-        f.vue->actionDe(f.form->menNom)->trigger();
+        f.vue->actionDe(f.ctl().menNom)->trigger();
     } else if (commande == QLatin1String("menAide")) {
-        f.vue->actionDe(f.form->menAide)->trigger();
+        f.vue->actionDe(f.ctl().menAide)->trigger();
     } else if (commande == QLatin1String("Bouge1")) {
-        f.vue->actionDe(*f.form->Bouge[1])->trigger();
+        f.vue->actionDe(*f.ctl().Bouge[1])->trigger();
     } else {
         QString fermeture;
         QVERIFY(f.dansLaFeuille([&](VueFenetreQt& feuille) {
@@ -275,12 +248,12 @@ void TstFenetreQt::focusApresBoite() {
 void TstFenetreQt::selectionMultipleF6() {
     QTemporaryDir dossier;
     FenetreReelle f(images(dossier, 5));
-    auto* liste = qobject_cast<QListView*>(f.vue->widgetDe(f.form->Fichier));
+    auto* liste = qobject_cast<QListView*>(f.vue->widgetDe(f.ctl().Fichier));
     QVERIFY(liste);
     cliquerLigne(liste, 1);
     cliquerLigne(liste, 3, Qt::ControlModifier);
-    QVERIFY(f.form->Fichier.selected(1) && f.form->Fichier.selected(3));
-    QVERIFY(!f.form->Fichier.selected(0));
+    QVERIFY(f.ctl().Fichier.selected(1) && f.ctl().Fichier.selected(3));
+    QVERIFY(!f.ctl().Fichier.selected(0));
     QVERIFY(taper(Qt::Key_F6));
     QCOMPARE(f.etat.NbImages, 2);
     QCOMPARE(f.etat.TabImages.mid(1), (QStringList{"b.jpg", "d.jpg"}));
@@ -293,9 +266,9 @@ void TstFenetreQt::echapPendantLaSelectionDeDossiers() {
     QTemporaryDir dossier;
     QVERIFY(QDir(dossier.path()).mkpath(QStringLiteral("Photos/Noël")));
     FenetreReelle f(dossier.filePath(QStringLiteral("Photos/")));
-    Form1& form = *f.form;
+    const AccesForm1 form = f.ctl();
     QVERIFY(taper(Qt::Key_F7));
-    QCOMPARE(form.etat.MultiDossier, std::int16_t(1));
+    QCOMPARE(f.etat.MultiDossier, std::int16_t(1));
     auto* dossiers = qobject_cast<QListWidget*>(f.vue->widgetDe(form.Dossier));
     QCOMPARE(QApplication::focusWidget(), dossiers);
     QVERIFY(f.vue->widgetDe(form.ListeDos)->isVisible());
@@ -305,7 +278,7 @@ void TstFenetreQt::echapPendantLaSelectionDeDossiers() {
     QVERIFY(form.ListeDos.caption().endsWith(form.Dossier.list(noel) + QStringLiteral(" *")));
 
     QVERIFY(taper(Qt::Key_Escape));
-    QCOMPARE(form.etat.MultiDossier, std::int16_t(0));
+    QCOMPARE(f.etat.MultiDossier, std::int16_t(0));
     QVERIFY(!f.vue->widgetDe(form.ListeDos)->isVisible());
     QCOMPARE(f.legende(form.AutreDossier), QStringLiteral("Sélection MultiDossier"));
     QVERIFY(form.affTout.enabled());
@@ -320,10 +293,10 @@ void TstFenetreQt::glisserUnAscenseur() {
     QVERIFY(taper(Qt::Key_F5));
     QVERIFY(taper(Touche{scan::PavePlus, Qt::Key_Plus, "+", Qt::KeypadModifier}));
     QCOMPARE(f.etat.ModeVue, std::int16_t(1));
-    auto* barre = qobject_cast<QScrollBar*>(f.vue->widgetDe(f.form->Horiz));
-    QWidget* image = f.vue->widgetDe(f.form->Image1);
+    auto* barre = qobject_cast<QScrollBar*>(f.vue->widgetDe(f.ctl().Horiz));
+    QWidget* image = f.vue->widgetDe(f.ctl().Image1);
     QVERIFY(barre && barre->isVisible());
-    QCOMPARE(barre->maximum(), f.form->Horiz.max());
+    QCOMPARE(barre->maximum(), f.ctl().Horiz.max());
 
     QStyleOptionSlider option;
     option.initFrom(barre);
@@ -342,24 +315,24 @@ void TstFenetreQt::glisserUnAscenseur() {
     envoyerSouris(barre, QEvent::MouseMove, (depart + arrivee) / 2, Qt::LeftButton);
     envoyerSouris(barre, QEvent::MouseMove, arrivee, Qt::LeftButton);
     QVERIFY(barre->sliderPosition() > 0);
-    QCOMPARE(f.form->Horiz.value(), 0);
+    QCOMPARE(f.ctl().Horiz.value(), 0);
     QCOMPARE(image->x(), 0);
     envoyerSouris(barre, QEvent::MouseButtonRelease, arrivee, Qt::NoButton);
-    const int lache = f.form->Horiz.value();
+    const int lache = f.ctl().Horiz.value();
     QVERIFY(lache > 0);
     QCOMPARE(lache, barre->value());
-    QCOMPARE(f.form->Image1.left(), -lache);
+    QCOMPARE(f.ctl().Image1.left(), -lache);
     QCOMPARE(image->x(), static_cast<int>(std::floor(-lache / densite_)));
 
     // A click in the trough, right of the thumb: one page (the visible width).
     const QPoint creux(barre->width() - barre->height() - 2, barre->height() / 2);
     envoyerSouris(barre, QEvent::MouseButtonPress, creux, Qt::LeftButton);
     envoyerSouris(barre, QEvent::MouseButtonRelease, creux, Qt::NoButton);
-    QCOMPARE(f.form->Horiz.value(),
-             std::min(lache + f.form->Horiz.largeChange(), int(f.form->Horiz.max())));
+    QCOMPARE(f.ctl().Horiz.value(),
+             std::min(lache + f.ctl().Horiz.largeChange(), int(f.ctl().Horiz.max())));
     // The scroll bar never keeps the keyboard: the arrows still scroll.
     QVERIFY(taper(Qt::Key_Left));
-    QCOMPARE(f.form->Horiz.value(), 0);
+    QCOMPARE(f.ctl().Horiz.value(), 0);
     QCOMPARE(image->x(), 0);
 }
 
@@ -370,7 +343,7 @@ void TstFenetreQt::nomsDeLaListeDesDossiers() {
         QVERIFY(QDir(dossier.path()).mkpath(QString::fromUtf8(sous)));
     const QString photos = dossier.filePath(QStringLiteral("Photos"));
     FenetreReelle f(photos + u'/');
-    auto* liste = qobject_cast<QListWidget*>(f.vue->widgetDe(f.form->Dossier));
+    auto* liste = qobject_cast<QListWidget*>(f.vue->widgetDe(f.ctl().Dossier));
     QStringList attendus{QStringLiteral("/")};
     attendus += QDir::cleanPath(photos).split(u'/', Qt::SkipEmptyParts);
     attendus += QStringList{QStringLiteral("\u00c9t\u00e9"), QStringLiteral("hiver")};
@@ -402,7 +375,7 @@ void TstFenetreQt::coches() {
     QTemporaryDir dossier;
     FenetreReelle f(images(dossier, nbImages));
     QVERIFY(taper(Qt::Key_F5));
-    ElementMenu& petites = *f.form->Defile[5];
+    ElementMenu& petites = *f.ctl().Defile[5];
     QAction* action = f.vue->actionDe(petites);
     QVERIFY(action->isChecked());
     action->trigger();
@@ -411,7 +384,7 @@ void TstFenetreQt::coches() {
     action->trigger();
     QCOMPARE(action->isChecked(), true);
     // "&Stop" bears no mark: a click does not give it one.
-    QAction* stop = f.vue->actionDe(*f.form->Defile[2]);
+    QAction* stop = f.vue->actionDe(*f.ctl().Defile[2]);
     stop->trigger();
     QVERIFY(!stop->isChecked());
 }
@@ -425,7 +398,7 @@ void TstFenetreQt::taillesEnPixelsDeLEcran() {
     QVERIFY(motif.save(dossier.filePath(QStringLiteral("a.bmp"))));
     dessiner(dossier.filePath(QStringLiteral("b.jpg")), {3000, 2000});
     FenetreReelle f(dossier.path() + u'/');
-    Form1& form = *f.form;
+    const AccesForm1 form = f.ctl();
     const QSize centre = f.vue->centralWidget()->size();
     QCOMPARE(int(form.LargeurFenetre), qRound(centre.width() * densite_));
     QCOMPARE(int(form.HauteurFenetre), qRound(centre.height() * densite_));
@@ -475,7 +448,7 @@ void TstFenetreQt::dossierDeDepartVide() {
     QVERIFY(QDir().mkpath(vide));
     FenetreReelle f(vide + u'/');
     QCOMPARE(f.vue->windowTitle(), vide + u'/');
-    QCOMPARE(f.form->Dossier.path(), vide);
+    QCOMPARE(f.ctl().Dossier.path(), vide);
     FermeBoites boites;
     QVERIFY(taper(Qt::Key_F5));
     QCOMPARE(boites.textes, QStringList{"Le dossier est vide !"});

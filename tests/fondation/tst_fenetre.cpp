@@ -1,5 +1,5 @@
-// The real main window offscreen: start-up on a folder of pictures, F5, Page Down,
-// captions, and the accessible names of the controls.
+// The real main window offscreen: the accessible names of its controls and the captions
+// of its menus.
 #include "support/Banc.h"
 #include "support/FenetreReelle.h"
 
@@ -14,39 +14,8 @@ using namespace galvia::test;
 class TestFenetre : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void parcourirEtVoir();
     void nomsAccessibles();
 };
-
-void TestFenetre::parcourirEtVoir() {
-    QTemporaryDir dossier;
-    const QString d = dossier.path() + QStringLiteral("/Photos");
-    dessiner(d + QStringLiteral("/b.jpg"), {3000, 200}, Qt::green);
-    dessiner(d + QStringLiteral("/a.jpg"), {64, 48}, Qt::red);
-    dessiner(d + QStringLiteral("/C.gif"), {32, 32}, Qt::blue);
-    FenetreReelle f(d + u'/');
-    QCOMPARE(f.vue->windowTitle(), d + u'/');
-    QVERIFY(!f.vue->actionDe(f.form->menAtt)->isVisible());
-
-    f.touche(Qt::Key_F5);
-    QCOMPARE(f.legende(f.form->menNom), QStringLiteral("=  1 / 3  =  a.jpg"));
-    QVERIFY(f.vue->actionDe(f.form->menNom)->isVisible());
-    QCOMPARE(f.vue->windowTitle(), d + u'/');
-    QWidget* ajustee = f.vue->widgetDe(f.form->Image2);
-    QVERIFY(ajustee->isVisible());
-    QVERIFY(!f.vue->widgetDe(f.form->Debut)->isVisible());
-
-    f.touche(Qt::Key_PageDown);
-    QTRY_COMPARE(f.legende(f.form->menNom), QStringLiteral("=  2 / 3  =  b.jpg"));
-    // 3000 pixels wide: the horizontal bar shows.
-    QVERIFY(f.vue->widgetDe(f.form->Horiz)->isVisible());
-    f.touche(Qt::Key_PageDown, Qt::ShiftModifier);
-    QTRY_COMPARE(f.legende(f.form->menNom), QStringLiteral("=  3 / 3  =  C.gif"));
-
-    f.touche(Qt::Key_F3);
-    QVERIFY(f.vue->widgetDe(f.form->Debut)->isVisible());
-    QVERIFY(!f.vue->actionDe(f.form->menNom)->isVisible());
-}
 
 void TestFenetre::nomsAccessibles() {
     QTemporaryDir dossier;
@@ -72,8 +41,8 @@ void TestFenetre::nomsAccessibles() {
     for (QAction* a : f.vue->menuBar()->actions())
         obtenus.append(a->text());
     QCOMPARE(obtenus, menus);
-    QCOMPARE(f.vue->actionDe(*f.form->Bouge[4])->text(), QStringLiteral("&Premiere Image"));
-    QCOMPARE(f.vue->actionDe(f.form->affTout)->shortcut(), QKeySequence(Qt::Key_F5));
+    QCOMPARE(f.vue->actionDe(*f.ctl().Bouge[4])->text(), QStringLiteral("&Premiere Image"));
+    QCOMPARE(f.vue->actionDe(f.ctl().affTout)->shortcut(), QKeySequence(Qt::Key_F5));
 }
 
 QTEST_MAIN(TestFenetre)

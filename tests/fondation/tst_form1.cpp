@@ -21,8 +21,6 @@ private Q_SLOTS:
     void demarrageDossierFixe();
     void environ_data();
     void environ();
-    void environArreteDiaporama_data();
-    void environArreteDiaporama();
     void toutesLesImages();
     void refusDesListes_data();
     void refusDesListes();
@@ -34,7 +32,6 @@ private Q_SLOTS:
     void echecDeChargement();
     void fichierSupprime();
     void ascenseurs();
-    void petitesImages();
     void nomsInsolites();
     void changerDeDossier();
     void lecteurIllisible();
@@ -46,27 +43,20 @@ void TestForm1::demarrage() {
     QVERIFY(QDir::setCurrent(b.chemin()));
     b.form->Form_Load();
     QDir::setCurrent(avant);
-    QCOMPARE(b.form->Dossier.path(), QDir(b.chemin()).canonicalPath());
-    QCOMPARE(b.form->fenetre.caption(), b.form->Dossier.path() + u'/');
-    QCOMPARE(b.form->Fichier.path(), b.form->Dossier.path());
-    QCOMPARE(int(b.form->LargeurFenetre), 1024);
-    QCOMPARE(int(b.form->HauteurFenetre), 768);
-    QCOMPARE(int(b.form->LargeurAscenseur), 16);
-    QCOMPARE(int(b.form->HauteurAscenseur), 16);
-    QCOMPARE(b.form->Timer1.interval(), 1024);
+    QCOMPARE(b.ctl().Dossier.path(), QDir(b.chemin()).canonicalPath());
+    QCOMPARE(b.form->fenetre.caption(), b.ctl().Dossier.path() + u'/');
+    QCOMPARE(b.ctl().Fichier.path(), b.ctl().Dossier.path());
+    QCOMPARE(int(b.ctl().LargeurFenetre), 1024);
+    QCOMPARE(int(b.ctl().HauteurFenetre), 768);
+    QCOMPARE(int(b.ctl().LargeurAscenseur), 16);
+    QCOMPARE(int(b.ctl().HauteurAscenseur), 16);
+    QCOMPARE(b.ctl().Timer1.interval(), 1024);
     QCOMPARE(b.form->fenetre.width(), b.plateforme.ecran.width());
     QCOMPARE(b.etat.ModeVue, std::int16_t(0));
-    QVERIFY(b.form->Debut.visible());
-    QVERIFY(!b.form->menAtt.visible() && !b.form->menShow.visible() && !b.form->menNom.visible());
-    QVERIFY(!b.form->Renomme.enabled() && !b.form->affAutre.enabled());
-    QVERIFY(b.form->Defile[5]->checked());
-
-    // At the root, the caption keeps its single separator.
-    QVERIFY(QDir::setCurrent(QStringLiteral("/")));
-    Banc racine;
-    racine.form->Form_Load();
-    QDir::setCurrent(avant);
-    QCOMPARE(racine.form->fenetre.caption(), QStringLiteral("/"));
+    QVERIFY(b.ctl().Debut.visible());
+    QVERIFY(!b.ctl().menAtt.visible() && !b.ctl().menShow.visible() && !b.ctl().menNom.visible());
+    QVERIFY(!b.ctl().Renomme.enabled() && !b.ctl().affAutre.enabled());
+    QVERIFY(b.ctl().Defile[5]->checked());
 }
 
 void TestForm1::demarrageDossierFixe_data() {
@@ -82,15 +72,15 @@ void TestForm1::demarrageDossierFixe() {
     const QString fixe = b.chemin(QStringLiteral("Vordane/Images/Femmes"));
     QVERIFY(QDir().mkpath(fixe));
     if (nbFichiers > 0) dessiner(fixe + QStringLiteral("/a.jpg"), {10, 10});
-    b.form->DossierDepart = fixe + u'/';
+    b.ctl().DossierDepart = fixe + u'/';
     const QString avant = QDir::currentPath();
     b.form->Form_Load();
     const QString courant = QDir::currentPath();
     QDir::setCurrent(avant);
-    QCOMPARE(b.form->Dossier.path(), fixe);
+    QCOMPARE(b.ctl().Dossier.path(), fixe);
     QCOMPARE(b.form->fenetre.caption(), fixe + u'/');
     QCOMPARE(QDir(courant).canonicalPath(), QDir(fixe).canonicalPath());
-    QCOMPARE(b.form->Fichier.listCount(), nbFichiers);
+    QCOMPARE(b.ctl().Fichier.listCount(), nbFichiers);
 }
 
 void TestForm1::environ_data() {
@@ -115,11 +105,14 @@ void TestForm1::environ() {
     QFETCH(QList<bool>, etats);
     Banc b;
     b.demarrer();
-    Form1& f = *b.form;
+    const AccesForm1 f = b.ctl();
     // Start from the opposite state, so that every line is really written.
-    f.Environ(mode == 1 || mode == 2 ? 0 : 2);
+    b.form->Environ(mode == 1 || mode == 2 ? 0 : 2);
     f.ChatRex.setVisible(true);
-    f.Environ(mode);
+    b.etat.SensDefile = Vrai;
+    b.form->Environ(mode);
+    // Browsing stops the slideshow; the viewing modes leave it as it was.
+    QCOMPARE(b.etat.SensDefile, mode == 1 || mode == 2 ? Vrai : Faux);
     QCOMPARE(int(b.etat.ModeVue), modeVue);
     const QList<bool> obtenu{f.affTout.enabled(), f.affSelect.enabled(),    f.affAutre.enabled(),
                              f.menAtt.visible(),  f.menNom.visible(),       f.menShow.visible(),
@@ -127,34 +120,16 @@ void TestForm1::environ() {
                              f.Image0.visible(),  f.Image2.visible()};
     QCOMPARE(obtenu, etats);
     QCOMPARE(f.ChatRex.visible(), mode != 2);
-    if (mode == 0) QCOMPARE(f.fenetre.focus(), &f.Lecteur);
-    if (mode == 1) QCOMPARE(f.fenetre.focus(), &f.Image1);
-    if (mode == 3) QCOMPARE(f.fenetre.focus(), &f.Dossier);
+    if (mode == 0) QCOMPARE(b.form->fenetre.focus(), &f.Lecteur);
+    if (mode == 1) QCOMPARE(b.form->fenetre.focus(), &f.Image1);
+    if (mode == 3) QCOMPARE(b.form->fenetre.focus(), &f.Dossier);
 
     // Any other value changes nothing.
     const std::int16_t avant = b.etat.ModeVue;
-    f.Environ(4);
-    f.Environ(-1);
+    b.form->Environ(4);
+    b.form->Environ(-1);
     QCOMPARE(b.etat.ModeVue, avant);
     QCOMPARE(f.Image2.visible(), etats.at(10));
-}
-
-void TestForm1::environArreteDiaporama_data() {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("sens");
-    QTest::newRow("0 arrete") << 0 << 0;
-    QTest::newRow("1 laisse") << 1 << -1;
-    QTest::newRow("2 laisse") << 2 << -1;
-    QTest::newRow("3 arrete") << 3 << 0;
-}
-
-void TestForm1::environArreteDiaporama() {
-    QFETCH(int, mode);
-    QFETCH(int, sens);
-    Banc b;
-    b.etat.SensDefile = Vrai;
-    b.form->Environ(mode);
-    QCOMPARE(int(b.etat.SensDefile), sens);
 }
 
 void TestForm1::toutesLesImages() {
@@ -166,21 +141,21 @@ void TestForm1::toutesLesImages() {
     ecrire(b.chemin(QStringLiteral("d/.cache.jpg")), "cache");
     QDir().mkpath(b.chemin(QStringLiteral("d/sous.jpg")));
     b.demarrer(QStringLiteral("d"));
-    b.form->affTout.cliquer();
+    b.ctl().affTout.cliquer();
     QCOMPARE(b.liste(), (QStringList{"a.gif", "b.JPG", "C.bmp"}));
     QCOMPARE(b.etat.TabImages.size(), 4);
     QCOMPARE(int(b.etat.NumImage), 1);
     QCOMPARE(int(b.etat.ModeVue), 2);
     QCOMPARE(b.etat.Chemin, b.chemin(QStringLiteral("d/")));
     QCOMPARE(b.etat.NomComplet, b.chemin(QStringLiteral("d/a.gif")));
-    QCOMPARE(b.form->menNom.caption(), QStringLiteral("=  1 / 3  =  a.gif"));
-    QCOMPARE(b.form->Image1.width(), 20.0);
-    QCOMPARE(b.form->Image1.height(), 10.0);
-    QVERIFY(!b.form->Image2.image().isNull());
+    QCOMPARE(b.ctl().menNom.caption(), QStringLiteral("=  1 / 3  =  a.gif"));
+    QCOMPARE(b.ctl().Image1.width(), 20.0);
+    QCOMPARE(b.ctl().Image1.height(), 10.0);
+    QVERIFY(!b.ctl().Image2.image().isNull());
     QVERIFY(b.plateforme.messages.empty());
     QVERIFY(!b.form->fenetre.occupe());
     // The build runs from browsing mode only.
-    b.form->affTout.cliquer();
+    b.ctl().affTout.cliquer();
     QCOMPARE(int(b.etat.NbImages), 3);
 }
 
@@ -216,8 +191,8 @@ void TestForm1::refusDesListes() {
     b.etat.TabImages = QStringList{QString(), QStringLiteral("ancienne.jpg")};
     b.etat.NbImages = 1;
     b.etat.NumImage = 1;
-    for (int i = 0; i < b.form->Fichier.listCount(); ++i)
-        b.form->Fichier.setSelected(i, selection.contains(b.form->Fichier.list(i)));
+    for (int i = 0; i < b.ctl().Fichier.listCount(); ++i)
+        b.ctl().Fichier.setSelected(i, selection.contains(b.ctl().Fichier.list(i)));
     if (parSelection)
         b.form->affSelect_Click();
     else
@@ -239,11 +214,11 @@ void TestForm1::selection() {
     ecrire(b.chemin(QStringLiteral("d/n.txt")), "texte");
     b.demarrer(QStringLiteral("d"));
     // The file list is sorted: a.bmp m.gif n.txt z.jpg
-    QCOMPARE(b.form->Fichier.list(0), QStringLiteral("a.bmp"));
-    b.form->Fichier.setSelected(3, true);
-    b.form->Fichier.setSelected(2, true);
-    b.form->Fichier.setSelected(1, true);
-    b.form->affSelect.cliquer();
+    QCOMPARE(b.ctl().Fichier.list(0), QStringLiteral("a.bmp"));
+    b.ctl().Fichier.setSelected(3, true);
+    b.ctl().Fichier.setSelected(2, true);
+    b.ctl().Fichier.setSelected(1, true);
+    b.ctl().affSelect.cliquer();
     QCOMPARE(b.liste(), (QStringList{"m.gif", "z.jpg"}));
     QCOMPARE(int(b.etat.ModeVue), 2);
 }
@@ -253,7 +228,7 @@ void TestForm1::doubleClic() {
     ecrire(b.chemin(QStringLiteral("d/readme.txt")), "pas une image");
     dessiner(b.chemin(QStringLiteral("d/x.jpg")), {8, 8});
     b.demarrer(QStringLiteral("d"));
-    b.form->Fichier.activer(0); // readme.txt: no extension test
+    b.ctl().Fichier.activer(0); // readme.txt: no extension test
     QCOMPARE(b.etat.TabImages, (QStringList{QString(), "readme.txt"}));
     QCOMPARE(int(b.etat.NbImages), 1);
     QCOMPARE(int(b.etat.ModeVue), 2);
@@ -328,15 +303,15 @@ void TestForm1::echecDeChargement() {
     }
     b.demarrer(QStringLiteral("d"));
     b.form->affTout_Click();
-    QCOMPARE(b.form->Image1.width(), 50.0);
+    QCOMPARE(b.ctl().Image1.width(), 50.0);
     b.etat.NumImage = 2;
     b.form->ChargeImage();
     QCOMPARE(b.messages(), QStringList{erreur + QStringLiteral("\r\nSur le fichier : ") + fichier});
     // The counter names the new file; both views keep the previous picture.
-    QCOMPARE(b.form->menNom.caption(), QStringLiteral("=  2 / 2  =  ") + nom);
+    QCOMPARE(b.ctl().menNom.caption(), QStringLiteral("=  2 / 2  =  ") + nom);
     QCOMPARE(b.etat.NomComplet, fichier);
-    QCOMPARE(b.form->Image1.width(), 50.0);
-    QCOMPARE(b.form->Image2.image().size(), QSize(50, 40));
+    QCOMPARE(b.ctl().Image1.width(), 50.0);
+    QCOMPARE(b.ctl().Image2.image().size(), QSize(50, 40));
     QCOMPARE(int(b.etat.NbImages), 2);
     QVERIFY(!b.form->fenetre.occupe());
 }
@@ -353,8 +328,8 @@ void TestForm1::fichierSupprime() {
     QCOMPARE(b.messages(),
              QStringList{QStringLiteral("Erreur : 53 - Fichier introuvable\r\nSur le fichier : ") +
                          b.chemin(QStringLiteral("d/b.jpg"))});
-    QVERIFY(b.form->Horiz.visible());
-    QCOMPARE(b.form->Horiz.max(), 976);
+    QVERIFY(b.ctl().Horiz.visible());
+    QCOMPARE(b.ctl().Horiz.max(), 976);
     QCOMPARE(b.etat.TabImages.size(), 3);
 }
 
@@ -364,7 +339,7 @@ void TestForm1::ascenseurs() {
     dessiner(b.chemin(QStringLiteral("d/b.jpg")), {1100, 800});
     b.demarrer(QStringLiteral("d"));
     b.form->affTout_Click();
-    Form1& f = *b.form;
+    const AccesForm1 f = b.ctl();
     QVERIFY(f.Horiz.visible() && f.Vertic.visible());
     QCOMPARE(f.Horiz.width(), 1008.0);
     QCOMPARE(f.Horiz.top(), 752.0);
@@ -380,37 +355,12 @@ void TestForm1::ascenseurs() {
     QCOMPARE(f.Image1.left(), -400.0);
     QCOMPARE(f.Image1.top(), -300.0);
     b.etat.NumImage = 2;
-    f.ChargeImage();
+    b.form->ChargeImage();
     QCOMPARE(f.Horiz.max(), 92);
     QCOMPARE(f.Horiz.value(), 92);
     QCOMPARE(f.Image1.left(), -92.0);
     QCOMPARE(f.Vertic.max(), 48);
     QCOMPARE(f.Image1.top(), -48.0);
-    // Switching views reads no file and keeps the scrolled position.
-    QFile::remove(b.chemin(QStringLiteral("d/b.jpg")));
-    f.Image2_Click();
-    QCOMPARE(int(b.etat.ModeVue), 1);
-    f.Image1_Click();
-    QCOMPARE(int(b.etat.ModeVue), 2);
-    QCOMPARE(f.Image1.left(), -92.0);
-    QVERIFY(b.plateforme.messages.empty());
-    // A scroll bar never keeps the focus.
-    f.Environ(1);
-    f.Horiz.setFocus();
-    QCOMPARE(f.fenetre.focus(), &f.Image1);
-}
-
-void TestForm1::petitesImages() {
-    Banc b;
-    dessiner(b.chemin(QStringLiteral("d/a.jpg")), {400, 300});
-    b.demarrer(QStringLiteral("d"));
-    b.form->affTout_Click();
-    QCOMPARE(b.form->Image2.width(), 400.0);
-    QCOMPARE(b.form->Image2.left(), 312.0);
-    b.form->PetitesImages = false;
-    b.form->ChargeImage();
-    QCOMPARE(b.form->Image2.width(), 1024.0);
-    QCOMPARE(b.form->Image2.height(), 768.0);
 }
 
 void TestForm1::nomsInsolites() {
@@ -421,7 +371,7 @@ void TestForm1::nomsInsolites() {
     b.form->affTout_Click();
     QCOMPARE(b.liste(), QStringList{nom});
     QVERIFY(b.plateforme.messages.empty());
-    QCOMPARE(b.form->Image1.width(), 12.0);
+    QCOMPARE(b.ctl().Image1.width(), 12.0);
 }
 
 void TestForm1::changerDeDossier() {
@@ -431,26 +381,26 @@ void TestForm1::changerDeDossier() {
     b.form->affTout_Click();
     b.etat.MultiDossier = 1;
     b.etat.SensDefile = Vrai;
-    b.form->affAutre.cliquer();
+    b.ctl().affAutre.cliquer();
     QCOMPARE(int(b.etat.ModeVue), 0);
     QCOMPARE(int(b.etat.MultiDossier), 0);
     QCOMPARE(int(b.etat.SensDefile), 0);
     QCOMPARE(int(b.etat.NbImages), 1); // the list stays
-    QVERIFY(b.form->Debut.visible());
+    QVERIFY(b.ctl().Debut.visible());
 }
 
 void TestForm1::lecteurIllisible() {
     Banc b;
     b.demarrer();
-    const QString avant = b.form->Dossier.path();
-    b.form->Lecteur.setDrive(QStringLiteral("/nulle/part/"));
-    QCOMPARE(b.form->Dossier.path(), avant);
-    QCOMPARE(b.form->Lecteur.drive(), QStringLiteral("/nulle/part/"));
+    const QString avant = b.ctl().Dossier.path();
+    b.ctl().Lecteur.setDrive(QStringLiteral("/nulle/part/"));
+    QCOMPARE(b.ctl().Dossier.path(), avant);
+    QCOMPARE(b.ctl().Lecteur.drive(), QStringLiteral("/nulle/part/"));
     QVERIFY(b.plateforme.messages.empty());
     // Opening a folder in the folder list moves the file list and the caption.
     QDir().mkpath(b.chemin(QStringLiteral("x")));
-    b.form->Lecteur.setDrive(QStringLiteral("/"));
-    QCOMPARE(b.form->Dossier.path(), QStringLiteral("/"));
+    b.ctl().Lecteur.setDrive(QStringLiteral("/"));
+    QCOMPARE(b.ctl().Dossier.path(), QStringLiteral("/"));
     QCOMPARE(b.form->fenetre.caption(), QStringLiteral("/"));
 }
 

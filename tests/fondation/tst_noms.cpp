@@ -77,9 +77,9 @@ void verifierEntrees(Banc& b, const std::map<QString, int>& largeurs, QList<int>
         b.etat.NumImage = static_cast<std::int16_t>(i);
         b.form->ChargeImage();
         QCOMPARE(b.messages(), QStringList());
-        QCOMPARE(b.form->Image1.width(), double(attendu->second));
-        vues.append(int(b.form->Image1.width()));
-        QCOMPARE(b.form->menNom.caption(),
+        QCOMPARE(b.ctl().Image1.width(), double(attendu->second));
+        vues.append(int(b.ctl().Image1.width()));
+        QCOMPARE(b.ctl().menNom.caption(),
                  QStringLiteral("=  %1 / %2  =  %3").arg(i).arg(b.etat.NbImages).arg(nom));
         b.form->menNom_Click();
         QCOMPARE(b.plateforme.messages.size(), 1u);
@@ -219,24 +219,24 @@ void TestNoms::sosies() {
 
     if (construction == "multi") {
         b.demarrer();
-        b.form->AutreDossier.cliquer();
+        b.ctl().AutreDossier.cliquer();
         for (const QByteArray& d : {DossierLatin1, DossierSosie})
-            for (int i = 0; i < b.form->Dossier.listCount(); ++i)
-                if (b.form->Dossier.list(i) == b.chemin(nomDepuisOctets(d)))
-                    b.form->Dossier.selectionner(i);
+            for (int i = 0; i < b.ctl().Dossier.listCount(); ++i)
+                if (b.ctl().Dossier.list(i) == b.chemin(nomDepuisOctets(d)))
+                    b.ctl().Dossier.selectionner(i);
         QCOMPARE(b.messages(), QStringList()); // not taken for the same folder
-        b.form->AutreDossier.cliquer();
+        b.ctl().AutreDossier.cliquer();
         QCOMPARE(b.etat.NbImages, std::int16_t(3));
         verifierEntrees(b, largeurs, vues);
         chaqueFichier({40, 60, 70});
         return;
     }
     b.demarrer(dossier);
-    QCOMPARE(b.form->Fichier.listCount(), 2);
+    QCOMPARE(b.ctl().Fichier.listCount(), 2);
     if (construction == "clic") {
         for (int i = 0; i < 2; ++i) {
-            b.form->Fichier.activer(i);
-            QCOMPARE(b.liste(), QStringList{b.form->Fichier.list(i)});
+            b.ctl().Fichier.activer(i);
+            QCOMPARE(b.liste(), QStringList{b.ctl().Fichier.list(i)});
             verifierEntrees(b, largeurs, vues);
             b.form->affAutre_Click();
         }
@@ -244,26 +244,26 @@ void TestNoms::sosies() {
         return;
     }
     if (construction == "F5") {
-        b.form->affTout.cliquer();
+        b.ctl().affTout.cliquer();
     } else {
-        b.form->Fichier.setSelected(0, true);
-        b.form->Fichier.setSelected(1, true);
-        b.form->affSelect.cliquer();
+        b.ctl().Fichier.setSelected(0, true);
+        b.ctl().Fichier.setSelected(1, true);
+        b.ctl().affSelect.cliquer();
     }
     QCOMPARE(b.etat.NbImages, std::int16_t(2));
     verifierEntrees(b, largeurs, vues);
     chaqueFichier({40, 60});
 
     // The slide sheet decodes each thumbnail from its own file and labels it.
-    Form2 feuille(b.plateforme, b.etat, b.form->progressionFeuille());
+    Form2 feuille(b.plateforme, b.etat, b.ctl().progressionFeuille());
     feuille.fenetre.setTailleInterneSansVue({792, 600});
     feuille.Form_Load();
     for (int k = 0; k < 2; ++k) {
-        const QImage& vignette = feuille.Diapo[k].image();
+        const QImage& vignette = acces(feuille).Diapo[k].image();
         const int largeur = largeurs.at(b.etat.TabImages.at(k + 1));
         QVERIFY(!vignette.isNull());
         QCOMPARE(qRound(double(vignette.width()) / vignette.height()), largeur / 10);
-        QCOMPARE(feuille.Texte[k].caption(), b.etat.TabImages.at(k + 1));
+        QCOMPARE(acces(feuille).Texte[k].caption(), b.etat.TabImages.at(k + 1));
     }
 }
 
@@ -282,15 +282,15 @@ void TestNoms::renommerSosie() {
     const QByteArray d = octets(b.chemin()) + '/' + DossierLatin1 + '/';
     ::chmod((d + ancien).constData(), 0444);
     b.demarrer(nomDepuisOctets(DossierLatin1));
-    b.form->affTout.cliquer();
+    b.ctl().affTout.cliquer();
     b.etat.NumImage = static_cast<std::int16_t>(b.etat.TabImages.indexOf(nomDepuisOctets(ancien)));
     b.form->ChargeImage();
-    const int largeur = int(b.form->Image1.width());
+    const int largeur = int(b.ctl().Image1.width());
 
     // The user keeps the name shown, replacement mark included: it is written as UTF-8.
     b.plateforme.reponses.push_back(QStringLiteral("neuf ") +
                                     texteVisible(nomDepuisOctets(ancien)));
-    b.form->Renomme.cliquer();
+    b.ctl().Renomme.cliquer();
     QCOMPARE(b.plateforme.saisies.back().defaut, texteVisible(nomDepuisOctets(ancien)));
     QCOMPARE(b.messages(), QStringList());
     const QByteArray neuf = "neuf " + Sosie;
@@ -306,7 +306,7 @@ void TestNoms::renommerSosie() {
 
     // Renaming it back onto the other name is refused: that name is taken.
     b.plateforme.reponses.push_back(texteVisible(nomDepuisOctets(reste)));
-    b.form->Renomme.cliquer();
+    b.ctl().Renomme.cliquer();
     const bool pris = reste == Sosie;
     QCOMPARE(b.messages().size(), pris ? 1 : 0);
     if (pris) QVERIFY(b.messages()[0].startsWith(QStringLiteral("Erreur : 58 - ")));
@@ -330,12 +330,12 @@ void TestNoms::lienVersLectureSeule() {
     poser(racine + "/ici/pris.jpg", 20);
     QCOMPARE(::symlink("../ailleurs/cible.jpg", (racine + "/ici/lien.jpg").constData()), 0);
     b.demarrer(QStringLiteral("ici"));
-    b.form->Fichier.activer(b.form->Fichier.list(0) == "lien.jpg" ? 0 : 1);
+    b.ctl().Fichier.activer(b.ctl().Fichier.list(0) == "lien.jpg" ? 0 : 1);
     QCOMPARE(b.liste(), QStringList{"lien.jpg"});
-    QCOMPARE(b.form->Image1.width(), 30.0); // shown through the link
+    QCOMPARE(b.ctl().Image1.width(), 30.0); // shown through the link
 
     b.plateforme.reponses.push_back(nouveau);
-    b.form->Renomme.cliquer();
+    b.ctl().Renomme.cliquer();
     struct stat st {};
     QCOMPARE(::stat((racine + "/ailleurs/cible.jpg").constData(), &st), 0);
     QCOMPARE(st.st_mode & 0777, mode_t(0444));

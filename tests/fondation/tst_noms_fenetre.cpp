@@ -22,16 +22,6 @@
 using namespace galvia;
 using namespace galvia::test;
 
-namespace {
-
-Controle* controle(Fenetre& f, const QString& nom, int rang) {
-    for (Controle* c : f.controles())
-        if (c->nom() == nom && rang-- == 0) return c;
-    return nullptr;
-}
-
-} // namespace
-
 class TestNomsFenetre : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -63,7 +53,7 @@ void TestNomsFenetre::nomsMontres() {
 
     FenetreReelle f(nomDepuisOctets(d));
     QCOMPARE(f.vue->windowTitle(), tmp.path() + "/Images" + r + "/");
-    auto* liste = qobject_cast<QListView*>(f.vue->widgetDe(f.form->Fichier));
+    auto* liste = qobject_cast<QListView*>(f.vue->widgetDe(f.ctl().Fichier));
     QVERIFY(liste);
     QStringList lignes;
     for (int i = 0; i < liste->model()->rowCount(); ++i)
@@ -71,7 +61,7 @@ void TestNomsFenetre::nomsMontres() {
     lignes.sort();
     montres.sort();
     QCOMPARE(lignes, montres);
-    auto* dossiers = qobject_cast<QListWidget*>(f.vue->widgetDe(f.form->Dossier));
+    auto* dossiers = qobject_cast<QListWidget*>(f.vue->widgetDe(f.ctl().Dossier));
     QVERIFY(dossiers);
     QStringList branches, bulles;
     for (int i = 0; i < dossiers->count(); ++i) {
@@ -89,8 +79,8 @@ void TestNomsFenetre::nomsMontres() {
     for (int i = 1; i <= 4; ++i) {
         const QString nom = f.etat.TabImages.at(i);
         QCOMPARE(f.etat.NumImage, std::int16_t(i));
-        QCOMPARE(f.form->Image1.width(), double(largeurs.at(nom)));
-        QCOMPARE(f.legende(f.form->menNom),
+        QCOMPARE(f.ctl().Image1.width(), double(largeurs.at(nom)));
+        QCOMPARE(f.legende(f.ctl().menNom),
                  QStringLiteral("=  %1 / 4  =  ").arg(i) + texteVisible(nom));
         if (nom.startsWith(QLatin1String("<h1>"))) {
             FenetreReelle::repondre([&info](QWidget* boite) {
@@ -100,7 +90,7 @@ void TestNomsFenetre::nomsMontres() {
                 if (l && l->textFormat() == Qt::PlainText) info = l->text();
                 m->accept();
             });
-            f.vue->actionDe(f.form->menNom)->trigger();
+            f.vue->actionDe(f.ctl().menNom)->trigger();
             QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
             f.vue->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(f.vue.get()));

@@ -11,6 +11,39 @@
 
 using namespace galvia;
 
+namespace {
+
+// A picture's size, the small-pictures rule, and the fitting expected.
+struct CasAjustement {
+    QSize image;
+    bool petites = true;
+    Ajustement attendu;
+};
+
+// Every field of a fitting, so that a failure shows them all.
+QString decrire(const Ajustement& a) {
+    return QStringLiteral("tropLarge %1 tropHaut %2 visible %3x%4 horiz %5/%6/%7 vertic "
+                          "%8/%9/%10 ajuste %11x%12 a %13,%14")
+        .arg(a.tropLarge)
+        .arg(a.tropHaut)
+        .arg(a.visibleL)
+        .arg(a.visibleH)
+        .arg(a.horizMax)
+        .arg(a.horizGrand)
+        .arg(a.horizPetit)
+        .arg(a.verticMax)
+        .arg(a.verticGrand)
+        .arg(a.verticPetit)
+        .arg(a.ajusteL)
+        .arg(a.ajusteH)
+        .arg(a.ajusteGauche)
+        .arg(a.ajusteHaut);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(CasAjustement)
+
 class TestRegles : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -22,8 +55,6 @@ private Q_SLOTS:
     void triRapide_data();
     void triRapide();
     void triRapideGrandeListe();
-    void croissanceListe_data();
-    void croissanceListe();
     void limiteListe();
     void entier16_data();
     void entier16();
@@ -33,64 +64,66 @@ private Q_SLOTS:
     void arrondi();
     void dossierDeEntree_data();
     void dossierDeEntree();
-    void separateur_data();
-    void separateur();
 };
 
 void TestRegles::ajustement_data() {
-    QTest::addColumn<int>("w");
-    QTest::addColumn<int>("h");
-    QTest::addColumn<bool>("petites");
-    QTest::addColumn<bool>("tropLarge");
-    QTest::addColumn<bool>("tropHaut");
-    QTest::addColumn<QList<int>>("barres");    // VW, VH, HMax, HGrand, HPetit, VMax, VGrand, VPetit
-    QTest::addColumn<QList<double>>("ajuste"); // NW, NH, gauche, haut
-
-    QTest::newRow("400x300 petites")
-        << 400 << 300 << true << false << false << QList<int>{400, 300, 0, 400, 133, 0, 300, 100}
-        << QList<double>{400, 300, 312, 234};
-    QTest::newRow("400x300 agrandie")
-        << 400 << 300 << false << false << false << QList<int>{400, 300, 0, 400, 133, 0, 300, 100}
-        << QList<double>{1024, 768, 0, 0};
-    QTest::newRow("2000x500 trop large")
-        << 2000 << 500 << true << true << false
-        << QList<int>{1024, 500, 976, 1024, 341, 0, 500, 167} << QList<double>{1024, 256, 0, 256};
-    QTest::newRow("1500x1200 deux barres")
-        << 1500 << 1200 << true << true << true
-        << QList<int>{1008, 752, 492, 1008, 336, 448, 752, 251} << QList<double>{960, 768, 32, 0};
-    QTest::newRow("largeur exacte LF-LA")
-        << 1008 << 100 << true << false << false << QList<int>{1008, 100, 0, 1008, 336, 0, 100, 33}
-        << QList<double>{1008, 100, 8, 334};
-    QTest::newRow("un pixel de trop")
-        << 1009 << 100 << true << true << false << QList<int>{1024, 100, -15, 1024, 341, 0, 100, 33}
-        << QList<double>{1024, 101, 0, 333.5};
-    QTest::newRow("moitie paire en hauteur")
-        << 2048 << 1365 << true << true << true
-        << QList<int>{1008, 752, 1040, 1008, 336, 613, 752, 251} << QList<double>{1024, 682, 0, 43};
-    QTest::newRow("moitie paire en largeur")
-        << 1003 << 1536 << true << false << true
-        << QList<int>{1003, 768, 0, 1003, 334, 768, 768, 256} << QList<double>{502, 768, 261, 0};
-    QTest::newRow("haute seulement")
-        << 300 << 2000 << true << false << true << QList<int>{300, 768, 0, 300, 100, 1232, 768, 256}
-        << QList<double>{115, 768, 454.5, 0};
+    QTest::addColumn<CasAjustement>("cas");
+    // In a 1024 x 768 window with 16-pixel bars; fields left out are 0 or false.
+    const auto ligne = [](const char* nom, const CasAjustement& c) { QTest::newRow(nom) << c; };
+    // clang-format off
+    ligne("400x300 petites", {.image = {400, 300}, .petites = true, .attendu = {
+        .visibleL = 400, .visibleH = 300,
+        .horizGrand = 400, .horizPetit = 133,
+        .verticGrand = 300, .verticPetit = 100,
+        .ajusteL = 400, .ajusteH = 300, .ajusteGauche = 312, .ajusteHaut = 234}});
+    ligne("400x300 agrandie", {.image = {400, 300}, .petites = false, .attendu = {
+        .visibleL = 400, .visibleH = 300,
+        .horizGrand = 400, .horizPetit = 133,
+        .verticGrand = 300, .verticPetit = 100,
+        .ajusteL = 1024, .ajusteH = 768}});
+    ligne("2000x500 trop large", {.image = {2000, 500}, .petites = true, .attendu = {
+        .tropLarge = true, .visibleL = 1024, .visibleH = 500,
+        .horizMax = 976, .horizGrand = 1024, .horizPetit = 341,
+        .verticGrand = 500, .verticPetit = 167,
+        .ajusteL = 1024, .ajusteH = 256, .ajusteHaut = 256}});
+    ligne("1500x1200 deux barres", {.image = {1500, 1200}, .petites = true, .attendu = {
+        .tropLarge = true, .tropHaut = true, .visibleL = 1008, .visibleH = 752,
+        .horizMax = 492, .horizGrand = 1008, .horizPetit = 336,
+        .verticMax = 448, .verticGrand = 752, .verticPetit = 251,
+        .ajusteL = 960, .ajusteH = 768, .ajusteGauche = 32}});
+    ligne("largeur exacte LF-LA", {.image = {1008, 100}, .petites = true, .attendu = {
+        .visibleL = 1008, .visibleH = 100,
+        .horizGrand = 1008, .horizPetit = 336,
+        .verticGrand = 100, .verticPetit = 33,
+        .ajusteL = 1008, .ajusteH = 100, .ajusteGauche = 8, .ajusteHaut = 334}});
+    ligne("un pixel de trop", {.image = {1009, 100}, .petites = true, .attendu = {
+        .tropLarge = true, .visibleL = 1024, .visibleH = 100,
+        .horizMax = -15, .horizGrand = 1024, .horizPetit = 341,
+        .verticGrand = 100, .verticPetit = 33,
+        .ajusteL = 1024, .ajusteH = 101, .ajusteHaut = 333.5}});
+    ligne("moitie paire en hauteur", {.image = {2048, 1365}, .petites = true, .attendu = {
+        .tropLarge = true, .tropHaut = true, .visibleL = 1008, .visibleH = 752,
+        .horizMax = 1040, .horizGrand = 1008, .horizPetit = 336,
+        .verticMax = 613, .verticGrand = 752, .verticPetit = 251,
+        .ajusteL = 1024, .ajusteH = 682, .ajusteHaut = 43}});
+    ligne("moitie paire en largeur", {.image = {1003, 1536}, .petites = true, .attendu = {
+        .tropHaut = true, .visibleL = 1003, .visibleH = 768,
+        .horizGrand = 1003, .horizPetit = 334,
+        .verticMax = 768, .verticGrand = 768, .verticPetit = 256,
+        .ajusteL = 502, .ajusteH = 768, .ajusteGauche = 261}});
+    ligne("haute seulement", {.image = {300, 2000}, .petites = true, .attendu = {
+        .tropHaut = true, .visibleL = 300, .visibleH = 768,
+        .horizGrand = 300, .horizPetit = 100,
+        .verticMax = 1232, .verticGrand = 768, .verticPetit = 256,
+        .ajusteL = 115, .ajusteH = 768, .ajusteGauche = 454.5}});
+    // clang-format on
 }
 
 void TestRegles::ajustement() {
-    QFETCH(int, w);
-    QFETCH(int, h);
-    QFETCH(bool, petites);
-    QFETCH(bool, tropLarge);
-    QFETCH(bool, tropHaut);
-    QFETCH(QList<int>, barres);
-    QFETCH(QList<double>, ajuste);
-    const Ajustement a = calculerAjustement(w, h, {1024, 768, 16, 16}, petites);
-    QCOMPARE(a.tropLarge, tropLarge);
-    QCOMPARE(a.tropHaut, tropHaut);
-    const QList<int> obtenu{a.visibleL,   a.visibleH,  a.horizMax,    a.horizGrand,
-                            a.horizPetit, a.verticMax, a.verticGrand, a.verticPetit};
-    QCOMPARE(obtenu, barres);
-    QCOMPARE((QList<double>{double(a.ajusteL), double(a.ajusteH), a.ajusteGauche, a.ajusteHaut}),
-             ajuste);
+    QFETCH(CasAjustement, cas);
+    const Ajustement a =
+        calculerAjustement(cas.image.width(), cas.image.height(), {1024, 768, 16, 16}, cas.petites);
+    QCOMPARE(decrire(a), decrire(cas.attendu));
 }
 
 void TestRegles::ajustementDeborde() {
@@ -168,44 +201,6 @@ void TestRegles::triRapideGrandeListe() {
     QCOMPARE(apres, avant);
 }
 
-void TestRegles::croissanceListe_data() {
-    QTest::addColumn<int>("noms");
-    QTest::addColumn<QList<int>>("tailles"); // array size after each name
-    QTest::addColumn<int>("finale");
-    QList<int> t10, t23;
-    for (int i = 1; i <= 23; ++i) {
-        const int taille = i < 10 ? 11 : i < 20 ? 21 : 31;
-        if (i <= 10) t10.append(taille);
-        t23.append(taille);
-    }
-    QTest::newRow("3") << 3 << QList<int>{11, 11, 11} << 4;
-    QTest::newRow("10") << 10 << t10 << 11;
-    QTest::newRow("23") << 23 << t23 << 24;
-}
-
-void TestRegles::croissanceListe() {
-    QFETCH(int, noms);
-    QFETCH(QList<int>, tailles);
-    QFETCH(int, finale);
-    QStringList tab{QStringLiteral("ancienne"), QStringLiteral("liste")};
-    std::int16_t nb = 7;
-    ConstructeurListe c(tab, nb);
-    QCOMPARE(tab.size(), 11);
-    QCOMPARE(nb, std::int16_t(0));
-    for (int i = 1; i <= noms; ++i) {
-        c.proposer(QStringLiteral("%1.jpg").arg(i));
-        c.proposer(QStringLiteral("skip%1.txt").arg(i));
-        QCOMPARE(tab.size(), tailles.at(i - 1));
-        QCOMPARE(int(nb), i / 10 * 10); // a multiple of 10 during the scan
-    }
-    c.terminerCompte();
-    QCOMPARE(int(nb), noms);
-    c.ajusterTaille();
-    QCOMPARE(tab.size(), finale);
-    QCOMPARE(tab.at(noms), QStringLiteral("%1.jpg").arg(noms));
-    QVERIFY(c.fichierVu());
-}
-
 void TestRegles::limiteListe() {
     QStringList tab;
     std::int16_t nb = 0;
@@ -225,34 +220,31 @@ void TestRegles::entier16_data() {
     QTest::addColumn<QString>("texte");
     QTest::addColumn<int>("attendu"); // -99999: no value
     const int rien = -99999;
-    QTest::newRow("fr 2,5") << "fr_FR"
-                            << "2,5" << 2;
-    QTest::newRow("fr 3,5") << "fr_FR"
-                            << "3,5" << 4;
-    QTest::newRow("C 2.5") << "C"
-                           << "2.5" << 2;
-    QTest::newRow("C blancs") << "C"
-                              << "  12 " << 12;
-    QTest::newRow("C vide") << "C"
-                            << "" << rien;
-    QTest::newRow("C mot") << "C"
-                           << "douze" << rien;
-    QTest::newRow("C trop grand") << "C"
-                                  << "32768" << rien;
-    QTest::newRow("C minimum") << "C"
-                               << "-32768" << -32768;
-    QTest::newRow("C 32767,5 arrondi au-dela") << "C"
-                                               << "32767.5" << rien;
-    QTest::newRow("C emoji") << "C"
-                             << "3😀" << rien;
-    QTest::newRow("C controle") << "C"
-                                << "1\t\x01" << rien;
-    QTest::newRow("C infini") << "C"
-                              << "1e999" << rien;
-    QTest::newRow("fr point") << "fr_FR"
-                              << "2.5" << rien;
-    QTest::newRow("fr separateur de milliers") << "fr_FR"
-                                               << "1 000" << rien;
+    struct Cas {
+        const char* nom;
+        const char* locale;
+        const char* texte;
+        int attendu;
+    };
+    const Cas cas[] = {
+        {"fr 2,5", "fr_FR", "2,5", 2},
+        {"fr 3,5", "fr_FR", "3,5", 4},
+        {"C 2.5", "C", "2.5", 2},
+        {"C blancs", "C", "  12 ", 12},
+        {"C vide", "C", "", rien},
+        {"C mot", "C", "douze", rien},
+        {"C trop grand", "C", "32768", rien},
+        {"C minimum", "C", "-32768", -32768},
+        {"C 32767,5 arrondi au-dela", "C", "32767.5", rien},
+        {"C emoji", "C", "3\xF0\x9F\x98\x80", rien},
+        {"C controle", "C", "1\t\x01", rien},
+        {"C infini", "C", "1e999", rien},
+        {"fr point", "fr_FR", "2.5", rien},
+        {"fr separateur de milliers", "fr_FR", "1 000", rien},
+    };
+    for (const Cas& c : cas)
+        QTest::newRow(c.nom) << QString::fromLatin1(c.locale) << QString::fromUtf8(c.texte)
+                             << c.attendu;
 }
 
 void TestRegles::entier16() {
@@ -333,23 +325,6 @@ void TestRegles::dossierDeEntree() {
     m.TabImages = QStringList{QString(), "a1", "a2", "a3", "c1", "c2"};
     QCOMPARE(m.dossierDeEntree(entree), dossier);
     QCOMPARE(m.fichierDeEntree(entree), dossier + m.TabImages.at(entree));
-}
-
-void TestRegles::separateur_data() {
-    QTest::addColumn<QString>("chemin");
-    QTest::addColumn<QString>("attendu");
-    QTest::newRow("racine") << "/"
-                            << "/";
-    QTest::newRow("dossier") << "/home/a"
-                             << "/home/a/";
-    QTest::newRow("deja") << "/home/a/"
-                          << "/home/a/";
-}
-
-void TestRegles::separateur() {
-    QFETCH(QString, chemin);
-    QFETCH(QString, attendu);
-    QCOMPARE(avecSeparateur(chemin), attendu);
 }
 
 QTEST_GUILESS_MAIN(TestRegles)

@@ -75,7 +75,7 @@ void TestBoites::information() {
     else
         ecrire(fichier);
     b.demarrer("d");
-    b.form->Fichier.activer(0);
+    b.ctl().Fichier.activer(0);
     if (octets >= 0) ecrire(fichier, QByteArray(octets, 'x'));
     if (octets < 0) QFile::remove(fichier);
     if (francais) QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
@@ -133,9 +133,9 @@ void TestBoites::aide() {
     Banc b;
     dessiner(b.chemin("d/a.jpg"), {8, 8});
     b.demarrer("d");
-    if (vue) b.form->Fichier.activer(0);
+    if (vue) b.ctl().Fichier.activer(0);
     b.etat.SensDefile = Vrai;
-    b.form->menAide.cliquer();
+    b.ctl().menAide.cliquer();
     QCOMPARE(b.messages(), QStringList{texte});
     QCOMPARE(b.plateforme.messages[0].titre, QStringLiteral("Raccourcis Clavier"));
     QCOMPARE(b.plateforme.messages[0].icone, Icone::Information);

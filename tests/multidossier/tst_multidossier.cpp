@@ -18,8 +18,8 @@ const QString Entete = QStringLiteral("Dossiers sélectionnés\r\n<Esc> pour qui
 // A single click on the folder list's entry for subfolder `nom` of the bench.
 void cliquer(Banc& b, const QString& nom) {
     const QString chemin = b.chemin(nom);
-    for (int i = 0; i < b.form->Dossier.listCount(); ++i)
-        if (b.form->Dossier.list(i) == chemin) return b.form->Dossier.selectionner(i);
+    for (int i = 0; i < b.ctl().Dossier.listCount(); ++i)
+        if (b.ctl().Dossier.list(i) == chemin) return b.ctl().Dossier.selectionner(i);
     qFatal("no folder %s", qPrintable(chemin));
 }
 
@@ -28,7 +28,7 @@ void selectionner(Banc& b, const QStringList& noms) {
     for (const QString& n : noms)
         QDir().mkpath(b.chemin(n));
     b.demarrer();
-    b.form->AutreDossier.cliquer();
+    b.ctl().AutreDossier.cliquer();
 }
 
 QString lignes(const Banc& b, const QStringList& noms) {
@@ -89,7 +89,7 @@ void TestMultiDossier::ajouts() {
     selectionner(b, existants);
     for (const QString& c : clics)
         cliquer(b, c);
-    QCOMPARE(b.form->ListeDos.caption(), lignes(b, retenus));
+    QCOMPARE(b.ctl().ListeDos.caption(), lignes(b, retenus));
     QCOMPARE(b.etat.NbDossiers, retenus.size());
     for (int k = 1; k <= retenus.size(); ++k)
         QCOMPARE(b.etat.ListeDossiers[k], b.chemin(retenus[k - 1]));
@@ -113,14 +113,14 @@ void TestMultiDossier::effacer() {
     selectionner(b, noms);
     for (const QString& n : noms)
         cliquer(b, n);
-    b.form->ListeDos.doubleCliquer();
+    b.ctl().ListeDos.doubleCliquer();
     const QStringList restants = noms.mid(0, std::max(0, nombre - 1));
-    QCOMPARE(b.form->ListeDos.caption(), lignes(b, restants));
+    QCOMPARE(b.ctl().ListeDos.caption(), lignes(b, restants));
     QCOMPARE(b.etat.NbDossiers, restants.size());
     if (nombre == 0) return;
     // The folder taken off can be chosen again.
     cliquer(b, noms.last());
-    QCOMPARE(b.form->ListeDos.caption(), lignes(b, noms));
+    QCOMPARE(b.ctl().ListeDos.caption(), lignes(b, noms));
     QVERIFY(b.messages().isEmpty());
 }
 
@@ -134,24 +134,24 @@ void TestMultiDossier::fin() {
     QFETCH(bool, echap);
     Banc b;
     selectionner(b, {"A"});
-    QCOMPARE(b.form->AutreDossier.caption(), QStringLiteral("Fin de Sélection"));
-    QCOMPARE(b.form->ListeDos.caption(), Entete);
-    QVERIFY(b.form->ListeDos.visible() && !b.form->Fichier.enabled());
-    QVERIFY(!b.form->affTout.enabled() && b.form->Dossier.aLeFocus());
-    b.form->Dossier.surTouche(touche::Echap + 1, touche::MajMask); // other keys: nothing
+    QCOMPARE(b.ctl().AutreDossier.caption(), QStringLiteral("Fin de Sélection"));
+    QCOMPARE(b.ctl().ListeDos.caption(), Entete);
+    QVERIFY(b.ctl().ListeDos.visible() && !b.ctl().Fichier.enabled());
+    QVERIFY(!b.ctl().affTout.enabled() && b.ctl().Dossier.aLeFocus());
+    b.ctl().Dossier.surTouche(touche::Echap + 1, touche::MajMask); // other keys: nothing
     if (echap) {
         cliquer(b, "A");
-        b.form->Dossier.surTouche(touche::Echap, 0);
+        b.ctl().Dossier.surTouche(touche::Echap, 0);
     } else {
-        b.form->AutreDossier.cliquer();
+        b.ctl().AutreDossier.cliquer();
     }
     QCOMPARE(b.etat.MultiDossier, 0);
-    QCOMPARE(b.form->AutreDossier.caption(), QStringLiteral("Sélection MultiDossier"));
-    QVERIFY(!b.form->ListeDos.visible() && b.form->affTout.enabled());
+    QCOMPARE(b.ctl().AutreDossier.caption(), QStringLiteral("Sélection MultiDossier"));
+    QVERIFY(!b.ctl().ListeDos.visible() && b.ctl().affTout.enabled());
     QVERIFY(b.messages().isEmpty());
     QCOMPARE(b.etat.NbImages, 0);
     // Esc leaves the file list disabled and the selection as it was.
-    QCOMPARE(b.form->Fichier.enabled(), !echap);
+    QCOMPARE(b.ctl().Fichier.enabled(), !echap);
     QCOMPARE(b.etat.NbDossiers, echap ? 1 : 0);
 }
 
@@ -164,7 +164,7 @@ void TestMultiDossier::construction() {
     selectionner(b, {});
     for (const char* n : {"A", "B", "C"})
         cliquer(b, n);
-    b.form->AutreDossier.cliquer();
+    b.ctl().AutreDossier.cliquer();
 
     QVERIFY(b.messages().isEmpty());
     QCOMPARE(b.etat.NbImages, 5);
@@ -207,7 +207,7 @@ void TestMultiDossier::echecs() {
     selectionner(b, {"A", "B"});
     cliquer(b, "A");
     cliquer(b, "B");
-    b.form->AutreDossier.cliquer();
+    b.ctl().AutreDossier.cliquer();
     QCOMPARE(b.messages(), QStringList{message});
     QCOMPARE(b.plateforme.messages[0].icone, Icone::Critique);
     QCOMPARE(b.plateforme.messages[0].titre, QStringLiteral("Attention"));
@@ -217,9 +217,9 @@ void TestMultiDossier::echecs() {
     QCOMPARE(b.etat.MultiDossier, 0);
     cliquer(b, "A");
     QCOMPARE(b.messages().size(), 1);
-    b.form->AutreDossier.cliquer();
+    b.ctl().AutreDossier.cliquer();
     QCOMPARE(b.etat.NbDossiers, 0);
-    QCOMPARE(b.form->ListeDos.caption(), Entete);
+    QCOMPARE(b.ctl().ListeDos.caption(), Entete);
 }
 
 QTEST_MAIN(TestMultiDossier)

@@ -19,7 +19,7 @@ namespace {
 void montrer(Banc& b, const QString& nom) {
     dessiner(b.chemin(QStringLiteral("d/") + nom), {8, 8});
     b.demarrer(QStringLiteral("d"));
-    b.form->Fichier.activer(0);
+    b.ctl().Fichier.activer(0);
     QCOMPARE(b.liste(), QStringList{nom});
     b.etat.SensDefile = Vrai;
 }
@@ -76,9 +76,9 @@ void TestRenommer::renommer() {
     Banc b;
     montrer(b, ancien);
     if (lectureSeule) ::chmod(qPrintable(b.etat.NomComplet), 0444);
-    const QString compteur = b.form->menNom.caption();
+    const QString compteur = b.ctl().menNom.caption();
     b.plateforme.reponses.push_back(reponse);
-    b.form->Renomme.cliquer();
+    b.ctl().Renomme.cliquer();
 
     QCOMPARE(b.plateforme.saisies.size(), 1u);
     QCOMPARE(b.plateforme.saisies[0].invite, QStringLiteral("Nouveau Nom du Fichier"));
@@ -94,7 +94,7 @@ void TestRenommer::renommer() {
     QCOMPARE(disque(b), QStringList{nom});
     QCOMPARE(b.liste(), QStringList{nom});
     QCOMPARE(b.etat.NomComplet, b.chemin(QStringLiteral("d/")) + nom);
-    QCOMPARE(b.form->menNom.caption(), compteur);
+    QCOMPARE(b.ctl().menNom.caption(), compteur);
     QCOMPARE(b.etat.SensDefile, Faux);
     if (lectureSeule) QCOMPARE(mode(b.etat.NomComplet), mode_t(0644));
 }

@@ -23,7 +23,7 @@ void TestRenommerFenetre::renommerParF2() {
     dessiner(d + QStringLiteral("a.jpg"), {40, 30});
     FenetreReelle f(d);
     f.touche(Qt::Key_F5);
-    QCOMPARE(f.legende(f.form->menNom), QStringLiteral("=  1 / 2  =  a.jpg"));
+    QCOMPARE(f.legende(f.ctl().menNom), QStringLiteral("=  1 / 2  =  a.jpg"));
 
     QString defaut;
     FenetreReelle::repondre([&defaut](QWidget* boite) {
@@ -39,7 +39,7 @@ void TestRenommerFenetre::renommerParF2() {
     QCOMPARE(defaut, QStringLiteral("a.jpg"));
     QCOMPARE(f.etat.NomComplet, d + QStringLiteral("vacances.jpg"));
     // The counter keeps the old name until the next load.
-    QCOMPARE(f.legende(f.form->menNom), QStringLiteral("=  1 / 2  =  a.jpg"));
+    QCOMPARE(f.legende(f.ctl().menNom), QStringLiteral("=  1 / 2  =  a.jpg"));
 }
 
 QTEST_MAIN(TestRenommerFenetre)

@@ -13,8 +13,7 @@ private Q_SLOTS:
     void initTestCase();
     void init();
     void diaporama();
-    void touches_data();
-    void touches();
+    void vueNaturelle();
 
 private:
     QTemporaryDir dossier_;
@@ -29,12 +28,12 @@ void TstNavigationFenetre::initTestCase() {
 void TstNavigationFenetre::init() {
     f_.reset();
     f_ = std::make_unique<FenetreReelle>(dossier_.path() + QLatin1Char('/'));
-    f_->form->affTout.cliquer();
+    f_->ctl().affTout.cliquer();
     QCOMPARE(f_->etat.NbImages, 5);
 }
 
 void TstNavigationFenetre::diaporama() {
-    Form1& form = *f_->form;
+    const AccesForm1 form = f_->ctl();
     QCOMPARE(f_->legende(form.menNom), QStringLiteral("=  1 / 5  =  a.jpg"));
     form.Timer1.tick();
     QCOMPARE(f_->etat.NumImage, 1); // stopped: ticks do nothing
@@ -50,33 +49,13 @@ void TstNavigationFenetre::diaporama() {
     QCOMPARE(f_->legende(form.menNom).section(QLatin1Char(' '), 2, 2), QString::number(arrete));
 }
 
-void TstNavigationFenetre::touches_data() {
-    QTest::addColumn<int>("cle");
-    QTest::addColumn<int>("modificateurs");
-    QTest::addColumn<int>("numero");
-    QTest::addColumn<int>("mode");
-    QTest::newRow("PgDn") << int(Qt::Key_PageDown) << int(Qt::NoModifier) << 2 << 2;
-    QTest::newRow("Maj PgDn") << int(Qt::Key_PageDown) << int(Qt::ShiftModifier) << 2 << 2;
-    QTest::newRow("Fin") << int(Qt::Key_End) << int(Qt::ControlModifier) << 5 << 2;
-    QTest::newRow("4") << int(Qt::Key_4) << int(Qt::NoModifier) << 4 << 2;
-    QTest::newRow("pave 4") << int(Qt::Key_4) << int(Qt::KeypadModifier) << 4 << 2;
-    QTest::newRow("pave +") << int(Qt::Key_Plus) << int(Qt::KeypadModifier) << 1 << 1;
-    QTest::newRow("+") << int(Qt::Key_Plus) << int(Qt::NoModifier) << 1 << 2;
-}
-
-void TstNavigationFenetre::touches() {
-    QFETCH(int, cle);
-    QFETCH(int, modificateurs);
-    QFETCH(int, numero);
-    QFETCH(int, mode);
-    f_->touche(Qt::Key(cle), Qt::KeyboardModifiers(modificateurs));
-    QCOMPARE(f_->etat.NumImage, numero);
-    QCOMPARE(f_->etat.ModeVue, mode);
-    if (mode == 1) { // the natural-size view has the focus, and keys still reach the window
-        QCOMPARE(QApplication::focusWidget(), f_->vue->widgetDe(f_->form->Image1));
-        f_->touche(Qt::Key_PageUp);
-        QCOMPARE(f_->etat.NumImage, 5);
-    }
+// The natural-size view takes the focus, and the viewer's keys still reach the window.
+void TstNavigationFenetre::vueNaturelle() {
+    f_->touche(Qt::Key_Plus, Qt::KeypadModifier);
+    QCOMPARE(f_->etat.ModeVue, 1);
+    QCOMPARE(QApplication::focusWidget(), f_->vue->widgetDe(f_->ctl().Image1));
+    f_->touche(Qt::Key_PageUp);
+    QCOMPARE(f_->etat.NumImage, 5);
 }
 
 QTEST_MAIN(TstNavigationFenetre)

@@ -143,7 +143,7 @@ void viderOctets(const QString& dossier) {
 Banc::Banc(QSize interne) {
     form = std::make_unique<Form1>(plateforme, etat);
     form->fenetre.setTailleInterneSansVue(interne);
-    form->DossierDepart = dossier.path() + QStringLiteral("/absent/");
+    ctl().DossierDepart = dossier.path() + QStringLiteral("/absent/");
 }
 
 QString Banc::chemin(const QString& nom) const {
@@ -152,7 +152,7 @@ QString Banc::chemin(const QString& nom) const {
 
 void Banc::demarrer(const QString& sousDossier) {
     form->Form_Load();
-    form->Dossier.setPath(chemin(sousDossier));
+    ctl().Dossier.setPath(chemin(sousDossier));
 }
 
 QStringList Banc::liste() const {

@@ -2,6 +2,7 @@
 // over a temporary folder of pictures drawn by the test.
 #pragma once
 
+#include "Acces.h"
 #include "platform/memoire/PlateformeMemoire.h"
 #include "state/Module1.h"
 #include "viewer/Form1.h"
@@ -39,6 +40,8 @@ struct Banc {
     PlateformeMemoire plateforme;
     Module1 etat;
     std::unique_ptr<Form1> form;
+    // The window's controls and variables.
+    AccesForm1 ctl() const { return acces(*form); }
 
     QString chemin(const QString& nom = {}) const;
     // Starts the window (Form_Load) and opens `sousDossier` of the temporary folder.

@@ -1,6 +1,7 @@
 // The real main window of Galvia, offscreen, for end-to-end tests (link with WIDGETS).
 #pragma once
 
+#include "Acces.h"
 #include "Clavier.h"
 #include "platform/Images.h"
 #include "platform/qt/PlateformeQt.h"
@@ -19,12 +20,25 @@
 
 namespace galvia::test {
 
+// The control of `f` named `nom`: the `rang`-th of that name (0 the first), or the one
+// whose accessible name is `nomAccessible`.
+inline Controle* controle(Fenetre& f, const QString& nom, int rang = 0) {
+    for (Controle* c : f.controles())
+        if (c->nom() == nom && rang-- == 0) return c;
+    return nullptr;
+}
+inline Controle* controle(Fenetre& f, const QString& nom, const QString& nomAccessible) {
+    for (Controle* c : f.controles())
+        if (c->nom() == nom && c->nomAccessible() == nomAccessible) return c;
+    return nullptr;
+}
+
 struct FenetreReelle {
     // Starts the main window on `dossierDepart` (a folder that exists).
     explicit FenetreReelle(const QString& dossierDepart) {
         preparerDecodeurs();
         form = std::make_unique<Form1>(plateforme, etat);
-        form->DossierDepart = dossierDepart;
+        ctl().DossierDepart = dossierDepart;
         vue = std::make_unique<VueFenetreQt>(form->fenetre);
         form->Form_Load();
         vue->showMaximized();
@@ -67,7 +81,7 @@ struct FenetreReelle {
             if (*fini) return;
             auto* feuille = qobject_cast<VueFenetreQt*>(QApplication::activeModalWidget());
             if (!feuille || feuille->modele().nom() != QLatin1String("Form2") ||
-                form->menCompte.visible()) {
+                ctl().menCompte.visible()) {
                 QTimer::singleShot(5, *essai);
                 return;
             }
@@ -87,6 +101,8 @@ struct FenetreReelle {
     PlateformeQt plateforme;
     Module1 etat;
     std::unique_ptr<Form1> form;
+    // The window's controls and variables.
+    AccesForm1 ctl() const { return acces(*form); }
     std::unique_ptr<VueFenetreQt> vue;
 };
 
