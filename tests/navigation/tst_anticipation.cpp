@@ -38,7 +38,7 @@ std::unique_ptr<Banc> bancVisionnant(int nb) {
     for (int i = 1; i <= nb; ++i)
         dessiner(b->chemin(QStringLiteral("l/%1.bmp").arg(i)), Taille, Couleurs[i - 1]);
     b->demarrer(QStringLiteral("l"));
-    b->form->affTout.cliquer();
+    b->ctl().affTout.cliquer();
     if (b->etat.NbImages != nb || b->etat.NumImage != 1) qFatal("the list was not built");
     return b;
 }
@@ -50,7 +50,7 @@ bool decodesFinis() {
 
 // The colour of the picture shown (dessiner whitens its top-left quarter).
 QColor montree(const Banc& b) {
-    const QImage& image = b.form->Image1.image();
+    const QImage& image = b.ctl().Image1.image();
     return image.pixelColor(image.width() - 1, image.height() - 1);
 }
 
@@ -227,9 +227,9 @@ void TstAnticipation::fichierChange() {
 
     avancer();
     QCOMPARE(b->etat.NumImage, cible);
-    QCOMPARE(b->form->menNom.caption(), QStringLiteral("=  %1 / 4  =  %1.bmp").arg(cible));
+    QCOMPARE(b->ctl().menNom.caption(), QStringLiteral("=  %1 / 4  =  %1.bmp").arg(cible));
     QCOMPARE(montree(*b), couleur);
-    QCOMPARE(b->form->Image2.image().size(), b->form->Image1.image().size());
+    QCOMPARE(b->ctl().Image2.image().size(), b->ctl().Image1.image().size());
     QVERIFY(b->messages().isEmpty());
 }
 
@@ -260,7 +260,7 @@ void TstAnticipation::echec() {
     };
     if (avantLaListe) casser();
     b->demarrer(QStringLiteral("l"));
-    b->form->affTout.cliquer();
+    b->ctl().affTout.cliquer();
     QCOMPARE(b->etat.NbImages, 2);
     QVERIFY(decodesFinis());
     if (!avantLaListe) casser();
@@ -271,7 +271,7 @@ void TstAnticipation::echec() {
              QStringList{QStringLiteral("Erreur : %1 - ").arg(numero) + descriptionErreur(numero) +
                          CRLF + QStringLiteral("Sur le fichier : ") + fichier});
     QCOMPARE(montree(*b), Rouge);
-    QCOMPARE(b->form->menNom.caption(), QStringLiteral("=  2 / 2  =  2.bmp"));
+    QCOMPARE(b->ctl().menNom.caption(), QStringLiteral("=  2 / 2  =  2.bmp"));
 }
 
 // What gives the decodes ahead up, with their memory.
@@ -293,7 +293,7 @@ void TstAnticipation::abandon() {
         b->form->Renomme_Click();
         QCOMPARE(b->liste().at(0), QStringLiteral("un.bmp"));
     } else if (action == QLatin1String("parcourir")) {
-        b->form->affAutre.cliquer();
+        b->ctl().affAutre.cliquer();
     } else if (action == QLatin1String("feuille")) {
         b->form->diapShow_Click();
     } else {
