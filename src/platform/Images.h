@@ -33,7 +33,14 @@ QSize tailleNaturelle(const QString& chemin);
 using AvantDecodage = std::function<void(std::int64_t octets)>;
 
 // Decodes a picture directly at a reduced size (the decoder scales while decoding when
-// it can). Throws like chargerImage.
+// it can). Throws like chargerImage. `avant` is given the decode's peak memory plus the
+// file's bytes when they are read whole first (a jpeg).
 QImage chargerReduite(const QString& chemin, QSize taille, const AvantDecodage& avant = {});
+
+// Like chargerReduite, the file opened once: `taille` gets the natural size as displayed
+// (orientation applied) and gives the size to decode at; an invalid size decodes at
+// natural size.
+QImage chargerVignette(const QString& chemin, const std::function<QSize(QSize naturelle)>& taille,
+                       const AvantDecodage& avant = {});
 
 } // namespace galvia

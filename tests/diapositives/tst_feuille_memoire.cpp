@@ -114,7 +114,8 @@ void TestFeuilleMemoire::pageDeBombes() {
     QFETCH(int, travailleurs);
     QFETCH(int, cases);
     QFETCH(int, simultanees);
-    const std::int64_t une = estimation(bombe);
+    // A jpeg is decoded from its bytes, read whole first.
+    const std::int64_t une = estimation(bombe) + (bombe.startsWith("\xff\xd8") ? bombe.size() : 0);
     {
         Feuille s(0, 60, bombe, travailleurs);
         s.b.plateforme.pendantEvenements = [&] {
