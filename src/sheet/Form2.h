@@ -68,6 +68,11 @@ public:
     BarreDefilement Vertic{fenetre, QStringLiteral("Vertic"), true};
     BarreDefilement Horiz{fenetre, QStringLiteral("Horiz"), false};
 
+    // A page is complete: its last cell is shown and the cells past the end of the list
+    // are hidden. Once per page filled, the first one included; not for a page left
+    // unfinished because the window was closed.
+    std::function<void()> surPagePleine;
+
     // The workers that decode the thumbnails ahead: the process-wide pool, unless
     // another is given before the sheet is loaded.
     PoolDecodage* decodeurs = &PoolDecodage::commun();
