@@ -8,10 +8,13 @@
 #include <QFile>
 #include <QImageReader>
 #include <QScopeGuard>
+#include <array>
 #include <cerrno>
 #include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace galvia {
 
@@ -95,7 +98,85 @@ QImage lire(QImageReader& lecteur) {
     return image;
 }
 
+// A format read in 8 bits a pixel, shrunk by reduireHuitBits rather than converted to
+// 32 bits whole first.
+bool huitBits(QImage::Format f) {
+    return f == QImage::Format_Indexed8 || f == QImage::Format_Grayscale8;
+}
+
 } // namespace
+
+QImage reduireHuitBits(const QImage& source, QSize cible) {
+    const qint64 w = source.width(), h = source.height();
+    const int W = cible.width(), H = cible.height();
+    if (!huitBits(source.format()) || W < 1 || H < 1 || W > w || H > h) return {};
+    // The colour of each 8-bit value, premultiplied so that transparent pixels weigh
+    // nothing in an average; a value beyond the colour table is black.
+    std::array<QRgb, 256> couleurs{};
+    const QList<QRgb> table = source.colorTable();
+    for (int i = 0; i < 256; ++i)
+        couleurs[i] = source.format() == QImage::Format_Grayscale8 ? qRgb(i, i, i)
+                      : i < table.size()                           ? qPremultiply(table[i])
+                                                                   : qRgb(0, 0, 0);
+    QImage sortie(cible, source.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                  : QImage::Format_RGB32);
+    if (sortie.isNull()) throw std::bad_alloc();
+    // The source columns and rows each target pixel averages: all those it covers, or
+    // EchantillonsMax of them evenly spread when it covers more, so that the work
+    // follows the target's size rather than the source's.
+    constexpr qint64 EchantillonsMax = 16;
+    const auto echantillons = [](qint64 debut, qint64 fin) {
+        std::vector<qint64> e;
+        const qint64 n = fin - debut;
+        if (n <= EchantillonsMax) {
+            for (qint64 i = debut; i < fin; ++i)
+                e.push_back(i);
+        } else {
+            for (qint64 i = 0; i < EchantillonsMax; ++i)
+                e.push_back(debut + (2 * i + 1) * n / (2 * EchantillonsMax));
+        }
+        return e;
+    };
+    std::vector<std::vector<qint64>> colonnes(W);
+    for (int X = 0; X < W; ++X)
+        colonnes[X] = echantillons(X * w / W, (X + 1) * w / W);
+    std::vector<std::array<quint64, 4>> sommes(W);
+    for (int Y = 0; Y < H; ++Y) {
+        const std::vector<qint64> lignes = echantillons(Y * h / H, (Y + 1) * h / H);
+        std::fill(sommes.begin(), sommes.end(), std::array<quint64, 4>{});
+        for (const qint64 y : lignes) {
+            const uchar* ligne = source.constScanLine(static_cast<int>(y));
+            for (int X = 0; X < W; ++X) {
+                std::array<quint64, 4>& somme = sommes[X];
+                for (const qint64 x : colonnes[X]) {
+                    const QRgb c = couleurs[ligne[x]];
+                    somme[0] += qRed(c);
+                    somme[1] += qGreen(c);
+                    somme[2] += qBlue(c);
+                    somme[3] += qAlpha(c);
+                }
+            }
+        }
+        auto* sortieLigne = reinterpret_cast<QRgb*>(sortie.scanLine(Y));
+        for (int X = 0; X < W; ++X) {
+            const quint64 n = quint64(colonnes[X].size()) * lignes.size();
+            const auto moyenne = [n](quint64 somme) {
+                return static_cast<int>((somme + n / 2) / n);
+            };
+            const std::array<quint64, 4>& somme = sommes[X];
+            sortieLigne[X] =
+                qRgba(moyenne(somme[0]), moyenne(somme[1]), moyenne(somme[2]), moyenne(somme[3]));
+        }
+    }
+    return sortie;
+}
+
+bool decodeEnHuitBits(QImageReader& lecteur) {
+    const QSize s = lecteur.size(), cible = lecteur.scaledSize();
+    return cible.isValid() && !cible.isEmpty() && s.isValid() && cible.width() < s.width() &&
+           cible.height() < s.height() && !lecteur.supportsOption(QImageIOHandler::ScaledSize) &&
+           huitBits(lecteur.imageFormat());
+}
 
 QImage chargerImage(const QString& chemin) {
     return chargerReduite(chemin, {});
@@ -141,6 +222,13 @@ QImage chargerVignette(const QString& chemin, const std::function<QSize(QSize na
         lecteur.setScaledSize(demandee);
     }
     if (avant) avant(memoireDecodage(lecteur) + source.octets.size());
+    if (decodeEnHuitBits(lecteur)) {
+        // Read in its own 8 bits, then shrunk straight to the target (orientation applied).
+        lecteur.setScaledSize(QSize());
+        const QImage image = lire(lecteur);
+        if (huitBits(image.format()) && image.size() == s) return reduireHuitBits(image, cible);
+        return image.scaled(cible, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
     return lire(lecteur);
 }
 
