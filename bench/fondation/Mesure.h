@@ -10,6 +10,13 @@
 
 namespace galvia::bench {
 
+// Median of durations measured elsewhere, in milliseconds.
+inline double mediane(std::vector<double> t) {
+    if (t.empty()) return 0;
+    std::sort(t.begin(), t.end());
+    return t[t.size() / 2];
+}
+
 // Median duration of `fois` runs of `f`, in milliseconds.
 inline double mediane(int fois, const std::function<void()>& f) {
     std::vector<double> t;

@@ -223,6 +223,8 @@ std::int64_t memoireDecodage(QImageReader& lecteur) {
         } else {
             pic = sortie; // drawn directly at the target size
         }
+    } else if (decodeEnHuitBits(lecteur)) {
+        pic = natif + sortie; // decoded whole in 8 bits, shrunk from there
     } else if (reduite) {
         // Decoded whole, converted to 32 bits for a smooth scaling, then scaled.
         pic = natif + 4.0 * pixels + sortie;

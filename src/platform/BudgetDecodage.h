@@ -104,10 +104,11 @@ BudgetMemoire& budgetDecodage();
 // The peak memory (bytes) the reader's decode will take, from its header alone: the
 // picture at the size where the decoder really allocates (the whole picture for the
 // formats that cannot scale while decoding, plus its conversion to 32 bits when it is
-// then scaled; the size libjpeg reduces to for a jpeg given a scaled size; the target
-// size for a metafile, drawn at that size), plus the result, plus the coefficients of a
-// jpeg that libjpeg must hold whole (a progressive one). Call it once the scaled
-// size, if any, is set. A reader that gives no size counts as the per-picture limit.
+// then scaled, unless it is read 8 bits a pixel and shrunk from there; the size libjpeg
+// reduces to for a jpeg given a scaled size; the target size for a metafile, drawn at
+// that size), plus the result, plus the coefficients of a jpeg that libjpeg must hold
+// whole (a progressive one). Call it once the scaled size, if any, is set. A reader
+// that gives no size counts as the per-picture limit.
 std::int64_t memoireDecodage(QImageReader& lecteur);
 
 } // namespace galvia

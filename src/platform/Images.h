@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <functional>
 
+class QImageReader;
+
 namespace galvia {
 
 // Largest picture side the program accepts (16-bit sizes).
@@ -33,7 +35,25 @@ QSize tailleNaturelle(const QString& chemin);
 using AvantDecodage = std::function<void(std::int64_t octets)>;
 
 // Decodes a picture directly at a reduced size (the decoder scales while decoding when
-// it can). Throws like chargerImage.
+// it can). Throws like chargerImage. `avant` is given the decode's peak memory plus the
+// file's bytes when they are read whole first (a jpeg).
 QImage chargerReduite(const QString& chemin, QSize taille, const AvantDecodage& avant = {});
+
+// Shrinks a picture of 8 bits a pixel (indexed or grey) to `cible`, no larger in either
+// direction: each target pixel is the average colour of the source pixels it covers
+// (of 16 x 16 of them evenly spread when it covers more), taken straight from the 8-bit
+// pixels, without a 32-bit copy of the whole picture. Returns a null picture for any
+// other format or size.
+QImage reduireHuitBits(const QImage& source, QSize cible);
+
+// Whether the reader's decode, its scaled size set, goes through reduireHuitBits: a format
+// that cannot scale while decoding, read 8 bits a pixel, shrunk.
+bool decodeEnHuitBits(QImageReader& lecteur);
+
+// Like chargerReduite, the file opened once: `taille` gets the natural size as displayed
+// (orientation applied) and gives the size to decode at; an invalid size decodes at
+// natural size.
+QImage chargerVignette(const QString& chemin, const std::function<QSize(QSize naturelle)>& taille,
+                       const AvantDecodage& avant = {});
 
 } // namespace galvia

@@ -21,25 +21,32 @@ QImage boiteGrise() {
 }
 
 // Runs on a worker thread and touches no control: the thumbnail of one file for the
-// cell at (gauche, haut). The proportions come from the header; the pixels are decoded
-// at the thumbnail's own size, inside its one-pixel border. A file that cannot be read
-// gives a null picture and the whole cell. The decode waits for its memory in the budget
-// of the decodes ahead, and gives up when the page no longer wants it.
-Decodage decoder(const QString& fichier, Grille g, int gauche, int haut,
-                 const std::atomic<bool>& abandon) {
+// cell at (gauche, haut). The proportions come from the header, read in the same opening
+// of the file as the pixels, which are decoded at the thumbnail's own size inside its
+// one-pixel border, in screen pixels (`unite` twips each): sharp on a scaled screen too,
+// the picture's device pixel ratio being the screen's. A file that cannot be read gives
+// a null picture and the whole cell. The decode waits for its memory in the budget of
+// the decodes ahead, and gives up when the page no longer wants it.
+Decodage decoder(const QString& fichier, Grille g, int gauche, int haut, double unite,
+                 double densite, const std::atomic<bool>& abandon) {
     Decodage d{{double(gauche), double(haut), double(g.LargeurCase), double(g.HauteurCase)}, {}};
     try {
-        const Vignette place =
-            placerVignette(tailleBordee(tailleNaturelle(fichier)), gauche, haut, g);
-        const auto cote = [](double twips) {
-            return std::max(1, static_cast<int>(std::lround(twips / TwipsParPixel)) - 2);
+        Vignette place;
+        const auto cote = [unite](double twips) {
+            return std::max(1, static_cast<int>(std::lround(twips / unite)) - 2);
         };
         BudgetMemoire::Reservation memoire;
-        d.image = chargerReduite(fichier, QSize(cote(place.width), cote(place.height)),
-                                 [&](std::int64_t octets) {
-                                     memoire = budgetDecodage().reserver(octets, &abandon);
-                                     if (!memoire) throw DecodageAbandonne{};
-                                 });
+        d.image = chargerVignette(
+            fichier,
+            [&](QSize naturelle) {
+                place = placerVignette(tailleBordee(naturelle), gauche, haut, g);
+                return QSize(cote(place.width), cote(place.height));
+            },
+            [&](std::int64_t octets) {
+                memoire = budgetDecodage().reserver(octets, &abandon);
+                if (!memoire) throw DecodageAbandonne{};
+            });
+        d.image.setDevicePixelRatio(densite);
         d.place = place;
     } catch (const Erreur&) {
     } catch (const std::bad_alloc&) {
@@ -167,14 +174,15 @@ void Form2::remplirPage(int premiere, bool premierePage) {
             Diapo[k].surClic = [this, k] { Diapo_Click(k); };
             Texte.load(k);
         }
-        if (!attendreCase(lecture, k)) break; // closed while filling: stop at once
+        if (!attendreCase(lecture, k)) return; // closed while filling: stop at once
         Decodage d = lecture.prendre(k);
         if (!Diapo.charge(k) || !Texte.charge(k)) continue;
         remplirCase(k, premiere + k, std::move(d));
         if (premierePage && progression_.avance) progression_.avance(k + 1, total);
         plateforme.DoEvents();
-        if (fenetre.ferme()) break; // closed while filling: stop at once
+        if (fenetre.ferme()) return; // closed while filling: stop at once
     }
+    if (progression_.pagePleine) progression_.pagePleine();
 }
 
 // The whole page is queued at once, in cell order; the workers decode it ahead while
@@ -186,8 +194,9 @@ Form2::Lecture Form2::lire(std::vector<Lecture::Travail> travaux) {
 
 Form2::Lecture::Travail Form2::travail(int k, int i) const {
     return [fichier = etat.fichierDeEntree(i + 1), g = grille, gauche = GaucheCase[k],
-            haut = HautCase[k]](const std::atomic<bool>& abandon) {
-        return decoder(fichier, g, gauche, haut, abandon);
+            haut = HautCase[k], unite = fenetre.unite(),
+            densite = fenetre.densite()](const std::atomic<bool>& abandon) {
+        return decoder(fichier, g, gauche, haut, unite, densite, abandon);
     };
 }
 

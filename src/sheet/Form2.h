@@ -62,6 +62,10 @@ struct Progression {
     std::function<void(bool enCours)> occupe;
     // `faits` of the page's `total` thumbnails are shown.
     std::function<void(int faits, int total)> avance;
+    // A page is complete: its last cell is shown and the cells past the end of the list
+    // are hidden. Once per page filled, the first one included; not for a page left
+    // unfinished because the window was closed.
+    std::function<void()> pagePleine;
 };
 
 class Form2 {

@@ -9,13 +9,15 @@ namespace galvia {
 Progression Form1::progressionFeuille() {
     // The hourglass over the main window, and the count of the first page's thumbnails
     // in its menu bar, hidden once the page is full.
-    return {[this](bool enCours) {
-                fenetre.setSablier(enCours);
-                if (!enCours) menCompte.setVisible(false);
-            },
-            [this](int faits, int total) {
-                menCompte.setCaption(QStringLiteral("%1 / %2").arg(faits).arg(total));
-            }};
+    Progression p;
+    p.occupe = [this](bool enCours) {
+        fenetre.setSablier(enCours);
+        if (!enCours) menCompte.setVisible(false);
+    };
+    p.avance = [this](int faits, int total) {
+        menCompte.setCaption(QStringLiteral("%1 / %2").arg(faits).arg(total));
+    };
+    return p;
 }
 
 void Form1::diapShow_Click() {

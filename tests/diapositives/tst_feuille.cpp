@@ -72,6 +72,8 @@ class TestFeuille : public QObject {
 private Q_SLOTS:
     void ouverture_data();
     void ouverture();
+    void densite_data();
+    void densite();
     void pages_data();
     void pages();
     void numero_data();
@@ -103,8 +105,14 @@ void TestFeuille::ouverture() {
         compteur.append(s.b.ctl().menCompte.caption());
         QVERIFY(s.b.form->fenetre.occupe());
     };
+    // The page says once that it is complete, when its last cell is shown.
+    QStringList pleine;
+    s.c().progression.pagePleine = [&] {
+        pleine.append(s.b.ctl().menCompte.caption() + QStringLiteral(" %1").arg(s.visibles()));
+    };
     s.b.ctl().menCompte.setVisible(true);
     s.f->Form_Load();
+    QCOMPARE(pleine, QStringList{QStringLiteral("%1 / %1 %1").arg(std::min(nb, 60))});
     QTEST(s.c().Titre.caption(), "titre");
     QTEST(s.c().FinAtteinte, "fin");
     const int n = std::min(nb, 60);
@@ -121,6 +129,34 @@ void TestFeuille::ouverture() {
     QCOMPARE(s.c().Diapo[n - 1].height(), 1128.0);
     QCOMPARE(s.c().Texte[n - 1].top(), s.c().HautCase[n - 1] + 1188.0);
     QVERIFY(!s.c().Occupe && !s.c().DiapoAffichee && s.c().PremiereDiapo == 0);
+}
+
+void TestFeuille::densite_data() {
+    QTest::addColumn<QString>("nom");
+    QTest::addColumn<QSize>("image");
+    QTest::addColumn<double>("densite");
+    QTest::addColumn<QSize>("vignette");
+    // The window is as wide in twips at both densities (792 and 1584 screen pixels): the
+    // thumbnail inside its border is 73 screen pixels wide, or 148 on a screen at 200 %.
+    QTest::newRow("jpeg") << "a.jpg" << QSize(400, 300) << 1.0 << QSize(73, 54);
+    QTest::newRow("jpeg, 200 %") << "a.jpg" << QSize(400, 300) << 2.0 << QSize(148, 111);
+    QTest::newRow("portrait bmp, 200 %") << "b.bmp" << QSize(300, 400) << 2.0 << QSize(111, 148);
+}
+
+void TestFeuille::densite() {
+    QFETCH(QString, nom);
+    QFETCH(QSize, image);
+    QFETCH(double, densite);
+    Feuille s(0, QSize(792, 600) * densite);
+    s.b.etat.TabImages.append(nom);
+    s.b.etat.NbImages = 1;
+    dessiner(s.b.etat.fichierDeEntree(1), image);
+    s.f->fenetre.setDensite(densite);
+    s.f->Form_Load();
+    // Decoded at the thumbnail's size in screen pixels, and known to be.
+    const QImage& v = s.c().Diapo[0].image();
+    QTEST(v.size(), "vignette");
+    QCOMPARE(v.devicePixelRatio(), densite);
 }
 
 void TestFeuille::pages_data() {
@@ -371,11 +407,14 @@ void TestFeuille::fermetureEnCours() {
     s.b.plateforme.pendantEvenements = [&] {
         if (s.b.plateforme.nbEvenements == 5) s.c().Fin.cliquer();
     };
+    bool pleine = false;
+    s.c().progression.pagePleine = [&] { pleine = true; };
     if (ouverture)
         s.f->Form_Load();
     else
         s.f->fenetre.toucher(touche::PageBas);
     QCOMPARE(s.b.plateforme.nbEvenements, 5);
+    QVERIFY(!pleine);
     QVERIFY(s.f->fenetre.ferme() && !s.c().Occupe && !s.f->fenetre.occupe());
     QVERIFY(!s.b.form->fenetre.occupe());
     QCOMPARE(s.b.ctl().menCompte.visible(), !ouverture);

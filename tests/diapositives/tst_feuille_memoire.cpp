@@ -94,6 +94,8 @@ private Q_SLOTS:
     void fermetureEnCours();
     void estimations_data();
     void estimations();
+    void reductionHuitBits_data();
+    void reductionHuitBits();
     void budgetEnOrdre();
 };
 
@@ -102,12 +104,13 @@ void TestFeuilleMemoire::pageDeBombes_data() {
     QTest::addColumn<int>("travailleurs");
     QTest::addColumn<int>("cases");
     QTest::addColumn<int>("simultanees");
-    // A 16000-pixel bomb takes more than the whole budget (1.2 GB as a bitmap, 0.8 GB as
-    // a progressive jpeg): one at a time, whatever the workers. A 6000-pixel bitmap takes
-    // about 180 MB: two at a time. The sheet is closed once `cases` cells are filled.
-    QTest::newRow("16000 px, 2 workers") << bombeBmp(16000) << 2 << 2 << 1;
-    QTest::newRow("16000 px, 16 workers") << bombeBmp(16000) << 16 << 2 << 1;
-    QTest::newRow("6000 px, 16 workers, whole page") << bombeBmp(6000) << 16 << 60 << 2;
+    // A 16000-pixel bitmap bomb, shrunk from its 8 bits a pixel, takes 256 MB: two at a
+    // time, whatever the workers; as a progressive jpeg it takes more than the whole
+    // budget (0.8 GB): one at a time. A 6000-pixel bitmap takes 36 MB: fourteen at a
+    // time. The sheet is closed once `cases` cells are filled.
+    QTest::newRow("16000 px, 2 workers") << bombeBmp(16000) << 2 << 2 << 2;
+    QTest::newRow("16000 px, 16 workers") << bombeBmp(16000) << 16 << 3 << 2;
+    QTest::newRow("6000 px, 16 workers, whole page") << bombeBmp(6000) << 16 << 60 << 14;
     QTest::newRow("progressive jpeg 16000 px, 16 workers") << bombeJpeg(16000) << 16 << 3 << 1;
 }
 
@@ -116,7 +119,8 @@ void TestFeuilleMemoire::pageDeBombes() {
     QFETCH(int, travailleurs);
     QFETCH(int, cases);
     QFETCH(int, simultanees);
-    const std::int64_t une = estimation(bombe);
+    // A jpeg is decoded from its bytes, read whole first.
+    const std::int64_t une = estimation(bombe) + (bombe.startsWith("\xff\xd8") ? bombe.size() : 0);
     {
         Feuille s(0, 60, bombe, travailleurs);
         s.b.plateforme.pendantEvenements = [&] {
@@ -201,9 +205,9 @@ void TestFeuilleMemoire::estimations_data() {
         return o;
     };
     const qint64 v = 4 * 73 * 73;
-    // A bitmap cannot scale while decoding: the whole picture (1 byte a pixel), its
-    // conversion to 32 bits, the thumbnail.
-    QTest::newRow("bomb 16000") << bombeBmp(16000) << QSize(73, 73) << 16000LL * 16000 * 5 + v;
+    // A bitmap cannot scale while decoding: the whole picture, shrunk from its own 8 bits
+    // a pixel, or converted to 32 bits first in other depths; the thumbnail.
+    QTest::newRow("bomb 16000") << bombeBmp(16000) << QSize(73, 73) << 16000LL * 16000 + v;
     QTest::newRow("bmp 24 bits") << enregistrer({400, 300}, "BMP", QImage::Format_RGB888)
                                  << QSize(73, 55) << 400LL * 300 * 8 + 4 * 73 * 55;
     QTest::newRow("bmp, natural size")
@@ -228,6 +232,60 @@ void TestFeuilleMemoire::estimations() {
     QFETCH(QByteArray, contenu);
     QFETCH(QSize, vignette);
     QTEST(qint64(estimation(contenu, vignette)), "octets");
+}
+
+void TestFeuilleMemoire::reductionHuitBits_data() {
+    QTest::addColumn<QImage>("source");
+    QTest::addColumn<QSize>("cible");
+    QTest::addColumn<QList<QRgb>>("pixels");
+    // Four quadrants of 2 x 2 pixels: red, green, blue, white.
+    QImage quadrants(4, 4, QImage::Format_Indexed8);
+    quadrants.setColorTable(
+        {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(255, 255, 255)});
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            quadrants.setPixel(x, y, (y / 2) * 2 + x / 2);
+    QTest::newRow("quadrants, 2 x 2")
+        << quadrants << QSize(2, 2)
+        << QList<QRgb>{qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(255, 255, 255)};
+    QTest::newRow("quadrants, 1 x 1")
+        << quadrants << QSize(1, 1) << QList<QRgb>{qRgb(128, 128, 128)};
+    QImage gris(3, 2, QImage::Format_Grayscale8);
+    for (int x = 0; x < 3; ++x) {
+        gris.setPixel(x, 0, qRgb(x * 30, x * 30, x * 30));
+        gris.setPixel(x, 1, qRgb(x * 60, x * 60, x * 60));
+    }
+    // Uneven spans: column 0 covers source column 0, column 1 covers columns 1 and 2.
+    QTest::newRow("grey, 2 x 1") << gris << QSize(2, 1)
+                                 << QList<QRgb>{qRgb(0, 0, 0), qRgb(68, 68, 68)};
+    // A target pixel covering more than 16 source columns averages 16 of them, spread
+    // over both halves.
+    QImage moities(64, 1, QImage::Format_Indexed8);
+    moities.setColorTable({qRgb(255, 0, 0), qRgb(0, 0, 255)});
+    for (int x = 0; x < 64; ++x)
+        moities.setPixel(x, 0, x / 32);
+    QTest::newRow("halves, 1 x 1") << moities << QSize(1, 1) << QList<QRgb>{qRgb(128, 0, 128)};
+    QImage transparente(2, 1, QImage::Format_Indexed8);
+    transparente.setColorTable({qRgba(255, 0, 0, 255), qRgba(0, 255, 0, 0)});
+    transparente.setPixel(0, 0, 0);
+    transparente.setPixel(1, 0, 1);
+    // Averaged premultiplied (as pixel() gives it back): the transparent pixel adds no
+    // colour, only transparency.
+    QTest::newRow("transparent half")
+        << transparente << QSize(1, 1) << QList<QRgb>{qRgba(128, 0, 0, 128)};
+}
+
+void TestFeuilleMemoire::reductionHuitBits() {
+    QFETCH(QImage, source);
+    QFETCH(QSize, cible);
+    QFETCH(QList<QRgb>, pixels);
+    const QImage r = reduireHuitBits(source, cible);
+    QCOMPARE(r.size(), cible);
+    QList<QRgb> obtenus;
+    for (int y = 0; y < r.height(); ++y)
+        for (int x = 0; x < r.width(); ++x)
+            obtenus.append(r.pixel(x, y));
+    QCOMPARE(obtenus, pixels);
 }
 
 void TestFeuilleMemoire::budgetEnOrdre() {

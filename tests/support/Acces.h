@@ -61,6 +61,7 @@ struct AccesForm2 {
     BarreDefilement& Vertic = f.Vertic;
     BarreDefilement& Horiz = f.Horiz;
     PoolDecodage*& decodeurs = f.decodeurs;
+    Progression& progression = f.progression_;
     int& LargeurFeuille = f.LargeurFeuille;
     int& HauteurFeuille = f.HauteurFeuille;
     Grille& grille = f.grille;

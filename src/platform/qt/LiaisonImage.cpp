@@ -62,10 +62,14 @@ protected:
         const QRect interieur = boite_.adjusted(b, b, -b, -b);
         if (!image_.isNull() && !interieur.isEmpty()) {
             if (etiree_) {
+                // A thumbnail decoded at its box's size in screen pixels is drawn as it is.
                 if (cache_.size() != interieur.size())
-                    cache_ = image_.scaled(interieur.size(), Qt::IgnoreAspectRatio,
-                                           Qt::SmoothTransformation);
-                p.drawImage(interieur.topLeft(), cache_);
+                    cache_ = image_.size() == interieur.size()
+                                 ? image_
+                                 : image_.scaled(interieur.size(), Qt::IgnoreAspectRatio,
+                                                 Qt::SmoothTransformation);
+                // Pixel for pixel, whatever the picture's device pixel ratio.
+                p.drawImage(QRect(interieur.topLeft(), cache_.size()), cache_);
             } else {
                 const QRect cible = expose.intersected(QRect(interieur.topLeft(), image_.size()))
                                         .intersected(interieur);
