@@ -41,6 +41,7 @@ struct DecodageAnticipe::Travail {
         const std::lock_guard verrou(mutex);
         abandon = true;
         image.reset();
+        apercu = QImage();
         erreur.reset();
         memoire = {};
     }
@@ -55,9 +56,28 @@ struct DecodageAnticipe::Travail {
     // neither when the decode was not done.
     std::optional<IdentiteFichier> identite;
     std::optional<QImage> image;
+    QImage apercu;
     std::optional<Erreur> erreur;
     BudgetMemoire::Reservation memoire;
 };
+
+namespace {
+
+// `image` stretched as the view would stretch it to `taille`, when that is smaller.
+QImage etirer(const QImage& image, const DecodageAnticipe::Apercu& apercu) {
+    if (!apercu) return {};
+    try {
+        const QSize taille = apercu(image.size());
+        if (taille.isEmpty() || taille == image.size() || taille.width() > image.width() ||
+            taille.height() > image.height())
+            return {};
+        return image.scaled(taille, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    } catch (...) {
+        return {}; // no fitting for this size, or no memory: the view stretches it itself
+    }
+}
+
+} // namespace
 
 DecodageAnticipe::DecodageAnticipe(PoolDecodage& pool, Decodeur decodeur)
     : pool_(pool)
@@ -72,9 +92,10 @@ DecodageAnticipe::~DecodageAnticipe() {
     oublier();
 }
 
-void DecodageAnticipe::lancer(const std::shared_ptr<Travail>& t) {
-    // The job holds the decode's shared part and a copy of the decoder, nothing of this.
-    pool_.soumettre([t, decodeur = decodeur_] {
+void DecodageAnticipe::lancer(const std::shared_ptr<Travail>& t, const Apercu& apercu) {
+    // The job holds the decode's shared part and copies of the decoder and of the
+    // stretching rule, nothing of this.
+    pool_.soumettre([t, decodeur = decodeur_, apercu] {
         {
             const std::lock_guard verrou(t->mutex);
             if (t->abandon) return;
@@ -84,6 +105,7 @@ void DecodageAnticipe::lancer(const std::shared_ptr<Travail>& t) {
         // identity than the one kept, so its picture decoded here will not be used.
         const std::optional<IdentiteFichier> identite = identiteFichier(t->chemin);
         std::optional<QImage> image;
+        QImage etiree;
         std::optional<Erreur> erreur;
         BudgetMemoire::Reservation memoire;
         try {
@@ -91,6 +113,7 @@ void DecodageAnticipe::lancer(const std::shared_ptr<Travail>& t) {
                 memoire = budgetDecodage().essayerReserver(octets);
                 if (!memoire) throw DecodageAbandonne{};
             });
+            etiree = etirer(*image, apercu);
         } catch (const Erreur& e) {
             erreur = e;
         } catch (...) {
@@ -105,6 +128,7 @@ void DecodageAnticipe::lancer(const std::shared_ptr<Travail>& t) {
                 t->erreur = std::move(erreur);
                 if (image) {
                     t->image = std::move(image);
+                    t->apercu = std::move(etiree);
                     t->memoire = std::move(memoire);
                 }
             }
@@ -114,7 +138,7 @@ void DecodageAnticipe::lancer(const std::shared_ptr<Travail>& t) {
     });
 }
 
-void DecodageAnticipe::prevoir(const QStringList& chemins) {
+void DecodageAnticipe::prevoir(const QStringList& chemins, const Apercu& apercu) {
     std::vector<std::shared_ptr<Travail>> gardes, nouveaux;
     for (const QString& c : chemins) {
         const auto deja = [&c](const std::shared_ptr<Travail>& t) { return t->chemin == c; };
@@ -132,10 +156,10 @@ void DecodageAnticipe::prevoir(const QStringList& chemins) {
     oublier();
     travaux_ = std::move(gardes);
     for (const std::shared_ptr<Travail>& t : nouveaux)
-        lancer(t);
+        lancer(t, apercu);
 }
 
-std::optional<QImage> DecodageAnticipe::prendre(const QString& chemin) {
+std::optional<ImageAnticipee> DecodageAnticipe::prendre(const QString& chemin) {
     const auto it = std::find_if(travaux_.begin(), travaux_.end(),
                                  [&chemin](const auto& t) { return t->chemin == chemin; });
     if (it == travaux_.end()) return {};
@@ -151,6 +175,7 @@ std::optional<QImage> DecodageAnticipe::prendre(const QString& chemin) {
     t->fini.wait(verrou, [&t] { return t->etape == Travail::Etape::Termine; });
     const std::optional<IdentiteFichier> avant = t->identite;
     std::optional<QImage> image = std::move(t->image);
+    QImage apercu = std::move(t->apercu);
     std::optional<Erreur> erreur = std::move(t->erreur);
     t->image.reset();
     t->erreur.reset();
@@ -161,7 +186,7 @@ std::optional<QImage> DecodageAnticipe::prendre(const QString& chemin) {
     const std::optional<IdentiteFichier> maintenant = identiteFichier(chemin);
     if (maintenant != avant || (image && !maintenant)) return {}; // not the file decoded
     if (erreur) throw *erreur;
-    return image;
+    return ImageAnticipee{std::move(*image), std::move(apercu)};
 }
 
 void DecodageAnticipe::oublier() {

@@ -7,6 +7,7 @@
 #include "Images.h"
 
 #include <QImage>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -34,6 +35,14 @@ struct IdentiteFichier {
 // followed as the decode follows it; nothing when it cannot be read.
 std::optional<IdentiteFichier> identiteFichier(const QString& chemin);
 
+// A picture decoded ahead, and the same picture already stretched to the size the viewer
+// expected to draw it at (null when none was asked for or it could not be made), so that
+// showing it does not scale a large picture on the interface thread.
+struct ImageAnticipee {
+    QImage image;
+    QImage apercu;
+};
+
 // A few decodes ahead, each keyed by the full path of its file. Used by the interface
 // thread only; the decodes run on a pool and touch nothing of their owner, so dropping
 // them (or destroying the owner) never waits: a decode running then finishes on its
@@ -43,6 +52,10 @@ public:
     // The decode of one file: calls `avant` with the memory it will take once the header
     // is read, before the pixels are decoded (chargerReduite at natural size by default).
     using Decodeur = std::function<QImage(const QString& chemin, const AvantDecodage& avant)>;
+    // The size, in screen pixels, a picture of natural size `naturelle` is to be drawn
+    // stretched at; it may throw an Erreur (no stretched copy is made then). Runs on a
+    // worker: it must use nothing but its own copies.
+    using Apercu = std::function<QSize(QSize naturelle)>;
 
     explicit DecodageAnticipe(PoolDecodage& pool, Decodeur decodeur = {});
     ~DecodageAnticipe();
@@ -52,8 +65,9 @@ public:
     // Keeps (or starts) the decodes of exactly these files, in this order of priority,
     // and drops every other one. Each decode takes its memory from the decode budget
     // (BudgetDecodage.h) once its header is read, only if the budget can serve it at
-    // once; one that it cannot serve is simply not done.
-    void prevoir(const QStringList& chemins);
+    // once; one that it cannot serve is simply not done. With `apercu`, a picture smaller
+    // than its natural size is also stretched there, as the view would stretch it.
+    void prevoir(const QStringList& chemins, const Apercu& apercu = {});
 
     // The picture decoded ahead for `chemin`, taken (its memory goes back to the budget),
     // provided the file still has the identity it had when its decode began; throws the
@@ -61,7 +75,7 @@ public:
     // `chemin` that is running, on a condition. Nothing when `chemin` was not decoded
     // ahead, its decode had not started, the budget could not serve it, or the file has
     // changed: the caller decodes it itself. Decodes of other files are kept.
-    std::optional<QImage> prendre(const QString& chemin);
+    std::optional<ImageAnticipee> prendre(const QString& chemin);
 
     // Drops every decode ahead.
     void oublier();
@@ -71,7 +85,7 @@ public:
 
 private:
     struct Travail;
-    void lancer(const std::shared_ptr<Travail>& t);
+    void lancer(const std::shared_ptr<Travail>& t, const Apercu& apercu);
 
     PoolDecodage& pool_;
     Decodeur decodeur_;

@@ -127,8 +127,9 @@ void BoiteImage::ajuster() {
     move(left(), top(), (image_.width() + b) * u, (image_.height() + b) * u);
 }
 
-void ControleImage::setImage(QImage image) {
+void ControleImage::setImage(QImage image, QImage apercu) {
     image_ = std::move(image);
+    apercu_ = std::move(apercu);
     changer();
 }
 

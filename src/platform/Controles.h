@@ -151,12 +151,17 @@ public:
     ControleImage(Fenetre& f, QString nom, Controle* conteneur = nullptr)
         : Controle(f, std::move(nom), conteneur) {}
     const QImage& image() const { return image_; }
-    void setImage(QImage image);
+    // `apercu`, when given, is the same picture already stretched to some size: the view
+    // draws it as it is when that is its box's size in screen pixels, and stretches the
+    // picture itself otherwise.
+    void setImage(QImage image, QImage apercu = {});
+    const QImage& apercu() const { return apercu_; }
     bool bordure() const { return bordure_; }
     void setBordure(bool b);
 
 private:
     QImage image_;
+    QImage apercu_;
     bool bordure_ = false;
 };
 

@@ -40,8 +40,8 @@ void Form1::ChargeImage() {
 
         // One decode serves both views: the one made ahead when it is this very file
         // (its failure then shows here as if it had been decoded now), else made here.
-        std::optional<QImage> anticipee = anticipation_.prendre(etat.NomComplet);
-        QImage image = anticipee ? std::move(*anticipee) : chargerImage(etat.NomComplet);
+        std::optional<ImageAnticipee> anticipee = anticipation_.prendre(etat.NomComplet);
+        QImage image = anticipee ? std::move(anticipee->image) : chargerImage(etat.NomComplet);
         const Fenetrage f{LargeurFenetre, HauteurFenetre, LargeurAscenseur, HauteurAscenseur};
         const Ajustement a = calculerAjustement(image.width(), image.height(), f, PetitesImages);
 
@@ -62,7 +62,8 @@ void Form1::ChargeImage() {
         if (etat.modeVue() == Mode::Ajustee) Image2.setVisible(false);
         Image2.move(a.ajusteGauche, a.ajusteHaut, a.ajusteL, a.ajusteH);
         if (etat.modeVue() == Mode::Ajustee) Image2.setVisible(true);
-        Image2.setImage(std::move(image));
+        // The fitted view stretched on the worker, when it was decoded ahead.
+        Image2.setImage(std::move(image), anticipee ? std::move(anticipee->apercu) : QImage());
     } catch (const Erreur& e) {
         plateforme.MsgBox(texteEchec(e), Icone::Aucune);
     } catch (const std::bad_alloc&) {
@@ -81,7 +82,15 @@ void Form1::anticiper(int pas) {
     QStringList chemins;
     for (const int e : p.entrees)
         chemins.append(etat.fichierDeEntree(e));
-    anticipation_.prevoir(chemins);
+    // Each is also stretched for the fitted view, on the worker, as the window now is.
+    const Fenetrage f{LargeurFenetre, HauteurFenetre, LargeurAscenseur, HauteurAscenseur};
+    const bool petites = PetitesImages;
+    const double unite = fenetre.unite();
+    anticipation_.prevoir(chemins, [f, petites, unite](QSize naturelle) {
+        const Ajustement a = calculerAjustement(naturelle.width(), naturelle.height(), f, petites);
+        return QSize(static_cast<int>(std::lround(a.ajusteL / unite)),
+                     static_cast<int>(std::lround(a.ajusteH / unite)));
+    });
 }
 
 QString Form1::texteEchec(const Erreur& e) const {

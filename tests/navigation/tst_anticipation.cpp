@@ -139,6 +139,7 @@ private Q_SLOTS:
     void echec();
     void abandon_data();
     void abandon();
+    void apercu();
     void attenteDuDecodageEnCours();
     void fermetureSansAttente();
 };
@@ -304,6 +305,25 @@ void TstAnticipation::abandon() {
     if (b->form) QVERIFY(b->messages().isEmpty());
 }
 
+// A picture decoded ahead comes with its fitted view already stretched, exactly as the
+// view would stretch it, at the size of the view in screen pixels.
+void TstAnticipation::apercu() {
+    Banc b(QSize(40, 30)); // smaller than the pictures: the fitted view shrinks them
+    dessiner(b.chemin(QStringLiteral("l/1.bmp")), Taille, Rouge);
+    dessiner(b.chemin(QStringLiteral("l/2.bmp")), Taille, Vert);
+    b.demarrer(QStringLiteral("l"));
+    b.ctl().affTout.cliquer();
+    QVERIFY(b.ctl().Image2.apercu().isNull()); // decoded on the spot: the view stretches it
+    QVERIFY(decodesFinis());
+    b.form->Form_KeyDown(touche::PageBas, 0);
+    const ControleImage& vue = b.ctl().Image2;
+    const QImage& apercu = vue.apercu();
+    QVERIFY(apercu.width() < Taille.width());
+    QCOMPARE(apercu.size(), QSize(qRound(vue.width()), qRound(vue.height())));
+    QCOMPARE(apercu,
+             vue.image().scaled(apercu.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+}
+
 // Arriving on a picture whose decode ahead is running waits for it, and decodes nothing
 // twice.
 void TstAnticipation::attenteDuDecodageEnCours() {
@@ -314,7 +334,7 @@ void TstAnticipation::attenteDuDecodageEnCours() {
     anticipation.prevoir({fichier});
     retenue.attendreDebut();
     // The decode is let go once the taker is on its way: it then finds it running.
-    std::optional<QImage> image;
+    std::optional<ImageAnticipee> image;
     std::promise<void> parti;
     std::thread preneur([&] {
         parti.set_value();
@@ -324,7 +344,7 @@ void TstAnticipation::attenteDuDecodageEnCours() {
     retenue.lacher();
     preneur.join();
     QVERIFY(image.has_value());
-    QCOMPARE(image->pixelColor(0, 0), Rouge);
+    QCOMPARE(image->image.pixelColor(0, 0), Rouge);
     QCOMPARE(retenue.commences, 1);
     QVERIFY(anticipation.prevus().isEmpty());
 }

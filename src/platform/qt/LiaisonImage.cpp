@@ -26,7 +26,9 @@ public:
         setFocusPolicy(prendFocus ? Qt::StrongFocus : Qt::NoFocus);
     }
     // Mirrors the control: the smallest widget that holds its box, and the box inside it.
-    void actualiser(const QImage& image, bool etiree, bool bordure, bool fondGris) {
+    // `apercu`: the picture already stretched, if it has been (see ControleImage).
+    void actualiser(const QImage& image, const QImage& apercu, bool etiree, bool bordure,
+                    bool fondGris) {
         const double d = c_.fenetre().densite();
         const QRect ecran = boiteEcran(c_);
         const int x = static_cast<int>(std::floor(ecran.left() / d));
@@ -39,7 +41,7 @@ public:
                           ecran.size());
         appliquerCommun(this, c_, geometrie);
         if (image.cacheKey() != image_.cacheKey() || image.isNull() != image_.isNull())
-            cache_ = QImage();
+            cache_ = apercu;
         image_ = image;
         boite_ = boite;
         densite_ = d;
@@ -105,7 +107,7 @@ public:
         , b_(b)
         , w_(w)
         , fondGris_(fondGris) {}
-    void actualiser() override { w_->actualiser(b_.image(), false, b_.bordure(), fondGris_); }
+    void actualiser() override { w_->actualiser(b_.image(), {}, false, b_.bordure(), fondGris_); }
 
 private:
     BoiteImage& b_;
@@ -120,7 +122,9 @@ public:
         : LiaisonQt(ic, w)
         , ic_(ic)
         , w_(w) {}
-    void actualiser() override { w_->actualiser(ic_.image(), true, ic_.bordure(), false); }
+    void actualiser() override {
+        w_->actualiser(ic_.image(), ic_.apercu(), true, ic_.bordure(), false);
+    }
 
 private:
     ControleImage& ic_;
