@@ -2,13 +2,17 @@
 # Installs what Galvia needs to build, run and test on Debian 12 (as root, or with sudo).
 # Pass "tests" to add the test tools (fuzzer, clang-format and clang-tidy, validators,
 # package tools, and the X server, layouts and XTest of the keyboard tests). The screenshot
-# script also wants xvfb, xauth, xdotool and imagemagick.
+# script also wants xvfb, xauth, xdotool and imagemagick. Pass "mesures" for the benchmarks'
+# references (vipsthumbnail).
 set -euo pipefail
 paquets=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
          libgl-dev fonts-dejavu-core)
 if [ "${1:-}" = tests ]; then
   paquets+=(clang clang-format clang-tidy libclang-rt-14-dev desktop-file-utils appstream
             man-db debhelper dpkg-dev tigervnc-standalone-server x11-xkb-utils libxtst-dev)
+fi
+if [ "${1:-}" = mesures ]; then
+  paquets+=(libvips-tools)
 fi
 manque=()
 for p in "${paquets[@]}"; do
