@@ -144,41 +144,47 @@ private Q_SLOTS:
     void fermetureSansAttente();
 };
 
+// One case of the prediction: entry `actuelle` of `nb` shown after a move of `pas`, the
+// direction before being `sensAvant`; the direction and entries expected.
+struct CasPrevision {
+    int actuelle, nb, pas, sensAvant, combien, sens;
+    QList<int> entrees;
+};
+
+Q_DECLARE_METATYPE(CasPrevision)
+
+namespace {
+
+void ligne(const char* nom, const CasPrevision& c) {
+    QTest::newRow(nom) << c;
+}
+
+} // namespace
+
 void TstAnticipation::prevision_data() {
-    QTest::addColumn<int>("actuelle");
-    QTest::addColumn<int>("nb");
-    QTest::addColumn<int>("pas");
-    QTest::addColumn<int>("sensAvant");
-    QTest::addColumn<int>("combien");
-    QTest::addColumn<int>("sens");
-    QTest::addColumn<QList<int>>("entrees");
-    QTest::newRow("next, mid-list") << 3 << 10 << 1 << -1 << 2 << 1 << QList<int>{4, 5};
-    QTest::newRow("previous, mid-list") << 3 << 10 << -1 << 1 << 2 << -1 << QList<int>{2, 1};
-    QTest::newRow("next wraps at the end") << 10 << 10 << 1 << 1 << 2 << 1 << QList<int>{1, 2};
-    QTest::newRow("previous wraps at the start")
-        << 1 << 10 << -1 << -1 << 2 << -1 << QList<int>{10, 9};
-    QTest::newRow("Home while going backwards")
-        << 1 << 10 << 0 << -1 << 2 << -1 << QList<int>{10, 9};
-    QTest::newRow("End while going forwards") << 10 << 10 << 0 << 1 << 2 << 1 << QList<int>{1, 2};
-    QTest::newRow("a fifth keeps the direction")
-        << 4 << 16 << 0 << -1 << 2 << -1 << QList<int>{3, 2};
-    QTest::newRow("no direction yet: forwards") << 4 << 10 << 0 << 0 << 2 << 1 << QList<int>{5, 6};
-    QTest::newRow("one ahead") << 5 << 10 << 1 << 1 << 1 << 1 << QList<int>{6};
-    QTest::newRow("two entries: the other one only") << 2 << 2 << 1 << 1 << 2 << 1 << QList<int>{1};
-    QTest::newRow("three entries backwards") << 1 << 3 << -1 << 1 << 2 << -1 << QList<int>{3, 2};
-    QTest::newRow("one entry: none") << 1 << 1 << 1 << 1 << 2 << 1 << QList<int>{};
-    QTest::newRow("no list: none") << 0 << 0 << 0 << 1 << 2 << 1 << QList<int>{};
+    QTest::addColumn<CasPrevision>("cas");
+    // clang-format off
+    ligne("next, mid-list", {.actuelle = 3, .nb = 10, .pas = 1, .sensAvant = -1, .combien = 2, .sens = 1, .entrees = {4, 5}});
+    ligne("previous, mid-list", {.actuelle = 3, .nb = 10, .pas = -1, .sensAvant = 1, .combien = 2, .sens = -1, .entrees = {2, 1}});
+    ligne("next wraps at the end", {.actuelle = 10, .nb = 10, .pas = 1, .sensAvant = 1, .combien = 2, .sens = 1, .entrees = {1, 2}});
+    ligne("previous wraps at the start", {.actuelle = 1, .nb = 10, .pas = -1, .sensAvant = -1, .combien = 2, .sens = -1, .entrees = {10, 9}});
+    ligne("Home while going backwards", {.actuelle = 1, .nb = 10, .pas = 0, .sensAvant = -1, .combien = 2, .sens = -1, .entrees = {10, 9}});
+    ligne("End while going forwards", {.actuelle = 10, .nb = 10, .pas = 0, .sensAvant = 1, .combien = 2, .sens = 1, .entrees = {1, 2}});
+    ligne("a fifth keeps the direction", {.actuelle = 4, .nb = 16, .pas = 0, .sensAvant = -1, .combien = 2, .sens = -1, .entrees = {3, 2}});
+    ligne("no direction yet: forwards", {.actuelle = 4, .nb = 10, .pas = 0, .sensAvant = 0, .combien = 2, .sens = 1, .entrees = {5, 6}});
+    ligne("one ahead", {.actuelle = 5, .nb = 10, .pas = 1, .sensAvant = 1, .combien = 1, .sens = 1, .entrees = {6}});
+    ligne("two entries: the other one only", {.actuelle = 2, .nb = 2, .pas = 1, .sensAvant = 1, .combien = 2, .sens = 1, .entrees = {1}});
+    ligne("three entries backwards", {.actuelle = 1, .nb = 3, .pas = -1, .sensAvant = 1, .combien = 2, .sens = -1, .entrees = {3, 2}});
+    ligne("one entry: none", {.actuelle = 1, .nb = 1, .pas = 1, .sensAvant = 1, .combien = 2, .sens = 1, .entrees = {}});
+    ligne("no list: none", {.actuelle = 0, .nb = 0, .pas = 0, .sensAvant = 1, .combien = 2, .sens = 1, .entrees = {}});
+    // clang-format on
 }
 
 void TstAnticipation::prevision() {
-    QFETCH(int, actuelle);
-    QFETCH(int, nb);
-    QFETCH(int, pas);
-    QFETCH(int, sensAvant);
-    QFETCH(int, combien);
-    const Prevision p = prevoirEntrees(actuelle, nb, pas, sensAvant, combien);
-    QTEST(p.sens, "sens");
-    QTEST(QList<int>(p.entrees.begin(), p.entrees.end()), "entrees");
+    QFETCH(CasPrevision, cas);
+    const Prevision p = prevoirEntrees(cas.actuelle, cas.nb, cas.pas, cas.sensAvant, cas.combien);
+    QCOMPARE(p.sens, cas.sens);
+    QCOMPARE(QList<int>(p.entrees.begin(), p.entrees.end()), cas.entrees);
 }
 
 // Over four pictures, the next one in the direction of travel is decoded ahead, then
