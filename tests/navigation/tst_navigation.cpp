@@ -115,48 +115,54 @@ void TstNavigation::cinquiemes() {
         QCOMPARE(cinquieme(k, nb), cibles[k - 1]);
 }
 
+// One move through the "Atteindre" menu: from entry `depart` of seven, the command, the
+// answer typed in its prompt (if any) under a French or C locale, and where it lands.
+struct Mouvement {
+    int depart;
+    Atteindre commande;
+    const char* reponse = "";
+    bool francais = false;
+    int arrivee;
+};
+Q_DECLARE_METATYPE(Mouvement)
+
 void TstNavigation::bouge_data() {
-    QTest::addColumn<int>("depart");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("reponse");
-    QTest::addColumn<bool>("francais");
-    QTest::addColumn<int>("arrivee");
-    const QString rien;
-    QTest::newRow("suivante au bout") << 7 << 2 << rien << false << 1;
-    QTest::newRow("suivante") << 3 << 2 << rien << false << 4;
-    QTest::newRow("precedente au debut") << 1 << 3 << rien << false << 7;
-    QTest::newRow("premiere deja la") << 1 << 4 << rien << false << 1;
-    QTest::newRow("derniere") << 3 << 9 << rien << false << 7;
-    QTest::newRow("un cinquieme") << 1 << 5 << rien << false << 2;
-    QTest::newRow("quatre cinquiemes") << 1 << 8 << rien << false << 5;
-    QTest::newRow("numero") << 2 << 1 << "5" << false << 5;
-    QTest::newRow("numero 0") << 2 << 1 << "0" << false << 2;
-    QTest::newRow("numero 8") << 2 << 1 << "8" << false << 2;
-    QTest::newRow("numero vide") << 2 << 1 << "" << false << 2;
-    QTest::newRow("numero negatif") << 2 << 1 << "-1" << false << 2;
-    QTest::newRow("moitie paire fr") << 5 << 1 << "2,5" << true << 2;
-    QTest::newRow("virgule sous C") << 2 << 1 << "2,5" << false << 2;
+    QTest::addColumn<Mouvement>("cas");
+    const auto ligne = [](const char* nom, const Mouvement& d) { QTest::newRow(nom) << d; };
+    using enum Atteindre;
+    ligne("suivante au bout", {.depart = 7, .commande = Suivante, .arrivee = 1});
+    ligne("suivante", {.depart = 3, .commande = Suivante, .arrivee = 4});
+    ligne("precedente au debut", {.depart = 1, .commande = Precedente, .arrivee = 7});
+    ligne("premiere deja la", {.depart = 1, .commande = Premiere, .arrivee = 1});
+    ligne("derniere", {.depart = 3, .commande = Derniere, .arrivee = 7});
+    ligne("un cinquieme", {.depart = 1, .commande = UnCinquieme, .arrivee = 2});
+    ligne("quatre cinquiemes", {.depart = 1, .commande = QuatreCinquiemes, .arrivee = 5});
+    ligne("numero", {.depart = 2, .commande = Numero, .reponse = "5", .arrivee = 5});
+    ligne("numero 0", {.depart = 2, .commande = Numero, .reponse = "0", .arrivee = 2});
+    ligne("numero 8", {.depart = 2, .commande = Numero, .reponse = "8", .arrivee = 2});
+    ligne("numero vide", {.depart = 2, .commande = Numero, .reponse = "", .arrivee = 2});
+    ligne("numero negatif", {.depart = 2, .commande = Numero, .reponse = "-1", .arrivee = 2});
+    ligne("moitie paire fr",
+          {.depart = 5, .commande = Numero, .reponse = "2,5", .francais = true, .arrivee = 2});
+    ligne("virgule sous C", {.depart = 2, .commande = Numero, .reponse = "2,5", .arrivee = 2});
 }
 
 void TstNavigation::bouge() {
-    QFETCH(int, depart);
-    QFETCH(int, index);
-    QFETCH(QString, reponse);
-    QFETCH(bool, francais);
-    QFETCH(int, arrivee);
+    QFETCH(Mouvement, cas);
+    const auto& [depart, commande, reponse, francais, arrivee] = cas;
     const Francais locale(francais);
     auto b = bancVisionnant(7);
     aller(*b, depart);
     b->etat.SensDefile = Vrai;
     b->etat.Vitesse = 1;
-    b->plateforme.reponses.push_back(reponse);
+    b->plateforme.reponses.push_back(QString::fromUtf8(reponse));
     // A tick while the prompt is open moves nothing; the slideshow goes on after it.
     b->plateforme.pendantSaisie = [&b](const BoiteSaisie&) { b->ctl().Timer1.tick(); };
-    b->ctl().Bouge[index]->cliquer();
+    b->ctl().Bouge[commande]->cliquer();
     QCOMPARE(b->etat.NumImage, arrivee);
     QCOMPARE(recharge(*b), arrivee != depart);
     QVERIFY(b->plateforme.messages.empty());
-    if (index == 1) {
+    if (commande == Atteindre::Numero) {
         QCOMPARE(b->plateforme.saisies.size(), 1u);
         QCOMPARE(b->plateforme.saisies[0].invite, QStringLiteral("Donnez un nombre entre 1 et 7"));
         QCOMPARE(b->plateforme.saisies[0].titre, QStringLiteral("Numéro de l'image"));
