@@ -15,6 +15,8 @@ struct Vue {
 };
 Q_DECLARE_METATYPE(Vue)
 
+Q_DECLARE_METATYPE(galvia::Vignette)
+
 class TestGeometrie : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -72,27 +74,28 @@ void TestGeometrie::cases() {
 
 void TestGeometrie::vignette_data() {
     QTest::addColumn<QSize>("naturelle");
-    QTest::addColumn<double>("left");
-    QTest::addColumn<double>("top");
-    QTest::addColumn<double>("width");
-    QTest::addColumn<double>("height");
+    QTest::addColumn<Vignette>("place");
+    const auto ligne = [](const char* nom, QSize naturelle, const Vignette& v) {
+        QTest::newRow(nom) << naturelle << v;
+    };
     // Natural sizes whose bordered size (+2 pixels) has the stated ratio.
-    QTest::newRow("square") << QSize(98, 98) << 60.0 << 360.0 << 1128.0 << 1128.0;
-    QTest::newRow("landscape 2:1") << QSize(198, 98) << 60.0 << 642.0 << 1128.0 << 564.0;
-    QTest::newRow("portrait 1:2") << QSize(98, 198) << 342.0 << 360.0 << 564.0 << 1128.0;
-    QTest::newRow("portrait 3:4 .5") << QSize(148, 198) << 201.0 << 360.0 << 846.0 << 1128.0;
-    QTest::newRow("landscape 3:1") << QSize(298, 98) << 60.0 << 736.0 << 1128.0 << 376.0;
-    QTest::newRow("landscape half") << QSize(99, 98) << 60.0 << 365.5 << 1128.0 << 1117.0;
+    ligne("square", {98, 98}, {.left = 60, .top = 360, .width = 1128, .height = 1128});
+    ligne("landscape 2:1", {198, 98}, {.left = 60, .top = 642, .width = 1128, .height = 564});
+    ligne("portrait 1:2", {98, 198}, {.left = 342, .top = 360, .width = 564, .height = 1128});
+    ligne("portrait 3:4 .5", {148, 198}, {.left = 201, .top = 360, .width = 846, .height = 1128});
+    ligne("landscape 3:1", {298, 98}, {.left = 60, .top = 736, .width = 1128, .height = 376});
+    ligne("landscape half", {99, 98}, {.left = 60, .top = 365.5, .width = 1128, .height = 1117});
 }
 
 void TestGeometrie::vignette() {
     QFETCH(QSize, naturelle);
+    QFETCH(Vignette, place);
     const Grille g = calculerGrille(11880, 180);
     const Vignette v = placerVignette(tailleBordee(naturelle), 60, 360, g);
-    QTEST(v.left, "left");
-    QTEST(v.top, "top");
-    QTEST(v.width, "width");
-    QTEST(v.height, "height");
+    QCOMPARE(v.left, place.left);
+    QCOMPARE(v.top, place.top);
+    QCOMPARE(v.width, place.width);
+    QCOMPARE(v.height, place.height);
 }
 
 void TestGeometrie::premiere_data() {
