@@ -10,7 +10,6 @@
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QPainter>
 #include <QRandomGenerator>
 #include <QtPlugin>
 
@@ -64,10 +63,7 @@ galvia::wmf::PlayResult account(const QByteArray& data, QSize size) {
     const auto metafile = galvia::wmf::Metafile::fromData(data);
     if (!metafile) return {};
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    return galvia::wmf::play(*metafile, painter, size);
+    return galvia::wmf::playOnto(*metafile, image);
 }
 
 } // namespace

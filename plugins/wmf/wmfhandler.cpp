@@ -4,7 +4,6 @@
 #include "wmfrecords.h"
 
 #include <QIODevice>
-#include <QPainter>
 #include <QVariant>
 
 #include <cstring>
@@ -100,12 +99,7 @@ bool WmfHandler::read(QImage* image) {
         return false;
     QImage picture;
     if (!allocateImage(size, QImage::Format_ARGB32_Premultiplied, &picture)) return false;
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform |
-                           QPainter::TextAntialiasing);
-    const PlayResult result = play(*metafile, painter, size);
-    painter.end();
+    const PlayResult result = playOnto(*metafile, picture);
     if (result.records == 0 && !result.complete) return false;
     *image = std::move(picture);
     return true;

@@ -1365,4 +1365,12 @@ PlayResult play(const Metafile& metafile, QPainter& painter, QSize outputSize) {
     return player.run();
 }
 
+PlayResult playOnto(const Metafile& metafile, QImage& picture) {
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform |
+                           QPainter::TextAntialiasing);
+    return play(metafile, painter, picture.size());
+}
+
 } // namespace galvia::wmf

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 
+class QImage;
 class QPainter;
 
 namespace galvia::wmf {
@@ -38,5 +39,9 @@ struct PlayResult {
 // Paints the metafile so that its frame fills a picture of outputSize pixels, the
 // painter standing at the picture's top-left corner.
 PlayResult play(const Metafile& metafile, QPainter& painter, QSize outputSize);
+
+// Paints the metafile over the whole of `picture`, cleared to transparent first, with the
+// render hints Galvia shows metafiles with.
+PlayResult playOnto(const Metafile& metafile, QImage& picture);
 
 } // namespace galvia::wmf

@@ -8,7 +8,6 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QPainter>
 #include <QTest>
 #include <QtEndian>
 
@@ -49,10 +48,7 @@ galvia::wmf::PlayResult played(const QByteArray& file, QSize size) {
     const auto metafile = galvia::wmf::Metafile::fromData(file);
     if (!metafile) return {};
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    return galvia::wmf::play(*metafile, painter, size);
+    return galvia::wmf::playOnto(*metafile, image);
 }
 
 QString spent(const galvia::wmf::PlayResult& result) {
