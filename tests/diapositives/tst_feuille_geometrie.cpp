@@ -98,26 +98,31 @@ void TestGeometrie::vignette() {
     QCOMPARE(v.height, place.height);
 }
 
+// A request for the page starting at `depart` (0-based) in a list of `nb`: the first
+// and last list positions it shows.
+struct Page {
+    double depart;
+    int nb, premiere, dernier;
+};
+Q_DECLARE_METATYPE(Page)
+
 void TestGeometrie::premiere_data() {
-    QTest::addColumn<double>("depart");
-    QTest::addColumn<int>("nb");
-    QTest::addColumn<int>("premiere");
-    QTest::addColumn<int>("dernier");
-    QTest::newRow("negative page") << -55.0 << 245 << 0 << 60;
-    QTest::newRow("negative row") << -5.0 << 245 << 0 << 60;
-    QTest::newRow("last page part") << 240.0 << 245 << 240 << 245;
-    QTest::newRow("beyond") << 300.0 << 245 << 185 << 245;
-    QTest::newRow("beyond short list") << 9.0 << 7 << 0 << 7;
-    QTest::newRow("1.5 to even") << 1.5 << 245 << 2 << 62;
-    QTest::newRow("2.5 to even") << 2.5 << 245 << 2 << 62;
+    QTest::addColumn<Page>("page");
+    const auto ligne = [](const char* nom, const Page& p) { QTest::newRow(nom) << p; };
+    ligne("negative page", {.depart = -55.0, .nb = 245, .premiere = 0, .dernier = 60});
+    ligne("negative row", {.depart = -5.0, .nb = 245, .premiere = 0, .dernier = 60});
+    ligne("last page part", {.depart = 240.0, .nb = 245, .premiere = 240, .dernier = 245});
+    ligne("beyond", {.depart = 300.0, .nb = 245, .premiere = 185, .dernier = 245});
+    ligne("beyond short list", {.depart = 9.0, .nb = 7, .premiere = 0, .dernier = 7});
+    ligne("1.5 to even", {.depart = 1.5, .nb = 245, .premiere = 2, .dernier = 62});
+    ligne("2.5 to even", {.depart = 2.5, .nb = 245, .premiere = 2, .dernier = 62});
 }
 
 void TestGeometrie::premiere() {
-    QFETCH(double, depart);
-    QFETCH(int, nb);
-    const int p = premiereDiapo(depart, nb);
-    QTEST(p, "premiere");
-    QTEST(dernierNumero(p, nb), "dernier");
+    QFETCH(Page, page);
+    const int p = premiereDiapo(page.depart, page.nb);
+    QCOMPARE(p, page.premiere);
+    QCOMPARE(dernierNumero(p, page.nb), page.dernier);
 }
 
 void TestGeometrie::vueReelle_data() {
