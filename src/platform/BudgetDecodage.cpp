@@ -49,19 +49,20 @@ BudgetMemoire::Reservation BudgetMemoire::reserver(std::int64_t octets,
         cv_.notify_all(); // the next in line may now be first
         return {};
     }
-    reserve_ += octets;
-    ++tenues_;
-    pic_ = std::max(pic_, reserve_);
-    simultaneesMax_ = std::max(simultaneesMax_, tenues_);
+    Reservation r = accorder(octets);
     verrou.unlock();
     cv_.notify_all(); // the next in line may fit too
-    return {this, octets};
+    return r;
 }
 
 BudgetMemoire::Reservation BudgetMemoire::essayerReserver(std::int64_t octets) {
     octets = std::max<std::int64_t>(octets, 0);
     const std::lock_guard verrou(mutex_);
     if (!file_.empty() || reserve_ + octets > capacite_) return {};
+    return accorder(octets);
+}
+
+BudgetMemoire::Reservation BudgetMemoire::accorder(std::int64_t octets) {
     reserve_ += octets;
     ++tenues_;
     pic_ = std::max(pic_, reserve_);

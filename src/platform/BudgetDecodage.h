@@ -85,6 +85,8 @@ public:
     void remettreAZeroPics();
 
 private:
+    // Books `octets` as reserved and held; the mutex is held.
+    Reservation accorder(std::int64_t octets);
     void liberer(std::int64_t octets);
 
     const std::int64_t capacite_;
