@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace galvia::bench {
@@ -26,8 +27,7 @@ inline double mediane(int fois, const std::function<void()>& f) {
         f();
         t.push_back(static_cast<double>(chrono.nsecsElapsed()) / 1e6);
     }
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
+    return mediane(std::move(t));
 }
 
 // Prints the comparison; returns the ratio.

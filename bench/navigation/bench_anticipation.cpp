@@ -7,6 +7,7 @@
 // decoded ahead (the decode budget held whole), to read its ratio on a loaded machine.
 // Usage: bench_anticipation [pictures per size]
 #include "Mesure.h"
+#include "Photos.h"
 
 #include "support/FenetreReelle.h"
 
@@ -15,10 +16,7 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QImageReader>
-#include <QPainter>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
@@ -31,54 +29,6 @@ using namespace galvia;
 namespace {
 
 constexpr int NbModeles = 3;
-
-// A photo-like picture: overlapping soft shapes under a fine grain of noise, so that it
-// compresses and decodes like a photo rather than like a flat fill.
-void dessinerPhoto(const QString& chemin, QSize taille, quint32 graine) {
-    QImage image(taille, QImage::Format_RGB32);
-    QRandomGenerator gen(graine);
-    {
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.fillRect(image.rect(), QColor::fromRgb(gen.generate()));
-        p.setPen(Qt::NoPen);
-        const int w = taille.width(), h = taille.height();
-        for (int i = 0; i < 1500; ++i) {
-            QColor c = QColor::fromRgb(gen.generate());
-            c.setAlpha(60 + gen.bounded(150));
-            p.setBrush(c);
-            p.drawEllipse(QRectF(gen.bounded(w), gen.bounded(h), 20 + gen.bounded(w / 10),
-                                 20 + gen.bounded(h / 8)));
-        }
-    }
-    for (int y = 0; y < image.height(); ++y) {
-        auto* ligne = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const quint32 bruit = gen.generate();
-            const auto canal = [&](int v, int decalage) {
-                return std::clamp(v + int((bruit >> decalage) & 31) - 16, 0, 255);
-            };
-            const QRgb c = ligne[x];
-            ligne[x] = qRgb(canal(qRed(c), 0), canal(qGreen(c), 8), canal(qBlue(c), 16));
-        }
-    }
-    if (!image.save(chemin, "JPG", 90)) qFatal("cannot write %s", qPrintable(chemin));
-}
-
-// `nb` photos of `taille` in `dossier`, made from a few models.
-QStringList photos(const QTemporaryDir& dossier, QSize taille, int nb) {
-    QStringList fichiers;
-    for (int i = 0; i < nb; ++i) {
-        const QString nom =
-            dossier.filePath(QStringLiteral("photo%1.jpg").arg(i, 3, 10, QLatin1Char('0')));
-        if (i < NbModeles)
-            dessinerPhoto(nom, taille, static_cast<quint32>(i + 1));
-        else if (!QFile::copy(fichiers[i % NbModeles], nom))
-            qFatal("cannot copy to %s", qPrintable(nom));
-        fichiers.append(nom);
-    }
-    return fichiers;
-}
 
 double decoder(const QString& nom) {
     QElapsedTimer chrono;
@@ -107,11 +57,6 @@ double tempsProcesseur() {
 }
 
 constexpr int Tours = 5;
-
-double mediane(std::vector<double> t) {
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
-}
 
 // A burst of `nb` Page Down from the first picture and, when `reference` is given, a plain decode
 // of the same files, taken in turns `Tours` times so that both see the same load: the median time
@@ -150,7 +95,8 @@ Rafale rafale(test::FenetreReelle& f, int nb, const QStringList* reference) {
                     nb);
         pr += tempsProcesseur() - debut;
     }
-    return {mediane(g), pg / (Tours * nb), r.empty() ? 0 : mediane(r), pr / (Tours * nb)};
+    return {bench::mediane(g), pg / (Tours * nb), r.empty() ? 0 : bench::mediane(r),
+            pr / (Tours * nb)};
 }
 
 // Runs the window's events for `ms` milliseconds: the user looking at the picture.
@@ -162,7 +108,7 @@ void regarder(int ms) {
 
 void mesurer(QSize taille, int nb, const char* nomRafale, const char* nomLecture) {
     QTemporaryDir dossier;
-    const QStringList fichiers = photos(dossier, taille, nb);
+    const QStringList fichiers = bench::photos(dossier, taille, nb, NbModeles);
     // Read once, so that every measure below reads from the page cache.
     for (const QString& nom : fichiers)
         (void)decoder(nom);
