@@ -7,8 +7,11 @@
 #include <QImage>
 #include <QString>
 #include <QStringList>
+#include <array>
+#include <cstddef>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace galvia {
@@ -385,6 +388,31 @@ private:
     Fabrique fabrique_;
     std::function<void(T&, const T&)> copier_;
     std::vector<std::unique_ptr<T>> membres_;
+};
+
+// A fixed row of N items (menu items, buttons) sharing one handler, addressed by the
+// command each stands for (an enum whose values are the indexes) or by the bare index
+// the handler receives.
+template <class T, class Commande, std::size_t N> class ParCommande {
+public:
+    ParCommande() = default;
+    // Each item made by `fabrique()`, in index order (for controls, which cannot move).
+    template <class F>
+    explicit ParCommande(F fabrique)
+        : ParCommande(fabrique, std::make_index_sequence<N>{}) {}
+    T& operator[](Commande c) { return (*this)[static_cast<int>(c)]; }
+    const T& operator[](Commande c) const { return (*this)[static_cast<int>(c)]; }
+    T& operator[](int index) { return items_.at(static_cast<std::size_t>(index)); }
+    const T& operator[](int index) const { return items_.at(static_cast<std::size_t>(index)); }
+    static constexpr int size() { return static_cast<int>(N); }
+    auto begin() { return items_.begin(); }
+    auto end() { return items_.end(); }
+
+private:
+    template <class F, std::size_t... I>
+    ParCommande(F& fabrique, std::index_sequence<I...>)
+        : items_{{((void)I, fabrique())...}} {}
+    std::array<T, N> items_{};
 };
 
 } // namespace galvia

@@ -35,27 +35,6 @@ enum class Deplacement : int {
     EcranSuivant = 3,  // next page
 };
 
-// The sheet's row of move buttons, addressed by their move or by the bare index their
-// click handler receives.
-class BoutonsDeplacement {
-public:
-    explicit BoutonsDeplacement(Fenetre& f)
-        : boutons_{{{f, nom()}, {f, nom()}, {f, nom()}, {f, nom()}}} {}
-    Bouton& operator[](Deplacement d) { return (*this)[static_cast<int>(d)]; }
-    const Bouton& operator[](Deplacement d) const { return (*this)[static_cast<int>(d)]; }
-    Bouton& operator[](int index) { return boutons_.at(static_cast<std::size_t>(index)); }
-    const Bouton& operator[](int index) const {
-        return boutons_.at(static_cast<std::size_t>(index));
-    }
-    static constexpr int size() { return 4; }
-    auto begin() { return boutons_.begin(); }
-    auto end() { return boutons_.end(); }
-
-private:
-    static QString nom() { return QStringLiteral("Deplace"); }
-    std::array<Bouton, 4> boutons_;
-};
-
 // What the sheet tells its opener while it fills its first page.
 struct Progression {
     // The filling starts (true) and ends (false).
@@ -109,7 +88,10 @@ private:
     BoiteImage Dummy{fenetre, QStringLiteral("Dummy")};
     Etiquette Titre{fenetre, QStringLiteral("Titre")};
     Bouton Numero{fenetre, QStringLiteral("Numero")};
-    BoutonsDeplacement Deplace{fenetre};
+    // The row of move buttons, addressed by their move.
+    ParCommande<Bouton, Deplacement, 4> Deplace{[this] {
+        return Bouton{fenetre, QStringLiteral("Deplace")};
+    }};
     Bouton Fin{fenetre, QStringLiteral("Fin")};
     BarreDefilement Vertic{fenetre, QStringLiteral("Vertic"), true};
     BarreDefilement Horiz{fenetre, QStringLiteral("Horiz"), false};

@@ -5,7 +5,6 @@
 
 #include "platform/Controles.h"
 
-#include <array>
 #include <cstddef>
 
 namespace galvia {
@@ -36,16 +35,7 @@ enum class Show : int {
 
 // A menu-item array addressed by its command family, or by the bare index its click
 // handler receives.
-template <typename Commande, std::size_t N> class MenuCommandes {
-public:
-    ElementMenu*& operator[](Commande c) { return items_.at(static_cast<std::size_t>(c)); }
-    ElementMenu* operator[](Commande c) const { return items_.at(static_cast<std::size_t>(c)); }
-    ElementMenu*& operator[](int index) { return items_.at(static_cast<std::size_t>(index)); }
-    ElementMenu* operator[](int index) const { return items_.at(static_cast<std::size_t>(index)); }
-    static constexpr int size() { return static_cast<int>(N); }
-
-private:
-    std::array<ElementMenu*, N> items_{};
-};
+template <typename Commande, std::size_t N>
+using MenuCommandes = ParCommande<ElementMenu*, Commande, N>;
 
 } // namespace galvia

@@ -56,7 +56,7 @@ struct AccesForm2 {
     BoiteImage& Dummy = f.Dummy;
     Etiquette& Titre = f.Titre;
     Bouton& Numero = f.Numero;
-    BoutonsDeplacement& Deplace = f.Deplace;
+    ParCommande<Bouton, Deplacement, 4>& Deplace = f.Deplace;
     Bouton& Fin = f.Fin;
     BarreDefilement& Vertic = f.Vertic;
     BarreDefilement& Horiz = f.Horiz;
