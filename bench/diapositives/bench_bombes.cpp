@@ -4,6 +4,8 @@
 // takes to close when asked in the middle of that page. Each measure runs in its own
 // process, since a process's peak memory only grows.
 // Usage: bench_bombes [workers of the sheet, default: one per processor]
+#include "../fondation/Mesure.h"
+#include "Planche.h"
 #include "support/Bombe.h"
 
 #include "platform/BudgetDecodage.h"
@@ -23,17 +25,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
-#include <sys/resource.h>
 
 using namespace galvia;
 
 namespace {
-
-double picMo() {
-    rusage r{};
-    getrusage(RUSAGE_SELF, &r);
-    return r.ru_maxrss / 1024.0;
-}
 
 void ecrireBombes(const QString& dossier) {
     const QByteArray bombe = test::bombeBmp(16000);
@@ -46,7 +41,7 @@ void ecrireBombes(const QString& dossier) {
 // One bomb decoded at the thumbnail's size, as the sheet asks for it.
 int uneBombe(const QString& dossier) {
     const QImage image = chargerReduite(dossier + QStringLiteral("/b01.bmp"), {73, 73});
-    std::printf("%.0f\n", picMo());
+    std::printf("%.0f\n", bench::memoireMaxMo());
     return image.isNull() ? 1 : 0;
 }
 
@@ -55,10 +50,7 @@ int uneBombe(const QString& dossier) {
 int feuille(const QString& dossier, int travailleurs, bool fermer) {
     PlateformeQt plateforme;
     Module1 etat;
-    etat.Chemin = dossier + u'/';
-    etat.TabImages =
-        QStringList{QString()} + QDir(dossier).entryList({"*.bmp"}, QDir::Files, QDir::Name);
-    etat.NbImages = static_cast<std::int16_t>(etat.TabImages.size() - 1);
+    bench::listerDossier(etat, dossier, QStringLiteral("*.bmp"));
     Form1 form1(plateforme, etat);
     PoolDecodage pool(travailleurs > 0 ? travailleurs : PoolDecodage::commun().travailleurs());
     QElapsedTimer chrono;
@@ -91,7 +83,7 @@ int feuille(const QString& dossier, int travailleurs, bool fermer) {
     const double duree = fermeture.isValid() ? double(fermeture.nsecsElapsed()) / 1e6
                                              : double(chrono.nsecsElapsed()) / 1e6;
     if (!pool.attendreInactif(std::chrono::minutes(10))) return 1;
-    std::printf("%.0f %.1f %d %.0f %d\n", picMo(), duree, remplies,
+    std::printf("%.0f %.1f %d %.0f %d\n", bench::memoireMaxMo(), duree, remplies,
                 budgetDecodage().pic() / 1048576.0, budgetDecodage().simultaneesMax());
     return 0;
 }

@@ -5,6 +5,7 @@
 // bench_diapositives [runs] [folder of the 60 jpegs, kept]; with GALVIA_BENCH_SEUL set,
 // the sheet alone (for profiling).
 #include "../fondation/Mesure.h"
+#include "Planche.h"
 
 #include "platform/Images.h"
 #include "platform/qt/PlateformeQt.h"
@@ -20,7 +21,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <sys/resource.h>
+#include <cmath>
 
 using namespace galvia;
 
@@ -65,12 +66,6 @@ void creerPhotos(const QString& dossier, int nombre) {
     }
 }
 
-long memoireMaxMo() {
-    rusage r{};
-    getrusage(RUSAGE_SELF, &r);
-    return r.ru_maxrss / 1024;
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -84,10 +79,7 @@ int main(int argc, char* argv[]) {
 
     PlateformeQt plateforme;
     Module1 etat;
-    etat.Chemin = dossier + u'/';
-    etat.TabImages =
-        QStringList{QString()} + QDir(dossier).entryList({"*.jpg"}, QDir::Files, QDir::Name);
-    etat.NbImages = static_cast<std::int16_t>(etat.TabImages.size() - 1);
+    bench::listerDossier(etat, dossier, QStringLiteral("*.jpg"));
     Form1 form1(plateforme, etat);
     QSize case_;
 
@@ -117,7 +109,7 @@ int main(int argc, char* argv[]) {
         temps.push_back(pleine);
     }
     const double galvia = bench::mediane(temps);
-    const long memoire = memoireMaxMo();
+    const long memoire = std::lround(bench::memoireMaxMo());
     if (qEnvironmentVariableIsSet("GALVIA_BENCH_SEUL")) {
         std::printf("slide sheet alone: median %.1f ms over %d runs\n", galvia, fois);
         return 0;

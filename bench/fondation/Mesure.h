@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <sys/resource.h>
 #include <utility>
 #include <vector>
 
@@ -28,6 +29,13 @@ inline double mediane(int fois, const std::function<void()>& f) {
         t.push_back(static_cast<double>(chrono.nsecsElapsed()) / 1e6);
     }
     return mediane(std::move(t));
+}
+
+// The peak resident memory of this process so far, in MiB.
+inline double memoireMaxMo() {
+    rusage r{};
+    getrusage(RUSAGE_SELF, &r);
+    return static_cast<double>(r.ru_maxrss) / 1024.0;
 }
 
 // Prints the comparison; returns the ratio.
