@@ -57,6 +57,7 @@ private Q_SLOTS:
     void selectionMultipleF6();
     void echapPendantLaSelectionDeDossiers();
     void glisserUnAscenseur();
+    void toucheSurLaListeCachee();
     void nomsDeLaListeDesDossiers();
     void coches_data();
     void coches();
@@ -282,6 +283,23 @@ void TstFenetreQt::echapPendantLaSelectionDeDossiers() {
     QVERIFY(!f.vue->widgetDe(form.ListeDos)->isVisible());
     QCOMPARE(f.legende(form.AutreDossier), QStringLiteral("Sélection MultiDossier"));
     QVERIFY(form.affTout.enabled());
+}
+
+// Once the list is shown, the file list that had the keyboard is hidden: Return and
+// letters act on no hidden control (Return there would make a list of one file).
+void TstFenetreQt::toucheSurLaListeCachee() {
+    QTemporaryDir dossier;
+    for (const char* nom : {"a.bmp", "b.bmp", "c.bmp"})
+        dessiner(dossier.filePath(QString::fromLatin1(nom)), {40, 30});
+    FenetreReelle f(dossier.path() + u'/');
+    f.vue->widgetDe(f.ctl().Fichier)->setFocus();
+    QVERIFY(taper(Qt::Key_F5));
+    QCOMPARE(f.etat.NbImages, std::int16_t(3));
+    QVERIFY(taper(Qt::Key_Return));
+    QVERIFY(taper(Qt::Key_C));
+    QVERIFY(taper(Qt::Key_Return));
+    QCOMPARE(f.etat.NbImages, std::int16_t(3));
+    QCOMPARE(f.etat.ModeVue, std::int16_t(2));
 }
 
 // Dragging a scroll bar's thumb moves the picture when the thumb is released, not during

@@ -171,7 +171,9 @@ bool VueFenetreQt::eventFilter(QObject* objet, QEvent* evenement) {
     if (type == QEvent::KeyPress) {
         // The key's first receiver: the window's focus widget, or the window itself.
         // Qt keeps a focus widget hidden by a change of mode as the window's focus
-        // widget, and hands it the keys, which it may accept (a list's type-ahead).
+        // widget, and hands it the keys, which it would act on (a list's type-ahead, or
+        // Return opening its entry); a hidden control takes no input, so the key stops
+        // there once the window's handler has had it.
         const QWidget* premier = focusWidget() ? focusWidget() : this;
         if (objet == premier && isActiveWindow()) {
             const auto* ke = static_cast<QKeyEvent*>(evenement);
@@ -183,6 +185,7 @@ bool VueFenetreQt::eventFilter(QObject* objet, QEvent* evenement) {
                 if (LiaisonQt* l = liaisons_.value(objet); l && l->widget() == objet)
                     l->touche(code, maj);
             }
+            return !premier->isVisible();
         }
     } else if (type == QEvent::MouseMove) {
         if (objet == centre_)
