@@ -124,6 +124,14 @@ struct Retenue {
         libre = true;
         cv.notify_all();
     }
+    // A failed check must not leave a worker waiting on a decoder that is gone.
+    ~Retenue() {
+        lacher();
+        decodesFinis();
+    }
+    Retenue() = default;
+    Retenue(const Retenue&) = delete;
+    Retenue& operator=(const Retenue&) = delete;
 };
 
 } // namespace
@@ -131,6 +139,7 @@ struct Retenue {
 class TstAnticipation : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void init();
     void prevision_data();
     void prevision();
     void fichierChange_data();
@@ -160,6 +169,13 @@ void ligne(const char* nom, const CasPrevision& c) {
 }
 
 } // namespace
+
+// Each test starts once the decodes ahead left running by the one before have ended and
+// given their memory back.
+void TstAnticipation::init() {
+    QVERIFY(decodesFinis());
+    QCOMPARE(budgetDecodage().reserve(), std::int64_t{0});
+}
 
 void TstAnticipation::prevision_data() {
     QTest::addColumn<CasPrevision>("cas");
