@@ -81,10 +81,13 @@ QImage etirer(const QImage& image, const DecodageAnticipe::Apercu& apercu) {
 
 DecodageAnticipe::DecodageAnticipe(PoolDecodage& pool, Decodeur decodeur)
     : pool_(pool)
+    , recyclage_(std::make_shared<RecyclageImages>())
     , decodeur_(std::move(decodeur)) {
     if (!decodeur_)
-        decodeur_ = [](const QString& chemin, const AvantDecodage& avant) {
-            return chargerReduite(chemin, {}, avant);
+        decodeur_ = [r = recyclage_](const QString& chemin, const AvantDecodage& avant) {
+            return chargerReduite(chemin, {}, avant, [&r](QSize taille, QImage::Format format) {
+                return r->image(taille, format);
+            });
         };
 }
 
@@ -153,7 +156,8 @@ void DecodageAnticipe::prevoir(const QStringList& chemins, const Apercu& apercu)
         }
     }
     // What is no longer wanted gives its memory back before the new decodes ask for it.
-    oublier();
+    abandonner();
+    recyclage_->garder();
     travaux_ = std::move(gardes);
     for (const std::shared_ptr<Travail>& t : nouveaux)
         lancer(t, apercu);
@@ -190,6 +194,11 @@ std::optional<ImageAnticipee> DecodageAnticipe::prendre(const QString& chemin) {
 }
 
 void DecodageAnticipe::oublier() {
+    abandonner();
+    recyclage_->vider();
+}
+
+void DecodageAnticipe::abandonner() {
     for (const std::shared_ptr<Travail>& t : travaux_)
         t->abandonner();
     travaux_.clear();

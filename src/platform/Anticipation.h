@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Images.h"
+#include "RecyclageImages.h"
 
 #include <QImage>
 #include <QSize>
@@ -50,7 +51,8 @@ struct ImageAnticipee {
 class DecodageAnticipe {
 public:
     // The decode of one file: calls `avant` with the memory it will take once the header
-    // is read, before the pixels are decoded (chargerReduite at natural size by default).
+    // is read, before the pixels are decoded (chargerReduite at natural size by default,
+    // into the buffers of the pictures that have gone; see RecyclageImages.h).
     using Decodeur = std::function<QImage(const QString& chemin, const AvantDecodage& avant)>;
     // The size, in screen pixels, a picture of natural size `naturelle` is to be drawn
     // stretched at; it may throw an Erreur (no stretched copy is made then). Runs on a
@@ -77,17 +79,21 @@ public:
     // changed: the caller decodes it itself. Decodes of other files are kept.
     std::optional<ImageAnticipee> prendre(const QString& chemin);
 
-    // Drops every decode ahead.
+    // Drops every decode ahead, and the buffers kept for the next ones.
     void oublier();
 
     // The files kept or being decoded ahead, in order of priority.
     QStringList prevus() const;
+    // The buffers of the pictures gone, kept for the next decodes.
+    const RecyclageImages& recyclage() const { return *recyclage_; }
 
 private:
     struct Travail;
     void lancer(const std::shared_ptr<Travail>& t, const Apercu& apercu);
+    void abandonner();
 
     PoolDecodage& pool_;
+    std::shared_ptr<RecyclageImages> recyclage_;
     Decodeur decodeur_;
     std::vector<std::shared_ptr<Travail>> travaux_;
 };

@@ -91,9 +91,9 @@ void verifierTaille(QSize s) {
     if (octets > LimiteAllocationMo * 1024.0 * 1024.0) throw Erreur(ErrMemoire);
 }
 
-QImage lire(QImageReader& lecteur) {
-    QImage image = lecteur.read();
-    if (image.isNull()) throw Erreur(ErrImageIncorrecte);
+// Reads the picture, into `image` when the reader can use it as it is.
+QImage lire(QImageReader& lecteur, QImage image = {}) {
+    if (!lecteur.read(&image) || image.isNull()) throw Erreur(ErrImageIncorrecte);
     if (image.width() > CoteMaximal || image.height() > CoteMaximal) throw Erreur(ErrDepassement);
     return image;
 }
@@ -192,13 +192,14 @@ QSize tailleNaturelle(const QString& chemin) {
     return s;
 }
 
-QImage chargerReduite(const QString& chemin, QSize taille, const AvantDecodage& avant) {
+QImage chargerReduite(const QString& chemin, QSize taille, const AvantDecodage& avant,
+                      const Destination& destination) {
     return chargerVignette(
-        chemin, [taille](QSize) { return taille; }, avant);
+        chemin, [taille](QSize) { return taille; }, avant, destination);
 }
 
 QImage chargerVignette(const QString& chemin, const std::function<QSize(QSize naturelle)>& taille,
-                       const AvantDecodage& avant) {
+                       const AvantDecodage& avant, const Destination& destination) {
     QImageReader lecteur;
     Source source;
     ouvrir(lecteur, source, chemin, true);
@@ -229,6 +230,9 @@ QImage chargerVignette(const QString& chemin, const std::function<QSize(QSize na
         if (huitBits(image.format()) && image.size() == s) return reduireHuitBits(image, cible);
         return image.scaled(cible, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
+    // Only a jpeg writes every pixel of its picture, even when its data ends early.
+    if (destination && !lecteur.scaledSize().isValid() && lecteur.format() == "jpeg")
+        return lire(lecteur, destination(lecteur.size(), lecteur.imageFormat()));
     return lire(lecteur);
 }
 

@@ -34,10 +34,16 @@ QSize tailleNaturelle(const QString& chemin);
 // give the decode up.
 using AvantDecodage = std::function<void(std::int64_t octets)>;
 
+// Gives a jpeg decoded at natural size the picture to write its pixels into: one of the
+// size and format asked, its pixels not initialised (every one is written), or a null
+// picture for the decoder's own.
+using Destination = std::function<QImage(QSize taille, QImage::Format format)>;
+
 // Decodes a picture directly at a reduced size (the decoder scales while decoding when
 // it can). Throws like chargerImage. `avant` is given the decode's peak memory plus the
 // file's bytes when they are read whole first (a jpeg).
-QImage chargerReduite(const QString& chemin, QSize taille, const AvantDecodage& avant = {});
+QImage chargerReduite(const QString& chemin, QSize taille, const AvantDecodage& avant = {},
+                      const Destination& destination = {});
 
 // Shrinks a picture of 8 bits a pixel (indexed or grey) to `cible`, no larger in either
 // direction: each target pixel is the average colour of the source pixels it covers
@@ -54,6 +60,6 @@ bool decodeEnHuitBits(QImageReader& lecteur);
 // (orientation applied) and gives the size to decode at; an invalid size decodes at
 // natural size.
 QImage chargerVignette(const QString& chemin, const std::function<QSize(QSize naturelle)>& taille,
-                       const AvantDecodage& avant = {});
+                       const AvantDecodage& avant = {}, const Destination& destination = {});
 
 } // namespace galvia

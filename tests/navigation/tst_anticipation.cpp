@@ -1,6 +1,6 @@
 // Pictures decoded ahead while one is shown: which entries, when they are used, and
-// what happens when their files change, fail or leave the list. In-memory platform,
-// real picture files.
+// what happens when their files change, fail or leave the list, and the memory they
+// reuse. In-memory platform, real picture files.
 #include "support/Banc.h"
 #include "viewer/Positions.h"
 
@@ -8,6 +8,7 @@
 #include "platform/BudgetDecodage.h"
 #include "platform/Erreurs.h"
 #include "platform/PoolDecodage.h"
+#include "platform/RecyclageImages.h"
 #include "platform/Touches.h"
 
 #include <QTest>
@@ -151,6 +152,11 @@ private Q_SLOTS:
     void apercu();
     void attenteDuDecodageEnCours();
     void fermetureSansAttente();
+    void recyclage_data();
+    void recyclage();
+    void recyclageAnticipe();
+    void jpegDansBufferUse_data();
+    void jpegDansBufferUse();
 };
 
 // One case of the prediction: entry `actuelle` of `nb` shown after a move of `pas`, the
@@ -386,6 +392,130 @@ void TstAnticipation::fermetureSansAttente() {
     retenue.lacher();
     QVERIFY(decodesFinis());
     QCOMPARE(budgetDecodage().reserve(), std::int64_t{0});
+}
+
+struct CasRecyclage {
+    bool garder;          // garder() before the pictures go
+    QList<QSize> rendues; // RGB32 pictures made, then let go in this order
+    bool vider;           // vider() after
+    QList<QSize> gardees; // the buffers kept at the end, by picture size
+};
+Q_DECLARE_METATYPE(CasRecyclage)
+
+void TstAnticipation::recyclage_data() {
+    QTest::addColumn<CasRecyclage>("cas");
+    const QSize a(64, 48), b(48, 64), c(100, 10), grande(6300, 6300), grande2(6400, 6400),
+        immense(8200, 8200);
+    // clang-format off
+    QTest::newRow("kept") << CasRecyclage{.garder = true, .rendues = {a}, .vider = false, .gardees = {a}};
+    QTest::newRow("not kept before garder") << CasRecyclage{.garder = false, .rendues = {a}, .vider = false, .gardees = {}};
+    QTest::newRow("freed by vider") << CasRecyclage{.garder = true, .rendues = {a, b}, .vider = true, .gardees = {}};
+    QTest::newRow("the two last kept") << CasRecyclage{.garder = true, .rendues = {a, b, c}, .vider = false, .gardees = {b, c}};
+    QTest::newRow("beyond the bytes kept") << CasRecyclage{.garder = true, .rendues = {a, immense}, .vider = false, .gardees = {a}};
+    QTest::newRow("two large ones: the last") << CasRecyclage{.garder = true, .rendues = {grande, grande2}, .vider = false, .gardees = {grande2}};
+    // clang-format on
+}
+
+// The buffers of the pictures that go are kept for pictures of their byte size, a few
+// of them, only between garder() and vider().
+void TstAnticipation::recyclage() {
+    QFETCH(CasRecyclage, cas);
+    RecyclageImages r;
+    if (cas.garder) r.garder();
+    {
+        std::vector<QImage> images;
+        for (const QSize& t : cas.rendues) {
+            images.push_back(r.image(t, QImage::Format_RGB32));
+            QVERIFY(!images.back().isNull());
+        }
+    }
+    if (cas.vider) r.vider();
+    QCOMPARE(r.enReserve(), int(cas.gardees.size()));
+    // Taken back, each by a picture of its size.
+    std::vector<QImage> reprises;
+    for (const QSize& t : cas.gardees) {
+        const int avant = r.enReserve();
+        reprises.push_back(r.image(t, QImage::Format_RGB32));
+        QCOMPARE(reprises.back().size(), t);
+        QCOMPARE(r.enReserve(), avant - 1);
+    }
+    QCOMPARE(r.octetsEnReserve(), std::int64_t{0});
+    // A picture may outlive its recycler.
+    QImage survivante = RecyclageImages().image({8, 8}, QImage::Format_RGB32);
+    survivante.fill(Qt::white);
+}
+
+// The decodes ahead write into the buffers of the pictures shown before, and the buffers
+// are freed when the decodes ahead are dropped.
+void TstAnticipation::recyclageAnticipe() {
+    DossierTemporaire dossier;
+    QStringList fichiers;
+    for (const QString& nom : {QStringLiteral("a.jpg"), QStringLiteral("b.jpg")}) {
+        fichiers << dossier.filePath(nom);
+        QImage image(Taille, QImage::Format_RGB32);
+        image.fill(Rouge);
+        QVERIFY(image.save(fichiers.back(), "JPG"));
+    }
+    DecodageAnticipe anticipation(PoolDecodage::commun());
+    anticipation.prevoir({fichiers[0]});
+    QVERIFY(decodesFinis());
+    std::optional<ImageAnticipee> a = anticipation.prendre(fichiers[0]);
+    QVERIFY(a && a->image.size() == Taille);
+    a.reset(); // the picture leaves the screen
+    QCOMPARE(anticipation.recyclage().enReserve(), 1);
+    anticipation.prevoir({fichiers[1]});
+    QVERIFY(decodesFinis());
+    QCOMPARE(anticipation.recyclage().enReserve(), 0); // its buffer went to the next decode
+    std::optional<ImageAnticipee> b = anticipation.prendre(fichiers[1]);
+    QVERIFY(b && b->image.pixelColor(0, 0).red() > 150);
+    anticipation.oublier();
+    b.reset();
+    QCOMPARE(anticipation.recyclage().enReserve(), 0);
+}
+
+void TstAnticipation::jpegDansBufferUse_data() {
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<int>("garde"); // bytes of the file kept; all when negative
+    QTest::addColumn<bool>("recycle");
+    QTest::newRow("whole jpeg") << QStringLiteral("JPG") << -1 << true;
+    QTest::newRow("jpeg cut in its middle") << QStringLiteral("JPG") << 2 << true;
+    QTest::newRow("jpeg cut after its header") << QStringLiteral("JPG") << 8 << true;
+    QTest::newRow("png: its own memory") << QStringLiteral("PNG") << -1 << false;
+}
+
+// A jpeg decoded into a buffer that held another picture shows nothing of that picture,
+// even when its data ends early; other formats, which may leave pixels unwritten, take
+// memory of their own.
+void TstAnticipation::jpegDansBufferUse() {
+    QFETCH(QString, format);
+    QFETCH(int, garde);
+    QFETCH(bool, recycle);
+    DossierTemporaire dossier;
+    const QString fichier = dossier.filePath(QStringLiteral("f.") + format.toLower());
+    QImage source(256, 192, QImage::Format_RGB32);
+    for (int y = 0; y < source.height(); ++y)
+        for (int x = 0; x < source.width(); ++x)
+            source.setPixel(x, y, qRgb(x, y, (x * y) & 0xff));
+    QVERIFY(source.save(fichier, format.toLatin1().constData()));
+    if (garde > 0) {
+        QFile f(fichier);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.resize(f.size() / garde));
+    }
+    const QRgb ancien = qRgb(1, 254, 3);
+    const uchar* donne = nullptr;
+    const QImage image = chargerReduite(fichier, {}, {}, [&](QSize t, QImage::Format f) {
+        QImage i(t, f);
+        i.fill(ancien);
+        donne = i.constBits();
+        return i;
+    });
+    QCOMPARE(image.size(), source.size());
+    QCOMPARE(image.constBits() == donne, recycle);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == ancien)
+                QFAIL(qPrintable(QStringLiteral("(%1, %2)").arg(x).arg(y)));
 }
 
 QTEST_GUILESS_MAIN(TstAnticipation)
