@@ -1,7 +1,8 @@
 // Opening the slide sheet on 60 twelve-megapixel jpegs, in the real window offscreen
 // (the time until the sheet says the sixtieth thumbnail is shown), against
 // vipsthumbnail making 60 thumbnails of the same size from the same files, and against
-// a full decode plus a scale of each file. Prints the medians of the runs. Usage:
+// a full decode plus a scale of each file. The sheet and vipsthumbnail are taken in turns
+// (5 rounds by default) and the medians printed. Usage:
 // bench_diapositives [runs] [folder of the 60 jpegs, kept]; with GALVIA_BENCH_SEUL set,
 // the sheet alone (for profiling).
 #include "../fondation/Mesure.h"
@@ -72,7 +73,7 @@ int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     preparerDecodeurs();
-    const int fois = argc > 1 ? std::atoi(argv[1]) : 3;
+    const int fois = argc > 1 ? std::atoi(argv[1]) : 5;
     QTemporaryDir temporaire;
     const QString dossier = argc > 2 ? QString::fromLocal8Bit(argv[2]) : temporaire.path();
     creerPhotos(dossier, 60);
@@ -84,9 +85,8 @@ int main(int argc, char* argv[]) {
     QSize case_;
 
     // The sheet: from the command to the sheet's own signal that the last cell of its
-    // first page is shown.
-    std::vector<double> temps;
-    for (int n = 0; n < fois; ++n) {
+    // first page is shown, in milliseconds; negative if it never was.
+    const auto feuille = [&] {
         QElapsedTimer chrono;
         chrono.start();
         double pleine = -1;
@@ -104,23 +104,17 @@ int main(int argc, char* argv[]) {
         });
         if (pleine < 0) {
             std::fprintf(stderr, "the sheet never completed its first page\n");
-            return 1;
+            std::exit(1);
         }
-        temps.push_back(pleine);
-    }
-    const double galvia = bench::mediane(temps);
-    const long memoire = std::lround(bench::memoireMaxMo());
-    if (qEnvironmentVariableIsSet("GALVIA_BENCH_SEUL")) {
-        std::printf("slide sheet alone: median %.1f ms over %d runs\n", galvia, fois);
-        return 0;
-    }
+        return pleine;
+    };
 
     // vipsthumbnail: the same 60 files, thumbnails of the cell's size.
     QStringList fichiers;
     for (int i = 1; i <= etat.NbImages; ++i)
         fichiers << etat.fichierDeEntree(i);
     QTemporaryDir sortie;
-    const double vips = bench::mediane(fois, [&] {
+    const auto vipsthumbnail = [&] {
         QProcess p;
         p.start(QStringLiteral("vipsthumbnail"),
                 fichiers + QStringList{
@@ -130,10 +124,25 @@ int main(int argc, char* argv[]) {
             std::fprintf(stderr, "vipsthumbnail failed\n");
             std::exit(1);
         }
-    });
+    };
+
+    // Taken in turns, so that both see the same load.
+    const bool seul = qEnvironmentVariableIsSet("GALVIA_BENCH_SEUL");
+    std::vector<double> temps, tempsVips;
+    for (int n = 0; n < fois; ++n) {
+        temps.push_back(feuille());
+        if (!seul) tempsVips.push_back(bench::mediane(1, vipsthumbnail));
+    }
+    const double galvia = bench::mediane(temps);
+    const long memoire = std::lround(bench::memoireMaxMo());
+    if (seul) {
+        std::printf("slide sheet alone: median %.1f ms over %d runs\n", galvia, fois);
+        return 0;
+    }
+    const double vips = bench::mediane(tempsVips);
 
     // A full decode plus a scale of each file.
-    const double complet = bench::mediane(fois, [&] {
+    const double complet = bench::mediane(3, [&] {
         for (const QString& f : fichiers)
             if (chargerImage(f)
                     .scaled(case_, Qt::KeepAspectRatio, Qt::SmoothTransformation)
