@@ -29,9 +29,11 @@ namespace {
 // entropy decoder only takes its fast path with several KiB of data ahead of it.
 constexpr qint64 JpegEnMemoireMax = qint64{64} << 20;
 
-// What a reader reads from: the file, or its bytes read in advance.
+// What a reader reads from: the file, or its bytes read whole once their memory is
+// granted (`aLire`: their number, for a jpeg to be decoded from memory).
 struct Source {
     QFile fichier;
+    qint64 aLire = 0;
     QByteArray octets;
     QBuffer tampon;
 };
@@ -44,8 +46,8 @@ bool estJpeg(const QByteArray& debut) {
 // Opens a reader on an existing, readable picture file; throws otherwise. The file is
 // opened by its exact bytes, and checked on the descriptor opened: a regular file
 // (without blocking on a pipe, which would wait for a writer), that one and no other.
-// `enMemoire`: a jpeg is read whole first when it is not too large (for a decode; a
-// header alone is read from the file).
+// `enMemoire`: a jpeg not too large is to be read whole before its decode (see
+// lireEnMemoire; a header alone is read from the file).
 void ouvrir(QImageReader& lecteur, Source& source, const QString& chemin, bool enMemoire) {
     const int fd =
         ::open(cheminSysteme(chemin).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
@@ -58,23 +60,41 @@ void ouvrir(QImageReader& lecteur, Source& source, const QString& chemin, bool e
     if (!fichier.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
         throw Erreur(ErrAccesChemin);
     fermer.dismiss();
-    QIODevice* appareil = &fichier;
-    if (enMemoire && st.st_size <= JpegEnMemoireMax && estJpeg(fichier.peek(3))) {
-        source.octets = fichier.read(st.st_size + 1);
-        if (source.octets.size() <= st.st_size) {
-            source.tampon.setBuffer(&source.octets);
-            source.tampon.open(QIODevice::ReadOnly);
-            appareil = &source.tampon;
-        } else {
-            // It grew since it was measured: read it from the file after all.
-            source.octets = QByteArray();
-            if (!fichier.seek(0)) throw Erreur(ErrAccesChemin);
-        }
-    }
-    lecteur.setDevice(appareil);
+    if (enMemoire && st.st_size <= JpegEnMemoireMax && estJpeg(fichier.peek(3)))
+        source.aLire = st.st_size;
+    lecteur.setDevice(&fichier);
     lecteur.setAutoTransform(true);
     lecteur.setDecideFormatFromContent(true);
     if (!lecteur.canRead()) throw Erreur(ErrImageIncorrecte);
+}
+
+// Once the decode's memory is granted, reads a jpeg meant to be decoded from memory
+// whole, and points the reader at its bytes; the header read from the file must still be
+// the picture's.
+void lireEnMemoire(QImageReader& lecteur, Source& source) {
+    if (source.aLire <= 0) return;
+    const QSize taille = lecteur.size();
+    QFile& fichier = source.fichier;
+    if (!fichier.seek(0)) throw Erreur(ErrAccesChemin);
+    source.octets = fichier.read(source.aLire + 1);
+    if (source.octets.size() == source.aLire) {
+        source.tampon.setBuffer(&source.octets);
+        source.tampon.open(QIODevice::ReadOnly);
+        lecteur.setDevice(&source.tampon); // a new handler, same settings
+    } else {
+        // It changed size since it was measured: read it from the file after all.
+        source.octets = QByteArray();
+        if (!fichier.seek(0)) throw Erreur(ErrAccesChemin);
+        lecteur.setDevice(&fichier);
+    }
+    if (lecteur.size() != taille) throw Erreur(ErrImageIncorrecte); // another picture now
+}
+
+// Asks `avant` for the decode's memory, the file's bytes included when they are to be
+// read whole, then reads them.
+void accorderMemoire(QImageReader& lecteur, Source& source, const AvantDecodage& avant) {
+    if (avant) avant(memoireDecodage(lecteur) + source.aLire);
+    lireEnMemoire(lecteur, source);
 }
 
 QSize tailleAffichee(QImageReader& lecteur) {
@@ -206,7 +226,7 @@ QImage chargerVignette(const QString& chemin, const std::function<QSize(QSize na
     const QSize s = tailleAffichee(lecteur);
     if (!s.isValid()) {
         // A format that gives no size without decoding: decoded whole, then scaled.
-        if (avant) avant(memoireDecodage(lecteur) + source.octets.size());
+        accorderMemoire(lecteur, source, avant);
         QImage image = lire(lecteur);
         verifierTaille(image.size());
         const QSize cible = taille(image.size());
@@ -222,7 +242,7 @@ QImage chargerVignette(const QString& chemin, const std::function<QSize(QSize na
             demandee.transpose();
         lecteur.setScaledSize(demandee);
     }
-    if (avant) avant(memoireDecodage(lecteur) + source.octets.size());
+    accorderMemoire(lecteur, source, avant);
     if (decodeEnHuitBits(lecteur)) {
         // Read in its own 8 bits, then shrunk straight to the target (orientation applied).
         lecteur.setScaledSize(QSize());

@@ -12,7 +12,9 @@
 #include "sheet/Form2.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QImageWriter>
+#include <QRandomGenerator>
 #include <QTest>
 #include <QtEndian>
 #include <sys/resource.h>
@@ -97,6 +99,7 @@ private Q_SLOTS:
     void reductionHuitBits_data();
     void reductionHuitBits();
     void budgetEnOrdre();
+    void lectureApresAccord();
 };
 
 void TestFeuilleMemoire::pageDeBombes_data() {
@@ -322,6 +325,48 @@ void TestFeuilleMemoire::budgetEnOrdre() {
     QCOMPARE(ordre, (std::vector<int>{150, 20}));
     QCOMPARE(budget.pic(), std::int64_t{150});
     QCOMPARE(budget.simultaneesMax(), 1);
+}
+
+// The bytes this process has read from files so far.
+qint64 octetsLus() {
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly)) qFatal("no /proc/self/io");
+    for (const QByteArray& ligne : io.readAll().split('\n'))
+        if (ligne.startsWith("rchar:")) return ligne.mid(6).trimmed().toLongLong();
+    qFatal("no rchar");
+}
+
+// A jpeg decoded from its bytes read whole is read once its memory, the bytes included,
+// has been granted: a decode refused by the budget reads nothing but the header.
+void TestFeuilleMemoire::lectureApresAccord() {
+    DossierTemporaire dossier;
+    const QString fichier = dossier.filePath(QStringLiteral("bruit.jpg"));
+    QImage bruit(800, 600, QImage::Format_RGB32);
+    QRandomGenerator gen(3);
+    for (int y = 0; y < bruit.height(); ++y)
+        gen.fillRange(reinterpret_cast<quint32*>(bruit.scanLine(y)), bruit.width());
+    QVERIFY(bruit.save(fichier, "JPG", 95));
+    const qint64 taille = QFileInfo(fichier).size();
+    QVERIFY(taille > 200000);
+    std::int64_t demande = 0;
+    qint64 lusAvant = -1;
+    const QImage image = chargerReduite(fichier, {80, 60}, [&](std::int64_t octets) {
+        demande = octets;
+        lusAvant = octetsLus();
+    });
+    QCOMPARE(image.size(), QSize(80, 60));
+    QVERIFY(demande >= taille);
+    QVERIFY2(octetsLus() - lusAvant >= taille, "the file was read before");
+
+    const qint64 debut = octetsLus();
+    bool refuse = false;
+    try {
+        chargerReduite(fichier, {80, 60}, [](std::int64_t) { throw DecodageAbandonne{}; });
+    } catch (const DecodageAbandonne&) {
+        refuse = true;
+    }
+    QVERIFY(refuse);
+    QVERIFY(octetsLus() - debut < taille / 2);
 }
 
 QTEST_GUILESS_MAIN(TestFeuilleMemoire)
