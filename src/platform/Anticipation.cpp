@@ -44,6 +44,7 @@ struct DecodageAnticipe::Travail {
         apercu = QImage();
         erreur.reset();
         memoire = {};
+        memoireApercu = {};
     }
 
     const QString chemin;
@@ -58,19 +59,24 @@ struct DecodageAnticipe::Travail {
     std::optional<QImage> image;
     QImage apercu;
     std::optional<Erreur> erreur;
-    BudgetMemoire::Reservation memoire;
+    BudgetMemoire::Reservation memoire, memoireApercu;
 };
 
 namespace {
 
-// `image` stretched as the view would stretch it to `taille`, when that is smaller.
-QImage etirer(const QImage& image, const DecodageAnticipe::Apercu& apercu) {
+// `image` stretched as the view would stretch it to `taille`, when that is smaller and
+// the decode budget can serve its memory at once (`memoire`).
+QImage etirer(const QImage& image, const DecodageAnticipe::Apercu& apercu,
+              BudgetMemoire::Reservation& memoire) {
     if (!apercu) return {};
     try {
         const QSize taille = apercu(image.size());
         if (taille.isEmpty() || taille == image.size() || taille.width() > image.width() ||
             taille.height() > image.height())
             return {};
+        memoire =
+            budgetDecodage().essayerReserver(std::int64_t{4} * taille.width() * taille.height());
+        if (!memoire) return {};
         return image.scaled(taille, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     } catch (...) {
         return {}; // no fitting for this size, or no memory: the view stretches it itself
@@ -110,13 +116,13 @@ void DecodageAnticipe::lancer(const std::shared_ptr<Travail>& t, const Apercu& a
         std::optional<QImage> image;
         QImage etiree;
         std::optional<Erreur> erreur;
-        BudgetMemoire::Reservation memoire;
+        BudgetMemoire::Reservation memoire, memoireApercu;
         try {
             image = decodeur(t->chemin, [&memoire](std::int64_t octets) {
                 memoire = budgetDecodage().essayerReserver(octets);
                 if (!memoire) throw DecodageAbandonne{};
             });
-            etiree = etirer(*image, apercu);
+            etiree = etirer(*image, apercu, memoireApercu);
         } catch (const Erreur& e) {
             erreur = e;
         } catch (...) {
@@ -133,6 +139,7 @@ void DecodageAnticipe::lancer(const std::shared_ptr<Travail>& t, const Apercu& a
                     t->image = std::move(image);
                     t->apercu = std::move(etiree);
                     t->memoire = std::move(memoire);
+                    t->memoireApercu = std::move(memoireApercu);
                 }
             }
         }
@@ -183,7 +190,9 @@ std::optional<ImageAnticipee> DecodageAnticipe::prendre(const QString& chemin) {
     std::optional<Erreur> erreur = std::move(t->erreur);
     t->image.reset();
     t->erreur.reset();
-    const BudgetMemoire::Reservation memoire = std::move(t->memoire); // back on return
+    // Their memory goes back to the budget on return.
+    const BudgetMemoire::Reservation memoire = std::move(t->memoire);
+    const BudgetMemoire::Reservation memoireApercu = std::move(t->memoireApercu);
     verrou.unlock();
 
     if (!image && !erreur) return {};

@@ -152,6 +152,8 @@ private Q_SLOTS:
     void apercu();
     void attenteDuDecodageEnCours();
     void fermetureSansAttente();
+    void memoireApercu_data();
+    void memoireApercu();
     void recyclage_data();
     void recyclage();
     void recyclageAnticipe();
@@ -392,6 +394,40 @@ void TstAnticipation::fermetureSansAttente() {
     retenue.lacher();
     QVERIFY(decodesFinis());
     QCOMPARE(budgetDecodage().reserve(), std::int64_t{0});
+}
+
+void TstAnticipation::memoireApercu_data() {
+    QTest::addColumn<std::int64_t>("tenu"); // held in the budget beforehand
+    QTest::addColumn<bool>("etiree");       // the stretched copy made
+    const std::int64_t apercu = 4 * 100 * 75;
+    QTest::newRow("budget free") << std::int64_t{0} << true;
+    QTest::newRow("room for the decode only") << BudgetDecodageOctets - 1000 - apercu + 1 << false;
+    QTest::newRow("room for both, just") << BudgetDecodageOctets - 1000 - apercu << true;
+}
+
+// The stretched copy of a picture decoded ahead holds its memory in the decode budget
+// until the picture is taken; it is not made when the budget cannot serve it at once.
+void TstAnticipation::memoireApercu() {
+    QFETCH(std::int64_t, tenu);
+    QFETCH(bool, etiree);
+    DossierTemporaire dossier;
+    const QString fichier = dessiner(dossier.filePath(QStringLiteral("a.bmp")), Taille, Vert);
+    const BudgetMemoire::Reservation autre =
+        tenu ? budgetDecodage().reserver(tenu) : BudgetMemoire::Reservation();
+    DecodageAnticipe anticipation(PoolDecodage::commun(),
+                                  [](const QString&, const AvantDecodage& avant) {
+                                      avant(1000);
+                                      QImage image(400, 300, QImage::Format_RGB32);
+                                      image.fill(Rouge);
+                                      return image;
+                                  });
+    anticipation.prevoir({fichier}, [](QSize) { return QSize(100, 75); });
+    QVERIFY(decodesFinis());
+    QCOMPARE(budgetDecodage().reserve(), tenu + 1000 + (etiree ? 4 * 100 * 75 : 0));
+    const std::optional<ImageAnticipee> prise = anticipation.prendre(fichier);
+    QVERIFY(prise);
+    QCOMPARE(prise->apercu.isNull(), !etiree);
+    QCOMPARE(budgetDecodage().reserve(), tenu);
 }
 
 struct CasRecyclage {
