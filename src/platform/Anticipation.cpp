@@ -83,6 +83,11 @@ QImage etirer(const QImage& image, const DecodageAnticipe::Apercu& apercu,
     }
 }
 
+// Decodes into the recycler's buffers.
+Destination destination(RecyclageImages& r) {
+    return [&r](QSize taille, QImage::Format format) { return r.image(taille, format); };
+}
+
 } // namespace
 
 DecodageAnticipe::DecodageAnticipe(PoolDecodage& pool, Decodeur decodeur)
@@ -91,10 +96,12 @@ DecodageAnticipe::DecodageAnticipe(PoolDecodage& pool, Decodeur decodeur)
     , decodeur_(std::move(decodeur)) {
     if (!decodeur_)
         decodeur_ = [r = recyclage_](const QString& chemin, const AvantDecodage& avant) {
-            return chargerReduite(chemin, {}, avant, [&r](QSize taille, QImage::Format format) {
-                return r->image(taille, format);
-            });
+            return chargerReduite(chemin, {}, avant, destination(*r));
         };
+}
+
+QImage DecodageAnticipe::charger(const QString& chemin) {
+    return chargerReduite(chemin, {}, {}, destination(*recyclage_));
 }
 
 DecodageAnticipe::~DecodageAnticipe() {

@@ -80,6 +80,10 @@ public:
     // changed: the caller decodes it itself. Decodes of other files are kept.
     std::optional<ImageAnticipee> prendre(const QString& chemin);
 
+    // Decodes `chemin` here and now, at natural size, like chargerImage, into a buffer
+    // kept from the pictures that have gone when there is one of its size.
+    QImage charger(const QString& chemin);
+
     // Drops every decode ahead, and the buffers kept for the next ones.
     void oublier();
 

@@ -5,7 +5,6 @@
 #include "Positions.h"
 
 #include "platform/Erreurs.h"
-#include "platform/Images.h"
 #include "platform/Texte.h"
 
 #include <cmath>
@@ -41,7 +40,8 @@ void Form1::ChargeImage() {
         // One decode serves both views: the one made ahead when it is this very file
         // (its failure then shows here as if it had been decoded now), else made here.
         std::optional<ImageAnticipee> anticipee = anticipation_.prendre(etat.NomComplet);
-        QImage image = anticipee ? std::move(anticipee->image) : chargerImage(etat.NomComplet);
+        QImage image =
+            anticipee ? std::move(anticipee->image) : anticipation_.charger(etat.NomComplet);
         const Fenetrage f{LargeurFenetre, HauteurFenetre, LargeurAscenseur, HauteurAscenseur};
         const Ajustement a = calculerAjustement(image.width(), image.height(), f, PetitesImages);
 

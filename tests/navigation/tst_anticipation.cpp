@@ -504,8 +504,14 @@ void TstAnticipation::recyclageAnticipe() {
     QCOMPARE(anticipation.recyclage().enReserve(), 0); // its buffer went to the next decode
     std::optional<ImageAnticipee> b = anticipation.prendre(fichiers[1]);
     QVERIFY(b && b->image.pixelColor(0, 0).red() > 150);
-    anticipation.oublier();
+    // So does a decode done on the spot, after a jump.
     b.reset();
+    QCOMPARE(anticipation.recyclage().enReserve(), 1);
+    QImage ici = anticipation.charger(fichiers[0]);
+    QCOMPARE(anticipation.recyclage().enReserve(), 0);
+    QVERIFY(ici.pixelColor(0, 0).red() > 150);
+    anticipation.oublier();
+    ici = QImage();
     QCOMPARE(anticipation.recyclage().enReserve(), 0);
 }
 
