@@ -1,5 +1,6 @@
 #include "RecyclageImages.h"
 
+#include <QScopeGuard>
 #include <cstdlib>
 #include <deque>
 #include <mutex>
@@ -93,15 +94,15 @@ QImage RecyclageImages::image(QSize taille, QImage::Format format) {
         ((std::int64_t{taille.width()} * QImage::toPixelFormat(format).bitsPerPixel() + 31) / 32) *
         4;
     const std::int64_t octets = ligne * taille.height();
-    void* memoire = etat_->prendre(octets);
+    auto retour = std::make_unique<Etat::Retour>(Etat::Retour{etat_, {nullptr, octets}});
+    void* memoire = retour->buffer.memoire = etat_->prendre(octets);
     if (!memoire) return {};
-    auto retour = std::make_unique<Etat::Retour>(Etat::Retour{etat_, {memoire, octets}});
+    // Until a picture holds it, the buffer comes back here.
+    auto rendre = qScopeGuard([&] { etat_->rendre(retour->buffer); });
     QImage image(static_cast<uchar*>(memoire), taille.width(), taille.height(), ligne, format,
                  Etat::rendreBuffer, retour.get());
-    if (image.isNull()) {
-        etat_->rendre({memoire, octets});
-        return {};
-    }
+    if (image.isNull()) return {};
+    rendre.dismiss();
     static_cast<void>(retour.release()); // now the picture's, freed by rendreBuffer
     return image;
 }
