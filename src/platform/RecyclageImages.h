@@ -1,9 +1,9 @@
 // The pixel memory of large pictures, kept when a picture goes and handed to the next
 // decode of the same size. A fresh buffer of tens of megabytes costs the system a page
 // fault and a page cleared for every 4 KiB written, about a fifth of a jpeg's decode;
-// a buffer used again is already mapped. The viewer's decodes ahead use it: while the
-// user pages through a folder of photographs of one size, each decode writes into the
-// memory of a picture that has just left the screen.
+// a buffer used again is already mapped. The viewer's decodes use it (see
+// DecodageAnticipe): while the user pages through a folder of photographs of one size,
+// each decode writes into the memory of a picture that has just left the screen.
 #pragma once
 
 #include <QImage>
