@@ -65,12 +65,13 @@ struct RecyclageImages::Etat {
             std::free(l.memoire);
     }
 
-    void vider(bool garder) {
+    // From now on the buffers coming back are kept (`oui`), or freed with those kept.
+    void garderDesormais(bool oui) {
         std::deque<Buffer> aLiberer;
         {
             const std::lock_guard verrou(mutex);
-            garde = garder;
-            if (!garder) {
+            garde = oui;
+            if (!oui) {
                 aLiberer.swap(libres);
                 octetsLibres = 0;
             }
@@ -84,7 +85,7 @@ RecyclageImages::RecyclageImages()
     : etat_(std::make_shared<Etat>()) {}
 
 RecyclageImages::~RecyclageImages() {
-    etat_->vider(false);
+    etat_->garderDesormais(false);
 }
 
 QImage RecyclageImages::image(QSize taille, QImage::Format format) {
@@ -108,11 +109,11 @@ QImage RecyclageImages::image(QSize taille, QImage::Format format) {
 }
 
 void RecyclageImages::garder() {
-    etat_->vider(true);
+    etat_->garderDesormais(true);
 }
 
 void RecyclageImages::vider() {
-    etat_->vider(false);
+    etat_->garderDesormais(false);
 }
 
 int RecyclageImages::enReserve() const {
