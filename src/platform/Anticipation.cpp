@@ -2,6 +2,7 @@
 
 #include "BudgetDecodage.h"
 #include "Erreurs.h"
+#include "Fichiers.h"
 #include "NomsOctets.h"
 #include "PoolDecodage.h"
 
@@ -17,7 +18,7 @@ namespace galvia {
 std::optional<IdentiteFichier> identiteFichier(const QString& chemin) {
     try {
         struct stat st {};
-        if (::fstatat(AT_FDCWD, cheminSysteme(chemin).constData(), &st, 0) != 0) return {};
+        if (!etatFichier(chemin, st)) return {};
         return IdentiteFichier{
             static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
             static_cast<std::int64_t>(st.st_size), static_cast<std::int64_t>(st.st_mtim.tv_sec),

@@ -5,6 +5,7 @@
 
 #include <QStorageInfo>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
@@ -164,9 +165,73 @@ QString dossierPersonnel() {
 
 std::int64_t longueurFichier(const QString& chemin) {
     struct stat st {};
-    if (::stat(cheminSysteme(chemin).constData(), &st) != 0) throw Erreur(erreurDepuisErrno(errno));
+    if (!etatFichier(chemin, st)) throw Erreur(erreurDepuisErrno(errno));
     exigerFichierRegulier(st.st_mode);
     return st.st_size;
+}
+
+namespace {
+
+// The folder at the bytes `dossier`, opened as DossierOuvert says: a descriptor, or -1
+// with errno set.
+int ouvrirDossier(const QByteArray& dossier) {
+    constexpr int drapeaux = O_PATH | O_DIRECTORY | O_CLOEXEC;
+    if (dossier.size() < PATH_MAX) return ::open(dossier.constData(), drapeaux);
+    int fd = ::open(dossier.startsWith('/') ? "/" : ".", drapeaux);
+    for (const QByteArray& composant : dossier.split('/')) {
+        if (fd < 0) break;
+        if (composant.isEmpty()) continue;
+        const int suivant = ::openat(fd, composant.constData(), drapeaux);
+        const int e = errno;
+        ::close(fd);
+        errno = e;
+        fd = suivant;
+    }
+    return fd;
+}
+
+// A file's folder opened, and its name in it; `fd` -1 with errno set when the folder
+// cannot be opened.
+struct Emplacement {
+    int fd = -1;
+    QByteArray nom;
+    explicit Emplacement(const QString& chemin) {
+        const QByteArray octets = cheminSysteme(chemin);
+        const qsizetype barre = octets.lastIndexOf('/');
+        nom = octets.mid(barre + 1);
+        fd = ouvrirDossier(barre < 0    ? QByteArray(".")
+                           : barre == 0 ? QByteArray("/")
+                                        : octets.left(barre));
+    }
+    ~Emplacement() {
+        if (fd < 0) return;
+        const int e = errno;
+        ::close(fd);
+        errno = e;
+    }
+    Emplacement(const Emplacement&) = delete;
+    Emplacement& operator=(const Emplacement&) = delete;
+};
+
+} // namespace
+
+DossierOuvert::DossierOuvert(const QString& dossier)
+    : fd_(ouvrirDossier(cheminSysteme(dossier.isEmpty() ? QStringLiteral(".") : dossier))) {
+    if (fd_ < 0) throw Erreur(erreurDossier(errno));
+}
+
+DossierOuvert::~DossierOuvert() {
+    ::close(fd_);
+}
+
+int ouvrirFichier(const QString& chemin, int drapeaux) {
+    const Emplacement e(chemin);
+    return e.fd < 0 ? -1 : ::openat(e.fd, e.nom.constData(), drapeaux);
+}
+
+bool etatFichier(const QString& chemin, struct stat& etat) {
+    const Emplacement e(chemin);
+    return e.fd >= 0 && ::fstatat(e.fd, e.nom.constData(), &etat, 0) == 0;
 }
 
 } // namespace galvia

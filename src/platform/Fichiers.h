@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <sys/stat.h>
 #include <vector>
 
 namespace galvia {
@@ -64,5 +65,36 @@ QString dossierPersonnel();
 
 // Length of a file in bytes; throws an Erreur when it cannot be read.
 std::int64_t longueurFichier(const QString& chemin);
+
+// How Galvia reaches a file or a folder by its path, whatever the path's length: the
+// folder is opened (O_PATH: reaching its entries needs no right to list it), and the
+// entry is then reached relative to it (openat, fstatat, renameat). A folder path at or
+// beyond the system's limit (PATH_MAX) is opened one component at a time, so that every
+// file a listing shows can be shown, described and renamed alike. Names and paths carry
+// the file system's bytes (NomsOctets.h).
+
+// A folder opened for the *at() calls, closed on every path out. Throws an Erreur (76,
+// 70...) when it cannot be opened.
+class DossierOuvert {
+public:
+    // `dossier` empty: the current folder.
+    explicit DossierOuvert(const QString& dossier);
+    ~DossierOuvert();
+    DossierOuvert(const DossierOuvert&) = delete;
+    DossierOuvert& operator=(const DossierOuvert&) = delete;
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Opens the file at `chemin` with open(2)'s `drapeaux`, relative to its folder as above:
+// a descriptor, or -1 with errno set as open(2) sets it. Throws an Erreur 52 for a path
+// that holds a NUL.
+int ouvrirFichier(const QString& chemin, int drapeaux);
+
+// stat(2) of the file at `chemin` (a link followed), relative to its folder as above:
+// false with errno set when it cannot be read. Throws an Erreur 52 as ouvrirFichier.
+bool etatFichier(const QString& chemin, struct stat& etat);
 
 } // namespace galvia

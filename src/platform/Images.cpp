@@ -2,6 +2,7 @@
 
 #include "BudgetDecodage.h"
 #include "Erreurs.h"
+#include "Fichiers.h"
 #include "NomsOctets.h"
 
 #include <QBuffer>
@@ -49,8 +50,7 @@ bool estJpeg(const QByteArray& debut) {
 // `enMemoire`: a jpeg not too large is to be read whole before its decode (see
 // lireEnMemoire; a header alone is read from the file).
 void ouvrir(QImageReader& lecteur, Source& source, const QString& chemin, bool enMemoire) {
-    const int fd =
-        ::open(cheminSysteme(chemin).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    const int fd = ouvrirFichier(chemin, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) throw Erreur(erreurDepuisErrno(errno));
     auto fermer = qScopeGuard([fd] { ::close(fd); });
     struct stat st {};

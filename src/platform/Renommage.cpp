@@ -1,6 +1,7 @@
 #include "Renommage.h"
 
 #include "Erreurs.h"
+#include "Fichiers.h"
 #include "NomsOctets.h"
 
 #include <cerrno>
@@ -12,26 +13,6 @@
 namespace galvia {
 
 namespace {
-
-// A folder opened for the *at() calls, closed on every path out.
-class DossierOuvert {
-public:
-    explicit DossierOuvert(const QString& dossier)
-        : fd_(::open(cheminSysteme(dossier.isEmpty() ? QStringLiteral(".") : dossier).constData(),
-                     O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        if (fd_ < 0) {
-            const int e = errno;
-            throw Erreur(erreurDossier(e));
-        }
-    }
-    ~DossierOuvert() { ::close(fd_); }
-    DossierOuvert(const DossierOuvert&) = delete;
-    DossierOuvert& operator=(const DossierOuvert&) = delete;
-    int fd() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 [[noreturn]] void echec() {
     throw Erreur(erreurDepuisErrno(errno));

@@ -1,12 +1,16 @@
 // Renaming the current picture: the checks of the new name, the rename on disk, and
 // the failures, with the disk checked afterwards.
 #include "support/Banc.h"
+#include "support/MainTest.h"
 
+#include "platform/Anticipation.h"
 #include "platform/Renommage.h"
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTest>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,6 +46,8 @@ private Q_SLOTS:
     void renommer();
     void echecs_data();
     void echecs();
+    void cheminLong_data();
+    void cheminLong();
 };
 
 void TestRenommer::renommer_data() {
@@ -169,5 +175,51 @@ void TestRenommer::echecs() {
         QCOMPARE(mode(ancien), mode_t(0644));
 }
 
-QTEST_MAIN(TestRenommer)
+// A picture whose full path is `longueur` bytes long (its folder's path, "/", and a
+// 255-byte name), within the system's limit on a path (PATH_MAX, 4 096) or beyond it: the
+// listing shows it, and it is shown, described, decoded ahead and renamed alike.
+void TestRenommer::cheminLong_data() {
+    QTest::addColumn<int>("longueur");
+    QTest::newRow("within the limit") << 400;
+    QTest::newRow("4 099 bytes") << 4099;
+}
+
+void TestRenommer::cheminLong() {
+    QFETCH(int, longueur);
+    Banc b;
+    const QString nom = QString(251, u'a') + ".bmp", nouveau = QString(251, u'b') + ".bmp";
+    QString dossier = b.chemin(QStringLiteral("d"));
+    while (longueur - 256 - dossier.size() > 250)
+        dossier += '/' + QString(200, u'x');
+    dossier += '/' + QString(longueur - 257 - dossier.size(), u'x');
+    QVERIFY(QDir().mkpath(dossier));
+    // Drawn under a short name, then moved to its long one by its folder's descriptor.
+    const QByteArray court = QFile::encodeName(dessiner(b.chemin("court.bmp"), {8, 8}));
+    const int d = ::open(QFile::encodeName(dossier).constData(), O_PATH | O_DIRECTORY);
+    QVERIFY(d >= 0);
+    const auto fermer = qScopeGuard([&] {
+        ::unlinkat(d, QFile::encodeName(nouveau).constData(), 0);
+        ::unlinkat(d, QFile::encodeName(nom).constData(), 0);
+        ::close(d);
+    });
+    QVERIFY(::renameat(AT_FDCWD, court.constData(), d, QFile::encodeName(nom).constData()) == 0);
+
+    b.demarrer(dossier.mid(b.chemin().size() + 1));
+    b.ctl().Fichier.activer(0);
+    QCOMPARE(b.liste(), QStringList{nom});
+    QCOMPARE(b.etat.NomComplet.size(), longueur);
+    QCOMPARE(b.messages(), QStringList());
+    QCOMPARE(b.ctl().Image1.image().size(), QSize(8, 8));
+    QVERIFY(identiteFichier(b.etat.NomComplet).has_value());
+    b.ctl().menNom.cliquer();
+    QCOMPARE(b.plateforme.messages.size(), 1u);
+    QVERIFY(b.plateforme.messages[0].texte.contains(QStringLiteral("Taille : \t0 Ko")));
+    b.plateforme.messages.clear();
+    b.plateforme.reponses.push_back(nouveau);
+    b.ctl().Renomme.cliquer();
+    QCOMPARE(b.messages(), QStringList());
+    QCOMPARE(QDir(dossier).entryList(QDir::Files), QStringList{nouveau});
+}
+
+GALVIA_TEST_MAIN(TestRenommer)
 #include "tst_renommer.moc"
