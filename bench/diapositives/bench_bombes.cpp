@@ -103,6 +103,7 @@ QStringList lancer(const QStringList& arguments) {
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    galvia::PoolCommun decodeurs; // the decode workers end before the application object
     preparerDecodeurs();
     const QStringList args = app.arguments();
     if (args.size() >= 3 && args[1] == QLatin1String("--une")) return uneBombe(args[2]);

@@ -7,6 +7,7 @@
 // the sheet alone (for profiling).
 #include "../fondation/Mesure.h"
 #include "Planche.h"
+#include "platform/PoolDecodage.h"
 
 #include "platform/Images.h"
 #include "platform/qt/PlateformeQt.h"
@@ -72,6 +73,7 @@ void creerPhotos(const QString& dossier, int nombre) {
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    galvia::PoolCommun decodeurs; // the decode workers end before the application object
     preparerDecodeurs();
     const int fois = argc > 1 ? std::atoi(argv[1]) : 5;
     QTemporaryDir temporaire;

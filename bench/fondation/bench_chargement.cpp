@@ -1,6 +1,7 @@
 // ChargeImage on a 24-megapixel jpeg, in the real window offscreen (both views painted),
 // against one plain QImageReader decode of the same file.
 #include "Mesure.h"
+#include "platform/PoolDecodage.h"
 
 #include "support/FenetreReelle.h"
 
@@ -14,6 +15,7 @@ using namespace galvia;
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    galvia::PoolCommun decodeurs; // the decode workers end before the application object
     QTemporaryDir dossier;
     const QString fichier = dossier.path() + QStringLiteral("/photo.jpg");
     {

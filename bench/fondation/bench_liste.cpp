@@ -1,6 +1,7 @@
 // Building the list of a folder of 30 000 files (F5 up to the first picture shown)
 // against a bare folder scan plus a collator sort of the same names.
 #include "Mesure.h"
+#include "platform/PoolDecodage.h"
 
 #include "platform/Texte.h"
 #include "support/Banc.h"
@@ -14,6 +15,7 @@ using namespace galvia;
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    galvia::PoolCommun decodeurs; // the decode workers end before the application object
     test::Banc b;
     const QString d = b.chemin(QStringLiteral("d/"));
     test::dessiner(d + QStringLiteral("0000-premiere.jpg"), {64, 48});

@@ -1,5 +1,6 @@
 // Galvia started as the program starts, quitting once its window is first painted.
 #include "platform/Images.h"
+#include "platform/PoolDecodage.h"
 #include "platform/qt/PlateformeQt.h"
 #include "platform/qt/VueFenetreQt.h"
 #include "viewer/Form1.h"
@@ -10,6 +11,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    galvia::PoolCommun decodeurs; // the decode workers end before the application object
     galvia::preparerDecodeurs();
     galvia::PlateformeQt plateforme;
     galvia::Module1 etat;

@@ -2,6 +2,7 @@
 // shown) against a bare scan of the same folders; and the information box on a large
 // picture against reading that picture's header alone.
 #include "Mesure.h"
+#include "platform/PoolDecodage.h"
 
 #include "platform/Images.h"
 #include "support/Banc.h"
@@ -15,6 +16,7 @@ using namespace galvia;
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    galvia::PoolCommun decodeurs; // the decode workers end before the application object
     test::Banc b;
     const char* ext[] = {"jpg", "gif", "bmp", "txt", "jpeg", "png"};
     QList<QByteArray> dossiers;

@@ -154,6 +154,7 @@ void mesurer(QSize taille, int nb, const char* nomRafale, const char* nomLecture
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    galvia::PoolCommun decodeurs; // the decode workers end before the application object
     const int nb = argc > 1 ? std::max(3, std::atoi(argv[1])) : 12;
     mesurer({4000, 3000}, nb, "Page Down burst, 12 Mpx jpegs, per step, vs QImageReader::read",
             "Page Down after 1 s on each, 12 Mpx jpegs, key to picture, vs QImageReader::read");

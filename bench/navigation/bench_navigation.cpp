@@ -3,6 +3,7 @@
 // files, per step. Usage: bench_navigation [rounds]
 #include "Mesure.h"
 #include "Photos.h"
+#include "platform/PoolDecodage.h"
 
 #include "support/FenetreReelle.h"
 
@@ -21,6 +22,7 @@ constexpr int NbModeles = 4;
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    galvia::PoolCommun decodeurs; // the decode workers end before the application object
     QTemporaryDir dossier;
     const QStringList fichiers = bench::photos(dossier, {4000, 3000}, NbPhotos, NbModeles);
 

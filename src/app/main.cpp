@@ -1,5 +1,6 @@
 // Galvia: browse a folder's pictures and view them full screen.
 #include "platform/Images.h"
+#include "platform/PoolDecodage.h"
 #include "platform/qt/PlateformeQt.h"
 #include "platform/qt/VueFenetreQt.h"
 #include "state/Module1.h"
@@ -12,6 +13,8 @@ Q_IMPORT_PLUGIN(GalviaWmfPlugin)
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // The decode workers live inside the application object's life (PoolDecodage.h).
+    galvia::PoolCommun decodeurs;
     QApplication::setApplicationName(QStringLiteral("Galvia"));
     QApplication::setApplicationDisplayName(QString());
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.galvia.Galvia"));
@@ -23,5 +26,5 @@ int main(int argc, char* argv[]) {
     galvia::VueFenetreQt vue(form1.fenetre);
     form1.Form_Load();
     vue.showMaximized();
-    return QApplication::exec();
+    return decodeurs.arreter(QApplication::exec());
 }

@@ -2,7 +2,10 @@
 
 #include "BudgetDecodage.h"
 
+#include <QCoreApplication>
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 namespace galvia {
 
@@ -11,40 +14,94 @@ PoolDecodage::PoolDecodage(int travailleurs) {
         threads_.emplace_back([this] { travailler(); });
 }
 
+namespace {
+
+std::atomic<bool> arretDecodages{false};
+// The pool of the living PoolCommun; only the interface thread changes it.
+PoolDecodage* poolCommun = nullptr;
+
+} // namespace
+
+void arreterDecodages() {
+    arretDecodages = true;
+    // The decodes waiting for memory look at their flags again.
+    budgetDecodage().reveiller();
+}
+
+bool decodagesArretes() {
+    return arretDecodages;
+}
+
 PoolDecodage::~PoolDecodage() {
+    arreterFile();
+    for (std::thread& t : threads_)
+        if (t.joinable()) t.join();
+}
+
+void PoolDecodage::arreterFile() {
     {
         const std::lock_guard verrou(mutex_);
         arret_ = true;
         file_.clear();
+        if (actifs_ == 0) inactif_.notify_all();
     }
     cv_.notify_all();
+}
+
+bool PoolDecodage::arreter(std::chrono::milliseconds limite) {
+    arreterFile();
+    if (!attendreInactif(limite)) return false;
+    // Idle and stopped: every worker is returning.
     for (std::thread& t : threads_)
-        t.join();
+        if (t.joinable()) t.join();
+    return true;
 }
 
 PoolDecodage& PoolDecodage::commun() {
+    if (poolCommun == nullptr)
+        qFatal("the decode pool is used outside the life of a PoolCommun (see PoolDecodage.h)");
+    return *poolCommun;
+}
+
+PoolCommun::PoolCommun() {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app == nullptr || poolCommun != nullptr)
+        qFatal("a PoolCommun is made once, after the application object");
     // The budget is built first so that it outlives the workers that use it.
     (void)budgetDecodage();
-    static PoolDecodage pool(std::max(2, static_cast<int>(std::thread::hardware_concurrency())));
-    return pool;
+    pool_ = std::make_unique<PoolDecodage>(
+        std::max(2, static_cast<int>(std::thread::hardware_concurrency())));
+    poolCommun = pool_.get();
+    finBoucle_ =
+        QObject::connect(app, &QCoreApplication::aboutToQuit, app, [this] { (void)arreter(); });
+}
+
+PoolCommun::~PoolCommun() {
+    QObject::disconnect(finBoucle_);
+    (void)arreter();
+    poolCommun = nullptr;
+}
+
+int PoolCommun::arreter(int statut) {
+    if (arrete_) return statut;
+    arrete_ = true;
+    arreterDecodages();
+    if (!pool_->arreter(StopDecodagesMax)) {
+        // A decode ignores the stop: end here, while the application object still
+        // exists, rather than wait on it or destroy what it uses.
+        std::fflush(nullptr);
+        std::_Exit(statut);
+    }
+    return statut;
 }
 
 void PoolDecodage::soumettre(std::function<void()> travail) {
     {
         const std::lock_guard verrou(mutex_);
+        if (arret_) return;
         file_.push_back(std::move(travail));
     }
     cv_.notify_one();
-}
-
-int PoolDecodage::enCours() const {
-    const std::lock_guard verrou(mutex_);
-    return actifs_ + static_cast<int>(file_.size());
-}
-
-int PoolDecodage::actifs() const {
-    const std::lock_guard verrou(mutex_);
-    return actifs_;
 }
 
 bool PoolDecodage::attendreInactif(std::chrono::milliseconds limite) {

@@ -2,12 +2,25 @@
 // batch of pictures on them. The number of workers follows the processors; the memory
 // the workers use does not: each decode takes its memory from the budget of
 // BudgetDecodage.h, and waits there when the budget is spent.
+//
+// What a worker may use, and until when. A job may call QImage (its constructors,
+// scaled, convertToFormat, pixel access), QImageReader and its image plugins, QFile on a
+// descriptor, and QPainter on a QImage. Some of these (QImage::scaled, convertToFormat,
+// and QPainter drawing a picture scaled) split their work over Qt's own thread pool,
+// which lives with the application object and cannot run once it is gone: a job that
+// used them then would wait for ever. So every worker of the process-wide pool has
+// ended, or the process has ended, before the application object is destroyed: the pool
+// exists only inside the life of a PoolCommun, made in main right after the application
+// object and stopped before it (at the end of the event loop, or at the latest by its
+// own destructor). Nothing else of Qt (widgets, windows, timers, signals to the
+// interface thread but through reveillerInterface) may be touched by a job.
 #pragma once
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QThread>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -25,26 +38,31 @@ class PoolDecodage {
 public:
     // `travailleurs`: the number of worker threads (at least 1).
     explicit PoolDecodage(int travailleurs);
-    // Drops the jobs not started and waits for the running ones.
+    // Drops the jobs not started and waits for the running ones, without bound: only for
+    // a pool whose jobs end by themselves (the process-wide pool stops through
+    // PoolCommun, within a bound).
     ~PoolDecodage();
     PoolDecodage(const PoolDecodage&) = delete;
     PoolDecodage& operator=(const PoolDecodage&) = delete;
 
-    // The process-wide pool: one worker per processor, at least two.
+    // The process-wide pool: one worker per processor, at least two. Only while a
+    // PoolCommun lives; the process stops with a message otherwise.
     static PoolDecodage& commun();
 
     int travailleurs() const { return static_cast<int>(threads_.size()); }
     // Queues a job; jobs start in the order they were queued. A job must not throw.
+    // Once the pool is stopped, the job is dropped.
     void soumettre(std::function<void()> travail);
-    // Jobs queued or running.
-    int enCours() const;
-    // Jobs running now.
-    int actifs() const;
     // Waits until no job is queued or running, at most `limite`; true when idle.
     bool attendreInactif(std::chrono::milliseconds limite);
+    // Stops the pool: the jobs not started are dropped, no job starts any more, and the
+    // workers are joined once the running jobs have ended, if they end within `limite`.
+    // True when every worker is joined; false leaves the late ones running.
+    bool arreter(std::chrono::milliseconds limite);
 
 private:
     void travailler();
+    void arreterFile();
 
     mutable std::mutex mutex_;
     std::condition_variable cv_;
@@ -53,6 +71,42 @@ private:
     int actifs_ = 0;
     bool arret_ = false;
     std::vector<std::thread> threads_;
+};
+
+// Tells every decode in flight to give up, for good: the one place where the process
+// does so. The pools take no more jobs once stopped, and a decode that polls
+// decodagesArretes() between two steps (a row, a scan) returns early, its result
+// thrown away. Called when Galvia quits, before its workers are joined.
+void arreterDecodages();
+// True once arreterDecodages() has been called; any thread may ask.
+bool decodagesArretes();
+
+// How long quitting waits for the decodes in flight.
+inline constexpr std::chrono::milliseconds StopDecodagesMax{1000};
+
+// The life of the process-wide decode pool, nested in the application object's: made in
+// main (and in each test's or benchmark's main) right after the application object,
+// destroyed before it. It stops the pool when the event loop ends (aboutToQuit), or at
+// the latest when it is destroyed: every decode is told to give up, then the workers
+// are joined, waiting at most StopDecodagesMax for the running decodes. A worker still
+// busy after that wait would hold the process with no application object left to run
+// Qt's threads: the process then ends at once, its output flushed, with no destructor
+// run.
+class PoolCommun {
+public:
+    PoolCommun();
+    ~PoolCommun();
+    PoolCommun(const PoolCommun&) = delete;
+    PoolCommun& operator=(const PoolCommun&) = delete;
+
+    // Stops the pool as above and returns `statut`, the status the process is to end
+    // with; or ends the process with it when a worker is still busy after the wait.
+    int arreter(int statut = 0);
+
+private:
+    std::unique_ptr<PoolDecodage> pool_;
+    QMetaObject::Connection finBoucle_;
+    bool arrete_ = false;
 };
 
 // Wakes the interface thread's event loop from any thread, so that a wait on it
@@ -84,7 +138,7 @@ public:
         abandonner_ = std::move(abandonner);
         for (std::size_t k = 0; k < travaux.size(); ++k)
             pool.soumettre([etat = etat_, k, f = std::move(travaux[k])] {
-                if (etat->abandon) return;
+                if (etat->abandon || decodagesArretes()) return;
                 std::optional<R> r;
                 try {
                     r = f(etat->abandon);
@@ -108,7 +162,6 @@ public:
     LectureEnAvance(const LectureEnAvance&) = delete;
     LectureEnAvance& operator=(const LectureEnAvance&) = delete;
 
-    std::size_t taille() const { return etat_->resultats.size(); }
     bool pret(std::size_t k) const {
         const std::lock_guard verrou(etat_->mutex);
         return etat_->resultats.at(k).has_value();

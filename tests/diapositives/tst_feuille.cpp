@@ -2,6 +2,7 @@
 // and number, the thumbnail click cycle, the full-size view and the busy guard.
 #include "support/Acces.h"
 #include "support/Banc.h"
+#include "support/MainTest.h"
 
 #include "platform/Touches.h"
 #include "sheet/Form2.h"
@@ -450,5 +451,5 @@ void TestFeuille::mauvaisFichiers() {
     QVERIFY(s.f->fenetre.ferme() && s.b.plateforme.messages.empty());
 }
 
-QTEST_GUILESS_MAIN(TestFeuille)
+GALVIA_TEST_GUILESS_MAIN(TestFeuille)
 #include "tst_feuille.moc"

@@ -4,6 +4,7 @@
 #include "support/Banc.h"
 #include "support/Bombe.h"
 #include "support/FenetreReelle.h"
+#include "support/MainTest.h"
 
 #include "platform/BudgetDecodage.h"
 #include "platform/PoolDecodage.h"
@@ -132,5 +133,5 @@ void TestFeuilleFenetre::fermerPendantLeRemplissage() {
     QCOMPARE(budgetDecodage().reserve(), std::int64_t{0});
 }
 
-QTEST_MAIN(TestFeuilleFenetre)
+GALVIA_TEST_MAIN(TestFeuilleFenetre)
 #include "tst_feuille_fenetre.moc"

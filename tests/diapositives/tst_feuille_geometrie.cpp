@@ -1,6 +1,7 @@
 // The slide sheet's geometry as pure functions: grid, cells, thumbnails, pages and the
 // full-size view's scroll ranges.
 #include "sheet/GeometrieFeuille.h"
+#include "support/MainTest.h"
 
 #include <QTest>
 
@@ -158,5 +159,5 @@ void TestGeometrie::vueReelle() {
              image.width() > 11880 ? image.width() - 11880 : 0.0);
 }
 
-QTEST_GUILESS_MAIN(TestGeometrie)
+GALVIA_TEST_GUILESS_MAIN(TestGeometrie)
 #include "tst_feuille_geometrie.moc"

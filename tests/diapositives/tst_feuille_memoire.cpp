@@ -5,6 +5,7 @@
 #include "support/Acces.h"
 #include "support/Banc.h"
 #include "support/Bombe.h"
+#include "support/MainTest.h"
 
 #include "platform/BudgetDecodage.h"
 #include "platform/Images.h"
@@ -369,5 +370,5 @@ void TestFeuilleMemoire::lectureApresAccord() {
     QVERIFY(octetsLus() - debut < taille / 2);
 }
 
-QTEST_GUILESS_MAIN(TestFeuilleMemoire)
+GALVIA_TEST_GUILESS_MAIN(TestFeuilleMemoire)
 #include "tst_feuille_memoire.moc"

@@ -5,6 +5,7 @@
 // and the slide sheet is checked by tst_fenetre_qt, which also runs on this server.)
 #include "support/Banc.h"
 #include "support/FenetreReelle.h"
+#include "support/MainTest.h"
 
 #include <QDialog>
 #include <QTemporaryDir>
@@ -124,5 +125,5 @@ void TstClavierX11::touches() {
     QTRY_COMPARE(vus, QList<int>{attendu});
 }
 
-QTEST_MAIN(TstClavierX11)
+GALVIA_TEST_MAIN(TstClavierX11)
 #include "tst_clavier_x11.moc"

@@ -5,6 +5,7 @@
 // factor of 1 and of 2 (QT_SCALE_FACTOR).
 #include "support/Banc.h"
 #include "support/FenetreReelle.h"
+#include "support/MainTest.h"
 
 #include <QAccessible>
 #include <QInputDialog>
@@ -473,5 +474,5 @@ void TstFenetreQt::dossierDeDepartVide() {
     QTRY_VERIFY(QGuiApplication::focusWindow() == f.vue->windowHandle());
 }
 
-QTEST_MAIN(TstFenetreQt)
+GALVIA_TEST_MAIN(TstFenetreQt)
 #include "tst_fenetre_qt.moc"

@@ -2,6 +2,7 @@
 // of its menus.
 #include "support/Banc.h"
 #include "support/FenetreReelle.h"
+#include "support/MainTest.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -45,5 +46,5 @@ void TestFenetre::nomsAccessibles() {
     QCOMPARE(f.vue->actionDe(f.ctl().affTout)->shortcut(), QKeySequence(Qt::Key_F5));
 }
 
-QTEST_MAIN(TestFenetre)
+GALVIA_TEST_MAIN(TestFenetre)
 #include "tst_fenetre.moc"

@@ -1,6 +1,7 @@
 // The main window's logic on the in-memory platform: start-up, modes, list builds,
 // loading and its failures, over real files in a temporary folder.
 #include "support/Banc.h"
+#include "support/MainTest.h"
 
 #include "platform/Fichiers.h"
 #include "viewer/NomsImages.h"
@@ -404,5 +405,5 @@ void TestForm1::lecteurIllisible() {
     QCOMPARE(b.form->fenetre.caption(), QStringLiteral("/"));
 }
 
-QTEST_MAIN(TestForm1)
+GALVIA_TEST_MAIN(TestForm1)
 #include "tst_form1.moc"

@@ -4,6 +4,7 @@
 // target alone; the rename on file systems without exclusive rename or hard links; an
 // unreadable file.
 #include "support/Banc.h"
+#include "support/MainTest.h"
 
 #include "platform/Erreurs.h"
 #include "platform/Images.h"
@@ -452,5 +453,5 @@ void TestNoms::illisible() {
     QCOMPARE(descriptionErreur(ErrPermission), QStringLiteral("Permission refusée"));
 }
 
-QTEST_GUILESS_MAIN(TestNoms)
+GALVIA_TEST_GUILESS_MAIN(TestNoms)
 #include "tst_noms.moc"

@@ -5,6 +5,7 @@
 // points to.
 #include "support/Banc.h"
 #include "support/FenetreReelle.h"
+#include "support/MainTest.h"
 
 #include "platform/NomsOctets.h"
 
@@ -142,5 +143,5 @@ void TestNomsFenetre::nomsMontres() {
     QCOMPARE(::stat((d + "photo\xef\xbf\xbd.jpg").constData(), &st), 0);
 }
 
-QTEST_MAIN(TestNomsFenetre)
+GALVIA_TEST_MAIN(TestNomsFenetre)
 #include "tst_noms_fenetre.moc"

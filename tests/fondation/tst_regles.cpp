@@ -3,6 +3,7 @@
 #include "platform/Fichiers.h"
 #include "platform/Texte.h"
 #include "state/Module1.h"
+#include "support/MainTest.h"
 #include "viewer/Ajustement.h"
 #include "viewer/NomsImages.h"
 
@@ -327,5 +328,5 @@ void TestRegles::dossierDeEntree() {
     QCOMPARE(m.fichierDeEntree(entree), dossier + m.TabImages.at(entree));
 }
 
-QTEST_GUILESS_MAIN(TestRegles)
+GALVIA_TEST_GUILESS_MAIN(TestRegles)
 #include "tst_regles.moc"

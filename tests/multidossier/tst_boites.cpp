@@ -1,5 +1,6 @@
 // The information box on the current picture and the keyboard help box, byte for byte.
 #include "support/Banc.h"
+#include "support/MainTest.h"
 
 #include <QFile>
 #include <QLocale>
@@ -143,5 +144,5 @@ void TestBoites::aide() {
     QCOMPARE(b.etat.SensDefile, vue ? Faux : Vrai);
 }
 
-QTEST_MAIN(TestBoites)
+GALVIA_TEST_MAIN(TestBoites)
 #include "tst_boites.moc"

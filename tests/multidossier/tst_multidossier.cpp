@@ -1,6 +1,7 @@
 // The multi-folder selection: the label that holds it, its limits, Esc, and the list
 // built from the selected folders with the folder of each entry.
 #include "support/Banc.h"
+#include "support/MainTest.h"
 
 #include "platform/Touches.h"
 
@@ -222,5 +223,5 @@ void TestMultiDossier::echecs() {
     QCOMPARE(b.ctl().ListeDos.caption(), Entete);
 }
 
-QTEST_MAIN(TestMultiDossier)
+GALVIA_TEST_MAIN(TestMultiDossier)
 #include "tst_multidossier.moc"

@@ -2,6 +2,7 @@
 // through the input box, and the file on disk takes the new name.
 #include "support/Banc.h"
 #include "support/FenetreReelle.h"
+#include "support/MainTest.h"
 
 #include <QDir>
 #include <QInputDialog>
@@ -42,5 +43,5 @@ void TestRenommerFenetre::renommerParF2() {
     QCOMPARE(f.legende(f.ctl().menNom), QStringLiteral("=  1 / 2  =  a.jpg"));
 }
 
-QTEST_MAIN(TestRenommerFenetre)
+GALVIA_TEST_MAIN(TestRenommerFenetre)
 #include "tst_renommer_fenetre.moc"

@@ -2,6 +2,7 @@
 // what happens when their files change, fail or leave the list, and the memory they
 // reuse. In-memory platform, real picture files.
 #include "support/Banc.h"
+#include "support/MainTest.h"
 #include "viewer/Positions.h"
 
 #include "platform/Anticipation.h"
@@ -560,5 +561,5 @@ void TstAnticipation::jpegDansBufferUse() {
                 QFAIL(qPrintable(QStringLiteral("(%1, %2)").arg(x).arg(y)));
 }
 
-QTEST_GUILESS_MAIN(TstAnticipation)
+GALVIA_TEST_GUILESS_MAIN(TstAnticipation)
 #include "tst_anticipation.moc"

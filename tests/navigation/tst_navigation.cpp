@@ -1,5 +1,6 @@
 // Moving through the list, the viewer's keys and the slideshow, on the in-memory platform.
 #include "support/Banc.h"
+#include "support/MainTest.h"
 #include "viewer/Positions.h"
 
 #include "platform/Touches.h"
@@ -466,5 +467,5 @@ void TstNavigation::echecPendantDiaporama() {
     QVERIFY(b->ctl().menNom.caption().endsWith(QStringLiteral("03.bmp")));
 }
 
-QTEST_GUILESS_MAIN(TstNavigation)
+GALVIA_TEST_GUILESS_MAIN(TstNavigation)
 #include "tst_navigation.moc"

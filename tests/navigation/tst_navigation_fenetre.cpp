@@ -1,6 +1,7 @@
 // The slideshow and the viewer's keys on the real main window, offscreen.
 #include "support/Banc.h"
 #include "support/FenetreReelle.h"
+#include "support/MainTest.h"
 
 #include <QTemporaryDir>
 
@@ -58,5 +59,5 @@ void TstNavigationFenetre::vueNaturelle() {
     QCOMPARE(f_->etat.NumImage, 5);
 }
 
-QTEST_MAIN(TstNavigationFenetre)
+GALVIA_TEST_MAIN(TstNavigationFenetre)
 #include "tst_navigation_fenetre.moc"

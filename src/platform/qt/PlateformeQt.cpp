@@ -8,6 +8,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStyle>
 #include <cmath>
@@ -103,6 +104,8 @@ void PlateformeQt::afficherModal(Fenetre& fenetre, const std::function<void()>& 
     vue.setWindowModality(Qt::ApplicationModal);
     QEventLoop boucle;
     QObject::connect(&vue, &VueFenetreQt::fermee, &boucle, &QEventLoop::quit);
+    modales_.push_back(&fenetre);
+    const auto sortie = qScopeGuard([this] { modales_.pop_back(); });
     charger();
     if (fenetre.ferme()) return;
     vue.showMaximized();
@@ -111,6 +114,8 @@ void PlateformeQt::afficherModal(Fenetre& fenetre, const std::function<void()>& 
 }
 
 void PlateformeQt::terminer() {
+    for (Fenetre* f : modales_)
+        if (!f->ferme()) f->fermer();
     QApplication::closeAllWindows();
     QCoreApplication::exit(0);
 }

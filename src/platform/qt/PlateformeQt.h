@@ -6,6 +6,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <vector>
 
 namespace galvia {
 
@@ -18,7 +19,13 @@ public:
     QSizeF ecranTwips() const override;
     void afficherModal(Fenetre& fenetre, const std::function<void()>& charger) override;
     int epaisseurAscenseur() const override;
+    // Closes every window, the modal ones still loading included (a sheet filling its
+    // first page stops at once), and ends the event loop.
     void terminer() override;
+
+private:
+    // The modal windows open or loading, innermost last.
+    std::vector<Fenetre*> modales_;
 };
 
 // The text a widget is given for a text of the program: names read as the user sees

@@ -1,0 +1,181 @@
+// Quitting ends the process at once, whatever is in flight. Each case plays a scene in a
+// child process (this program run again with the scene's name), as Galvia's main runs
+// it, and expects the child to end by itself with status 0, well within a bound.
+#include "support/Banc.h"
+#include "support/FenetreReelle.h"
+#include "support/MainTest.h"
+
+#include "platform/Anticipation.h"
+#include "platform/PoolDecodage.h"
+
+#include <QInputDialog>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
+using namespace galvia;
+using namespace galvia::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Printed by a scene just before it quits: a scene that fails sooner does not pass.
+constexpr char Quitte[] = "quitte";
+
+void annoncer() {
+    std::puts(Quitte);
+    std::fflush(stdout);
+}
+
+// Whether a decode ahead has started on its worker.
+struct Depart {
+    std::mutex mutex;
+    std::condition_variable cv;
+    bool commence = false;
+    void signaler() {
+        const std::lock_guard verrou(mutex);
+        commence = true;
+        cv.notify_all();
+    }
+    bool attendre() {
+        std::unique_lock verrou(mutex);
+        return cv.wait_for(verrou, 20s, [this] { return commence; });
+    }
+};
+
+// A decode ahead in flight when Galvia quits, with no window. The polite one gives up
+// when every decode is told to (decodagesArretes, as the decoders poll it), then does
+// what a decode's end does: a smooth scale and a conversion, on Qt's thread pools, which
+// only run while the application object exists. The deaf one never ends.
+int sceneAnticipation(const QString& fichier, bool sourd) {
+    auto depart = std::make_shared<Depart>();
+    DecodageAnticipe anticipation(
+        PoolDecodage::commun(), [depart, sourd](const QString&, const AvantDecodage&) {
+            depart->signaler();
+            if (sourd) {
+                std::mutex m;
+                std::unique_lock verrou(m);
+                std::condition_variable().wait(verrou, [] { return false; });
+            }
+            while (!decodagesArretes())
+                std::this_thread::yield();
+            QImage image(2000, 2000, QImage::Format_RGB32);
+            image.fill(Qt::gray);
+            image = image.scaled(999, 999, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                        .convertToFormat(QImage::Format_RGB888);
+            if (QCoreApplication::instance() == nullptr) std::_Exit(3); // decoded too late
+            return image;
+        });
+    anticipation.prevoir({fichier});
+    if (!depart->attendre()) return 4;
+    QTimer::singleShot(0, [] {
+        annoncer();
+        QCoreApplication::exit(0);
+    });
+    return QApplication::exec();
+}
+
+// The real main window on `dossier`: F5 shows its pictures, then the scene's action with
+// decodes in flight, then F4.
+int sceneFenetre(const QString& dossier, const QString& scene) {
+    FenetreReelle f(dossier);
+    QTimer::singleShot(0, [&f, scene] {
+        f.touche(Qt::Key_F5);
+        f.touche(Qt::Key_PageDown);
+        if (scene == QLatin1String("diaporama")) {
+            f.touche(Qt::Key_Insert);
+            f.ctl().Timer1.tick();
+        } else if (scene == QLatin1String("renommage")) {
+            FenetreReelle::repondre([](QWidget* boite) {
+                auto* saisie = qobject_cast<QInputDialog*>(boite);
+                if (!saisie) return;
+                saisie->setTextValue(QStringLiteral("renomme.jpg"));
+                saisie->accept();
+            });
+            f.touche(Qt::Key_F2);
+        }
+        annoncer();
+        if (scene == QLatin1String("feuille")) {
+            // Galvia is told to quit (what F4 does) while the sheet fills its first page,
+            // the main window blocked under it.
+            QTimer::singleShot(0, [&f] { f.plateforme.terminer(); });
+            f.ctl().diapShow.cliquer(); // F8
+        } else {
+            f.touche(Qt::Key_F4);
+        }
+    });
+    return QApplication::exec();
+}
+
+// The child: plays `scene` on the pictures of `dossier` as Galvia's main would.
+int jouer(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    PoolCommun decodeurs;
+    preparerDecodeurs();
+    const QString scene = QString::fromLocal8Bit(argv[2]);
+    const QString dossier = QString::fromLocal8Bit(argv[3]);
+    int statut = 0;
+    if (scene.startsWith(QLatin1String("anticipation")))
+        statut = sceneAnticipation(dossier + QStringLiteral("a.jpg"),
+                                   scene == QLatin1String("anticipation-sourde"));
+    else
+        statut = sceneFenetre(dossier, scene);
+    return decodeurs.arreter(statut);
+}
+
+} // namespace
+
+class TestQuitter : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void quitter_data();
+    void quitter();
+
+private:
+    QTemporaryDir dossier_;
+};
+
+void TestQuitter::initTestCase() {
+    for (const char* nom : {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg", "f.jpg"})
+        dessiner(dossier_.filePath(QString::fromLatin1(nom)), QSize(3000, 2000));
+}
+
+void TestQuitter::quitter_data() {
+    QTest::addColumn<QString>("scene");
+    QTest::newRow("decode ahead giving up") << QStringLiteral("anticipation");
+    QTest::newRow("decode ahead deaf to the stop") << QStringLiteral("anticipation-sourde");
+    QTest::newRow("sheet filling its first page") << QStringLiteral("feuille");
+    QTest::newRow("slideshow") << QStringLiteral("diaporama");
+    QTest::newRow("right after a rename") << QStringLiteral("renommage");
+}
+
+void TestQuitter::quitter() {
+    QFETCH(QString, scene);
+    QProcess enfant;
+    enfant.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    enfant.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--scene"), scene, dossier_.path() + QLatin1Char('/')});
+    const bool fini = enfant.waitForFinished(20000);
+    if (!fini) {
+        enfant.kill();
+        (void)enfant.waitForFinished(5000);
+    }
+    QVERIFY2(fini, "the process did not end");
+    QCOMPARE(enfant.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(enfant.exitCode(), 0);
+    QVERIFY(enfant.readAllStandardOutput().contains(Quitte));
+}
+
+int main(int argc, char* argv[]) {
+    if (argc == 4 && qstrcmp(argv[1], "--scene") == 0) return jouer(argc, argv);
+    return executerTests<TestQuitter, QApplication>(argc, argv);
+}
+
+#include "tst_quitter.moc"
