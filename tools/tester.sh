@@ -16,7 +16,7 @@ export QT_QPA_PLATFORM=offscreen
 (cd "$construction" && ctest --output-on-failure -j"$(nproc)")
 publication="$racine/build-rel"
 cmake -S "$racine" -B "$publication" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-      -DGALVIA_BENCH=OFF -DGALVIA_TEST_TIMEOUT=90 >/dev/null
+      -DGALVIA_BENCH=OFF -DGALVIA_TEST_TIMEOUT=150 >/dev/null
 cmake --build "$publication" -j"$(nproc)"
 (cd "$publication" && ctest --output-on-failure -j"$(nproc)")
 bash "$racine/fuzz/run.sh"

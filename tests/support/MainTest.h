@@ -35,7 +35,7 @@ template <class Classe, class Application> int executerTests(int argc, char* arg
 
 #define GALVIA_TEST_MAIN_AVEC(Classe, Application)                                                 \
     int main(int argc, char* argv[]) {                                                             \
-        return galvia::test::executerTests<Classe, Application>(argc, argv);                      \
+        return galvia::test::executerTests<Classe, Application>(argc, argv);                       \
     }
 
 #define GALVIA_TEST_MAIN(Classe) GALVIA_TEST_MAIN_AVEC(Classe, GALVIA_TEST_APPLICATION)
