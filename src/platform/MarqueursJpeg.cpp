@@ -9,9 +9,9 @@ namespace galvia {
 
 namespace {
 
-// The most bytes an 8-bit jpeg can spend on one block in one scan: 64 coefficients of at
-// most 16 bits of code and 15 of value, every byte 0xff stuffed with a zero.
-constexpr std::int64_t OctetsParBloc = 512;
+// The most bytes a jpeg is taken to spend on one block in one scan: 64 coefficients of
+// 16 bits of code and 16 of value. Noise at the highest quality takes under 90.
+constexpr std::int64_t OctetsParBloc = 256;
 // Leeway beyond that, and the most garbage skipped between two segments.
 constexpr std::int64_t Marge = std::int64_t{64} << 10;
 // How much is looked at in one go when skipping data.
@@ -164,7 +164,8 @@ std::optional<SegmentJpeg> ParcoursJpeg::suivant() {
 
 bool travailRaisonnable(const StructureJpeg& s) {
     if (!s.trame) return true; // nothing a decoder would go through
-    return s.balayages <= BalayagesMax && s.blocsBalayes <= PassesMax * std::max(1.0, s.trame->blocs());
+    return s.balayages <= BalayagesMax &&
+           s.blocsBalayes <= PassesMax * std::max(1.0, s.trame->blocs());
 }
 
 StructureJpeg structureJpeg(const OctetsJpeg& octets, bool jusquAuPremierBalayage) {

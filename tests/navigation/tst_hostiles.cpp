@@ -85,11 +85,10 @@ void TstHostiles::reponse_data() {
     QImageWriter ecrivain(&tampon, "JPG");
     ecrivain.setProgressiveScanWrite(true);
     ecrivain.write(photo);
-    QTest::newRow("progressive photo") << progressif << qint64(progressif.size()) << 0
-                                       << QSize(1440, 1080);
+    QTest::newRow("progressive photo")
+        << progressif << qint64(progressif.size()) << 0 << QSize(1440, 1080);
     const QByteArray cinquante = bombeBalayages(1080, 50);
-    QTest::newRow("fifty scans") << cinquante << qint64(cinquante.size()) << 0
-                                 << QSize(1080, 1080);
+    QTest::newRow("fifty scans") << cinquante << qint64(cinquante.size()) << 0 << QSize(1080, 1080);
 }
 
 // Each file is answered, as the viewer asks for it fitted to a full screen, well within
