@@ -57,9 +57,9 @@ int main(int argc, char* argv[]) {
     // The most work a scan bomb may still ask for: just under the bounds.
     for (const int cote : {1920, 4096}) {
         const QByteArray bombe = test::bombeBalayages(cote, int(PassesMax) - 2);
-        kinds.append({cote == 1920 ? "scan bomb 1920 px, just allowed"
-                                   : "scan bomb 4096 px, just allowed",
-                      bombe, bombe.size()});
+        kinds.append(
+            {cote == 1920 ? "scan bomb 1920 px, just allowed" : "scan bomb 4096 px, just allowed",
+             bombe, bombe.size()});
     }
     double pireMs = 0;
     const char* pireNom = "";
