@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Builds Galvia's metafile fuzzer with clang and runs it in two parts, seeded with the
-# project's generated metafiles and every past crash:
+# Builds Galvia's fuzzers with clang and runs them, the metafile one in two parts, seeded
+# with the project's generated metafiles and every past crash:
 #  - many small inputs (up to 64 KiB), where most of the decoder's branches are;
 #  - a share of large inputs (up to 4 MiB), seeded with the hostile metafiles, that reach the
-#    work budget: long polygons, floods of records, big bitmaps.
+#    work budget: long polygons, floods of records, big bitmaps;
+# then the picture one for a short while, seeded with the hostile pictures (scan bombs,
+# GIFs and jpegs read to the end of their format) and a few ordinary ones.
 # Exits non-zero when an input crashes or times out; the input is then left in
 # <build>/crashes/ and belongs, once fixed, in tests/wmf/regressions/.
 #   GALVIA_FUZZ_RUNS        number of small inputs (default 150000)
 #   GALVIA_FUZZ_LARGE_RUNS  number of large inputs (default 1000)
+#   GALVIA_FUZZ_IMAGE_TIME  seconds of the picture fuzzer (default 30)
 #   GALVIA_FUZZ_BUILD       build directory (default build-fuzz at the top of the tree)
 set -euo pipefail
 
@@ -17,6 +20,7 @@ build="${GALVIA_FUZZ_BUILD:-$root/build-fuzz}"
 runs="${GALVIA_FUZZ_RUNS:-150000}"
 large_runs="${GALVIA_FUZZ_LARGE_RUNS:-1000}"
 large_len=$((4 << 20))
+image_time="${GALVIA_FUZZ_IMAGE_TIME:-30}"
 
 cmake -S "$here" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     >/dev/null
@@ -27,11 +31,15 @@ large_seeds="$build/large-seeds"
 corpus="$build/corpus"
 large_corpus="$build/large-corpus"
 crashes="$build/crashes"
-rm -rf "$seeds" "$large_seeds"
-mkdir -p "$seeds" "$large_seeds" "$corpus" "$large_corpus" "$crashes"
+image_seeds="$build/image-seeds"
+image_corpus="$build/image-corpus"
+rm -rf "$seeds" "$large_seeds" "$image_seeds"
+mkdir -p "$seeds" "$large_seeds" "$corpus" "$large_corpus" "$crashes" "$image_seeds" \
+    "$image_corpus"
 ASAN_OPTIONS=detect_leaks=0 "$build/wmf/tools/galvia_wmf_samples" "$seeds" --seeds
 ASAN_OPTIONS=detect_leaks=0 "$build/wmf/tools/galvia_wmf_samples" "$large_seeds" \
     --hostile "$large_len"
+QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 "$build/galvia_image_seeds" "$image_seeds"
 shopt -s nullglob
 for past in "$root"/tests/wmf/regressions/*.wmf; do
     cp "$past" "$seeds"/
@@ -47,3 +55,5 @@ common=(-timeout=20 -rss_limit_mb=2560 -detect_leaks=0 -print_final_stats=1
 "$build/fuzz_wmf" "${common[@]}" -runs="$runs" -max_len=65536 "$corpus" "$seeds"
 "$build/fuzz_wmf" "${common[@]}" -runs="$large_runs" -max_len="$large_len" -len_control=0 \
     "$large_corpus" "$large_seeds"
+"$build/fuzz_images" "${common[@]}" -max_total_time="$image_time" -max_len=65536 \
+    "$image_corpus" "$image_seeds"

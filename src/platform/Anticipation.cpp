@@ -52,7 +52,8 @@ struct DecodageAnticipe::Travail {
     std::mutex mutex;
     std::condition_variable fini;
     Etape etape = Etape::EnFile;
-    bool abandon = false;
+    // Also read by the decode, without the mutex, to stop on the way.
+    std::atomic<bool> abandon{false};
     // The result, once Termine: the identity the file had before it was opened, and
     // either the picture (with its memory in the budget) or the error of the decode;
     // neither when the decode was not done.
@@ -96,10 +97,16 @@ DecodageAnticipe::DecodageAnticipe(PoolDecodage& pool, Decodeur decodeur)
     , recyclage_(std::make_shared<RecyclageImages>())
     , decodeur_(std::move(decodeur)) {
     if (!decodeur_)
-        decodeur_ = [r = recyclage_](const QString& chemin, const AvantDecodage& avant) {
-            return chargerReduite(chemin, {}, avant, destination(*r));
+        decodeur_ = [r = recyclage_](const QString& chemin, const AvantDecodage& avant,
+                                     const std::atomic<bool>& abandon) {
+            return chargerReduite(chemin, {}, avant, destination(*r), &abandon);
         };
 }
+
+DecodageAnticipe::DecodageAnticipe(PoolDecodage& pool, DecodeurEntier decodeur)
+    : DecodageAnticipe(
+          pool, [d = std::move(decodeur)](const QString& chemin, const AvantDecodage& avant,
+                                          const std::atomic<bool>&) { return d(chemin, avant); }) {}
 
 QImage DecodageAnticipe::charger(const QString& chemin) {
     return chargerReduite(chemin, {}, {}, destination(*recyclage_));
@@ -126,10 +133,13 @@ void DecodageAnticipe::lancer(const std::shared_ptr<Travail>& t, const Apercu& a
         std::optional<Erreur> erreur;
         BudgetMemoire::Reservation memoire, memoireApercu;
         try {
-            image = decodeur(t->chemin, [&memoire](std::int64_t octets) {
-                memoire = budgetDecodage().essayerReserver(octets);
-                if (!memoire) throw DecodageAbandonne{};
-            });
+            image = decodeur(
+                t->chemin,
+                [&memoire](std::int64_t octets) {
+                    memoire = budgetDecodage().essayerReserver(octets);
+                    if (!memoire) throw DecodageAbandonne{};
+                },
+                t->abandon);
             etiree = etirer(*image, apercu, memoireApercu);
         } catch (const Erreur& e) {
             erreur = e;

@@ -11,6 +11,7 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -51,15 +52,20 @@ struct ImageAnticipee {
 class DecodageAnticipe {
 public:
     // The decode of one file: calls `avant` with the memory it will take once the header
-    // is read, before the pixels are decoded (chargerReduite at natural size by default,
-    // into the buffers of the pictures that have gone; see RecyclageImages.h).
-    using Decodeur = std::function<QImage(const QString& chemin, const AvantDecodage& avant)>;
+    // is read, before the pixels are decoded, and gives up (throwing) soon after
+    // `abandon` is set, when the decode is dropped (chargerReduite at natural size by
+    // default, into the buffers of the pictures that have gone; see RecyclageImages.h).
+    using Decodeur = std::function<QImage(const QString& chemin, const AvantDecodage& avant,
+                                          const std::atomic<bool>& abandon)>;
+    // A decoder that never gives up on the way.
+    using DecodeurEntier = std::function<QImage(const QString& chemin, const AvantDecodage& avant)>;
     // The size, in screen pixels, a picture of natural size `naturelle` is to be drawn
     // stretched at; it may throw an Erreur (no stretched copy is made then). Runs on a
     // worker: it must use nothing but its own copies.
     using Apercu = std::function<QSize(QSize naturelle)>;
 
     explicit DecodageAnticipe(PoolDecodage& pool, Decodeur decodeur = {});
+    DecodageAnticipe(PoolDecodage& pool, DecodeurEntier decodeur);
     ~DecodageAnticipe();
     DecodageAnticipe(const DecodageAnticipe&) = delete;
     DecodageAnticipe& operator=(const DecodageAnticipe&) = delete;
@@ -70,6 +76,7 @@ public:
     // once; one that it cannot serve is simply not done. With `apercu`, a picture smaller
     // than its natural size is also stretched there, as the view would stretch it, its
     // memory taken from the budget likewise (the view stretches it when it cannot).
+    // A decode dropped stops at its next read: its worker is soon free.
     void prevoir(const QStringList& chemins, const Apercu& apercu = {});
 
     // The picture decoded ahead for `chemin`, taken (its memory goes back to the budget),

@@ -1,6 +1,7 @@
 #include "BudgetDecodage.h"
 
 #include "Images.h"
+#include "MarqueursJpeg.h"
 
 #include <QImage>
 #include <algorithm>
@@ -141,58 +142,14 @@ double coefficientsJpeg(QIODevice* appareil) {
 
 // From the first bytes of a jpeg; none when they end before the first scan.
 std::optional<double> coefficientsJpeg(const QByteArray& t) {
-    const auto octet = [&t](qsizetype i) { return i < t.size() ? quint8(t[i]) : 0; };
-    const auto mot = [&](qsizetype i) { return octet(i) << 8 | octet(i + 1); };
-    if (octet(0) != 0xff || octet(1) != 0xd8) return 0;
-    struct Composante {
-        int h, v;
-    };
-    std::vector<Composante> composantes;
-    int largeur = 0, hauteur = 0, hMax = 1, vMax = 1;
-    bool progressif = false;
-    for (qsizetype i = 2; i + 4 <= t.size();) {
-        if (octet(i) != 0xff) return 0;
-        const int marqueur = octet(i + 1);
-        if (marqueur == 0xff) {
-            ++i; // fill byte
-            continue;
-        }
-        if (marqueur == 0x01 || (marqueur >= 0xd0 && marqueur <= 0xd7)) {
-            i += 2;
-            continue;
-        }
-        const int longueur = mot(i + 2);
-        const bool sof = marqueur >= 0xc0 && marqueur <= 0xcf && marqueur != 0xc4 &&
-                         marqueur != 0xc8 && marqueur != 0xcc;
-        if (sof) {
-            progressif =
-                marqueur == 0xc2 || marqueur == 0xc6 || marqueur == 0xca || marqueur == 0xce;
-            hauteur = mot(i + 5);
-            largeur = mot(i + 7);
-            const int n = octet(i + 9);
-            composantes.clear();
-            for (int c = 0; c < n; ++c) {
-                const int hv = octet(i + 11 + 3 * c);
-                composantes.push_back({std::max(1, hv >> 4), std::max(1, hv & 15)});
-                hMax = std::max(hMax, composantes.back().h);
-                vMax = std::max(vMax, composantes.back().v);
-            }
-        } else if (marqueur == 0xda) {
-            // The first scan: the whole picture is buffered unless it holds every
-            // component of a sequential jpeg.
-            const bool entier = progressif || octet(i + 4) < int(composantes.size());
-            if (!entier) return 0;
-            double blocs = 0;
-            for (const Composante& c : composantes) {
-                const auto arrondi = [](double n, int m) { return std::ceil(n / m) * m; };
-                blocs += arrondi(std::ceil(std::ceil(double(largeur) * c.h / hMax) / 8), c.h) *
-                         arrondi(std::ceil(std::ceil(double(hauteur) * c.v / vMax) / 8), c.v);
-            }
-            return blocs * 64 * 2;
-        }
-        i += 2 + longueur;
-    }
-    return std::nullopt;
+    const StructureJpeg s = structureJpeg(octetsEnMemoire(t), true);
+    if (!s.jpeg) return 0;
+    if (s.balayages == 0 || !s.trame) return std::nullopt;
+    // The first scan: the whole picture is buffered unless it holds every component of
+    // a sequential jpeg.
+    const bool entier =
+        s.trame->progressif || s.composantesPremierBalayage < int(s.trame->composantes.size());
+    return entier ? s.trame->blocs() * 64 * 2 : 0;
 }
 
 } // namespace

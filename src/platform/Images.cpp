@@ -3,7 +3,9 @@
 #include "BudgetDecodage.h"
 #include "Erreurs.h"
 #include "Fichiers.h"
+#include "MarqueursJpeg.h"
 #include "NomsOctets.h"
+#include "PoolDecodage.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -30,10 +32,41 @@ namespace {
 // entropy decoder only takes its fast path with several KiB of data ahead of it.
 constexpr qint64 JpegEnMemoireMax = qint64{64} << 20;
 
-// What a reader reads from: the file, or its bytes read whole once their memory is
-// granted (`aLire`: their number, for a jpeg to be decoded from memory).
+// The first `fin` bytes of a file, for a decoder: its reads fail once the decode is
+// abandoned.
+class AppareilBorne final : public QIODevice {
+public:
+    AppareilBorne(QFile& fichier, const std::atomic<bool>* abandon)
+        : fichier_(fichier)
+        , abandon_(abandon) {}
+    void borner(qint64 fin) { fin_ = fin; }
+    bool abandonne() const { return (abandon_ && abandon_->load()) || decodagesArretes(); }
+    bool isSequential() const override { return false; }
+    qint64 size() const override { return fin_; }
+
+protected:
+    qint64 readData(char* donnees, qint64 max) override {
+        if (abandonne()) return -1;
+        const qint64 p = pos(); // opened unbuffered: where this read starts
+        if (p >= fin_) return 0;
+        if (fichier_.pos() != p && !fichier_.seek(p)) return -1;
+        return fichier_.read(donnees, std::min(max, fin_ - p));
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QFile& fichier_;
+    const std::atomic<bool>* const abandon_;
+    qint64 fin_ = 0;
+};
+
+// What a reader reads from: the file through its bounds, or its bytes read whole once
+// their memory is granted (`aLire`: their number, for a jpeg to be decoded from memory).
 struct Source {
+    explicit Source(const std::atomic<bool>* abandon)
+        : appareil(fichier, abandon) {}
     QFile fichier;
+    AppareilBorne appareil;
     qint64 aLire = 0;
     QByteArray octets;
     QBuffer tampon;
@@ -44,12 +77,83 @@ bool estJpeg(const QByteArray& debut) {
            quint8(debut[2]) == 0xff;
 }
 
+// A file's bytes for the walk of its markers; none once the decode is abandoned.
+OctetsJpeg octetsDuFichier(Source& source, QByteArray& tampon) {
+    return [&source, &tampon](std::int64_t position, std::int64_t taille) {
+        QFile& f = source.fichier;
+        tampon.resize(taille);
+        if (source.appareil.abandonne() || !f.seek(position)) return QByteArrayView();
+        return QByteArrayView(tampon.constData(),
+                              std::max<qint64>(f.read(tampon.data(), taille), 0));
+    };
+}
+
+// Where a jpeg's bytes end for its decoder, the walk of its markers gone through: a
+// jpeg asking for too much work is not a picture.
+qint64 finJpeg(const StructureJpeg& s) {
+    if (!travailRaisonnable(s)) throw Erreur(ErrImageIncorrecte);
+    return s.fin;
+}
+
+// Where a GIF's blocks end: just after its trailer, at the first byte that cannot start
+// a block, or at the end of the file. Its header, its screen and colour table, then
+// extensions and pictures, each made of sub-blocks of at most 255 bytes.
+qint64 finGif(QFile& f, qint64 taille) {
+    QByteArray t;
+    qint64 debut = 0, i = 0;
+    const auto octet = [&]() -> int {
+        if (i < debut || i >= debut + t.size()) {
+            if (i >= taille || !f.seek(i)) return -1;
+            t = f.read(qint64{64} << 10);
+            debut = i;
+            if (t.isEmpty()) return -1;
+        }
+        return quint8(t[i++ - debut]);
+    };
+    const auto sousBlocs = [&] {
+        for (int n = octet(); n > 0; n = octet())
+            i += n;
+    };
+    const auto table = [&i](int drapeaux) {
+        if (drapeaux & 0x80) i += 3 << ((drapeaux & 7) + 1);
+    };
+    i = 10; // signature, screen width and height
+    table(octet());
+    i += 2;
+    for (;;) {
+        const int b = octet();
+        if (b < 0 || b == 0x3b) break;
+        if (b == 0x21) {
+            octet(); // the extension's label
+            sousBlocs();
+        } else if (b == 0x2c) {
+            i += 8; // position and size
+            table(octet());
+            octet(); // the LZW code size
+            sousBlocs();
+        } else {
+            --i;
+            break;
+        }
+    }
+    return std::min(i, taille);
+}
+
+// Walks a jpeg read from the file whole, and bounds its device there.
+void bornerJpegFichier(Source& source) {
+    QByteArray tampon;
+    source.appareil.borner(finJpeg(structureJpeg(octetsDuFichier(source, tampon))));
+}
+
 // Opens a reader on an existing, readable picture file; throws otherwise. The file is
 // opened by its exact bytes, and checked on the descriptor opened: a regular file
 // (without blocking on a pipe, which would wait for a writer), that one and no other.
-// `enMemoire`: a jpeg not too large is to be read whole before its decode (see
-// lireEnMemoire; a header alone is read from the file).
+// The reader reads it through its bounds. `enMemoire`: a jpeg not too large is to be
+// read whole before its decode (see lireEnMemoire; its header alone is read from the
+// file, and its scans are walked once in memory); any other jpeg has its scans walked
+// here; without `enMemoire` only its header is.
 void ouvrir(QImageReader& lecteur, Source& source, const QString& chemin, bool enMemoire) {
+    if (source.appareil.abandonne()) throw DecodageAbandonne{};
     const int fd = ouvrirFichier(chemin, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) throw Erreur(erreurDepuisErrno(errno));
     auto fermer = qScopeGuard([fd] { ::close(fd); });
@@ -57,35 +161,58 @@ void ouvrir(QImageReader& lecteur, Source& source, const QString& chemin, bool e
     exigerFichierRegulier(::fstat(fd, &st) == 0 ? st.st_mode : 0);
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     QFile& fichier = source.fichier;
-    if (!fichier.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+    if (!fichier.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered,
+                      QFileDevice::AutoCloseHandle))
         throw Erreur(ErrAccesChemin);
     fermer.dismiss();
-    if (enMemoire && st.st_size <= JpegEnMemoireMax && estJpeg(fichier.peek(3)))
-        source.aLire = st.st_size;
-    lecteur.setDevice(&fichier);
+    const QByteArray debut = fichier.peek(6);
+    qint64 fin = st.st_size;
+    if (estJpeg(debut)) {
+        if (enMemoire && st.st_size <= JpegEnMemoireMax) {
+            source.aLire = st.st_size;
+        } else if (enMemoire) {
+            bornerJpegFichier(source);
+            fin = source.appareil.size();
+        }
+        if (!enMemoire || source.aLire > 0) {
+            // The header alone, up to its first scan: no further when it stops short.
+            QByteArray tampon;
+            const StructureJpeg s = structureJpeg(octetsDuFichier(source, tampon), true);
+            if (s.balayages == 0) fin = s.fin;
+        }
+    } else if (debut.startsWith("GIF87a") || debut.startsWith("GIF89a")) {
+        fin = finGif(fichier, st.st_size);
+    }
+    if (!fichier.seek(0)) throw Erreur(ErrAccesChemin);
+    source.appareil.borner(fin);
+    source.appareil.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    lecteur.setDevice(&source.appareil);
     lecteur.setAutoTransform(true);
     lecteur.setDecideFormatFromContent(true);
     if (!lecteur.canRead()) throw Erreur(ErrImageIncorrecte);
 }
 
 // Once the decode's memory is granted, reads a jpeg meant to be decoded from memory
-// whole, and points the reader at its bytes; the header read from the file must still be
-// the picture's.
+// whole, walks its scans there, and points the reader at its bytes up to their end;
+// the header read from the file must still be the picture's.
 void lireEnMemoire(QImageReader& lecteur, Source& source) {
     if (source.aLire <= 0) return;
+    if (source.appareil.abandonne()) throw DecodageAbandonne{};
     const QSize taille = lecteur.size();
     QFile& fichier = source.fichier;
     if (!fichier.seek(0)) throw Erreur(ErrAccesChemin);
     source.octets = fichier.read(source.aLire + 1);
     if (source.octets.size() == source.aLire) {
+        source.octets.truncate(finJpeg(structureJpeg(octetsEnMemoire(source.octets))));
         source.tampon.setBuffer(&source.octets);
         source.tampon.open(QIODevice::ReadOnly);
         lecteur.setDevice(&source.tampon); // a new handler, same settings
     } else {
         // It changed size since it was measured: read it from the file after all.
         source.octets = QByteArray();
-        if (!fichier.seek(0)) throw Erreur(ErrAccesChemin);
-        lecteur.setDevice(&fichier);
+        bornerJpegFichier(source);
+        if (!source.appareil.seek(0)) throw Erreur(ErrAccesChemin);
+        lecteur.setDevice(&source.appareil);
     }
     if (lecteur.size() != taille) throw Erreur(ErrImageIncorrecte); // another picture now
 }
@@ -111,9 +238,12 @@ void verifierTaille(QSize s) {
     if (octets > LimiteAllocationMo * 1024.0 * 1024.0) throw Erreur(ErrMemoire);
 }
 
-// Reads the picture, into `image` when the reader can use it as it is.
-QImage lire(QImageReader& lecteur, QImage image = {}) {
-    if (!lecteur.read(&image) || image.isNull()) throw Erreur(ErrImageIncorrecte);
+// Reads the picture, into `image` when the reader can use it as it is; a decode
+// abandoned meanwhile gives nothing.
+QImage lire(QImageReader& lecteur, const Source& source, QImage image = {}) {
+    const bool lue = lecteur.read(&image);
+    if (source.appareil.abandonne()) throw DecodageAbandonne{};
+    if (!lue || image.isNull()) throw Erreur(ErrImageIncorrecte);
     if (image.width() > CoteMaximal || image.height() > CoteMaximal) throw Erreur(ErrDepassement);
     return image;
 }
@@ -204,30 +334,32 @@ QImage chargerImage(const QString& chemin) {
 
 QSize tailleNaturelle(const QString& chemin) {
     QImageReader lecteur;
-    Source source;
+    Source source(nullptr);
     ouvrir(lecteur, source, chemin, false);
     QSize s = tailleAffichee(lecteur);
-    if (!s.isValid()) s = lire(lecteur).size(); // a format that gives no size without decoding
+    if (!s.isValid())
+        s = lire(lecteur, source).size(); // a format that gives no size without decoding
     verifierTaille(s);
     return s;
 }
 
 QImage chargerReduite(const QString& chemin, QSize taille, const AvantDecodage& avant,
-                      const Destination& destination) {
+                      const Destination& destination, const std::atomic<bool>* abandon) {
     return chargerVignette(
-        chemin, [taille](QSize) { return taille; }, avant, destination);
+        chemin, [taille](QSize) { return taille; }, avant, destination, abandon);
 }
 
 QImage chargerVignette(const QString& chemin, const std::function<QSize(QSize naturelle)>& taille,
-                       const AvantDecodage& avant, const Destination& destination) {
+                       const AvantDecodage& avant, const Destination& destination,
+                       const std::atomic<bool>* abandon) {
     QImageReader lecteur;
-    Source source;
+    Source source(abandon);
     ouvrir(lecteur, source, chemin, true);
     const QSize s = tailleAffichee(lecteur);
     if (!s.isValid()) {
         // A format that gives no size without decoding: decoded whole, then scaled.
         accorderMemoire(lecteur, source, avant);
-        QImage image = lire(lecteur);
+        QImage image = lire(lecteur, source);
         verifierTaille(image.size());
         const QSize cible = taille(image.size());
         if (!cible.isValid() || cible.isEmpty() || cible == image.size()) return image;
@@ -246,14 +378,14 @@ QImage chargerVignette(const QString& chemin, const std::function<QSize(QSize na
     if (decodeEnHuitBits(lecteur)) {
         // Read in its own 8 bits, then shrunk straight to the target (orientation applied).
         lecteur.setScaledSize(QSize());
-        const QImage image = lire(lecteur);
+        const QImage image = lire(lecteur, source);
         if (huitBits(image.format()) && image.size() == s) return reduireHuitBits(image, cible);
         return image.scaled(cible, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     // Only a jpeg writes every pixel of its picture, even when its data ends early.
     if (destination && !lecteur.scaledSize().isValid() && lecteur.format() == "jpeg")
-        return lire(lecteur, destination(lecteur.size(), lecteur.imageFormat()));
-    return lire(lecteur);
+        return lire(lecteur, source, destination(lecteur.size(), lecteur.imageFormat()));
+    return lire(lecteur, source);
 }
 
 } // namespace galvia

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 
@@ -19,6 +20,16 @@ inline constexpr int LimiteAllocationMo = 1024;
 
 // Raises the decoders' allocation limit to 1 GiB; call once at start-up.
 void preparerDecodeurs();
+
+// How a decode ends early. A decode reads its file through a device that presents only
+// the bytes its format can use (a GIF up to its trailer, a jpeg up to its EOI or as far
+// as its scans can reach; see MarqueursJpeg.h), and that fails every read once its
+// decode is abandoned: once `*abandon` (given to chargerReduite or chargerVignette) or
+// decodagesArretes() (PoolDecodage.h, set when Galvia quits) is true, the decode throws
+// DecodageAbandonne (BudgetDecodage.h) at its next read, a few KiB of data later. A jpeg read whole
+// into memory is handed to libjpeg at once and cannot be stopped on the way: its work is bounded
+// instead (it is refused as not a picture beyond BalayagesMax scans or PassesMax pictures' worth of
+// them, MarqueursJpeg.h), and the flags are looked at before and after it.
 
 // Decodes a picture at natural size, its EXIF orientation applied (the first frame of
 // an animation). Throws an Erreur: 53 missing, 70 unreadable, 481 not a picture,
@@ -40,10 +51,12 @@ using AvantDecodage = std::function<void(std::int64_t octets)>;
 using Destination = std::function<QImage(QSize taille, QImage::Format format)>;
 
 // Decodes a picture directly at a reduced size (the decoder scales while decoding when
-// it can). Throws like chargerImage. `avant` is given the decode's peak memory plus the
-// file's bytes when they are read whole first (a jpeg).
+// it can). Throws like chargerImage, or DecodageAbandonne once `*abandon` is true.
+// `avant` is given the decode's peak memory plus the file's bytes when they are read
+// whole first (a jpeg).
 QImage chargerReduite(const QString& chemin, QSize taille, const AvantDecodage& avant = {},
-                      const Destination& destination = {});
+                      const Destination& destination = {},
+                      const std::atomic<bool>* abandon = nullptr);
 
 // Shrinks a picture of 8 bits a pixel (indexed or grey) to `cible`, no larger in either
 // direction: each target pixel is the average colour of the source pixels it covers
@@ -60,6 +73,7 @@ bool decodeEnHuitBits(QImageReader& lecteur);
 // (orientation applied) and gives the size to decode at; an invalid size decodes at
 // natural size.
 QImage chargerVignette(const QString& chemin, const std::function<QSize(QSize naturelle)>& taille,
-                       const AvantDecodage& avant = {}, const Destination& destination = {});
+                       const AvantDecodage& avant = {}, const Destination& destination = {},
+                       const std::atomic<bool>* abandon = nullptr);
 
 } // namespace galvia

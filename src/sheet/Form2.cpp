@@ -45,7 +45,8 @@ Decodage decoder(const QString& fichier, Grille g, int gauche, int haut, double 
             [&](std::int64_t octets) {
                 memoire = budgetDecodage().reserver(octets, &abandon);
                 if (!memoire) throw DecodageAbandonne{};
-            });
+            },
+            {}, &abandon);
         d.image.setDevicePixelRatio(densite);
         d.place = place;
     } catch (const Erreur&) {

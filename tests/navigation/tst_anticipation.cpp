@@ -105,7 +105,7 @@ struct Retenue {
     int commences = 0;
     bool libre = false;
 
-    DecodageAnticipe::Decodeur decodeur(std::int64_t octets) {
+    DecodageAnticipe::DecodeurEntier decodeur(std::int64_t octets) {
         return [this, octets](const QString&, const AvantDecodage& avant) {
             avant(octets);
             std::unique_lock verrou(mutex);

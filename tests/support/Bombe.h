@@ -1,16 +1,20 @@
-// A decompression bomb made by the tests and benchmarks: a bitmap of about 1 KB, run-length
-// encoded in 8 bits, whose header declares `cote` x `cote` pixels and whose data ends at
-// once. Decoders that cannot scale while decoding allocate the whole picture for it.
+// Hostile pictures made by the tests, the benchmarks and the fuzzer's seeds: small files
+// that ask a decoder for far more memory or work than their size suggests.
 #pragma once
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QFile>
 #include <QImage>
 #include <QImageWriter>
+#include <QList>
 #include <QtEndian>
 
 namespace galvia::test {
 
+// A decompression bomb: a bitmap of about 1 KB, run-length encoded in 8 bits, whose
+// header declares `cote` x `cote` pixels and whose data ends at once. Decoders that
+// cannot scale while decoding allocate the whole picture for it.
 inline QByteArray bombeBmp(int cote) {
     constexpr int entete = 14 + 40 + 256 * 4;
     QByteArray b(entete, '\0');
@@ -47,6 +51,90 @@ inline QByteArray bombeJpeg(int cote) {
     qToBigEndian(quint16(cote), o.data() + sof + 5);
     qToBigEndian(quint16(cote), o.data() + sof + 7);
     return o;
+}
+
+// A small jpeg written by Qt, its frame header declaring `cote` x `cote` pixels.
+inline QByteArray jpegAgrandi(int cote, bool progressif, QImage::Format format) {
+    QImage image(64, 64, format);
+    image.fill(Qt::gray);
+    QByteArray o;
+    QBuffer tampon(&o);
+    tampon.open(QIODevice::WriteOnly);
+    QImageWriter ecrivain(&tampon, "JPG");
+    ecrivain.setProgressiveScanWrite(progressif);
+    ecrivain.write(image);
+    const qsizetype sof = o.indexOf(progressif ? "\xff\xc2" : "\xff\xc0");
+    qToBigEndian(quint16(cote), o.data() + sof + 5);
+    qToBigEndian(quint16(cote), o.data() + sof + 7);
+    return o;
+}
+
+// A scan bomb: a progressive grey jpeg of `cote` x `cote` pixels, its tables, then one
+// DC scan and `balayages` AC scans that hold no data, ten bytes each. A decoder goes
+// over every block of the picture for each scan.
+inline QByteArray bombeBalayages(int cote, int balayages) {
+    QByteArray o = jpegAgrandi(cote, true, QImage::Format_Grayscale8);
+    o.truncate(o.indexOf("\xff\xda"));
+    // An AC table of one code, end of band, for the AC scans.
+    o.append(QByteArray::fromHex("ffc40014 10 01000000000000000000000000000000 00"));
+    o.append(QByteArray::fromHex("ffda000801010000 0000"));
+    const QByteArray ac = QByteArray::fromHex("ffda00080101 00013f00");
+    for (int k = 0; k < balayages; ++k)
+        o.append(ac);
+    o.append(QByteArray::fromHex("ffd9"));
+    return o;
+}
+
+// A sequential jpeg declaring `cote` x `cote` pixels whose data stops short, without an
+// end marker: whatever follows in its file reads as its data.
+inline QByteArray jpegSansFin(int cote) {
+    QByteArray o = jpegAgrandi(cote, false, QImage::Format_RGB32);
+    o.chop(2);
+    return o;
+}
+
+// A whole GIF of one pixel, 43 bytes: header, screen and two colours, a graphic control
+// extension, the picture's descriptor and data, the trailer.
+inline QByteArray gifUnPixel() {
+    return QByteArray::fromHex("474946383961 0100 0100 80 00 00"
+                               "000000 ffffff"
+                               "21f904 0100000000"
+                               "2c 0000 0000 0100 0100 00"
+                               "02 02 4401 00"
+                               "3b");
+}
+
+// The hostile kinds that fill a file with a long hole after a few bytes, their contents
+// and the size their files are extended to.
+struct Creux {
+    const char* nom;
+    QByteArray contenu;
+    qint64 taille;
+};
+inline QList<Creux> hostilesCreux() {
+    return {{"GIF of one pixel in 8 GiB", gifUnPixel(), qint64{8} << 30},
+            {"GIF of one pixel in 64 GiB", gifUnPixel(), qint64{64} << 30},
+            {"jpeg 4096 px without end in 8 GiB", jpegSansFin(4096), qint64{8} << 30},
+            {"jpeg 1920 px without end in 48 MiB", jpegSansFin(1920), qint64{48} << 20}};
+}
+
+// The hostile kinds held whole in their bytes.
+struct Hostile {
+    const char* nom;
+    QByteArray contenu;
+};
+inline QList<Hostile> hostilesPleins() {
+    return {{"scan bomb 4096 px, 30000 scans", bombeBalayages(4096, 30000)},
+            {"scan bomb 2048 px, 20000 scans", bombeBalayages(2048, 20000)},
+            {"scan bomb 1920 px, 100000 scans", bombeBalayages(1920, 100000)},
+            {"scan bomb 16 px, 100000 scans", bombeBalayages(16, 100000)}};
+}
+
+// Writes `contenu` into `fichier`, then extends it to `taille` bytes with a hole, which
+// takes no disk; false when the file system refuses.
+inline bool ecrireCreux(const QString& fichier, const QByteArray& contenu, qint64 taille) {
+    QFile f(fichier);
+    return f.open(QIODevice::WriteOnly) && f.write(contenu) == contenu.size() && f.resize(taille);
 }
 
 } // namespace galvia::test
