@@ -81,7 +81,10 @@ public:
     std::optional<ImageAnticipee> prendre(const QString& chemin);
 
     // Decodes `chemin` here and now, at natural size, like chargerImage, into a buffer
-    // kept from the pictures that have gone when there is one of its size.
+    // kept from the pictures that have gone when there is one of its size. Its memory is
+    // taken from the decode budget with reserverAffichage, the decodes ahead dropped
+    // when the budget cannot serve it at once; throws Erreur(ErrMemoire) when it still
+    // cannot.
     QImage charger(const QString& chemin);
 
     // Drops every decode ahead, and the buffers kept for the next ones.
