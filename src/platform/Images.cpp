@@ -91,9 +91,11 @@ void lireEnMemoire(QImageReader& lecteur, Source& source) {
 }
 
 // Asks `avant` for the decode's memory, the file's bytes included when they are to be
-// read whole, then reads them. A decode beyond the allocation limit is refused.
+// read whole, then reads them. A decode beyond the allocation limit is refused; one of
+// a reader that gives no size takes the whole limit.
 void accorderMemoire(QImageReader& lecteur, Source& source, const AvantDecodage& avant) {
-    const std::int64_t octets = memoireDecodage(lecteur) + source.aLire;
+    const std::int64_t octets = lecteur.size().isValid() ? memoireDecodage(lecteur) + source.aLire
+                                                         : std::int64_t{LimiteAllocationMo} << 20;
     if (octets > BudgetDecodageOctets) throw Erreur(ErrMemoire);
     if (avant) avant(octets);
     lireEnMemoire(lecteur, source);

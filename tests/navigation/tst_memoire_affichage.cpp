@@ -70,9 +70,8 @@ void TstMemoireAffichage::bombesAffichees() {
     }
     // The process held no more than the decodes took from the budget, besides the
     // picture shown, and never more than the budget.
-    const double accorde =
-        std::min(double(budgetDecodage().pic()) + double(montree.sizeInBytes()),
-                 double(BudgetDecodageOctets));
+    const double accorde = std::min(double(budgetDecodage().pic()) + double(montree.sizeInBytes()),
+                                    double(BudgetDecodageOctets));
     const double plafond = PartOmbre * accorde + MargeProcessus;
     QVERIFY2(memoire.pic() <= plafond, qPrintable(QStringLiteral("%1 MB, at most %2 MB")
                                                       .arg(memoire.pic() / 1048576.0)
