@@ -67,6 +67,8 @@ void TstMemoireAffichage::bombesAffichees() {
         QCOMPARE(boites.textes, QStringList());
         QVERIFY(!montree.isNull());
         QVERIFY(fenetre.ctl().Image2.visible());
+        // Its decode took its memory from the budget like any other.
+        QVERIFY(budgetDecodage().pic() >= montree.sizeInBytes());
     }
     // The process held no more than the decodes took from the budget, besides the
     // picture shown, and never more than the budget.
