@@ -294,11 +294,11 @@ std::int64_t memoireDecodage(QImageReader& lecteur) {
     if (!s.isValid() || s.isEmpty()) return std::int64_t{LimiteAllocationMo} << 20;
     const double pixels = double(s.width()) * s.height();
     const QImage::Format format = lecteur.imageFormat();
-    const double octetsParPixel =
-        format == QImage::Format_Invalid
-            ? 4.0
-            : std::max(1, int(QImage::toPixelFormat(format).bitsPerPixel())) / 8.0;
-    const double natif = pixels * octetsParPixel;
+    const int bits = format == QImage::Format_Invalid
+                         ? 32
+                         : std::max(1, int(QImage::toPixelFormat(format).bitsPerPixel()));
+    // Rows of a QImage are padded to 4 bytes.
+    const double natif = std::ceil(double(s.width()) * bits / 32) * 4 * s.height();
     const QSize cible = lecteur.scaledSize();
     const bool reduite = cible.isValid() && !cible.isEmpty();
     const double sortie = reduite ? 4.0 * cible.width() * cible.height() : natif;
