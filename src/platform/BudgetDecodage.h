@@ -35,11 +35,12 @@ namespace galvia {
 // The budget of all decodes, in bytes: one gibibyte, whatever the machine. It is also
 // the largest decode accepted (LimiteAllocationMo, Images.h): one limit, so that every
 // picture that can be shown can have its memory, and none can take more than the
-// budget. It bounds the memory in flight, not what is kept: peak memory is at most the
-// budget plus the pictures shown or decoded ahead. A smaller budget would refuse
-// pictures that are shown today; a larger one would let a page of bombs hold more. With
-// 1 GiB, a page of 16000-pixel bitmap bombs (256 MB each) decodes four at a time, a
-// progressive jpeg bomb of 16000 pixels (0.8 GB) alone.
+// budget. It bounds the memory in flight, the pictures decoded ahead included, not what
+// is kept once shown: peak memory is at most the budget plus the picture shown and its
+// stretched copy. A smaller budget would refuse pictures that are shown today; a larger
+// one would let a page of bombs hold more. With 1 GiB, a page of 16000-pixel bitmap
+// bombs (256 MB each) decodes four at a time, a progressive jpeg bomb of 16000 pixels
+// (0.8 GB) alone.
 inline constexpr std::int64_t BudgetDecodageOctets = std::int64_t{1024} << 20;
 // The longest the interface thread waits for the memory of the picture it shows, once
 // the decodes ahead have been dropped (see reserverAffichage).
