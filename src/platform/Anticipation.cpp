@@ -76,10 +76,7 @@ QImage etirer(const QImage& image, const DecodageAnticipe::Apercu& apercu,
         if (taille.isEmpty() || taille == image.size() || taille.width() > image.width() ||
             taille.height() > image.height())
             return {};
-        memoire =
-            budgetDecodage().essayerReserver(std::int64_t{4} * taille.width() * taille.height());
-        if (!memoire) return {};
-        return image.scaled(taille, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        return etirerSousBudget(image, taille, memoire);
     } catch (...) {
         return {}; // no fitting for this size, or no memory: the view stretches it itself
     }
@@ -109,7 +106,11 @@ DecodageAnticipe::DecodageAnticipe(PoolDecodage& pool, DecodeurEntier decodeur)
                                           const std::atomic<bool>&) { return d(chemin, avant); }) {}
 
 QImage DecodageAnticipe::charger(const QString& chemin) {
-    return chargerReduite(chemin, {}, {}, destination(*recyclage_));
+    BudgetMemoire::Reservation memoire;
+    return chargerReduite(
+        chemin, {},
+        [&](std::int64_t octets) { memoire = reserverAffichage(octets, [this] { abandonner(); }); },
+        destination(*recyclage_));
 }
 
 DecodageAnticipe::~DecodageAnticipe() {

@@ -73,10 +73,11 @@ public:
     // Keeps (or starts) the decodes of exactly these files, in this order of priority,
     // and drops every other one. Each decode takes its memory from the decode budget
     // (BudgetDecodage.h) once its header is read, only if the budget can serve it at
-    // once; one that it cannot serve is simply not done. With `apercu`, a picture smaller
-    // than its natural size is also stretched there, as the view would stretch it, its
-    // memory taken from the budget likewise (the view stretches it when it cannot).
-    // A decode dropped stops at its next read: its worker is soon free.
+    // once; one that it cannot serve is simply not done, one larger than the whole
+    // budget fails with error 7. With `apercu`, a picture smaller than its natural size
+    // is also stretched there, as the view would stretch it (etirerImage), its memory,
+    // conversion included, taken from the budget likewise (the view stretches it when
+    // it cannot).
     void prevoir(const QStringList& chemins, const Apercu& apercu = {});
 
     // The picture decoded ahead for `chemin`, taken (its memory goes back to the budget),
@@ -88,7 +89,10 @@ public:
     std::optional<ImageAnticipee> prendre(const QString& chemin);
 
     // Decodes `chemin` here and now, at natural size, like chargerImage, into a buffer
-    // kept from the pictures that have gone when there is one of its size.
+    // kept from the pictures that have gone when there is one of its size. Its memory is
+    // taken from the decode budget with reserverAffichage, the decodes ahead dropped
+    // when the budget cannot serve it at once; throws Erreur(ErrMemoire) when it still
+    // cannot.
     QImage charger(const QString& chemin);
 
     // Drops every decode ahead, and the buffers kept for the next ones.

@@ -1,7 +1,9 @@
 #include "BudgetDecodage.h"
 
+#include "Erreurs.h"
 #include "Images.h"
 #include "MarqueursJpeg.h"
+#include "PoolDecodage.h"
 
 #include <QImage>
 #include <algorithm>
@@ -32,20 +34,42 @@ BudgetMemoire::Reservation::~Reservation() {
     if (budget_) budget_->liberer(octets_);
 }
 
+std::int64_t BudgetMemoire::demande(std::int64_t octets) const {
+    if (octets > capacite_) throw Erreur(ErrMemoire);
+    return std::max<std::int64_t>(octets, 0);
+}
+
 BudgetMemoire::Reservation BudgetMemoire::reserver(std::int64_t octets,
                                                    const std::atomic<bool>* abandon) {
-    octets = std::max<std::int64_t>(octets, 0);
+    return attendre(octets, abandon, false, std::chrono::steady_clock::time_point::max());
+}
+
+BudgetMemoire::Reservation BudgetMemoire::reserverAvant(std::int64_t octets,
+                                                        std::chrono::milliseconds delai) {
+    return attendre(octets, nullptr, true, std::chrono::steady_clock::now() + delai);
+}
+
+BudgetMemoire::Reservation BudgetMemoire::attendre(std::int64_t octets,
+                                                   const std::atomic<bool>* abandon, bool enTete,
+                                                   std::chrono::steady_clock::time_point limite) {
+    octets = demande(octets);
     std::unique_lock verrou(mutex_);
     const std::uint64_t ticket = prochainTicket_++;
-    file_.push_back(ticket);
-    const auto abandonne = [&] { return abandon && abandon->load(); };
-    // First in line, and either it fits or nothing else is held.
-    const auto servi = [&] {
-        return file_.front() == ticket && (tenues_ == 0 || reserve_ + octets <= capacite_);
-    };
-    cv_.wait(verrou, [&] { return abandonne() || servi(); });
+    if (enTete)
+        file_.push_front(ticket);
+    else
+        file_.push_back(ticket);
+    const auto abandonne = [&] { return (abandon && abandon->load()) || decodagesArretes(); };
+    // First in line, and it fits.
+    const auto servi = [&] { return file_.front() == ticket && reserve_ + octets <= capacite_; };
+    const auto fin = [&] { return abandonne() || servi(); };
+    if (limite == std::chrono::steady_clock::time_point::max())
+        cv_.wait(verrou, fin);
+    else
+        cv_.wait_until(verrou, limite, fin);
+    const bool accorde = servi() && !abandonne();
     file_.erase(std::find(file_.begin(), file_.end(), ticket));
-    if (abandonne()) {
+    if (!accorde) {
         verrou.unlock();
         cv_.notify_all(); // the next in line may now be first
         return {};
@@ -57,7 +81,7 @@ BudgetMemoire::Reservation BudgetMemoire::reserver(std::int64_t octets,
 }
 
 BudgetMemoire::Reservation BudgetMemoire::essayerReserver(std::int64_t octets) {
-    octets = std::max<std::int64_t>(octets, 0);
+    octets = demande(octets);
     const std::lock_guard verrou(mutex_);
     if (!file_.empty() || reserve_ + octets > capacite_) return {};
     return accorder(octets);
@@ -116,6 +140,75 @@ BudgetMemoire& budgetDecodage() {
     return budget;
 }
 
+BudgetMemoire::Reservation reserverAffichage(std::int64_t octets,
+                                             const std::function<void()>& liberer) {
+    BudgetMemoire& budget = budgetDecodage();
+    BudgetMemoire::Reservation r = budget.essayerReserver(octets);
+    if (r) return r;
+    if (liberer) liberer();
+    r = budget.reserverAvant(octets, AttenteAffichageMax);
+    if (!r) throw Erreur(ErrMemoire);
+    return r;
+}
+
+namespace {
+
+bool huitBitsParPixel(QImage::Format f) {
+    return f == QImage::Format_Indexed8 || f == QImage::Format_Grayscale8;
+}
+
+// Whether a smooth scaling works on the pixels as they are, in 32 or 64 bits a pixel;
+// it converts a picture in any other format whole first.
+bool etirableTelle(QImage::Format f) {
+    switch (f) {
+    case QImage::Format_RGB32:
+    case QImage::Format_ARGB32_Premultiplied:
+    case QImage::Format_RGBX8888:
+    case QImage::Format_RGBA8888_Premultiplied:
+    case QImage::Format_RGBX64:
+    case QImage::Format_RGBA64_Premultiplied:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+std::int64_t memoireEtirement(const QImage& source, QSize cible) {
+    const double pixelsCible = double(std::max(cible.width(), 0)) * std::max(cible.height(), 0);
+    const double pixelsSource = double(source.width()) * source.height();
+    const bool reduite = cible.width() <= source.width() && cible.height() <= source.height();
+    if (huitBitsParPixel(source.format()) && reduite)
+        return static_cast<std::int64_t>(4 * pixelsCible); // reduireHuitBits
+    // Pictures of 16 bits a channel are scaled in 64 bits a pixel, others in 32 at least.
+    const double octetsParPixel =
+        source.format() == QImage::Format_Grayscale16 ? 8 : std::max(4, source.depth() / 8);
+    if (etirableTelle(source.format()))
+        return static_cast<std::int64_t>(std::ceil(octetsParPixel * pixelsCible));
+    // The whole source converted, scaled, and the result converted back to its format.
+    const double retour = std::max(1, source.depth() / 8) * pixelsCible;
+    return static_cast<std::int64_t>(
+        std::ceil(octetsParPixel * (pixelsSource + pixelsCible) + retour));
+}
+
+QImage etirerImage(const QImage& source, QSize cible) {
+    if (huitBitsParPixel(source.format()) && cible.width() <= source.width() &&
+        cible.height() <= source.height())
+        return reduireHuitBits(source, cible);
+    return source.scaled(cible, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+QImage etirerSousBudget(const QImage& source, QSize cible, BudgetMemoire::Reservation& memoire) {
+    try {
+        memoire = budgetDecodage().essayerReserver(memoireEtirement(source, cible));
+    } catch (const Erreur&) {
+        memoire = {};
+    }
+    if (!memoire) return {};
+    return etirerImage(source, cible);
+}
+
 namespace {
 
 // The memory libjpeg takes to hold a whole jpeg's coefficients, 2 bytes a sample with
@@ -159,11 +252,11 @@ std::int64_t memoireDecodage(QImageReader& lecteur) {
     if (!s.isValid() || s.isEmpty()) return std::int64_t{LimiteAllocationMo} << 20;
     const double pixels = double(s.width()) * s.height();
     const QImage::Format format = lecteur.imageFormat();
-    const double octetsParPixel =
-        format == QImage::Format_Invalid
-            ? 4.0
-            : std::max(1, int(QImage::toPixelFormat(format).bitsPerPixel())) / 8.0;
-    const double natif = pixels * octetsParPixel;
+    const int bits = format == QImage::Format_Invalid
+                         ? 32
+                         : std::max(1, int(QImage::toPixelFormat(format).bitsPerPixel()));
+    // Rows of a QImage are padded to 4 bytes.
+    const double natif = std::ceil(double(s.width()) * bits / 32) * 4 * s.height();
     const QSize cible = lecteur.scaledSize();
     const bool reduite = cible.isValid() && !cible.isEmpty();
     const double sortie = reduite ? 4.0 * cible.width() * cible.height() : natif;

@@ -1,9 +1,11 @@
-// The memory of the pictures decoded ahead of their display. Every decode that runs
-// ahead (the slide sheet's read-ahead today, any other read-ahead tomorrow) takes from
-// one process-wide budget, before it allocates anything, the peak memory it will use,
-// and gives it back when its decoder has returned. The budget does not depend on the
-// number of processors: however many workers run, the decodes in flight hold at most
-// the budget, or a single decode alone when that one is larger than the whole budget.
+// The memory of Galvia's decodes. Every decode (the slide sheet's read-ahead, the
+// pictures decoded ahead of the viewer, and the one picture the interface thread shows)
+// takes from one process-wide budget, before it allocates anything, the peak memory it
+// will use (coefficients, conversions and the fitted stretch included), and gives it back
+// when its decoder has returned: what is then kept is the picture alone. The budget does
+// not depend on the number of processors: however many workers run, the decodes in
+// flight never hold more than the budget. A decode larger than the whole budget is not
+// run: it fails with error 7, as a picture beyond the allocation limit always has.
 //
 // How to decode ahead under the budget (see PoolDecodage.h for the workers):
 //     BudgetMemoire::Reservation r;
@@ -13,24 +15,36 @@
 //     });
 //     // r gives the memory back when it goes out of scope.
 // Never reserve while holding a reservation: two of them held by one worker could wait
-// on each other. The interface thread, which shows the one picture asked for, does not
-// reserve; its decodes are bounded by the per-picture limits of Images.h alone.
+// on each other. The interface thread reserves with reserverAffichage, which never waits
+// long.
 #pragma once
 
+#include <QImage>
 #include <QImageReader>
 #include <QSize>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 
 namespace galvia {
 
-// The budget of all decodes ahead, in bytes: half a gibibyte, whatever the machine.
-// With the per-picture limit of 1 GiB, a page of pictures never holds much more than
-// one full-size decode in flight.
-inline constexpr std::int64_t BudgetDecodageOctets = std::int64_t{512} << 20;
+// The budget of all decodes, in bytes: one gibibyte, whatever the machine. It is also
+// the largest decode accepted (LimiteAllocationMo, Images.h): one limit, so that every
+// picture that can be shown can have its memory, and none can take more than the
+// budget. It bounds the memory in flight, the pictures decoded ahead included, not what
+// is kept once shown: peak memory is at most the budget plus the picture shown and its
+// stretched copy. A smaller budget would refuse pictures that are shown today; a larger
+// one would let a page of bombs hold more. With 1 GiB, a page of 16000-pixel bitmap
+// bombs (256 MB each) decodes four at a time, a progressive jpeg bomb of 16000 pixels
+// (0.8 GB) alone.
+inline constexpr std::int64_t BudgetDecodageOctets = std::int64_t{1024} << 20;
+// The longest the interface thread waits for the memory of the picture it shows, once
+// the decodes ahead have been dropped (see reserverAffichage).
+inline constexpr std::chrono::milliseconds AttenteAffichageMax{10000};
 
 // Thrown by a decode that gave up waiting for memory because its result is no longer
 // wanted.
@@ -62,15 +76,20 @@ public:
         std::int64_t octets_ = 0;
     };
 
+    // Every request larger than the whole budget throws Erreur(ErrMemoire) at once.
+
     // Waits until `octets` fit beside the memory already reserved, requests being served
-    // in the order they came: a request never overtakes an earlier one. A request larger
-    // than the whole budget waits until nothing is reserved, then runs alone. Returns an
-    // empty reservation as soon as `*abandon` is true (whoever sets it calls reveiller()).
+    // in the order they came: a request never overtakes an earlier one. Returns an empty
+    // reservation as soon as `*abandon` is true, or once every decode is stopped
+    // (decodagesArretes, PoolDecodage.h; whoever sets either calls reveiller()).
     Reservation reserver(std::int64_t octets, const std::atomic<bool>* abandon = nullptr);
     // Serves `octets` at once when no request is waiting and they fit beside the memory
-    // already reserved (never alone beyond the budget); otherwise returns an empty
-    // reservation without waiting. For decodes that may as well not be done.
+    // already reserved; otherwise returns an empty reservation without waiting. For
+    // decodes that may as well not be done.
     Reservation essayerReserver(std::int64_t octets);
+    // Like reserver, but ahead of every waiting request (the picture a user waits for),
+    // and for `delai` at most: an empty reservation once it has passed.
+    Reservation reserverAvant(std::int64_t octets, std::chrono::milliseconds delai);
     // Wakes the waiting requests so that they look at their abandon flag again.
     void reveiller();
 
@@ -85,6 +104,11 @@ public:
     void remettreAZeroPics();
 
 private:
+    // Throws for a request larger than the budget; the bytes asked, at least 0.
+    std::int64_t demande(std::int64_t octets) const;
+    // Waits in line (at its head when `enTete`) until served, abandoned or `limite`.
+    Reservation attendre(std::int64_t octets, const std::atomic<bool>* abandon, bool enTete,
+                         std::chrono::steady_clock::time_point limite);
     // Books `octets` as reserved and held; the mutex is held.
     Reservation accorder(std::int64_t octets);
     void liberer(std::int64_t octets);
@@ -100,8 +124,27 @@ private:
     int simultaneesMax_ = 0;
 };
 
-// The process-wide budget of the decodes ahead.
+// The process-wide budget of the decodes.
 BudgetMemoire& budgetDecodage();
+
+// For the interface thread, which shows the one picture asked for: takes `octets` from
+// the process-wide budget at once; when it cannot, calls `liberer` (which drops the
+// decodes ahead: they are guesses), then waits AttenteAffichageMax at most, ahead of the
+// waiting decodes. Throws Erreur(ErrMemoire) when the budget still cannot serve it.
+BudgetMemoire::Reservation reserverAffichage(std::int64_t octets,
+                                             const std::function<void()>& liberer = {});
+
+// The peak memory of stretching `source` smoothly to `cible` with etirerImage: the
+// result, plus, for a picture in a format a smooth scaling does not work in, the 32-bit
+// copy of the whole source it makes first and the result converted back to the source's
+// format (none of them for one of 8 bits a pixel shrunk in its own format).
+std::int64_t memoireEtirement(const QImage& source, QSize cible);
+// `source` stretched smoothly to `cible`, as the fitted view draws it: a picture of 8
+// bits a pixel shrunk with reduireHuitBits, any other scaled by Qt.
+QImage etirerImage(const QImage& source, QSize cible);
+// etirerImage with its memory taken from the budget at once (`memoire`, which the
+// caller gives back when it likes); a null picture when the budget cannot serve it.
+QImage etirerSousBudget(const QImage& source, QSize cible, BudgetMemoire::Reservation& memoire);
 
 // The peak memory (bytes) the reader's decode will take, from its header alone: the
 // picture at the size where the decoder really allocates (the whole picture for the

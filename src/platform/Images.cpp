@@ -218,9 +218,13 @@ void lireEnMemoire(QImageReader& lecteur, Source& source) {
 }
 
 // Asks `avant` for the decode's memory, the file's bytes included when they are to be
-// read whole, then reads them.
+// read whole, then reads them. A decode beyond the allocation limit is refused; one of
+// a reader that gives no size takes the whole limit.
 void accorderMemoire(QImageReader& lecteur, Source& source, const AvantDecodage& avant) {
-    if (avant) avant(memoireDecodage(lecteur) + source.aLire);
+    const std::int64_t octets = lecteur.size().isValid() ? memoireDecodage(lecteur) + source.aLire
+                                                         : std::int64_t{LimiteAllocationMo} << 20;
+    if (octets > BudgetDecodageOctets) throw Erreur(ErrMemoire);
+    if (avant) avant(octets);
     lireEnMemoire(lecteur, source);
 }
 
@@ -234,8 +238,8 @@ QSize tailleAffichee(QImageReader& lecteur) {
 void verifierTaille(QSize s) {
     if (!s.isValid() || s.isEmpty()) throw Erreur(ErrImageIncorrecte);
     if (s.width() > CoteMaximal || s.height() > CoteMaximal) throw Erreur(ErrDepassement);
-    const double octets = 4.0 * s.width() * s.height();
-    if (octets > LimiteAllocationMo * 1024.0 * 1024.0) throw Erreur(ErrMemoire);
+    // The picture alone in 32 bits; its decode's whole peak is checked before it runs.
+    if (4.0 * s.width() * s.height() > double(BudgetDecodageOctets)) throw Erreur(ErrMemoire);
 }
 
 // Reads the picture, into `image` when the reader can use it as it is; a decode
@@ -294,17 +298,27 @@ QImage reduireHuitBits(const QImage& source, QSize cible) {
     for (int Y = 0; Y < H; ++Y) {
         const std::vector<qint64> lignes = echantillons(Y * h / H, (Y + 1) * h / H);
         std::fill(sommes.begin(), sommes.end(), std::array<quint64, 4>{});
+        // The innermost loop works on plain pointers and shifts: it runs for every
+        // sample, thousands of times a target row.
+        const QRgb* const teintes = couleurs.data();
         for (const qint64 y : lignes) {
             const uchar* ligne = source.constScanLine(static_cast<int>(y));
             for (int X = 0; X < W; ++X) {
-                std::array<quint64, 4>& somme = sommes[X];
-                for (const qint64 x : colonnes[X]) {
-                    const QRgb c = couleurs[ligne[x]];
-                    somme[0] += qRed(c);
-                    somme[1] += qGreen(c);
-                    somme[2] += qBlue(c);
-                    somme[3] += qAlpha(c);
+                const qint64* x = colonnes[X].data();
+                const qint64* const fin = x + colonnes[X].size();
+                quint64 r = 0, v = 0, b = 0, a = 0;
+                for (; x != fin; ++x) {
+                    const QRgb c = teintes[ligne[*x]];
+                    r += (c >> 16) & 0xff;
+                    v += (c >> 8) & 0xff;
+                    b += c & 0xff;
+                    a += c >> 24;
                 }
+                std::array<quint64, 4>& somme = sommes[X];
+                somme[0] += r;
+                somme[1] += v;
+                somme[2] += b;
+                somme[3] += a;
             }
         }
         auto* sortieLigne = reinterpret_cast<QRgb*>(sortie.scanLine(Y));

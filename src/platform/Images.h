@@ -2,6 +2,8 @@
 // decodes for thumbnails. Failures are numbered errors.
 #pragma once
 
+#include "BudgetDecodage.h"
+
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -15,8 +17,9 @@ namespace galvia {
 
 // Largest picture side the program accepts (16-bit sizes).
 inline constexpr int CoteMaximal = 32767;
-// Largest decoded picture, in bytes.
-inline constexpr int LimiteAllocationMo = 1024;
+// Largest decode, in MiB: the whole decode budget (BudgetDecodage.h), its peak memory
+// counted as the budget counts it.
+inline constexpr int LimiteAllocationMo = static_cast<int>(BudgetDecodageOctets >> 20);
 
 // Raises the decoders' allocation limit to 1 GiB; call once at start-up.
 void preparerDecodeurs();
@@ -33,7 +36,8 @@ void preparerDecodeurs();
 
 // Decodes a picture at natural size, its EXIF orientation applied (the first frame of
 // an animation). Throws an Erreur: 53 missing, 70 unreadable, 481 not a picture,
-// 6 a side beyond 32767 pixels, 7 larger than the allocation limit.
+// 6 a side beyond 32767 pixels, 7 larger than the allocation limit (a decode whose
+// peak memory, memoireDecodage, is beyond it).
 QImage chargerImage(const QString& chemin);
 
 // The natural size as displayed (orientation applied), read from the header without

@@ -25,8 +25,9 @@ QImage boiteGrise() {
 // of the file as the pixels, which are decoded at the thumbnail's own size inside its
 // one-pixel border, in screen pixels (`unite` twips each): sharp on a scaled screen too,
 // the picture's device pixel ratio being the screen's. A file that cannot be read gives
-// a null picture and the whole cell. The decode waits for its memory in the budget of
-// the decodes ahead, and gives up when the page no longer wants it.
+// a null picture and the whole cell, as does one larger than the whole budget of the
+// decodes. The decode waits for its memory in that budget, and gives up when the page no
+// longer wants it.
 Decodage decoder(const QString& fichier, Grille g, int gauche, int haut, double unite,
                  double densite, const std::atomic<bool>& abandon) {
     Decodage d{{double(gauche), double(haut), double(g.LargeurCase), double(g.HauteurCase)}, {}};
@@ -371,7 +372,10 @@ void Form2::Diapo_Click(int Index) {
     Image1.setImage(QImage());
     QImage image;
     try {
-        image = chargerImage(fichier);
+        // Its memory from the budget the page's decodes share, without waiting long.
+        BudgetMemoire::Reservation memoire;
+        image = chargerReduite(fichier, {},
+                               [&](std::int64_t octets) { memoire = reserverAffichage(octets); });
     } catch (const Erreur&) {
     } catch (const std::bad_alloc&) {
     }

@@ -1,5 +1,6 @@
 // Picture boxes and image controls: a picture at natural size (picture box) or stretched
 // to the control (image control).
+#include "../BudgetDecodage.h"
 #include "../Fenetre.h"
 #include "LiaisonQt.h"
 
@@ -65,13 +66,23 @@ protected:
         if (!image_.isNull() && !interieur.isEmpty()) {
             if (etiree_) {
                 // A thumbnail decoded at its box's size in screen pixels is drawn as it is.
-                if (cache_.size() != interieur.size())
+                // Any other picture is stretched smoothly once, its memory taken from the
+                // decode budget for as long as the stretch takes.
+                if (cache_.size() != interieur.size()) {
+                    BudgetMemoire::Reservation memoire;
                     cache_ = image_.size() == interieur.size()
                                  ? image_
-                                 : image_.scaled(interieur.size(), Qt::IgnoreAspectRatio,
-                                                 Qt::SmoothTransformation);
+                                 : etirerSousBudget(image_, interieur.size(), memoire);
+                }
                 // Pixel for pixel, whatever the picture's device pixel ratio.
-                p.drawImage(QRect(interieur.topLeft(), cache_.size()), cache_);
+                if (!cache_.isNull()) {
+                    p.drawImage(QRect(interieur.topLeft(), cache_.size()), cache_);
+                } else {
+                    // No memory for a smooth stretch: the nearest pixels, read where
+                    // they are, without any copy of the picture.
+                    p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+                    p.drawImage(interieur, image_);
+                }
             } else {
                 const QRect cible = expose.intersected(QRect(interieur.topLeft(), image_.size()))
                                         .intersected(interieur);
