@@ -9,7 +9,7 @@ bash "$racine/tools/dependances.sh" tests
 bash "$racine/tools/format.sh"
 construction="$racine/build-tests"
 cmake -S "$racine" -B "$construction" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-      -DGALVIA_SANITIZE=ON -DGALVIA_BENCH=ON >/dev/null
+      -DGALVIA_SANITIZE=ON -DGALVIA_TESTS=ON -DGALVIA_BENCH=ON >/dev/null
 cmake --build "$construction" -j"$(nproc)"
 bash "$racine/tools/tidy.sh" "$construction"
 export QT_QPA_PLATFORM=offscreen

@@ -2,7 +2,7 @@
 // file lengths. Names and paths carry the file system's bytes (NomsOctets.h).
 #pragma once
 
-#include "Controles.h"
+#include "ControlesListes.h"
 
 #include <QString>
 #include <QStringList>
