@@ -197,8 +197,11 @@ void TestVignettes::feuille() {
     }
     const CacheVignettes cache(cheminCache);
     const QString miniatures = cheminCache + QStringLiteral("/thumbnails/");
-    const QByteArray uri = uriDuChemin(octets);
-    const QString nom = QString::fromLatin1(nomVignette(uri));
+    // The URI and the thumbnail's name as the desktop's library makes them.
+    const QStringList selonGlib = glib(octets);
+    QCOMPARE(selonGlib.size(), 2);
+    const QByteArray uri = selonGlib[0].toLatin1();
+    const QString nom = selonGlib[1] + QStringLiteral(".png");
 
     const Plant& p = s.plant;
     QString plante;
