@@ -51,6 +51,7 @@ int main(int argc, char* argv[]) {
             if (pleine < 0) pleine = static_cast<double>(chrono.nsecsElapsed()) / 1e6;
         };
         Form2 form2(plateforme, etat, progression);
+        acces(form2).cache = nullptr; // the decodes themselves, never the desktop's thumbnails
         plateforme.afficherModal(form2.fenetre, [&] {
             form2.Form_Load();
             case_ = QSize(acces(form2).grille.LargeurCase, acces(form2).grille.HauteurCase) /
