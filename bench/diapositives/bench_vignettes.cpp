@@ -48,8 +48,8 @@ void vips(const QStringList& fichiers, const QString& taille, const QString& sor
 void autreProgramme(const QStringList& fichiers, int classe, const QString& racine) {
     QTemporaryDir pixels;
     vips(fichiers, QString::number(classe), pixels.path() + QStringLiteral("/%s.png"));
-    const QString dossier = racine + QStringLiteral("/thumbnails/") +
-                            QString::fromLatin1(dossierClasse(classe));
+    const QString dossier =
+        racine + QStringLiteral("/thumbnails/") + QString::fromLatin1(dossierClasse(classe));
     QDir().mkpath(dossier);
     for (const QString& f : fichiers) {
         const QByteArray chemin = cheminSysteme(f);
@@ -140,9 +140,8 @@ int main(int argc, char* argv[]) {
         tVide.push_back(feuille(cache));
         tSeconde.push_back(feuille(cache));
         tAutre.push_back(feuille(cacheAutre));
-        tVips.push_back(bench::mediane(1, [&] {
-            vips(fichiers, tailleCase, sortie.path() + QStringLiteral("/%s.jpg"));
-        }));
+        tVips.push_back(bench::mediane(
+            1, [&] { vips(fichiers, tailleCase, sortie.path() + QStringLiteral("/%s.jpg")); }));
     }
     const double sans = bench::mediane(tSans), vide = bench::mediane(tVide);
     const double seconde = bench::mediane(tSeconde), deAutre = bench::mediane(tAutre);

@@ -151,8 +151,7 @@ QSize tailleClasse(QSize naturelle, int classe) {
 QByteArray ajouterTextesPng(const QByteArray& png, const TextesPng& textes) {
     // The signature (8 bytes), then the header chunk (25 bytes with its length and CRC).
     constexpr qsizetype FinEntete = 33;
-    if (png.size() < FinEntete || !png.startsWith("\x89PNG\r\n\x1a\n") ||
-        png.mid(12, 4) != "IHDR")
+    if (png.size() < FinEntete || !png.startsWith("\x89PNG\r\n\x1a\n") || png.mid(12, 4) != "IHDR")
         return png;
     QByteArray morceaux;
     for (const auto& [cle, valeur] : textes) {
@@ -283,8 +282,8 @@ std::optional<VignetteLue> CacheVignettes::chercher(const FicheVignette& fiche, 
             if (auto v = lireVignette(partages + dossierClasse(c) + '/' + nomPartage, fiche,
                                       nullptr, avant))
                 return v;
-    if (auto v = lireVignette(miniatures_ + '/' + DossierEchecs + '/' + nom, fiche, &fiche.uri,
-                              avant))
+    if (auto v =
+            lireVignette(miniatures_ + '/' + DossierEchecs + '/' + nom, fiche, &fiche.uri, avant))
         return VignetteLue{{}, {}, true};
     return std::nullopt;
 }
@@ -306,7 +305,8 @@ bool CacheVignettes::ecrirePng(const QByteArray& dossier, const QByteArray& nom,
     if (fd < 0) return false;
     bool ok = ::fchmod(fd, 0600) == 0;
     for (qsizetype fait = 0; ok && fait < png.size();) {
-        const ssize_t n = ::write(fd, png.constData() + fait, static_cast<size_t>(png.size() - fait));
+        const ssize_t n =
+            ::write(fd, png.constData() + fait, static_cast<size_t>(png.size() - fait));
         if (n < 0 && errno == EINTR) continue;
         ok = n > 0;
         fait += ok ? n : 0;
@@ -319,20 +319,18 @@ bool CacheVignettes::ecrirePng(const QByteArray& dossier, const QByteArray& nom,
 
 bool CacheVignettes::ecrire(const FicheVignette& fiche, const QImage& vignette, QSize naturelle,
                             const QString& mime) const {
-    const QByteArray classe =
-        dossierClasse(std::max(vignette.width(), vignette.height()));
+    const QByteArray classe = dossierClasse(std::max(vignette.width(), vignette.height()));
     if (miniatures_.isEmpty() || classe.isEmpty()) return false;
     QImage image = vignette.convertToFormat(vignette.hasAlphaChannel() ? QImage::Format_ARGB32
-                                                                        : QImage::Format_RGB32);
+                                                                       : QImage::Format_RGB32);
     if (image.colorSpace().isValid() && image.colorSpace() != QColorSpace(QColorSpace::SRgb))
         image.convertToColorSpace(QColorSpace(QColorSpace::SRgb));
-    TextesPng textes{
-        {QStringLiteral("Thumb::URI"), QString::fromLatin1(fiche.uri)},
-        {QStringLiteral("Thumb::MTime"), QString::number(fiche.mtime)},
-        {QStringLiteral("Thumb::Size"), QString::number(fiche.taille)},
-        {QStringLiteral("Thumb::Image::Width"), QString::number(naturelle.width())},
-        {QStringLiteral("Thumb::Image::Height"), QString::number(naturelle.height())},
-        {QStringLiteral("Software"), QString::fromLatin1(Logiciel)}};
+    TextesPng textes{{QStringLiteral("Thumb::URI"), QString::fromLatin1(fiche.uri)},
+                     {QStringLiteral("Thumb::MTime"), QString::number(fiche.mtime)},
+                     {QStringLiteral("Thumb::Size"), QString::number(fiche.taille)},
+                     {QStringLiteral("Thumb::Image::Width"), QString::number(naturelle.width())},
+                     {QStringLiteral("Thumb::Image::Height"), QString::number(naturelle.height())},
+                     {QStringLiteral("Software"), QString::fromLatin1(Logiciel)}};
     if (!mime.isEmpty()) textes.emplace_back(QStringLiteral("Thumb::Mimetype"), mime);
     return ecrirePng(miniatures_ + '/' + classe, nomVignette(fiche.uri), image, textes);
 }

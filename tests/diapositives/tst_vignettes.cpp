@@ -92,11 +92,11 @@ struct Plant {
 // One slide-sheet scenario over a single 600 x 400 red picture.
 struct Scenario {
     Plant plant;
-    bool illisible = false;   // the picture's bytes are not a picture
+    bool illisible = false;    // the picture's bytes are not a picture
     bool cacheFichier = false; // the cache's root is a regular file: nothing can be written
-    QColor vue;               // what the cell shows (invalid: the grey box)
-    int ecrite = 0;           // class of the thumbnail written after the page (0 none)
-    bool echecEcrit = false;  // a failure entry written after the page
+    QColor vue;                // what the cell shows (invalid: the grey box)
+    int ecrite = 0;            // class of the thumbnail written after the page (0 none)
+    bool echecEcrit = false;   // a failure entry written after the page
 };
 
 } // namespace
@@ -141,7 +141,7 @@ void TestVignettes::noms() {
 
 // The class of a cell: the smallest covering it, none beyond the largest.
 void TestVignettes::classes() {
-    const std::pair<int, int> cas[] = {{1, 128},   {128, 128}, {129, 256},  {256, 256},
+    const std::pair<int, int> cas[] = {{1, 128},   {128, 128},  {129, 256},   {256, 256},
                                        {300, 512}, {513, 1024}, {1024, 1024}, {1025, 0}};
     for (const auto& [cote, classe] : cas)
         QCOMPARE(classeVignette(cote), classe);
@@ -211,16 +211,15 @@ void TestVignettes::feuille() {
             : p.partage ? b.chemin() + QStringLiteral("/.sh_thumbnails/") +
                               QString::fromLatin1(dossierClasse(p.classe))
                         : miniatures + QString::fromLatin1(dossierClasse(p.classe));
-        plante = dossierPlant + u'/' +
-                 (p.partage ? QString::fromLatin1(nomVignette("./photo%20%C3%A9t%C3%A9.jpg"))
-                            : nom);
+        plante =
+            dossierPlant + u'/' +
+            (p.partage ? QString::fromLatin1(nomVignette("./photo%20%C3%A9t%C3%A9.jpg")) : nom);
         const int cote = std::max(p.classe, 1);
-        poserVignette(plante, p.echec ? QSize(1, 1) : QSize(cote, cote * 2 / 3), Bleu,
-                      {{QStringLiteral("Thumb::URI"), QString::fromLatin1(uri)},
-                       {QStringLiteral("Thumb::MTime"),
-                        QString::number(dateDe(octets) + p.decalageDate)},
-                       {QStringLiteral("Thumb::Size"),
-                        QString::number(contenu.size() + p.decalageTaille)}});
+        poserVignette(
+            plante, p.echec ? QSize(1, 1) : QSize(cote, cote * 2 / 3), Bleu,
+            {{QStringLiteral("Thumb::URI"), QString::fromLatin1(uri)},
+             {QStringLiteral("Thumb::MTime"), QString::number(dateDe(octets) + p.decalageDate)},
+             {QStringLiteral("Thumb::Size"), QString::number(contenu.size() + p.decalageTaille)}});
         // A witness of the planted file: a new thumbnail must replace it by a rename,
         // never write into it.
         QCOMPARE(::link(QFile::encodeName(plante).constData(),
@@ -239,8 +238,8 @@ void TestVignettes::feuille() {
         acces(f).cache = &cache;
         f.Form_Load();
         const Grille& g = acces(f).grille;
-        QCOMPARE(classeVignette(static_cast<int>(std::lround(
-                     std::max(g.LargeurCase, g.HauteurCase) / f.fenetre.unite()))),
+        QCOMPARE(classeVignette(static_cast<int>(
+                     std::lround(std::max(g.LargeurCase, g.HauteurCase) / f.fenetre.unite()))),
                  256);
         const QImage vue = acces(f).Diapo[0].image();
         if (s.vue.isValid()) {
@@ -288,8 +287,7 @@ void TestVignettes::feuille() {
         QCOMPARE(v.text(QStringLiteral("Thumb::Mimetype")), QStringLiteral("image/jpeg"));
         QVERIFY(v.text(QStringLiteral("Software")).startsWith(QStringLiteral("Galvia ")));
     }
-    const QString echec =
-        miniatures + QStringLiteral("fail/galvia-" GALVIA_VERSION_TEST "/") + nom;
+    const QString echec = miniatures + QStringLiteral("fail/galvia-" GALVIA_VERSION_TEST "/") + nom;
     QCOMPARE(QFile::exists(echec), s.echecEcrit || p.echec);
     if (s.echecEcrit) {
         QCOMPARE(modeDe(QFile::encodeName(echec)), 0600u);
