@@ -288,6 +288,15 @@ std::optional<VignetteLue> CacheVignettes::chercher(const FicheVignette& fiche, 
     return std::nullopt;
 }
 
+bool CacheVignettes::inscriptible() const {
+    QByteArray dossier = miniatures_;
+    struct stat st {};
+    while (!dossier.isEmpty() && ::stat(dossier.constData(), &st) != 0)
+        dossier.truncate(dossier.lastIndexOf('/'));
+    return !dossier.isEmpty() && S_ISDIR(st.st_mode) &&
+           ::access(dossier.constData(), W_OK | X_OK) == 0;
+}
+
 bool CacheVignettes::ecrirePng(const QByteArray& dossier, const QByteArray& nom,
                                const QImage& image, const TextesPng& textes) const {
     QByteArray png;
@@ -362,7 +371,9 @@ QImage chargerVignetteCache(const CacheVignettes* cache, const QString& chemin, 
         }
     }
     // Decoded at the class's size when a thumbnail is to be written, then shrunk to the
-    // cell's; a picture smaller than its class gets no thumbnail.
+    // cell's; a picture smaller than its class gets no thumbnail. A cache that cannot be
+    // written leaves the decode as it is without one.
+    if (fiche && !(aEcrire && cache->inscriptible())) fiche.reset();
     QSize naturelle, montree;
     bool vignette = false;
     QImage image;
@@ -379,7 +390,7 @@ QImage chargerVignetteCache(const CacheVignettes* cache, const QString& chemin, 
             },
             avant);
     } catch (const Erreur&) {
-        if (fiche && aEcrire)
+        if (fiche)
             *aEcrire = [cache, f = *fiche] {
                 BudgetMemoire::Reservation r = budgetDecodage().reserver(std::int64_t{1} << 16);
                 cache->ecrireEchec(f);
@@ -387,15 +398,14 @@ QImage chargerVignetteCache(const CacheVignettes* cache, const QString& chemin, 
         throw;
     }
     if (!vignette || std::max(image.width(), image.height()) != classe) return image;
-    if (aEcrire)
-        *aEcrire = [cache, f = *fiche, image, naturelle, chemin] {
-            // The conversion for the writer, and the writer's own buffers.
-            BudgetMemoire::Reservation r =
-                budgetDecodage().reserver(2 * image.sizeInBytes() + (std::int64_t{1} << 16));
-            const QString mime =
-                QMimeDatabase().mimeTypeForFile(chemin, QMimeDatabase::MatchExtension).name();
-            cache->ecrire(f, image, naturelle, mime);
-        };
+    *aEcrire = [cache, f = *fiche, image, naturelle, chemin] {
+        // The conversion for the writer, and the writer's own buffers.
+        BudgetMemoire::Reservation r =
+            budgetDecodage().reserver(2 * image.sizeInBytes() + (std::int64_t{1} << 16));
+        const QString mime =
+            QMimeDatabase().mimeTypeForFile(chemin, QMimeDatabase::MatchExtension).name();
+        cache->ecrire(f, image, naturelle, mime);
+    };
     if (image.size() == montree) return image;
     return image.scaled(montree, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }

@@ -104,6 +104,10 @@ public:
     std::optional<VignetteLue> chercher(const FicheVignette& fiche, int classe,
                                         const AvantDecodage& avant = {}) const;
 
+    // Whether thumbnails can be written: the cache's folder, or its nearest existing
+    // parent, is a folder the user may write in.
+    bool inscriptible() const;
+
     // Writes the thumbnail of a picture, its longer side exactly `classe`, with the
     // picture's natural size and MIME type; a temporary file in the class's folder,
     // renamed over the old thumbnail. False when nothing was written.
