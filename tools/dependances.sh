@@ -9,7 +9,8 @@ paquets=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools qt6-q
          libgl-dev fonts-dejavu-core)
 if [ "${1:-}" = tests ]; then
   paquets+=(clang clang-format clang-tidy libclang-rt-14-dev desktop-file-utils appstream
-            man-db debhelper dpkg-dev tigervnc-standalone-server x11-xkb-utils libxtst-dev)
+            man-db debhelper dpkg-dev tigervnc-standalone-server x11-xkb-utils libxtst-dev
+            python3-gi gir1.2-glib-2.0)
 fi
 if [ "${1:-}" = mesures ]; then
   paquets+=(libvips-tools)

@@ -59,6 +59,7 @@ int feuille(const QString& dossier, int travailleurs, bool fermer) {
     {
         Form2 form2(plateforme, etat, acces(form1).progressionFeuille());
         acces(form2).decodeurs = &pool;
+        acces(form2).cache = nullptr; // the decodes themselves, never the desktop's thumbnails
         if (fermer) {
             auto essai = std::make_shared<std::function<void()>>();
             *essai = [&, essai] {

@@ -19,56 +19,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QPainter>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <cmath>
 
 using namespace galvia;
-
-namespace {
-
-// A photograph-like picture: smooth gradients, shapes of every size, fine grain.
-void creerPhotos(const QString& dossier, int nombre) {
-    QDir().mkpath(dossier);
-    if (QDir(dossier).entryList({"*.jpg"}, QDir::Files).size() >= nombre) return;
-    QImage base(4000, 3000, QImage::Format_RGB32);
-    QRandomGenerator gen(11);
-    {
-        QPainter p(&base);
-        QLinearGradient ciel(0, 0, 0, 3000);
-        ciel.setColorAt(0, QColor(90, 140, 210));
-        ciel.setColorAt(1, QColor(200, 170, 120));
-        p.fillRect(base.rect(), ciel);
-        p.setRenderHint(QPainter::Antialiasing);
-        for (int i = 0; i < 1500; ++i) {
-            QColor c = QColor::fromRgb(gen.generate());
-            c.setAlpha(60 + gen.bounded(150));
-            p.setPen(Qt::NoPen);
-            p.setBrush(c);
-            const int t = 4 + gen.bounded(i < 100 ? 900 : 120);
-            p.drawEllipse(gen.bounded(4000), gen.bounded(3000), t, t * 2 / 3);
-        }
-    }
-    for (int y = 0; y < base.height(); ++y) {
-        auto* ligne = reinterpret_cast<QRgb*>(base.scanLine(y));
-        for (int x = 0; x < base.width(); ++x)
-            ligne[x] ^= gen.bounded(8) * 0x010101u;
-    }
-    for (int n = 1; n <= nombre; ++n) {
-        const QString f = dossier + QStringLiteral("/photo%1.jpg").arg(n, 2, 10, QLatin1Char('0'));
-        if (QFile::exists(f)) continue;
-        QImage image = base;
-        QPainter p(&image);
-        p.fillRect(QRect(gen.bounded(3000), gen.bounded(2000), 900, 700),
-                   QColor::fromRgb(gen.generate()));
-        p.end();
-        image.save(f, "JPG", 90);
-    }
-}
-
-} // namespace
 
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -78,7 +33,7 @@ int main(int argc, char* argv[]) {
     const int fois = argc > 1 ? std::atoi(argv[1]) : 5;
     QTemporaryDir temporaire;
     const QString dossier = argc > 2 ? QString::fromLocal8Bit(argv[2]) : temporaire.path();
-    creerPhotos(dossier, 60);
+    bench::creerPhotos(dossier, 60);
 
     PlateformeQt plateforme;
     Module1 etat;
@@ -98,6 +53,7 @@ int main(int argc, char* argv[]) {
             if (pleine < 0) pleine = static_cast<double>(chrono.nsecsElapsed()) / 1e6;
         };
         Form2 form2(plateforme, etat, progression);
+        acces(form2).cache = nullptr; // the decodes themselves, never the desktop's thumbnails
         plateforme.afficherModal(form2.fenetre, [&] {
             form2.Form_Load();
             case_ = QSize(acces(form2).grille.LargeurCase, acces(form2).grille.HauteurCase) /

@@ -27,27 +27,31 @@ QImage boiteGrise() {
 // the picture's device pixel ratio being the screen's. A file that cannot be read gives
 // a null picture and the whole cell, as does one larger than the whole budget of the
 // decodes. The decode waits for its memory in that budget, and gives up when the page no
-// longer wants it.
+// longer wants it. A valid thumbnail of the desktop's cache spares the decode.
 Decodage decoder(const QString& fichier, Grille g, int gauche, int haut, double unite,
-                 double densite, const std::atomic<bool>& abandon) {
-    Decodage d{{double(gauche), double(haut), double(g.LargeurCase), double(g.HauteurCase)}, {}};
+                 double densite, const std::atomic<bool>& abandon, const CacheVignettes* cache) {
+    Decodage d{
+        {double(gauche), double(haut), double(g.LargeurCase), double(g.HauteurCase)}, {}, {}};
     try {
         Vignette place;
         const auto cote = [unite](double twips) {
             return std::max(1, static_cast<int>(std::lround(twips / unite)) - 2);
         };
         BudgetMemoire::Reservation memoire;
-        d.image = chargerVignette(
-            fichier,
+        const int coteCase =
+            static_cast<int>(std::lround(std::max(g.LargeurCase, g.HauteurCase) / unite));
+        d.image = chargerVignetteCache(
+            cache, fichier, coteCase,
             [&](QSize naturelle) {
                 place = placerVignette(tailleBordee(naturelle), gauche, haut, g);
                 return QSize(cote(place.width), cote(place.height));
             },
             [&](std::int64_t octets) {
+                memoire = {};
                 memoire = budgetDecodage().reserver(octets, &abandon);
                 if (!memoire) throw DecodageAbandonne{};
             },
-            {}, &abandon);
+            &d.ecrire, &abandon);
         d.image.setDevicePixelRatio(densite);
         d.place = place;
     } catch (const Erreur&) {
@@ -165,6 +169,7 @@ void Form2::remplirPage(int premiere, bool premierePage) {
     for (int k = 0; k < total; ++k)
         travaux.push_back(travail(k, premiere + k));
     Lecture lecture = lire(std::move(travaux));
+    std::vector<std::function<void()>> ecritures;
     for (int k = 0; k < CasesParPage; ++k) {
         if (k >= total) {
             if (Diapo.charge(k)) Diapo[k].setVisible(false);
@@ -178,6 +183,7 @@ void Form2::remplirPage(int premiere, bool premierePage) {
         }
         if (!attendreCase(lecture, k)) return; // closed while filling: stop at once
         Decodage d = lecture.prendre(k);
+        if (d.ecrire) ecritures.push_back(std::move(d.ecrire));
         if (!Diapo.charge(k) || !Texte.charge(k)) continue;
         remplirCase(k, premiere + k, std::move(d));
         if (premierePage && progression_.avance) progression_.avance(k + 1, total);
@@ -185,6 +191,9 @@ void Form2::remplirPage(int premiere, bool premierePage) {
         if (fenetre.ferme()) return; // closed while filling: stop at once
     }
     if (progression_.pagePleine) progression_.pagePleine();
+    // The page shown, the thumbnails decoded go to the cache in the background.
+    for (std::function<void()>& e : ecritures)
+        decodeurs->soumettre(std::move(e));
 }
 
 // The whole page is queued at once, in cell order; the workers decode it ahead while
@@ -196,9 +205,9 @@ Form2::Lecture Form2::lire(std::vector<Lecture::Travail> travaux) {
 
 Form2::Lecture::Travail Form2::travail(int k, int i) const {
     return [fichier = etat.fichierDeEntree(i + 1), g = grille, gauche = GaucheCase[k],
-            haut = HautCase[k], unite = fenetre.unite(),
-            densite = fenetre.densite()](const std::atomic<bool>& abandon) {
-        return decoder(fichier, g, gauche, haut, unite, densite, abandon);
+            haut = HautCase[k], unite = fenetre.unite(), densite = fenetre.densite(),
+            cache = cache](const std::atomic<bool>& abandon) {
+        return decoder(fichier, g, gauche, haut, unite, densite, abandon, cache);
     };
 }
 

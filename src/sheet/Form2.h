@@ -4,6 +4,7 @@
 #pragma once
 
 #include "GeometrieFeuille.h"
+#include "platform/CacheVignettes.h"
 #include "platform/Controles.h"
 #include "platform/Fenetre.h"
 #include "platform/Plateforme.h"
@@ -20,10 +21,12 @@
 namespace galvia {
 
 // A thumbnail decoded for its cell: its box, and its picture (null when the file cannot
-// be read).
+// be read); and the writing of its thumbnail to the desktop's cache, when it was decoded
+// from the picture, to run on a worker once the page is shown.
 struct Decodage {
     Vignette place;
     QImage image;
+    std::function<void()> ecrire;
 };
 
 // The sheet's move buttons, `Deplace(0)` to `Deplace(3)`: the index `Deplace_Click`
@@ -99,6 +102,8 @@ private:
     // The workers that decode the thumbnails ahead: the process-wide pool, unless
     // another is given before the sheet is loaded.
     PoolDecodage* decodeurs = &PoolDecodage::commun();
+    // The desktop's thumbnail cache: the user's, unless another (or none) is given.
+    const CacheVignettes* cache = &CacheVignettes::commun();
 
     // --- the sheet's state ---
     int LargeurFeuille = 0;

@@ -32,6 +32,7 @@ namespace {
 // Side, in pixels, of the sheet's thumbnails in its 792-pixel-wide window (a square
 // picture, inside its border).
 constexpr int CoteVignette = 73;
+constexpr int ClasseVignette = 128;
 // Generous bound for background decodes to end (never reached unless something hangs).
 constexpr std::chrono::seconds JamaisBloque{180};
 
@@ -129,8 +130,10 @@ void TestFeuilleMemoire::pageDeBombes() {
     QFETCH(int, cases);
     QFETCH(int, simultanees);
     QFETCH(bool, refusee);
-    // A jpeg is decoded from its bytes, read whole first.
-    const std::int64_t une = estimation(bombe) + (bombe.startsWith("\xff\xd8") ? bombe.size() : 0);
+    // A jpeg is decoded from its bytes, read whole first. A bomb is decoded at the size of
+    // its thumbnail in the desktop's cache: 128 pixels, the class covering the cell.
+    const std::int64_t une = estimation(bombe, {ClasseVignette, ClasseVignette}) +
+                             (bombe.startsWith("\xff\xd8") ? bombe.size() : 0);
     QCOMPARE(une > BudgetDecodageOctets, refusee);
     std::optional<PicMemoire> memoire;
     QElapsedTimer chrono;

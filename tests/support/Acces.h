@@ -61,6 +61,7 @@ struct AccesForm2 {
     BarreDefilement& Vertic = f.Vertic;
     BarreDefilement& Horiz = f.Horiz;
     PoolDecodage*& decodeurs = f.decodeurs;
+    const CacheVignettes*& cache = f.cache;
     Progression& progression = f.progression_;
     int& LargeurFeuille = f.LargeurFeuille;
     int& HauteurFeuille = f.HauteurFeuille;
