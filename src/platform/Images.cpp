@@ -1,6 +1,7 @@
 #include "Images.h"
 
 #include "BudgetDecodage.h"
+#include "Couleurs.h"
 #include "Erreurs.h"
 #include "NomsOctets.h"
 
@@ -115,6 +116,7 @@ void verifierTaille(QSize s) {
 QImage lire(QImageReader& lecteur, QImage image = {}) {
     if (!lecteur.read(&image) || image.isNull()) throw Erreur(ErrImageIncorrecte);
     if (image.width() > CoteMaximal || image.height() > CoteMaximal) throw Erreur(ErrDepassement);
+    convertirVersEcran(image, *lecteur.device()); // nothing for sRGB on an sRGB screen
     return image;
 }
 
