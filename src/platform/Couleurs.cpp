@@ -227,10 +227,26 @@ struct Profil {
 // What a decoded picture holds, hence how its pixels go to lcms2.
 enum class Genre { Rgb, Gris, Cmjn };
 
+// Between two matrix-and-curves RGB profiles (nearly every photo and screen), the
+// conversion lcms2 does, its curves and matrices read from the profiles, without its
+// per-pixel dispatch: each byte's linear value, a 3 x 3 matrix from the file's RGB to the
+// screen's through XYZ, then the screen's curve inverted, sampled at EntreesEncodage
+// points (14 bits of linear light: off by a unit or two only in the very darkest codes of
+// a pure gamma curve, and small enough to stay in cache; a table over the square root
+// would be exact there but costs a third more time).
+struct MatriceCourbes {
+    std::array<std::array<float, 256>, 3> lineaire;
+    std::array<float, 9> matrice;
+    std::array<std::vector<uchar>, 3> encodage;
+};
+
+constexpr int EntreesEncodage = 16384;
+
 // A transform and the context it lives in.
 struct Transformation {
     Contexte contexte;
     cmsHTRANSFORM t = nullptr;
+    std::unique_ptr<MatriceCourbes> rapide; // for 32-bit RGB pictures, when it applies
     ~Transformation() {
         if (t != nullptr) cmsDeleteTransform(t);
     }
@@ -279,25 +295,97 @@ bool commeSrgb(cmsContext ctx, cmsHPROFILE p) {
 
 cmsUInt32Number formatEntree(Genre g) {
     switch (g) {
-    case Genre::Rgb: return TYPE_BGRA_8;
-    case Genre::Gris: return TYPE_GRAY_8;
-    case Genre::Cmjn: return TYPE_CMYK_8_REV;
+    case Genre::Rgb:
+        return TYPE_BGRA_8;
+    case Genre::Gris:
+        return TYPE_GRAY_8;
+    case Genre::Cmjn:
+        return TYPE_CMYK_8_REV;
     }
     return 0;
+}
+
+using Matrice = std::array<double, 9>;
+
+Matrice produit(const Matrice& a, const Matrice& b) {
+    Matrice r{};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            for (int k = 0; k < 3; ++k)
+                r[3 * i + j] += a[3 * i + k] * b[3 * k + j];
+    return r;
+}
+
+// A profile's RGB to XYZ (D50) matrix, from its colorants; false without them.
+bool matriceVersXyz(cmsHPROFILE p, Matrice& m) {
+    constexpr std::array tags{cmsSigRedColorantTag, cmsSigGreenColorantTag, cmsSigBlueColorantTag};
+    for (int c = 0; c < 3; ++c) {
+        const auto* xyz = static_cast<const cmsCIEXYZ*>(cmsReadTag(p, tags[std::size_t(c)]));
+        if (xyz == nullptr) return false;
+        m[c] = xyz->X;
+        m[3 + c] = xyz->Y;
+        m[6 + c] = xyz->Z;
+    }
+    return true;
+}
+
+// False when `m` cannot be inverted.
+bool inverser(const Matrice& m, Matrice& r) {
+    const double det = m[0] * (m[4] * m[8] - m[5] * m[7]) - m[1] * (m[3] * m[8] - m[5] * m[6]) +
+                       m[2] * (m[3] * m[7] - m[4] * m[6]);
+    if (!std::isfinite(det) || std::abs(det) < 1e-9) return false;
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) {
+            const int a = (j + 1) % 3, b = (j + 2) % 3, c = (i + 1) % 3, d = (i + 2) % 3;
+            r[3 * i + j] = (m[3 * a + c] * m[3 * b + d] - m[3 * a + d] * m[3 * b + c]) / det;
+        }
+    return true;
+}
+
+// The tables of MatriceCourbes, when both profiles are made of a matrix and curves; null
+// otherwise (lcms2's transform then does the work).
+std::unique_ptr<MatriceCourbes> matriceCourbes(cmsHPROFILE de, cmsHPROFILE vers) {
+    if (!cmsIsMatrixShaper(de) || !cmsIsMatrixShaper(vers) || cmsGetColorSpace(de) != cmsSigRgbData)
+        return {};
+    Matrice mDe{}, mVers{}, inverse{};
+    if (!matriceVersXyz(de, mDe) || !matriceVersXyz(vers, mVers) || !inverser(mVers, inverse))
+        return {};
+    auto m = std::make_unique<MatriceCourbes>();
+    const Matrice combinee = produit(inverse, mDe);
+    for (std::size_t i = 0; i < 9; ++i)
+        m->matrice[i] = float(combinee[i]);
+    constexpr std::array courbes{cmsSigRedTRCTag, cmsSigGreenTRCTag, cmsSigBlueTRCTag};
+    for (std::size_t c = 0; c < 3; ++c) {
+        const auto* entree = static_cast<const cmsToneCurve*>(cmsReadTag(de, courbes[c]));
+        const auto* sortie = static_cast<const cmsToneCurve*>(cmsReadTag(vers, courbes[c]));
+        if (entree == nullptr || sortie == nullptr) return {};
+        for (int i = 0; i < 256; ++i)
+            m->lineaire[c][std::size_t(i)] = cmsEvalToneCurveFloat(entree, float(i) / 255);
+        cmsToneCurve* inversee = cmsReverseToneCurve(sortie);
+        if (inversee == nullptr) return {};
+        m->encodage[c].resize(EntreesEncodage);
+        for (int k = 0; k < EntreesEncodage; ++k) {
+            const float v = cmsEvalToneCurveFloat(inversee, float(k) / (EntreesEncodage - 1));
+            m->encodage[c][std::size_t(k)] = uchar(std::lround(std::clamp(v, 0.0f, 1.0f) * 255));
+        }
+        cmsFreeToneCurve(inversee);
+    }
+    return m;
 }
 
 // Builds the transform from `source` (empty: sRGB) to the screen's `ecran` (empty:
 // sRGB) for pictures of genre `g`; null when there is nothing to do or a profile is
 // ignored.
-std::shared_ptr<const Transformation> construire(const QByteArray& source,
-                                                 const QByteArray& ecran, Genre g) {
+std::shared_ptr<const Transformation> construire(const QByteArray& source, const QByteArray& ecran,
+                                                 Genre g) {
     if (source.size() > ProfilMaximal || ecran.size() > ProfilMaximal) return {};
     auto t = std::make_shared<Transformation>();
     const cmsContext ctx = t->contexte.ctx;
     if (ctx == nullptr) return {};
     const auto ouvrir = [ctx](const QByteArray& o) {
-        return o.isEmpty() ? cmsCreate_sRGBProfileTHR(ctx)
-                           : cmsOpenProfileFromMemTHR(ctx, o.constData(), cmsUInt32Number(o.size()));
+        return o.isEmpty()
+                   ? cmsCreate_sRGBProfileTHR(ctx)
+                   : cmsOpenProfileFromMemTHR(ctx, o.constData(), cmsUInt32Number(o.size()));
     };
     const Profil de(ouvrir(source)), vers(ouvrir(ecran));
     if (de.p == nullptr || !estSource(de.p)) return {};
@@ -320,6 +408,7 @@ std::shared_ptr<const Transformation> construire(const QByteArray& source,
                                  perceptif ? INTENT_PERCEPTUAL : INTENT_RELATIVE_COLORIMETRIC,
                                  options);
     if (t->t == nullptr) return {};
+    if (g == Genre::Rgb) t->rapide = matriceCourbes(de.p, vers.p);
     return t;
 }
 
@@ -392,11 +481,36 @@ void convertirCmjn(QImage& image, cmsHTRANSFORM t) {
     }
 }
 
+// The index of a linear value, clamped to [0, 1], in MatriceCourbes::encodage.
+inline std::size_t indice(float v) {
+    return std::size_t(std::clamp(v, 0.0f, 1.0f) * (EntreesEncodage - 1) + 0.5f);
+}
+
 // Converts the 32-bit pixels of `image` in place, row by row.
-void convertirRgb(QImage& image, cmsHTRANSFORM t) {
+void convertirRgb(QImage& image, const Transformation& t) {
+    if (!t.rapide) {
+        for (int y = 0; y < image.height(); ++y) {
+            uchar* ligne = image.scanLine(y);
+            cmsDoTransform(t.t, ligne, ligne, cmsUInt32Number(image.width()));
+        }
+        return;
+    }
+    const MatriceCourbes& m = *t.rapide;
+    const auto& [lr, lg, lb] = m.lineaire;
+    const auto& a = m.matrice;
+    const uchar* er = m.encodage[0].data();
+    const uchar* eg = m.encodage[1].data();
+    const uchar* eb = m.encodage[2].data();
     for (int y = 0; y < image.height(); ++y) {
-        uchar* ligne = image.scanLine(y);
-        cmsDoTransform(t, ligne, ligne, cmsUInt32Number(image.width()));
+        auto* ligne = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = ligne[x];
+            const float r = lr[qRed(p)], g = lg[qGreen(p)], b = lb[qBlue(p)];
+            const QRgb rouge = er[indice(a[0] * r + a[1] * g + a[2] * b)];
+            const QRgb vert = eg[indice(a[3] * r + a[4] * g + a[5] * b)];
+            const QRgb bleu = eb[indice(a[6] * r + a[7] * g + a[8] * b)];
+            ligne[x] = (p & 0xff000000U) | rouge << 16 | vert << 8 | bleu;
+        }
     }
 }
 
@@ -465,7 +579,8 @@ bool convertirCouleurs(QImage& image, const QByteArray& source, const QByteArray
         if (image.format() != QImage::Format_RGB32) return false;
         convertirCmjn(image, t->t);
         return true;
-    case Genre::Rgb: break;
+    case Genre::Rgb:
+        break;
     }
     if (image.format() == QImage::Format_Indexed8) {
         // Only its colours change.
@@ -479,7 +594,7 @@ bool convertirCouleurs(QImage& image, const QByteArray& source, const QByteArray
     if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32)
         image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32
                                                               : QImage::Format_RGB32);
-    convertirRgb(image, t->t);
+    convertirRgb(image, *t);
     if (f == QImage::Format_ARGB32_Premultiplied) image.convertTo(f);
     return true;
 }

@@ -132,8 +132,9 @@ QByteArray profil(const Espace& e) {
     const auto& p = e.primaires;
     const cmsCIExyYTRIPLE prim{{p[0], p[1], 1}, {p[2], p[3], 1}, {p[4], p[5], 1}};
     const std::array<double, 5> srgb{2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
-    cmsToneCurve* c = e.courbe == Courbe::Gamma ? cmsBuildGamma(nullptr, e.gamma)
-                                                : cmsBuildParametricToneCurve(nullptr, 4, srgb.data());
+    cmsToneCurve* c = e.courbe == Courbe::Gamma
+                          ? cmsBuildGamma(nullptr, e.gamma)
+                          : cmsBuildParametricToneCurve(nullptr, 4, srgb.data());
     std::array<cmsToneCurve*, 3> courbes{c, c, c};
     QByteArray o = enregistrer(cmsCreateRGBProfile(&blanc, &prim, courbes.data()));
     cmsFreeToneCurve(c);
@@ -215,9 +216,7 @@ QByteArray exif(QDataStream::ByteOrder ordre, const QByteArray& index) {
     QByteArray o;
     QDataStream d(&o, QIODevice::WriteOnly);
     d.setByteOrder(ordre);
-    const auto entree = [&d](quint16 tag, quint16 type, quint32 n) {
-        d << tag << type << n;
-    };
+    const auto entree = [&d](quint16 tag, quint16 type, quint32 n) { d << tag << type << n; };
     d.writeRawData(ordre == QDataStream::LittleEndian ? "II" : "MM", 2);
     d << quint16(42) << quint32(8);
     d << quint16(1); // IFD0 at 8: its Exif IFD
@@ -243,10 +242,10 @@ QByteArray bmpV5(QRgb couleur, const QByteArray& profil) {
     const quint32 pixels = 4 * 4 * 4;
     d.writeRawData("BM", 2);
     d << quint32(14 + 124 + pixels + profil.size()) << quint32(0) << quint32(14 + 124);
-    d << quint32(124) << qint32(4) << qint32(4) << quint16(1) << quint16(32) << quint32(0)
-      << pixels << qint32(2835) << qint32(2835) << quint32(0) << quint32(0);
+    d << quint32(124) << qint32(4) << qint32(4) << quint16(1) << quint16(32) << quint32(0) << pixels
+      << qint32(2835) << qint32(2835) << quint32(0) << quint32(0);
     for (int i = 0; i < 4; ++i)
-        d << quint32(0); // masks
+        d << quint32(0);      // masks
     d << quint32(0x4d424544); // 'MBED'
     for (int i = 0; i < 12; ++i)
         d << quint32(0); // end points, gammas
@@ -280,15 +279,24 @@ private Q_SLOTS:
         QTest::addColumn<QRgb>("pixel");
         const int rgb = QImage::Format_RGB32, argb = QImage::Format_ARGB32,
                   pre = QImage::Format_ARGB32_Premultiplied, ind = QImage::Format_Indexed8;
-        QTest::newRow("adobe rouge") << "adobe" << "srgb" << rgb << qRgb(197, 34, 35);
-        QTest::newRow("adobe vert") << "adobe" << "srgb" << rgb << qRgb(115, 199, 75);
-        QTest::newRow("prophoto") << "prophoto" << "srgb" << rgb << qRgb(157, 67, 33);
-        QTest::newRow("vers écran adobe") << "srgb" << "adobe" << rgb << qRgb(230, 30, 30);
-        QTest::newRow("prophoto vers adobe") << "prophoto" << "adobe" << rgb << qRgb(90, 160, 40);
-        QTest::newRow("rouge et vert échangés") << "echange" << "srgb" << rgb << qRgb(200, 40, 10);
-        QTest::newRow("alpha") << "adobe" << "srgb" << argb << qRgba(197, 34, 35, 100);
-        QTest::newRow("prémultiplié") << "adobe" << "srgb" << pre << qRgba(197, 34, 35, 128);
-        QTest::newRow("palette") << "adobe" << "srgb" << ind << qRgb(115, 199, 75);
+        QTest::newRow("adobe rouge") << "adobe"
+                                     << "srgb" << rgb << qRgb(197, 34, 35);
+        QTest::newRow("adobe vert") << "adobe"
+                                    << "srgb" << rgb << qRgb(115, 199, 75);
+        QTest::newRow("prophoto") << "prophoto"
+                                  << "srgb" << rgb << qRgb(157, 67, 33);
+        QTest::newRow("vers écran adobe") << "srgb"
+                                          << "adobe" << rgb << qRgb(230, 30, 30);
+        QTest::newRow("prophoto vers adobe") << "prophoto"
+                                             << "adobe" << rgb << qRgb(90, 160, 40);
+        QTest::newRow("rouge et vert échangés") << "echange"
+                                                << "srgb" << rgb << qRgb(200, 40, 10);
+        QTest::newRow("alpha") << "adobe"
+                               << "srgb" << argb << qRgba(197, 34, 35, 100);
+        QTest::newRow("prémultiplié") << "adobe"
+                                      << "srgb" << pre << qRgba(197, 34, 35, 128);
+        QTest::newRow("palette") << "adobe"
+                                 << "srgb" << ind << qRgb(115, 199, 75);
     }
     void conversions() {
         QFETCH(QString, source);
@@ -323,8 +331,9 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("source");
         QTest::addColumn<QByteArray>("ecran");
         const QByteArray adobe = profil(AdobeRgb);
-        QByteArray mute = adobe, sansFin = adobe;
-        mute.replace(16, 4, "Lab ");             // a colour space a picture cannot be in
+        QByteArray mute = adobe, sansFin = adobe, entree = adobe;
+        entree.replace(12, 4, "scnr");               // a camera's profile, not a screen's
+        mute.replace(16, 4, "Lab ");                 // a colour space a picture cannot be in
         sansFin.replace(128, 4, "\xff\xff\xff\xf0"); // a tag count beyond the profile
         QTest::newRow("srgb partout") << QByteArray() << QByteArray();
         QTest::newRow("profil sRGB") << profil(Srgb) << QByteArray();
@@ -335,6 +344,7 @@ private Q_SLOTS:
         QTest::newRow("étiquettes sans fin") << sansFin << QByteArray();
         QTest::newRow("trop grand") << adobe + QByteArray(ProfilMaximal, 0) << QByteArray();
         QTest::newRow("écran gris") << QByteArray() << ::grisLineaire();
+        QTest::newRow("écran d'appareil photo") << QByteArray() << entree;
         QTest::newRow("écran tronqué") << QByteArray() << adobe.left(200);
     }
     void rienAFaire() {
@@ -358,21 +368,31 @@ private Q_SLOTS:
         const QRgb c = qRgb(197, 34, 35);
         const QByteArray r03 = exif(QDataStream::LittleEndian, "R03");
         QTest::newRow("profil en trois segments à l'envers")
-            << jpeg(c, adobe, int(adobe.size() / 3 + 1), true) << "srgb" << "adobe";
-        QTest::newRow("prophoto") << jpeg(c, profil(ProPhoto)) << "srgb" << "prophoto";
-        QTest::newRow("exif R03") << jpeg(c, {}, 1, false, r03) << "srgb" << "adobe";
+            << jpeg(c, adobe, int(adobe.size() / 3 + 1), true) << "srgb"
+            << "adobe";
+        QTest::newRow("prophoto") << jpeg(c, profil(ProPhoto)) << "srgb"
+                                  << "prophoto";
+        QTest::newRow("exif R03") << jpeg(c, {}, 1, false, r03) << "srgb"
+                                  << "adobe";
         QTest::newRow("exif R03 gros-boutiste")
-            << jpeg(c, {}, 1, false, exif(QDataStream::BigEndian, "R03")) << "srgb" << "adobe";
+            << jpeg(c, {}, 1, false, exif(QDataStream::BigEndian, "R03")) << "srgb"
+            << "adobe";
         QTest::newRow("exif R98") << jpeg(c, {}, 1, false, exif(QDataStream::LittleEndian, "R98"))
-                                  << "srgb" << "srgb";
+                                  << "srgb"
+                                  << "srgb";
         QTest::newRow("profil plutôt qu'exif")
-            << jpeg(c, profil(ProPhoto), 60000, false, r03) << "srgb" << "prophoto";
+            << jpeg(c, profil(ProPhoto), 60000, false, r03) << "srgb"
+            << "prophoto";
         QTest::newRow("segment manquant")
             << jpeg(c, adobe, int(adobe.size() / 3 + 1)).remove(2, 4 + 14 + adobe.size() / 3 + 1)
-            << "srgb" << "srgb";
-        QTest::newRow("bmp v5") << bmpV5(c, adobe) << "srgb" << "adobe";
-        QTest::newRow("écran adobe") << jpeg(qRgb(230, 30, 30), {}) << "adobe" << "srgb";
-        QTest::newRow("écran prophoto") << jpeg(c, adobe) << "prophoto" << "adobe";
+            << "srgb"
+            << "srgb";
+        QTest::newRow("bmp v5") << bmpV5(c, adobe) << "srgb"
+                                << "adobe";
+        QTest::newRow("écran adobe") << jpeg(qRgb(230, 30, 30), {}) << "adobe"
+                                     << "srgb";
+        QTest::newRow("écran prophoto") << jpeg(c, adobe) << "prophoto"
+                                        << "adobe";
     }
     void fichiers() {
         QFETCH(QByteArray, contenu);

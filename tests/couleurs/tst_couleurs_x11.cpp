@@ -19,8 +19,8 @@ public:
         : c_(xcb_connect(nullptr, nullptr)) {
         root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
         const QByteArray nom("_ICC_PROFILE");
-        auto* r = xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, nom.size(), nom.constData()),
-                                        nullptr);
+        auto* r =
+            xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, nom.size(), nom.constData()), nullptr);
         atome_ = r->atom;
         std::free(r);
     }

@@ -15,11 +15,9 @@ namespace galvia {
 namespace {
 
 // A reply of xcb, freed with free().
-template <typename T>
-using Reponse = std::unique_ptr<T, decltype(&std::free)>;
+template <typename T> using Reponse = std::unique_ptr<T, decltype(&std::free)>;
 
-template <typename T>
-Reponse<T> reponse(T* r) {
+template <typename T> Reponse<T> reponse(T* r) {
     return Reponse<T>(r, &std::free);
 }
 
@@ -83,9 +81,10 @@ void SuiviProfilEcran::relire() {
     // The screens in Qt's order stand for the server's (the first one's profile is
     // `_ICC_PROFILE`).
     const qsizetype n =
-        fenetre_ ? std::max<qsizetype>(0, QGuiApplication::screens().indexOf(fenetre_->screen())) : 0;
-    atome_ = atome(connexion_, n == 0 ? QByteArray("_ICC_PROFILE")
-                                      : "_ICC_PROFILE_" + QByteArray::number(n));
+        fenetre_ ? std::max<qsizetype>(0, QGuiApplication::screens().indexOf(fenetre_->screen()))
+                 : 0;
+    atome_ = atome(connexion_,
+                   n == 0 ? QByteArray("_ICC_PROFILE") : "_ICC_PROFILE_" + QByteArray::number(n));
     const QByteArray profil = propriete(connexion_, racine_, atome_);
     if (profil == profilEcran()) return;
     definirProfilEcran(profil);
