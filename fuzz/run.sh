@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Galvia's metafile fuzzer with clang and runs it in two parts, seeded with the
-# project's generated metafiles and every past crash:
+# project's generated metafiles and every past crash (then the colour profile fuzzer, seeded
+# with the profile-bearing files of fuzz/graines-couleurs):
 #  - many small inputs (up to 64 KiB), where most of the decoder's branches are;
 #  - a share of large inputs (up to 4 MiB), seeded with the hostile metafiles, that reach the
 #    work budget: long polygons, floods of records, big bitmaps.
@@ -47,3 +48,11 @@ common=(-timeout=20 -rss_limit_mb=2560 -detect_leaks=0 -print_final_stats=1
 "$build/fuzz_wmf" "${common[@]}" -runs="$runs" -max_len=65536 "$corpus" "$seeds"
 "$build/fuzz_wmf" "${common[@]}" -runs="$large_runs" -max_len="$large_len" -len_control=0 \
     "$large_corpus" "$large_seeds"
+
+# Colour profiles: what a picture file declares, and the conversions it leads to.
+graines="$build/graines-couleurs"
+rm -rf "$graines"
+mkdir -p "$graines" "$build/corpus-couleurs"
+cp "$here"/graines-couleurs/* "$graines"/
+"$build/fuzz_couleurs" "${common[@]}" -runs="$runs" -max_len=65536 "$build/corpus-couleurs" \
+    "$graines"

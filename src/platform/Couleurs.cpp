@@ -72,16 +72,19 @@ bool exifAdobeRgb(const QByteArray& tiff) {
 
 // A jpeg's profile: its APP2 "ICC_PROFILE" segments (each with its sequence number and
 // the number of segments) up to its compressed data, joined in sequence order; Adobe RGB
-// for an EXIF R03 mark without profile. A profile missing a segment, or too large, is none.
+// for an EXIF R03 mark without profile (in the first EXIF segment). A profile missing a
+// segment, or too large, is none. Reads the profile's segments and the EXIF one, and only
+// the marker of any other, of at most SegmentsMax segments.
 QByteArray profilJpeg(const Lecture& lire) {
+    constexpr int SegmentsMax = 4096;
     static const QByteArray icc("ICC_PROFILE\0", 12);
     static const QByteArray exif("Exif\0\0", 6);
     std::map<int, QByteArray> morceaux;
     int nombre = 0;
     qint64 total = 0;
-    bool adobe = false;
+    bool adobe = false, exifLu = false;
     qint64 pos = 2;
-    for (;;) {
+    for (int n = 0; n < SegmentsMax; ++n) {
         const QByteArray tete = lire(pos, 4);
         if (tete.size() < 4 || quint8(tete[0]) != 0xff) break;
         const int marqueur = quint8(tete[1]);
@@ -92,17 +95,17 @@ QByteArray profilJpeg(const Lecture& lire) {
         if (marqueur == 0xda || marqueur == 0xd9) break; // compressed data, or the end
         const qint64 longueur = lireBE(tete, 2, 2);
         if (longueur < 2) break;
-        if (marqueur == 0xe2 || marqueur == 0xe1) {
+        if (marqueur == 0xe2 && longueur > 16 && lire(pos + 4, icc.size()) == icc) {
             const QByteArray d = lire(pos + 4, longueur - 2);
-            if (marqueur == 0xe2 && d.size() > 14 && d.startsWith(icc)) {
-                const int seq = quint8(d[12]);
-                nombre = quint8(d[13]);
-                total += d.size() - 14;
-                if (total > ProfilMaximal) return {};
-                morceaux[seq] = d.mid(14);
-            } else if (marqueur == 0xe1 && d.startsWith(exif) && !adobe) {
-                adobe = exifAdobeRgb(d.mid(6));
-            }
+            if (d.size() <= 14) break;
+            const int seq = quint8(d[12]);
+            nombre = quint8(d[13]);
+            total += d.size() - 14;
+            if (total > ProfilMaximal) return {};
+            morceaux[seq] = d.mid(14);
+        } else if (marqueur == 0xe1 && !exifLu && lire(pos + 4, exif.size()) == exif) {
+            exifLu = true;
+            adobe = exifAdobeRgb(lire(pos + 4 + exif.size(), longueur - 2 - exif.size()));
         }
         pos += 2 + longueur;
     }
@@ -252,16 +255,18 @@ struct Transformation {
     }
 };
 
+// Signatures are read as numbers: a profile may hold any value where lcms2's enumerations
+// list only the known ones.
 bool estSource(cmsHPROFILE p) {
-    const cmsColorSpaceSignature e = cmsGetColorSpace(p);
-    const cmsProfileClassSignature c = cmsGetDeviceClass(p);
+    const cmsUInt32Number e = cmsGetColorSpace(p);
+    const cmsUInt32Number c = cmsGetDeviceClass(p);
     return (e == cmsSigRgbData || e == cmsSigGrayData || e == cmsSigCmykData) &&
            (c == cmsSigInputClass || c == cmsSigDisplayClass || c == cmsSigOutputClass ||
             c == cmsSigColorSpaceClass);
 }
 
 bool estEcran(cmsHPROFILE p) {
-    const cmsProfileClassSignature c = cmsGetDeviceClass(p);
+    const cmsUInt32Number c = cmsGetDeviceClass(p);
     return cmsGetColorSpace(p) == cmsSigRgbData &&
            (c == cmsSigDisplayClass || c == cmsSigOutputClass);
 }
@@ -396,7 +401,7 @@ std::shared_ptr<const Transformation> construire(const QByteArray& source, const
     const bool srgbDe = source.isEmpty() || commeSrgb(ctx, de.p);
     const bool srgbVers = ecran.isEmpty() || commeSrgb(ctx, vers.p);
     if ((srgbDe && srgbVers) || source == ecran) return {};
-    const cmsColorSpaceSignature espace = cmsGetColorSpace(de.p);
+    const cmsUInt32Number espace = cmsGetColorSpace(de.p);
     const bool accorde = (g == Genre::Gris) == (espace == cmsSigGrayData) &&
                          (g == Genre::Cmjn) == (espace == cmsSigCmykData);
     if (!accorde) return {};
