@@ -44,11 +44,11 @@ QByteArray app2(const QByteArray& profil, int n) {
 // EXIF (little-endian TIFF): ColorSpace uncalibrated, interoperability index R03.
 QByteArray exifR03() {
     const unsigned char t[] = {
-        'I', 'I', 42, 0, 8, 0, 0, 0,                                    // header, IFD0 at 8
-        1, 0, 0x69, 0x87, 4, 0, 1, 0, 0, 0, 26, 0, 0, 0, 0, 0, 0, 0,    // Exif IFD at 26
-        2, 0, 0x01, 0xa0, 3, 0, 1, 0, 0, 0, 0xff, 0xff, 0, 0,           // ColorSpace
-        0x05, 0xa0, 4, 0, 1, 0, 0, 0, 56, 0, 0, 0, 0, 0, 0, 0,          // interop IFD at 56
-        1, 0, 0x01, 0x00, 2, 0, 4, 0, 0, 0, 'R', '0', '3', 0, 0, 0, 0, 0 // index
+        'I',  'I',  42,   0,    8, 0, 0, 0, // header, IFD0 at 8
+        1,    0,    0x69, 0x87, 4, 0, 1, 0, 0,  0, 26,   0,    0,   0, 0, 0, 0, 0, // Exif IFD at 26
+        2,    0,    0x01, 0xa0, 3, 0, 1, 0, 0,  0, 0xff, 0xff, 0,   0,             // ColorSpace
+        0x05, 0xa0, 4,    0,    1, 0, 0, 0, 56, 0, 0,    0,    0,   0, 0, 0, // interop IFD at 56
+        1,    0,    0x01, 0x00, 2, 0, 4, 0, 0,  0, 'R',  '0',  '3', 0, 0, 0, 0, 0 // index
     };
     return QByteArray("Exif\0\0", 6) + QByteArray(reinterpret_cast<const char*>(t), sizeof t);
 }

@@ -486,8 +486,10 @@ void convertirCmjn(QImage& image, cmsHTRANSFORM t) {
     }
 }
 
-// The index of a linear value, clamped to [0, 1], in MatriceCourbes::encodage.
+// The index of a linear value, clamped to [0, 1], in MatriceCourbes::encodage (rounded:
+// the value is never negative, where adding a half and truncating would be wrong).
 inline std::size_t indice(float v) {
+    // NOLINTNEXTLINE(bugprone-incorrect-roundings)
     return std::size_t(std::clamp(v, 0.0f, 1.0f) * (EntreesEncodage - 1) + 0.5f);
 }
 
