@@ -150,6 +150,46 @@ QByteArray grisLineaire() {
     return o;
 }
 
+// A printer of our own, as a CMYK profile: its inks are ideal but for cyan, which also
+// takes a fifth of the green away: R = (1 - c)(1 - k), G = (1 - m)(1 - k)(1 - c / 5),
+// B = (1 - y)(1 - k), in sRGB. Sampled on a grid of 9 points a side.
+QRgb imprimante(double c, double m, double y, double k) {
+    const auto octet = [](double v) { return int(std::lround(255 * v)); };
+    return qRgb(octet((1 - c) * (1 - k)), octet((1 - m) * (1 - k) * (1 - c / 5)),
+                octet((1 - y) * (1 - k)));
+}
+
+QByteArray profilImprimante() {
+    cmsHPROFILE lab = cmsCreateLab4Profile(nullptr), srgb = cmsCreate_sRGBProfile();
+    cmsHTRANSFORM versLab =
+        cmsCreateTransform(srgb, TYPE_RGB_DBL, lab, TYPE_Lab_DBL, INTENT_RELATIVE_COLORIMETRIC, 0);
+    cmsHPROFILE p = cmsCreateProfilePlaceholder(nullptr);
+    cmsSetProfileVersion(p, 2.1); // a lone grid is written as a lut16
+    cmsSetDeviceClass(p, cmsSigOutputClass);
+    cmsSetColorSpace(p, cmsSigCmykData);
+    cmsSetPCS(p, cmsSigLabData);
+    cmsPipeline* tuyau = cmsPipelineAlloc(nullptr, 4, 3);
+    cmsStage* grille = cmsStageAllocCLut16bit(nullptr, 9, 4, 3, nullptr);
+    const auto echantillon = [](const cmsUInt16Number in[], cmsUInt16Number out[], void* t) {
+        const QRgb c =
+            imprimante(in[0] / 65535.0, in[1] / 65535.0, in[2] / 65535.0, in[3] / 65535.0);
+        const std::array<double, 3> rgb{qRed(c) / 255.0, qGreen(c) / 255.0, qBlue(c) / 255.0};
+        cmsCIELab l{};
+        cmsDoTransform(static_cast<cmsHTRANSFORM>(t), rgb.data(), &l, 1);
+        cmsFloat2LabEncodedV2(out, &l);
+        return 1;
+    };
+    cmsStageSampleCLut16bit(grille, echantillon, versLab, 0);
+    cmsPipelineInsertStage(tuyau, cmsAT_BEGIN, grille);
+    cmsWriteTag(p, cmsSigAToB0Tag, tuyau);
+    cmsWriteTag(p, cmsSigMediaWhitePointTag, cmsD50_XYZ());
+    cmsPipelineFree(tuyau);
+    cmsDeleteTransform(versLab);
+    cmsCloseProfile(lab);
+    cmsCloseProfile(srgb);
+    return enregistrer(p);
+}
+
 const Espace* espaceDe(const QString& nom) {
     if (nom == "adobe") return &AdobeRgb;
     if (nom == "prophoto") return &ProPhoto;
@@ -324,6 +364,23 @@ private Q_SLOTS:
         const int attendu = int(std::lround(255 * encode(Srgb, 90 / 255.0)));
         QCOMPARE(attendu, 160);
         comparer(image.pixel(2, 2), qRgb(attendu, attendu, attendu), 2);
+    }
+
+    // A CMYK jpeg as Qt decodes it (already RGB: R = (1 - c)(1 - k), and so on) goes
+    // through its printer's profile as the same colour without black ink.
+    void cmjn() {
+        const double c = 0.6, m = 0.3, y = 0.1, k = 0.2;
+        QImage image(4, 4, QImage::Format_RGB32);
+        const auto octet = [k](double encre) {
+            return int(std::lround(255 * (1 - encre) * (1 - k)));
+        };
+        image.fill(qRgb(octet(c), octet(m), octet(y)));
+        const QRgb naif = image.pixel(0, 0);
+        QVERIFY(convertirCouleurs(image, profilImprimante(), {}));
+        comparer(image.pixel(1, 1),
+                 imprimante(1 - qRed(naif) / 255.0, 1 - qGreen(naif) / 255.0,
+                            1 - qBlue(naif) / 255.0, 0),
+                 3);
     }
 
     // Nothing to do, or a profile not to be trusted: the picture is not even detached.
