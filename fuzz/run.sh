@@ -9,6 +9,8 @@
 # <build>/crashes/ and belongs, once fixed, in tests/wmf/regressions/.
 #   GALVIA_FUZZ_RUNS        number of small inputs (default 150000)
 #   GALVIA_FUZZ_LARGE_RUNS  number of large inputs (default 1000)
+#   GALVIA_FUZZ_COLOUR_RUNS number of inputs of the colour fuzzer (default 5000: each new
+#                           profile builds its transform, a few thousand inputs a minute)
 #   GALVIA_FUZZ_BUILD       build directory (default build-fuzz at the top of the tree)
 set -euo pipefail
 
@@ -17,6 +19,7 @@ root="$(dirname "$here")"
 build="${GALVIA_FUZZ_BUILD:-$root/build-fuzz}"
 runs="${GALVIA_FUZZ_RUNS:-150000}"
 large_runs="${GALVIA_FUZZ_LARGE_RUNS:-1000}"
+colour_runs="${GALVIA_FUZZ_COLOUR_RUNS:-5000}"
 large_len=$((4 << 20))
 
 cmake -S "$here" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -54,5 +57,5 @@ graines="$build/graines-couleurs"
 rm -rf "$graines"
 mkdir -p "$graines" "$build/corpus-couleurs"
 cp "$here"/graines-couleurs/* "$graines"/
-"$build/fuzz_couleurs" "${common[@]}" -runs="$runs" -max_len=65536 "$build/corpus-couleurs" \
+"$build/fuzz_couleurs" "${common[@]}" -runs="$colour_runs" -max_len=65536 "$build/corpus-couleurs" \
     "$graines"
