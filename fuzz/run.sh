@@ -5,12 +5,15 @@
 #  - a share of large inputs (up to 4 MiB), seeded with the hostile metafiles, that reach the
 #    work budget: long polygons, floods of records, big bitmaps;
 # then the picture one for a short while, seeded with the hostile pictures (scan bombs,
-# GIFs and jpegs read to the end of their format) and a few ordinary ones.
+# GIFs and jpegs read to the end of their format) and a few ordinary ones, and the colour
+# profile one, seeded with the profile-bearing files of fuzz/graines-couleurs.
 # Exits non-zero when an input crashes or times out; the input is then left in
 # <build>/crashes/ and belongs, once fixed, in tests/wmf/regressions/.
 #   GALVIA_FUZZ_RUNS        number of small inputs (default 150000)
 #   GALVIA_FUZZ_LARGE_RUNS  number of large inputs (default 1000)
 #   GALVIA_FUZZ_IMAGE_TIME  seconds of the picture fuzzer (default 30)
+#   GALVIA_FUZZ_COLOUR_RUNS number of inputs of the colour fuzzer (default 5000: each new
+#                           profile builds its transform, a few thousand inputs a minute)
 #   GALVIA_FUZZ_BUILD       build directory (default build-fuzz at the top of the tree)
 set -euo pipefail
 
@@ -19,6 +22,7 @@ root="$(dirname "$here")"
 build="${GALVIA_FUZZ_BUILD:-$root/build-fuzz}"
 runs="${GALVIA_FUZZ_RUNS:-150000}"
 large_runs="${GALVIA_FUZZ_LARGE_RUNS:-1000}"
+colour_runs="${GALVIA_FUZZ_COLOUR_RUNS:-5000}"
 large_len=$((4 << 20))
 image_time="${GALVIA_FUZZ_IMAGE_TIME:-30}"
 
@@ -57,3 +61,11 @@ common=(-timeout=20 -rss_limit_mb=2560 -detect_leaks=0 -print_final_stats=1
     "$large_corpus" "$large_seeds"
 "$build/fuzz_images" "${common[@]}" -max_total_time="$image_time" -max_len=65536 \
     "$image_corpus" "$image_seeds"
+
+# Colour profiles: what a picture file declares, and the conversions it leads to.
+graines="$build/graines-couleurs"
+rm -rf "$graines"
+mkdir -p "$graines" "$build/corpus-couleurs"
+cp "$here"/graines-couleurs/* "$graines"/
+"$build/fuzz_couleurs" "${common[@]}" -runs="$colour_runs" -max_len=65536 "$build/corpus-couleurs" \
+    "$graines"

@@ -5,7 +5,8 @@
 # script also wants xvfb, xauth, xdotool and imagemagick. Pass "mesures" for the benchmarks'
 # references (vipsthumbnail).
 set -euo pipefail
-paquets=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
+paquets=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
+         liblcms2-dev libxcb1-dev
          libgl-dev fonts-dejavu-core)
 if [ "${1:-}" = tests ]; then
   paquets+=(clang clang-format clang-tidy libclang-rt-14-dev desktop-file-utils appstream

@@ -2,6 +2,7 @@
 #include "platform/Images.h"
 #include "platform/PoolDecodage.h"
 #include "platform/qt/PlateformeQt.h"
+#include "platform/qt/ProfilEcranX11.h"
 #include "platform/qt/VueFenetreQt.h"
 #include "state/Module1.h"
 #include "viewer/Form1.h"
@@ -21,6 +22,7 @@ int main(int argc, char* argv[]) {
     galvia::preparerDecodeurs();
 
     galvia::PlateformeQt plateforme;
+    const galvia::SuiviProfilEcran profilEcran;
     galvia::Module1 etat;
     galvia::Form1 form1(plateforme, etat);
     galvia::VueFenetreQt vue(form1.fenetre);

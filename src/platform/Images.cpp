@@ -1,6 +1,7 @@
 #include "Images.h"
 
 #include "BudgetDecodage.h"
+#include "Couleurs.h"
 #include "Erreurs.h"
 #include "Fichiers.h"
 #include "MarqueursJpeg.h"
@@ -249,6 +250,7 @@ QImage lire(QImageReader& lecteur, const Source& source, QImage image = {}) {
     if (source.appareil.abandonne()) throw DecodageAbandonne{};
     if (!lue || image.isNull()) throw Erreur(ErrImageIncorrecte);
     if (image.width() > CoteMaximal || image.height() > CoteMaximal) throw Erreur(ErrDepassement);
+    convertirVersEcran(image, *lecteur.device()); // nothing for sRGB on an sRGB screen
     return image;
 }
 

@@ -1,0 +1,53 @@
+// Colour management: the colour space a picture file declares, the screen's, and the
+// conversion of a decoded picture from the one to the other (through lcms2), in one place.
+//
+// A colour space is given by the bytes of its ICC profile; empty bytes mean sRGB. A
+// profile that cannot be parsed, is larger than ProfilMaximal, or does not fit its side
+// (a file: RGB, grey or CMYK; a screen: an RGB display or output profile) counts as sRGB:
+// the picture is then shown as its pixels are, and nothing is reported.
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <memory>
+
+class QIODevice;
+
+namespace galvia {
+
+// Largest profile read from a file or from the screen.
+inline constexpr qsizetype ProfilMaximal = qsizetype{4} << 20;
+
+// The profile a picture file declares, from its first bytes (a jpeg's segments up to its
+// compressed data, a bmp's header and profile): a jpeg's APP2 "ICC_PROFILE" segments joined
+// by their sequence numbers, Adobe RGB for a jpeg without profile whose EXIF says
+// "uncalibrated" with the interoperability index "R03", a version 5 bmp's embedded
+// profile. Empty for any other file (sRGB).
+QByteArray profilFichier(const QByteArray& octets);
+
+// The same, read from a picture file open on `fichier` (its start, whatever its current
+// position, which is left as it was). Reads no more than the profile needs.
+QByteArray profilFichier(QIODevice& fichier);
+
+// Adobe RGB (1998): its primaries, D65 white and gamma 563/256, as an ICC profile.
+const QByteArray& profilAdobeRgb();
+
+// The profile of the screen Galvia's window is on (empty: sRGB). Written by the platform
+// when it learns it (or by a test), read by the decode workers: safe from any thread.
+QByteArray profilEcran();
+void definirProfilEcran(const QByteArray& profil);
+
+// Converts `image` from the colour space `source` to the screen's space `ecran`
+// (perceptual intent, relative colorimetric where a profile has no perceptual table),
+// in place when its format allows. Returns false, the picture untouched (not even
+// detached), when there is nothing to do: the same space on both sides (sRGB included),
+// a profile ignored, a null picture. Transforms are cached per pair of profiles; safe
+// from any thread.
+bool convertirCouleurs(QImage& image, const QByteArray& source, const QByteArray& ecran);
+
+// The hook of a decode: converts a picture just decoded from the file open on `fichier`
+// to the current screen profile (profilEcran). Costs a read of the file's header when
+// the picture is already in the screen's space.
+void convertirVersEcran(QImage& image, QIODevice& fichier);
+
+} // namespace galvia
