@@ -5,6 +5,7 @@
 // written whole, private, and by a rename; a cache that cannot be written changes nothing.
 #include "support/Acces.h"
 #include "support/Banc.h"
+#include "support/MainTest.h"
 
 #include "platform/CacheVignettes.h"
 #include "platform/NomsOctets.h"
@@ -297,5 +298,5 @@ void TestVignettes::feuille() {
     }
 }
 
-QTEST_GUILESS_MAIN(TestVignettes)
+GALVIA_TEST_GUILESS_MAIN(TestVignettes)
 #include "tst_vignettes.moc"
