@@ -123,7 +123,6 @@ void TestFeuille::ouverture() {
     QCOMPARE(compteur.last(), QStringLiteral("%1 / %1").arg(n));
     QVERIFY(!s.b.ctl().menCompte.visible() && !s.b.form->fenetre.occupe());
     QCOMPARE(s.f->fenetre.caption(), QStringLiteral("Diapositives ") + s.b.etat.Chemin);
-    QCOMPARE(s.c().grille.LargeurCase, 1128);
     QCOMPARE(s.c().Texte[n - 1].caption(), s.b.etat.TabImages.at(n));
     // Cell 59 (or the last) in its place; a missing file fills its whole cell in grey.
     QCOMPARE(s.c().Diapo[n - 1].left(), double(s.c().GaucheCase[n - 1]));

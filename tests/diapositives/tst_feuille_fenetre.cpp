@@ -37,15 +37,9 @@ void TestFeuilleFenetre::ouvrirPaginerFermer() {
     QCOMPARE(compteur, QStringLiteral("=  2 / 70  =  p02.jpg"));
 
     QStringList vu;
-    bool fini = false;
     // The sheet's scene runs inside its modal loop, once the first page is filled.
-    auto scene = std::make_shared<std::function<void()>>();
-    *scene = [&, scene] {
-        auto* vue = qobject_cast<VueFenetreQt*>(QApplication::activeModalWidget());
-        if (!vue || vue->modele().nom() != QLatin1String("Form2") || f.ctl().menCompte.visible()) {
-            QTimer::singleShot(10, *scene);
-            return;
-        }
+    QVERIFY(f.dansLaFeuille([&](VueFenetreQt& fv) {
+        VueFenetreQt* vue = &fv;
         Fenetre& feuille = vue->modele();
         const auto texte = [&](const QString& nom) {
             return static_cast<Etiquette*>(controle(feuille, nom))->caption();
@@ -70,15 +64,11 @@ void TestFeuilleFenetre::ouvrirPaginerFermer() {
         vu << QString::number(dessus == image1);
         vu << QString::number(vue->widgetDe(*controle(feuille, "Vertic"))->isVisible());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
-        fini = true;
-    };
-    QTimer::singleShot(0, *scene);
-    f.touche(Qt::Key_F8);
-
-    QVERIFY(fini);
+        vu << QString::number(feuille.ferme());
+    }));
     QCOMPARE(vu, (QStringList{"De 1 à 60 (sur 70)", "Diapositives " + dossier.path() + u'/',
                               "De 61 à 70 ( sur 70)", "0", "Diapositive 63 : p63.jpg", "1", "1",
-                              "1502", "1", "1"}));
+                              "1502", "1", "1", "1"}));
     QCOMPARE(f.legende(f.ctl().menNom), compteur);
     QCOMPARE(f.etat.NumImage, std::int16_t(2));
     QVERIFY(!f.vue->actionDe(f.ctl().menCompte)->isVisible());

@@ -131,9 +131,6 @@ struct Retenue {
         lacher();
         decodesFinis();
     }
-    Retenue() = default;
-    Retenue(const Retenue&) = delete;
-    Retenue& operator=(const Retenue&) = delete;
 };
 
 } // namespace

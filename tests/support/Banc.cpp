@@ -8,74 +8,13 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
+#include <QProcess>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace galvia::test {
-
-namespace {
-
-// Qt reads GIF but does not write it: a small writer, 3-3-2 palette, LZW codes kept at
-// 9 bits by a clear code every 254 pixels.
-QByteArray enGif(const QImage& source) {
-    const QImage image = source.convertToFormat(QImage::Format_RGB32);
-    QByteArray o("GIF89a");
-    auto mot = [&o](int v) {
-        o.append(char(v & 0xff));
-        o.append(char((v >> 8) & 0xff));
-    };
-    mot(image.width());
-    mot(image.height());
-    o.append(char(0xf7)); // global palette of 256 entries
-    o.append(char(0));
-    o.append(char(0));
-    for (int i = 0; i < 256; ++i) {
-        o.append(char(((i >> 5) & 7) * 255 / 7));
-        o.append(char(((i >> 2) & 7) * 255 / 7));
-        o.append(char((i & 3) * 255 / 3));
-    }
-    o.append(',');
-    mot(0);
-    mot(0);
-    mot(image.width());
-    mot(image.height());
-    o.append(char(0));
-    o.append(char(8)); // minimum code size
-    QByteArray donnees;
-    quint32 acc = 0;
-    int bits = 0;
-    auto code = [&](int c) {
-        acc |= quint32(c) << bits;
-        bits += 9;
-        while (bits >= 8) {
-            donnees.append(char(acc & 0xff));
-            acc >>= 8;
-            bits -= 8;
-        }
-    };
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            if (n % 254 == 0) code(256);
-            const QRgb p = image.pixel(x, y);
-            code((qRed(p) >> 5) << 5 | (qGreen(p) >> 5) << 2 | (qBlue(p) >> 6));
-            ++n;
-        }
-    code(257);
-    if (bits > 0) donnees.append(char(acc & 0xff));
-    for (qsizetype i = 0; i < donnees.size(); i += 255) {
-        const QByteArray bloc = donnees.mid(i, 255);
-        o.append(char(bloc.size()));
-        o.append(bloc);
-    }
-    o.append(char(0));
-    o.append(';');
-    return o;
-}
-
-} // namespace
 
 QString dessiner(const QString& chemin, QSize taille, QColor couleur) {
     QDir().mkpath(QFileInfo(chemin).absolutePath());
@@ -86,9 +25,23 @@ QString dessiner(const QString& chemin, QSize taille, QColor couleur) {
     p.end();
     QString format = QFileInfo(chemin).suffix().toLower();
     if (format == QLatin1String("jpeg")) format = QStringLiteral("jpg");
-    if (format == QLatin1String("gif")) return ecrire(chemin, enGif(image));
-    if (!image.save(chemin, format.toLatin1().constData()))
-        qFatal("cannot write %s", qPrintable(chemin));
+    if (format != QLatin1String("gif")) {
+        if (!image.save(chemin, format.toLatin1().constData()))
+            qFatal("cannot write %s", qPrintable(chemin));
+        return chemin;
+    }
+    // Qt reads GIF but does not write it: ImageMagick converts the picture.
+    QByteArray png;
+    QBuffer tampon(&png);
+    tampon.open(QIODevice::WriteOnly);
+    image.save(&tampon, "PNG");
+    QProcess convert;
+    convert.start(QStringLiteral("convert"),
+                  {QStringLiteral("png:-"), QStringLiteral("GIF:") + chemin});
+    convert.write(png);
+    convert.closeWriteChannel();
+    if (!convert.waitForFinished(60000) || convert.exitCode() != 0)
+        qFatal("convert cannot write %s", qPrintable(chemin));
     return chemin;
 }
 
