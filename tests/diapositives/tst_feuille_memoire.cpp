@@ -437,15 +437,6 @@ void TestFeuilleMemoire::etirements() {
     QCOMPARE(etirerImage(source, cible).size(), cible);
 }
 
-// The bytes this process has read from files so far.
-qint64 octetsLus() {
-    QFile io(QStringLiteral("/proc/self/io"));
-    if (!io.open(QIODevice::ReadOnly)) qFatal("no /proc/self/io");
-    for (const QByteArray& ligne : io.readAll().split('\n'))
-        if (ligne.startsWith("rchar:")) return ligne.mid(6).trimmed().toLongLong();
-    qFatal("no rchar");
-}
-
 // A jpeg decoded from its bytes read whole is read once its memory, the bytes included,
 // has been granted: a decode refused by the budget reads nothing but the header.
 void TestFeuilleMemoire::lectureApresAccord() {

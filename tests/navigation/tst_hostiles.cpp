@@ -41,15 +41,6 @@ QString pngBruit(const QString& fichier) {
     return fichier;
 }
 
-// The bytes this process has read from files so far.
-qint64 octetsLus() {
-    QFile io(QStringLiteral("/proc/self/io"));
-    if (!io.open(QIODevice::ReadOnly)) qFatal("no /proc/self/io");
-    for (const QByteArray& ligne : io.readAll().split('\n'))
-        if (ligne.startsWith("rchar:")) return ligne.mid(6).trimmed().toLongLong();
-    qFatal("no rchar");
-}
-
 } // namespace
 
 class TstHostiles : public QObject {

@@ -63,8 +63,6 @@ struct AccesForm2 {
     PoolDecodage*& decodeurs = f.decodeurs;
     const CacheVignettes*& cache = f.cache;
     Progression& progression = f.progression_;
-    int& LargeurFeuille = f.LargeurFeuille;
-    int& HauteurFeuille = f.HauteurFeuille;
     Grille& grille = f.grille;
     std::array<int, CasesParPage + 1>& GaucheCase = f.GaucheCase;
     std::array<int, CasesParPage + 1>& HautCase = f.HautCase;

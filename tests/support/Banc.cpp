@@ -93,6 +93,14 @@ void viderOctets(const QString& dossier) {
     viderChemin(octetsDuNom(dossier));
 }
 
+qint64 octetsLus() {
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly)) qFatal("no /proc/self/io");
+    for (const QByteArray& ligne : io.readAll().split('\n'))
+        if (ligne.startsWith("rchar:")) return ligne.mid(6).trimmed().toLongLong();
+    qFatal("no rchar");
+}
+
 Banc::Banc(QSize interne) {
     form = std::make_unique<Form1>(plateforme, etat);
     form->fenetre.setTailleInterneSansVue(interne);

@@ -28,6 +28,9 @@ void poserOctets(const QByteArray& chemin, QSize taille, unsigned mode = 0644);
 // Empties a folder whatever its entries' names (Qt removes only names that are UTF-8).
 void viderOctets(const QString& dossier);
 
+// The bytes this process has read from files so far (rchar of /proc/self/io).
+qint64 octetsLus();
+
 // A temporary folder emptied by bytes before Qt removes it.
 struct DossierTemporaire : QTemporaryDir {
     ~DossierTemporaire() { viderOctets(path()); }
