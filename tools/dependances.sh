@@ -11,7 +11,7 @@ paquets=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-
 if [ "${1:-}" = tests ]; then
   paquets+=(clang clang-format clang-tidy libclang-rt-14-dev desktop-file-utils appstream
             man-db debhelper dpkg-dev tigervnc-standalone-server x11-xkb-utils libxtst-dev
-            python3-gi gir1.2-glib-2.0)
+            python3-gi gir1.2-glib-2.0 imagemagick)
 fi
 if [ "${1:-}" = mesures ]; then
   paquets+=(libvips-tools)
