@@ -1,6 +1,7 @@
 #include "Anticipation.h"
 
 #include "BudgetDecodage.h"
+#include "Couleurs.h"
 #include "Erreurs.h"
 #include "Fichiers.h"
 #include "NomsOctets.h"
@@ -46,6 +47,7 @@ struct DecodageAnticipe::Travail {
         erreur.reset();
         memoire = {};
         memoireApercu = {};
+        memoireCouleurs = {};
     }
 
     const QString chemin;
@@ -61,7 +63,9 @@ struct DecodageAnticipe::Travail {
     std::optional<QImage> image;
     QImage apercu;
     std::optional<Erreur> erreur;
-    BudgetMemoire::Reservation memoire, memoireApercu;
+    BudgetMemoire::Reservation memoire, memoireApercu, memoireCouleurs;
+    // The screen profile's generation its colours were converted for.
+    std::uint64_t generation = 0;
 };
 
 namespace {
@@ -80,6 +84,25 @@ QImage etirer(const QImage& image, const DecodageAnticipe::Apercu& apercu,
     } catch (...) {
         return {}; // no fitting for this size, or no memory: the view stretches it itself
     }
+}
+
+// Converts a picture decoded ahead, and its fitted view, to the screen's colours: the
+// fitted view first (what is shown first, under a megapixel), then the whole picture the
+// natural-size view shows. A picture that becomes 32 bits a pixel (a grey one with its
+// grey profile) takes that memory from the budget at once (`memoire`); false when it
+// cannot (nothing is kept then).
+bool convertirAnticipee(const ConversionDifferee& couleurs, QImage& image, QImage& etiree,
+                        BudgetMemoire::Reservation& memoire) {
+    if (!couleurs.aConvertir()) return true; // the screen's space already: nothing to do
+    if (!etiree.isNull()) couleurs.convertir(etiree);
+    const QImage::Format f = image.format();
+    if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32) {
+        memoire =
+            budgetDecodage().essayerReserver(std::int64_t{4} * image.width() * image.height());
+        if (!memoire) return false;
+    }
+    couleurs.convertir(image);
+    return true;
 }
 
 // Decodes into the recycler's buffers.
@@ -132,7 +155,9 @@ void DecodageAnticipe::lancer(const std::shared_ptr<Travail>& t, const Apercu& a
         std::optional<QImage> image;
         QImage etiree;
         std::optional<Erreur> erreur;
-        BudgetMemoire::Reservation memoire, memoireApercu;
+        BudgetMemoire::Reservation memoire, memoireApercu, memoireCouleurs;
+        // The decode leaves its colours to convert here, the fitted view first.
+        const ConversionDifferee couleurs;
         try {
             image = decodeur(
                 t->chemin,
@@ -142,6 +167,10 @@ void DecodageAnticipe::lancer(const std::shared_ptr<Travail>& t, const Apercu& a
                 },
                 t->abandon);
             etiree = etirer(*image, apercu, memoireApercu);
+            if (!convertirAnticipee(couleurs, *image, etiree, memoireCouleurs)) {
+                image.reset();
+                etiree = QImage();
+            }
         } catch (const Erreur& e) {
             erreur = e;
         } catch (...) {
@@ -159,6 +188,8 @@ void DecodageAnticipe::lancer(const std::shared_ptr<Travail>& t, const Apercu& a
                     t->apercu = std::move(etiree);
                     t->memoire = std::move(memoire);
                     t->memoireApercu = std::move(memoireApercu);
+                    t->memoireCouleurs = std::move(memoireCouleurs);
+                    t->generation = couleurs.generation();
                 }
             }
         }
@@ -212,9 +243,13 @@ std::optional<ImageAnticipee> DecodageAnticipe::prendre(const QString& chemin) {
     // Their memory goes back to the budget on return.
     const BudgetMemoire::Reservation memoire = std::move(t->memoire);
     const BudgetMemoire::Reservation memoireApercu = std::move(t->memoireApercu);
+    const BudgetMemoire::Reservation memoireCouleurs = std::move(t->memoireCouleurs);
+    const std::uint64_t generation = t->generation;
     verrou.unlock();
 
     if (!image && !erreur) return {};
+    // Converted for a screen profile that has changed since: decoded again.
+    if (image && generation != generationProfilEcran()) return {};
     const std::optional<IdentiteFichier> maintenant = identiteFichier(chemin);
     if (maintenant != avant || (image && !maintenant)) return {}; // not the file decoded
     if (erreur) throw *erreur;

@@ -1,6 +1,7 @@
 #include "CacheVignettes.h"
 
 #include "BudgetDecodage.h"
+#include "Couleurs.h"
 #include "Erreurs.h"
 #include "NomsOctets.h"
 
@@ -366,9 +367,11 @@ QImage chargerVignetteCache(const CacheVignettes* cache, const QString& chemin, 
         if (std::optional<VignetteLue> lue = cache->chercher(*fiche, classe, avant)) {
             if (lue->echec) throw Erreur(ErrImageIncorrecte);
             const QSize cible = taille(lue->naturelle);
-            if (!cible.isValid() || cible.isEmpty() || cible == lue->image.size())
-                return lue->image;
-            return lue->image.scaled(cible, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            QImage image = lue->image;
+            if (cible.isValid() && !cible.isEmpty() && cible != image.size())
+                image = image.scaled(cible, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            convertirCouleurs(image, {}, profilEcran()); // kept in sRGB
+            return image;
         }
     }
     // Decoded at the class's size when a thumbnail is to be written, then shrunk to the
@@ -378,6 +381,9 @@ QImage chargerVignetteCache(const CacheVignettes* cache, const QString& chemin, 
     QSize naturelle, montree;
     bool vignette = false;
     QImage image;
+    // Decoded in the file's colours: the thumbnail kept is written in sRGB, the one
+    // shown in the screen's colours.
+    const ConversionDifferee couleurs;
     try {
         image = chargerVignette(
             chemin,
@@ -399,18 +405,27 @@ QImage chargerVignetteCache(const CacheVignettes* cache, const QString& chemin, 
             };
         throw;
     }
-    if (!vignette || std::max(image.width(), image.height()) != classe) return image;
-    *aEcrire = [cache, f = *fiche, image, naturelle, chemin] {
-        // The conversion for the writer, and the writer's own buffers.
+    if (!vignette || std::max(image.width(), image.height()) != classe) {
+        couleurs.convertir(image);
+        return image;
+    }
+    *aEcrire = [cache, f = *fiche, image, naturelle, chemin, source = couleurs.source()] {
+        // Its colours and the writer's conversion, and the writer's own buffers.
         const BudgetMemoire::Reservation r =
-            budgetDecodage().reserver(2 * image.sizeInBytes() + (std::int64_t{1} << 16));
+            budgetDecodage().reserver(3 * image.sizeInBytes() + (std::int64_t{1} << 16));
         if (!r) return; // Galvia is quitting
+        QImage srgb = image;
+        convertirCouleurs(srgb, source, {});
+        srgb.setColorSpace(QColorSpace()); // sRGB now, whatever profile Qt read: no more
         const QString mime =
             QMimeDatabase().mimeTypeForFile(chemin, QMimeDatabase::MatchExtension).name();
-        cache->ecrire(f, image, naturelle, mime);
+        cache->ecrire(f, srgb, naturelle, mime);
     };
-    if (image.size() == montree) return image;
-    return image.scaled(montree, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage affichee = image.size() == montree
+                          ? image
+                          : image.scaled(montree, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    couleurs.convertir(affichee);
+    return affichee;
 }
 
 } // namespace galvia

@@ -523,6 +523,8 @@ void convertirRgb(QImage& image, const Transformation& t) {
 
 QMutex verrouEcran;
 QByteArray profilEcranCourant;
+std::atomic<std::uint64_t> generationEcran{0};
+thread_local ConversionDifferee* differee = nullptr;
 
 } // namespace
 
@@ -567,7 +569,13 @@ QByteArray profilEcran() {
 
 void definirProfilEcran(const QByteArray& profil) {
     const QMutexLocker l(&verrouEcran);
+    if (profil == profilEcranCourant) return;
     profilEcranCourant = profil;
+    ++generationEcran;
+}
+
+std::uint64_t generationProfilEcran() {
+    return generationEcran;
 }
 
 bool convertirCouleurs(QImage& image, const QByteArray& source, const QByteArray& ecran) {
@@ -607,10 +615,27 @@ bool convertirCouleurs(QImage& image, const QByteArray& source, const QByteArray
 }
 
 void convertirVersEcran(QImage& image, QIODevice& fichier) {
+    if (differee) {
+        // The generation first: a screen changed meanwhile shows as changed.
+        differee->generation_ = generationProfilEcran();
+        differee->ecran_ = profilEcran();
+        differee->source_ = profilFichier(fichier);
+        return;
+    }
     const QByteArray ecran = profilEcran();
     const QByteArray source = profilFichier(fichier);
     if (source.isEmpty() && ecran.isEmpty()) return; // sRGB on sRGB
     convertirCouleurs(image, source, ecran);
+}
+
+ConversionDifferee::ConversionDifferee()
+    : precedente_(differee)
+    , generation_(generationProfilEcran()) {
+    differee = this;
+}
+
+ConversionDifferee::~ConversionDifferee() {
+    differee = precedente_;
 }
 
 } // namespace galvia

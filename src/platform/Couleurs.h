@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <cstdint>
 #include <memory>
 
 class QIODevice;
@@ -36,6 +37,9 @@ const QByteArray& profilAdobeRgb();
 // when it learns it (or by a test), read by the decode workers: safe from any thread.
 QByteArray profilEcran();
 void definirProfilEcran(const QByteArray& profil);
+// A number that changes each time the screen's profile does (definirProfilEcran with
+// other bytes): what was converted for an older one is to be converted again.
+std::uint64_t generationProfilEcran();
 
 // Converts `image` from the colour space `source` to the screen's space `ecran`
 // (perceptual intent, relative colorimetric where a profile has no perceptual table),
@@ -49,5 +53,32 @@ bool convertirCouleurs(QImage& image, const QByteArray& source, const QByteArray
 // to the current screen profile (profilEcran). Costs a read of the file's header when
 // the picture is already in the screen's space.
 void convertirVersEcran(QImage& image, QIODevice& fichier);
+
+// While one lives on a thread, the decodes run on that thread leave their pictures in
+// their file's colours and note here the conversion they need (the last decode's), so
+// that their caller converts what is shown first (a fitted view, a thumbnail) and the
+// rest after, or to another space (a thumbnail written to the desktop's cache, in sRGB).
+class ConversionDifferee {
+public:
+    ConversionDifferee();
+    ~ConversionDifferee();
+    ConversionDifferee(const ConversionDifferee&) = delete;
+    ConversionDifferee& operator=(const ConversionDifferee&) = delete;
+
+    // The file's profile and the screen's (and its generation) when it was decoded.
+    const QByteArray& source() const { return source_; }
+    const QByteArray& ecran() const { return ecran_; }
+    std::uint64_t generation() const { return generation_; }
+    // Whether the picture decoded is not already in the screen's space.
+    bool aConvertir() const { return !source_.isEmpty() || !ecran_.isEmpty(); }
+    // Converts a picture of that decode (or a copy of it, stretched) to the screen's space.
+    bool convertir(QImage& image) const { return convertirCouleurs(image, source_, ecran_); }
+
+private:
+    friend void convertirVersEcran(QImage& image, QIODevice& fichier);
+    ConversionDifferee* precedente_;
+    QByteArray source_, ecran_;
+    std::uint64_t generation_ = 0;
+};
 
 } // namespace galvia

@@ -1,17 +1,27 @@
 // Colour management: pixels converted between colour spaces as their definitions
 // (primaries, white points, transfer curves) say, the maths done here; the profile a file
-// declares (jpeg segments, EXIF R03, bmp version 5) reaching the decode; nothing touched
-// where there is nothing to do or a profile cannot be trusted.
+// declares (jpeg segments, EXIF R03) reaching the decode; nothing touched where there is
+// nothing to do or a profile cannot be trusted; the viewer's views and the sheet's
+// thumbnails in the screen's colours, the desktop's thumbnails in sRGB.
+#include "support/Banc.h"
+#include "support/MainTest.h"
+
+#include "platform/Anticipation.h"
+#include "platform/CacheVignettes.h"
 #include "platform/Couleurs.h"
 #include "platform/Images.h"
+#include "platform/PoolDecodage.h"
+#include "platform/Touches.h"
 
 #include <QBuffer>
 #include <QDataStream>
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QImageReader>
-#include <QTemporaryDir>
 #include <QTest>
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <lcms2.h>
 
@@ -37,8 +47,6 @@ constexpr std::array<double, 2> D65{0.3127, 0.3290}, D50{0.3457, 0.3585};
 const Espace Srgb{{0.64, 0.33, 0.30, 0.60, 0.15, 0.06}, D65, Courbe::Srgb, 0};
 const Espace AdobeRgb{{0.64, 0.33, 0.21, 0.71, 0.15, 0.06}, D65, Courbe::Gamma, 563.0 / 256};
 const Espace ProPhoto{{0.7347, 0.2653, 0.1596, 0.8404, 0.0366, 0.0001}, D50, Courbe::Gamma, 1.8};
-// sRGB with its red and green primaries exchanged.
-const Espace Echange{{0.30, 0.60, 0.64, 0.33, 0.15, 0.06}, D65, Courbe::Srgb, 0};
 
 Vec operator*(const Mat& m, const Vec& v) {
     Vec r{};
@@ -193,7 +201,6 @@ QByteArray profilImprimante() {
 const Espace* espaceDe(const QString& nom) {
     if (nom == "adobe") return &AdobeRgb;
     if (nom == "prophoto") return &ProPhoto;
-    if (nom == "echange") return &Echange;
     return &Srgb;
 }
 
@@ -219,8 +226,8 @@ void comparer(QRgb obtenu, QRgb attendu, int tolerance) {
 // A jpeg of a flat colour carrying `profil` in APP2 segments of at most `morceau` bytes
 // (written in the reverse order when `inverse`), and `exif` in an APP1 segment.
 QByteArray jpeg(QRgb couleur, const QByteArray& profil, int morceau = 60000, bool inverse = false,
-                const QByteArray& exif = {}) {
-    QImage image(16, 16, QImage::Format_RGB32);
+                const QByteArray& exif = {}, QSize taille = {16, 16}) {
+    QImage image(taille, QImage::Format_RGB32);
     image.fill(couleur);
     QByteArray o;
     QBuffer b(&o);
@@ -274,32 +281,17 @@ QByteArray exif(QDataStream::ByteOrder ordre, const QByteArray& index) {
     return o;
 }
 
-// A 4 x 4 bmp of a flat colour, version 5 header, its profile embedded after the pixels.
-QByteArray bmpV5(QRgb couleur, const QByteArray& profil) {
-    QByteArray o;
-    QDataStream d(&o, QIODevice::WriteOnly);
-    d.setByteOrder(QDataStream::LittleEndian);
-    const quint32 pixels = 4 * 4 * 4;
-    d.writeRawData("BM", 2);
-    d << quint32(14 + 124 + pixels + profil.size()) << quint32(0) << quint32(14 + 124);
-    d << quint32(124) << qint32(4) << qint32(4) << quint16(1) << quint16(32) << quint32(0) << pixels
-      << qint32(2835) << qint32(2835) << quint32(0) << quint32(0);
-    for (int i = 0; i < 4; ++i)
-        d << quint32(0);      // masks
-    d << quint32(0x4d424544); // 'MBED'
-    for (int i = 0; i < 12; ++i)
-        d << quint32(0); // end points, gammas
-    d << quint32(4) << quint32(124 + pixels) << quint32(profil.size()) << quint32(0);
-    for (int i = 0; i < 16; ++i)
-        d << quint32(couleur | 0xff000000U);
-    d.writeRawData(profil.constData(), int(profil.size()));
-    return o;
-}
-
 // The pixel a file stores, read without any conversion.
 QRgb stocke(const QString& chemin) {
     QImageReader r(chemin);
     return r.read().pixel(8 % r.size().width(), 2);
+}
+
+QString ecrireFichier(const QString& chemin, const QByteArray& contenu) {
+    QDir().mkpath(QFileInfo(chemin).path());
+    QFile f(chemin);
+    if (!f.open(QIODevice::WriteOnly) || f.write(contenu) != contenu.size()) qFatal("not written");
+    return chemin;
 }
 
 } // namespace
@@ -308,35 +300,29 @@ class TestCouleurs : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup() { definirProfilEcran({}); }
+    void cleanup() {
+        definirProfilEcran({});
+        QVERIFY(PoolDecodage::commun().attendreInactif(std::chrono::minutes(1)));
+    }
 
-    // Pixels of each format converted from the file's space to the screen's as the
-    // spaces' definitions say.
+    // Pixels converted from the file's space to the screen's as the spaces' definitions
+    // say; grey by its linear curve (its 90 means a luminance of 90/255, which sRGB
+    // writes 160).
     void conversions_data() {
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("ecran");
         QTest::addColumn<int>("format");
         QTest::addColumn<QRgb>("pixel");
-        const int rgb = QImage::Format_RGB32, argb = QImage::Format_ARGB32,
-                  pre = QImage::Format_ARGB32_Premultiplied, ind = QImage::Format_Indexed8;
-        QTest::newRow("adobe rouge") << "adobe"
-                                     << "srgb" << rgb << qRgb(197, 34, 35);
-        QTest::newRow("adobe vert") << "adobe"
-                                    << "srgb" << rgb << qRgb(115, 199, 75);
-        QTest::newRow("prophoto") << "prophoto"
-                                  << "srgb" << rgb << qRgb(157, 67, 33);
+        const int rgb = QImage::Format_RGB32, pre = QImage::Format_ARGB32_Premultiplied;
+        QTest::newRow("adobe") << "adobe"
+                               << "srgb" << rgb << qRgb(115, 199, 75);
         QTest::newRow("vers écran adobe") << "srgb"
                                           << "adobe" << rgb << qRgb(230, 30, 30);
-        QTest::newRow("prophoto vers adobe") << "prophoto"
-                                             << "adobe" << rgb << qRgb(90, 160, 40);
-        QTest::newRow("rouge et vert échangés") << "echange"
-                                                << "srgb" << rgb << qRgb(200, 40, 10);
-        QTest::newRow("alpha") << "adobe"
-                               << "srgb" << argb << qRgba(197, 34, 35, 100);
         QTest::newRow("prémultiplié") << "adobe"
                                       << "srgb" << pre << qRgba(197, 34, 35, 128);
-        QTest::newRow("palette") << "adobe"
-                                 << "srgb" << ind << qRgb(115, 199, 75);
+        QTest::newRow("gris linéaire")
+            << "gris"
+            << "srgb" << int(QImage::Format_Grayscale8) << qRgb(90, 90, 90);
     }
     void conversions() {
         QFETCH(QString, source);
@@ -345,25 +331,17 @@ private Q_SLOTS:
         QFETCH(QRgb, pixel);
         QImage image(4, 4, QImage::Format_ARGB32);
         image.fill(pixel);
-        if (format == QImage::Format_Indexed8)
-            image = image.convertToFormat(QImage::Format_Indexed8, QList<QRgb>{pixel});
-        else
-            image.convertTo(QImage::Format(format));
+        image.convertTo(QImage::Format(format));
         QVERIFY(convertirCouleurs(image, profilDe(source), profilDe(ecran)));
-        const int tolerance = format == QImage::Format_ARGB32_Premultiplied ? 3 : 2;
         const QRgb obtenu = image.pixel(1, 1); // premultiplied as the picture is
-        comparer(format == QImage::Format_ARGB32_Premultiplied ? qUnpremultiply(obtenu) : obtenu,
-                 convertir(pixel, *espaceDe(source), *espaceDe(ecran)), tolerance);
-    }
-
-    // Linear grey: the middle grey 90 means a luminance of 90/255, which sRGB writes 160.
-    void grisLineaire() {
-        QImage image(4, 4, QImage::Format_Grayscale8);
-        image.fill(90);
-        QVERIFY(convertirCouleurs(image, ::grisLineaire(), {}));
-        const int attendu = int(std::lround(255 * encode(Srgb, 90 / 255.0)));
-        QCOMPARE(attendu, 160);
-        comparer(image.pixel(2, 2), qRgb(attendu, attendu, attendu), 2);
+        if (source == "gris") {
+            const int attendu = int(std::lround(255 * encode(Srgb, 90 / 255.0)));
+            QCOMPARE(attendu, 160);
+            return comparer(obtenu, qRgb(attendu, attendu, attendu), 2);
+        }
+        const bool premultiplie = format == QImage::Format_ARGB32_Premultiplied;
+        comparer(premultiplie ? qUnpremultiply(obtenu) : obtenu,
+                 convertir(pixel, *espaceDe(source), *espaceDe(ecran)), premultiplie ? 3 : 2);
     }
 
     // A CMYK jpeg as Qt decodes it (already RGB: R = (1 - c)(1 - k), and so on) goes
@@ -388,21 +366,13 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("source");
         QTest::addColumn<QByteArray>("ecran");
         const QByteArray adobe = profil(AdobeRgb);
-        QByteArray mute = adobe, sansFin = adobe, entree = adobe;
-        entree.replace(12, 4, "scnr");               // a camera's profile, not a screen's
-        mute.replace(16, 4, "Lab ");                 // a colour space a picture cannot be in
-        sansFin.replace(128, 4, "\xff\xff\xff\xf0"); // a tag count beyond the profile
-        QTest::newRow("srgb partout") << QByteArray() << QByteArray();
+        QByteArray entree = adobe;
+        entree.replace(12, 4, "scnr"); // a camera's profile, not a screen's
         QTest::newRow("profil sRGB") << profil(Srgb) << QByteArray();
-        QTest::newRow("écran sRGB") << QByteArray() << profil(Srgb);
         QTest::newRow("même profil") << adobe << adobe;
         QTest::newRow("tronqué") << adobe.left(adobe.size() / 2) << QByteArray();
-        QTest::newRow("muté") << mute << QByteArray();
-        QTest::newRow("étiquettes sans fin") << sansFin << QByteArray();
         QTest::newRow("trop grand") << adobe + QByteArray(ProfilMaximal, 0) << QByteArray();
-        QTest::newRow("écran gris") << QByteArray() << ::grisLineaire();
         QTest::newRow("écran d'appareil photo") << QByteArray() << entree;
-        QTest::newRow("écran tronqué") << QByteArray() << adobe.left(200);
     }
     void rienAFaire() {
         QFETCH(QByteArray, source);
@@ -416,57 +386,74 @@ private Q_SLOTS:
         QCOMPARE(image.constBits(), avant.constBits());
     }
 
-    // The profile a file declares reaches its decode, once, towards the screen's.
-    void fichiers_data() {
+    // A photo as the viewer shows it (decoded on the spot, then the next one with its
+    // fitted view made ahead, and its natural view) and as the sheet does (a thumbnail
+    // decoded, then read back from the desktop's cache, which keeps it in sRGB): the
+    // profile its file declares converted, once, to the screen's, also when the screen's
+    // profile changes once the next picture is decoded ahead.
+    void vues_data() {
         QTest::addColumn<QByteArray>("contenu");
-        QTest::addColumn<QString>("ecran");
         QTest::addColumn<QString>("espace"); // what the file means
+        QTest::addColumn<QString>("ecran");
+        QTest::addColumn<bool>("change");
         const QByteArray adobe = profil(AdobeRgb);
         const QRgb c = qRgb(197, 34, 35);
-        const QByteArray r03 = exif(QDataStream::LittleEndian, "R03");
+        const QSize t(300, 200);
         QTest::newRow("profil en trois segments à l'envers")
-            << jpeg(c, adobe, int(adobe.size() / 3 + 1), true) << "srgb"
-            << "adobe";
-        QTest::newRow("prophoto") << jpeg(c, profil(ProPhoto)) << "srgb"
-                                  << "prophoto";
-        QTest::newRow("exif R03") << jpeg(c, {}, 1, false, r03) << "srgb"
-                                  << "adobe";
-        QTest::newRow("exif R03 gros-boutiste")
-            << jpeg(c, {}, 1, false, exif(QDataStream::BigEndian, "R03")) << "srgb"
-            << "adobe";
-        QTest::newRow("exif R98") << jpeg(c, {}, 1, false, exif(QDataStream::LittleEndian, "R98"))
+            << jpeg(c, adobe, int(adobe.size() / 3 + 1), true, {}, t) << "adobe"
+            << "srgb" << false;
+        QTest::newRow("exif R03, écran prophoto")
+            << jpeg(c, {}, 1, false, exif(QDataStream::BigEndian, "R03"), t) << "adobe"
+            << "prophoto" << false;
+        QTest::newRow("exif R98") << jpeg(c, {}, 1, false, exif(QDataStream::LittleEndian, "R98"),
+                                          t)
                                   << "srgb"
-                                  << "srgb";
-        QTest::newRow("profil plutôt qu'exif")
-            << jpeg(c, profil(ProPhoto), 60000, false, r03) << "srgb"
-            << "prophoto";
-        QTest::newRow("segment manquant")
-            << jpeg(c, adobe, int(adobe.size() / 3 + 1)).remove(2, 4 + 14 + adobe.size() / 3 + 1)
-            << "srgb"
-            << "srgb";
-        QTest::newRow("bmp v5") << bmpV5(c, adobe) << "srgb"
-                                << "adobe";
-        QTest::newRow("écran adobe") << jpeg(qRgb(230, 30, 30), {}) << "adobe"
-                                     << "srgb";
-        QTest::newRow("écran prophoto") << jpeg(c, adobe) << "prophoto"
-                                        << "adobe";
+                                  << "srgb" << false;
+        QTest::newRow("écran devenu prophoto") << jpeg(c, adobe, 60000, false, {}, t) << "adobe"
+                                               << "prophoto" << true;
     }
-    void fichiers() {
+    void vues() {
         QFETCH(QByteArray, contenu);
-        QFETCH(QString, ecran);
         QFETCH(QString, espace);
-        QTemporaryDir dossier;
-        const QString chemin = dossier.filePath(contenu.startsWith("BM") ? "p.bmp" : "p.jpg");
-        QFile f(chemin);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(contenu) == contenu.size());
-        f.close();
-        definirProfilEcran(profilDe(ecran));
-        const QRgb brut = stocke(chemin);
-        const QRgb attendu = convertir(brut, *espaceDe(espace), *espaceDe(ecran));
-        comparer(chargerImage(chemin).pixel(2, 2), attendu, 2);
-        comparer(chargerReduite(chemin, {2, 2}).pixel(1, 1), attendu, 3);
+        QFETCH(QString, ecran);
+        QFETCH(bool, change);
+        test::Banc b(QSize(40, 30)); // smaller than the pictures: the fitted view shrinks them
+        const QString photo = ecrireFichier(b.chemin("l/1.jpg"), contenu);
+        ecrireFichier(b.chemin("l/2.jpg"), contenu);
+        const QRgb attendu = convertir(stocke(photo), *espaceDe(espace), *espaceDe(ecran));
+        const QByteArray profilEcran = profilDe(ecran); // the same bytes, its date with them
+        definirProfilEcran(change ? QByteArray() : profilEcran);
+        b.demarrer(QStringLiteral("l"));
+        b.ctl().affTout.cliquer();
+        if (!change) comparer(b.ctl().Image1.image().pixel(150, 100), attendu, 2);
+        QVERIFY(PoolDecodage::commun().attendreInactif(std::chrono::minutes(1)));
+        definirProfilEcran(profilEcran);
+        b.form->Form_KeyDown(touche::PageBas, 0);
+        QCOMPARE(b.etat.NumImage, 2);
+        const ControleImage& vue = b.ctl().Image2;
+        QCOMPARE(vue.apercu().isNull(), change); // made ahead, unless for another screen
+        const QImage ajustee = change ? vue.image() : vue.apercu();
+        comparer(ajustee.pixel(ajustee.width() / 2, ajustee.height() / 2), attendu, 3);
+        comparer(b.ctl().Image1.image().pixel(150, 100), attendu, 2);
+
+        const CacheVignettes cache(b.chemin("cache"));
+        std::function<void()> aEcrire;
+        const auto vignette = [&] {
+            return chargerVignetteCache(
+                &cache, photo, 100, [](QSize) { return QSize(60, 40); }, {}, &aEcrire);
+        };
+        comparer(vignette().pixel(30, 20), attendu, 3);
+        QVERIFY(aEcrire);
+        aEcrire();
+        aEcrire = {};
+        QDirIterator png(b.chemin("cache"), {"*.png"}, QDir::Files, QDirIterator::Subdirectories);
+        QVERIFY(png.hasNext());
+        comparer(QImage(png.next()).pixel(60, 40),
+                 convertir(stocke(photo), *espaceDe(espace), Srgb), 3);
+        comparer(vignette().pixel(30, 20), attendu, 4);
+        QVERIFY(!aEcrire); // read from the cache
     }
 };
 
-QTEST_GUILESS_MAIN(TestCouleurs)
+GALVIA_TEST_GUILESS_MAIN(TestCouleurs)
 #include "tst_couleurs.moc"
