@@ -55,7 +55,10 @@ void TstMemoireAffichage::bombesAffichees() {
     fenetre.ctl().affTout.cliquer();
     // Answered: the picture shown in the fitted view, painted, or the box closed.
     (void)fenetre.vue->grab();
-    QVERIFY2(chrono.elapsed() < 10000, qPrintable(QString::number(chrono.elapsed())));
+    // A refusal comes before any decode; a picture of 268 MB takes seconds under the
+    // sanitizers of a loaded machine (its one-second target lives in bench_memoire).
+    const qint64 limite = refusee ? 10000 : 60000;
+    QVERIFY2(chrono.elapsed() < limite, qPrintable(QString::number(chrono.elapsed())));
     // Every decode ahead ended.
     QVERIFY(PoolDecodage::commun().attendreInactif(std::chrono::seconds(60)));
 
