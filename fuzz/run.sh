@@ -11,7 +11,7 @@
 # <build>/crashes/ and belongs, once fixed, in tests/wmf/regressions/.
 #   GALVIA_FUZZ_RUNS        number of small inputs (default 150000)
 #   GALVIA_FUZZ_LARGE_RUNS  number of large inputs (default 1000)
-#   GALVIA_FUZZ_IMAGE_TIME  seconds of the picture fuzzer (default 30)
+#   GALVIA_FUZZ_IMAGE_TIME  seconds of the picture fuzzer (default 15)
 #   GALVIA_FUZZ_COLOUR_RUNS number of inputs of the colour fuzzer (default 5000: each new
 #                           profile builds its transform, a few thousand inputs a minute)
 #   GALVIA_FUZZ_BUILD       build directory (default build-fuzz at the top of the tree)
@@ -24,7 +24,7 @@ runs="${GALVIA_FUZZ_RUNS:-150000}"
 large_runs="${GALVIA_FUZZ_LARGE_RUNS:-1000}"
 colour_runs="${GALVIA_FUZZ_COLOUR_RUNS:-5000}"
 large_len=$((4 << 20))
-image_time="${GALVIA_FUZZ_IMAGE_TIME:-30}"
+image_time="${GALVIA_FUZZ_IMAGE_TIME:-15}"
 
 cmake -S "$here" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     >/dev/null
