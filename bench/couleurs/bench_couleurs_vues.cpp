@@ -7,6 +7,7 @@
 // the photos' sRGB twins is printed too, to read the conversion's share on a loaded machine.
 // Usage: bench_couleurs_vues [rounds]
 #include "Mesure.h"
+#include "PageSuivante.h"
 #include "Photos.h"
 
 #include "../diapositives/Planche.h"
@@ -47,23 +48,6 @@ void marquerAdobeRgb(const QString& chemin) {
     f.write(octets);
 }
 
-double decoder(const QString& nom) {
-    QElapsedTimer chrono;
-    chrono.start();
-    QImageReader r(nom);
-    r.setAutoTransform(true);
-    if (r.read().isNull()) std::abort();
-    return static_cast<double>(chrono.nsecsElapsed()) / 1e6;
-}
-
-double pageSuivante(test::FenetreReelle& f) {
-    QElapsedTimer chrono;
-    chrono.start();
-    f.touche(Qt::Key_PageDown);
-    QCoreApplication::processEvents(); // paint the new picture
-    return static_cast<double>(chrono.nsecsElapsed()) / 1e6;
-}
-
 void attendreDecodeurs() {
     (void)PoolDecodage::commun().attendreInactif(std::chrono::minutes(1));
 }
@@ -86,7 +70,7 @@ double rafale(const QString& dossier, int nb) {
     f.form->affTout_Click();
     const double t = bench::mediane(1, [&] {
         for (int i = 0; i < nb; ++i)
-            (void)pageSuivante(f);
+            (void)bench::pageSuivante(f);
     });
     attendreDecodeurs();
     return t / nb;
@@ -99,7 +83,7 @@ void navigation(int tours) {
     for (const QString& nom : fichiers) {
         QFile::copy(nom, jumelles.filePath(QFileInfo(nom).fileName()));
         marquerAdobeRgb(nom);
-        (void)decoder(nom); // read once: every measure reads from the page cache
+        (void)bench::decoder(nom); // read once: every measure reads from the page cache
     }
     {
         QFile premier(fichiers[0]);
@@ -116,7 +100,7 @@ void navigation(int tours) {
         r.push_back(bench::mediane(1,
                                    [&] {
                                        for (const QString& nom : fichiers)
-                                           (void)decoder(nom);
+                                           (void)bench::decoder(nom);
                                    }) /
                     Nb);
     }
@@ -132,8 +116,8 @@ void navigation(int tours) {
     std::vector<double> l, rl;
     for (int i = 0; i < Nb; ++i) {
         regarder(1000);
-        l.push_back(pageSuivante(f));
-        rl.push_back(decoder(fichiers[(f.etat.NumImage - 1) % Nb]));
+        l.push_back(bench::pageSuivante(f));
+        rl.push_back(bench::decoder(fichiers[(f.etat.NumImage - 1) % Nb]));
     }
     bench::rapport("Page Down after 1 s on each, 12 Mpx Adobe RGB jpegs, vs QImageReader::read",
                    bench::mediane(l), bench::mediane(rl), 0.2);

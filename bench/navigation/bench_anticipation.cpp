@@ -7,6 +7,7 @@
 // decoded ahead (the decode budget held whole), to read its ratio on a loaded machine.
 // Usage: bench_anticipation [pictures per size]
 #include "Mesure.h"
+#include "PageSuivante.h"
 #include "Photos.h"
 
 #include "support/FenetreReelle.h"
@@ -29,24 +30,6 @@ using namespace galvia;
 namespace {
 
 constexpr int NbModeles = 3;
-
-double decoder(const QString& nom) {
-    QElapsedTimer chrono;
-    chrono.start();
-    QImageReader r(nom);
-    r.setAutoTransform(true);
-    if (r.read().isNull()) std::abort();
-    return static_cast<double>(chrono.nsecsElapsed()) / 1e6;
-}
-
-// Page Down, then the picture painted; the time it took, in milliseconds.
-double pageSuivante(test::FenetreReelle& f) {
-    QElapsedTimer chrono;
-    chrono.start();
-    f.touche(Qt::Key_PageDown);
-    QCoreApplication::processEvents(); // paint the new picture
-    return static_cast<double>(chrono.nsecsElapsed()) / 1e6;
-}
 
 // The processor time the whole process has used (every thread), in milliseconds.
 double tempsProcesseur() {
@@ -80,7 +63,7 @@ Rafale rafale(test::FenetreReelle& f, int nb, const QStringList* reference) {
         g.push_back(bench::mediane(1,
                                    [&] {
                                        for (int i = 0; i < nb; ++i)
-                                           (void)pageSuivante(f);
+                                           (void)bench::pageSuivante(f);
                                    }) /
                     nb);
         pg += tempsProcesseur() - debut;
@@ -90,7 +73,7 @@ Rafale rafale(test::FenetreReelle& f, int nb, const QStringList* reference) {
         r.push_back(bench::mediane(1,
                                    [&] {
                                        for (const QString& nom : *reference)
-                                           (void)decoder(nom);
+                                           (void)bench::decoder(nom);
                                    }) /
                     nb);
         pr += tempsProcesseur() - debut;
@@ -111,7 +94,7 @@ void mesurer(QSize taille, int nb, const char* nomRafale, const char* nomLecture
     const QStringList fichiers = bench::photos(dossier, taille, nb, NbModeles);
     // Read once, so that every measure below reads from the page cache.
     for (const QString& nom : fichiers)
-        (void)decoder(nom);
+        (void)bench::decoder(nom);
 
     test::FenetreReelle f(dossier.path() + u'/');
     f.form->affTout_Click();
@@ -142,8 +125,8 @@ void mesurer(QSize taille, int nb, const char* nomRafale, const char* nomLecture
     double lecture = 0, referenceLecture = 0;
     for (int i = 0; i < nb; ++i) {
         regarder(1000);
-        lecture += pageSuivante(f);
-        referenceLecture += decoder(fichiers[(f.etat.NumImage - 1) % nb]);
+        lecture += bench::pageSuivante(f);
+        referenceLecture += bench::decoder(fichiers[(f.etat.NumImage - 1) % nb]);
     }
     bench::rapport(nomLecture, lecture / nb, referenceLecture / nb, 0.2);
     (void)PoolDecodage::commun().attendreInactif(std::chrono::minutes(1));
