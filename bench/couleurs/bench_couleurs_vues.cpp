@@ -140,22 +140,7 @@ void feuille(int tours) {
         Module1 etat;
         bench::listerDossier(etat, dossier, QStringLiteral("*.jpg"));
         Form1 form1(plateforme, etat);
-        QElapsedTimer chrono;
-        chrono.start();
-        double pleine = -1;
-        acces(form1).menCompte.setVisible(true);
-        Progression progression = acces(form1).progressionFeuille();
-        progression.pagePleine = [&] {
-            if (pleine < 0) pleine = static_cast<double>(chrono.nsecsElapsed()) / 1e6;
-        };
-        Form2 form2(plateforme, etat, progression);
-        acces(form2).cache = nullptr; // the decodes themselves, never the desktop's thumbnails
-        plateforme.afficherModal(form2.fenetre, [&] {
-            form2.Form_Load();
-            form2.Fin_Click();
-        });
-        if (pleine < 0) qFatal("the sheet never completed its first page");
-        return pleine;
+        return bench::premierePage(plateforme, form1, etat, nullptr);
     };
     std::vector<double> a, s;
     for (int t = 0; t < tours; ++t) {

@@ -1,10 +1,15 @@
 // What the slide-sheet benchmarks share: the program's state on a folder's pictures,
-// and the photographs they are taken on.
+// the photographs they are taken on, and the sheet's first page timed.
 #pragma once
 
+#include "platform/qt/PlateformeQt.h"
+#include "sheet/Form2.h"
 #include "state/Module1.h"
+#include "support/Acces.h"
+#include "viewer/Form1.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -12,6 +17,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 
 namespace galvia::bench {
 
@@ -61,6 +67,32 @@ inline void creerPhotos(const QString& dossier, int nombre) {
         p.end();
         image.save(f, "JPG", 90);
     }
+}
+
+// Opens the slide sheet over `form1` on the list of `etat`, the desktop's thumbnails
+// taken from `cache` (none: the decodes themselves), lets `lire` read the open sheet and
+// closes it. Answers the time from the command to the sheet's own signal that its first
+// page is complete, in milliseconds; a sheet that never completes it stops the benchmark.
+inline double premierePage(PlateformeQt& plateforme, Form1& form1, Module1& etat,
+                           const CacheVignettes* cache,
+                           const std::function<void(Form2&)>& lire = {}) {
+    QElapsedTimer chrono;
+    chrono.start();
+    double pleine = -1;
+    acces(form1).menCompte.setVisible(true);
+    Progression progression = acces(form1).progressionFeuille();
+    progression.pagePleine = [&] {
+        if (pleine < 0) pleine = static_cast<double>(chrono.nsecsElapsed()) / 1e6;
+    };
+    Form2 form2(plateforme, etat, progression);
+    acces(form2).cache = cache;
+    plateforme.afficherModal(form2.fenetre, [&] {
+        form2.Form_Load();
+        if (lire) lire(form2);
+        form2.Fin_Click();
+    });
+    if (pleine < 0) qFatal("the sheet never completed its first page");
+    return pleine;
 }
 
 } // namespace galvia::bench

@@ -41,30 +41,12 @@ int main(int argc, char* argv[]) {
     Form1 form1(plateforme, etat);
     QSize case_;
 
-    // The sheet: from the command to the sheet's own signal that the last cell of its
-    // first page is shown, in milliseconds; negative if it never was.
+    // The sheet, to its first page complete; the cell's size read on the way.
     const auto feuille = [&] {
-        QElapsedTimer chrono;
-        chrono.start();
-        double pleine = -1;
-        acces(form1).menCompte.setVisible(true);
-        Progression progression = acces(form1).progressionFeuille();
-        progression.pagePleine = [&] {
-            if (pleine < 0) pleine = static_cast<double>(chrono.nsecsElapsed()) / 1e6;
-        };
-        Form2 form2(plateforme, etat, progression);
-        acces(form2).cache = nullptr; // the decodes themselves, never the desktop's thumbnails
-        plateforme.afficherModal(form2.fenetre, [&] {
-            form2.Form_Load();
+        return bench::premierePage(plateforme, form1, etat, nullptr, [&](Form2& form2) {
             case_ = QSize(acces(form2).grille.LargeurCase, acces(form2).grille.HauteurCase) /
                     TwipsParPixel;
-            form2.Fin_Click();
         });
-        if (pleine < 0) {
-            std::fprintf(stderr, "the sheet never completed its first page\n");
-            std::exit(1);
-        }
-        return pleine;
     };
 
     // vipsthumbnail: the same 60 files, thumbnails of the cell's size.

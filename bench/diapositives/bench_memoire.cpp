@@ -120,6 +120,7 @@ void ligne(const char* nom, const Mesure& hostile, const char* nomOrdinaire,
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    galvia::PoolCommun decodeurs; // the decode workers end before the application object
     preparerDecodeurs();
     const QStringList args = app.arguments();
     if (args.size() >= 3 && args[1] == QLatin1String("--afficher")) return afficher(args[2]);

@@ -4,7 +4,7 @@
 //    the page must not be slower, within 5 %);
 //  - opened a second time in the same Galvia, on the thumbnails it wrote;
 //  - on a folder whose thumbnails another program made (vipsthumbnail's pixels, the
-//    keys written by a small writer here);
+//    keys written as a Qt-based program writes them, a long URI compressed);
 // the last two against vipsthumbnail making the 60 thumbnails of the cell's size
 // (target at most 0.05). Taken in turns, medians printed. Usage:
 // bench_vignettes [runs] [folder of the 60 jpegs, kept].
@@ -24,7 +24,6 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QImageWriter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <sys/stat.h>
@@ -55,18 +54,19 @@ void autreProgramme(const QStringList& fichiers, int classe, const QString& raci
         const QByteArray chemin = cheminSysteme(f);
         struct stat st {};
         ::stat(chemin.constData(), &st);
-        const QImage image(pixels.path() + u'/' + QFileInfo(f).completeBaseName() +
-                           QStringLiteral(".png"));
+        QImage image(pixels.path() + u'/' + QFileInfo(f).completeBaseName() +
+                     QStringLiteral(".png"));
         const QSize naturelle = QImageReader(f).size();
         const QByteArray uri = uriDuChemin(chemin);
-        QImageWriter w(dossier + u'/' + QString::fromLatin1(nomVignette(uri)), "png");
-        w.setText(QStringLiteral("Thumb::URI"), QString::fromLatin1(uri));
-        w.setText(QStringLiteral("Thumb::MTime"), QString::number(st.st_mtim.tv_sec));
-        w.setText(QStringLiteral("Thumb::Size"), QString::number(st.st_size));
-        w.setText(QStringLiteral("Thumb::Image::Width"), QString::number(naturelle.width()));
-        w.setText(QStringLiteral("Thumb::Image::Height"), QString::number(naturelle.height()));
-        w.setText(QStringLiteral("Software"), QStringLiteral("vipsthumbnail"));
-        if (image.isNull() || !w.write(image)) {
+        // The keys as a Qt-based program writes them (a long value compressed).
+        image.setText(QStringLiteral("Thumb::URI"), QString::fromLatin1(uri));
+        image.setText(QStringLiteral("Thumb::MTime"), QString::number(st.st_mtim.tv_sec));
+        image.setText(QStringLiteral("Thumb::Size"), QString::number(st.st_size));
+        image.setText(QStringLiteral("Thumb::Image::Width"), QString::number(naturelle.width()));
+        image.setText(QStringLiteral("Thumb::Image::Height"), QString::number(naturelle.height()));
+        image.setText(QStringLiteral("Software"), QStringLiteral("vipsthumbnail"));
+        if (image.isNull() ||
+            !image.save(dossier + u'/' + QString::fromLatin1(nomVignette(uri)), "png")) {
             std::fprintf(stderr, "cannot write another program's thumbnail\n");
             std::exit(1);
         }
@@ -78,6 +78,7 @@ void autreProgramme(const QStringList& fichiers, int classe, const QString& raci
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    galvia::PoolCommun decodeurs; // the decode workers end before the application object
     preparerDecodeurs();
     const int fois = argc > 1 ? std::atoi(argv[1]) : 5;
     QTemporaryDir temporaire;
@@ -91,31 +92,16 @@ int main(int argc, char* argv[]) {
     QSize case_;
     int classe = 0;
 
-    // The sheet on `cache`: from the command to the sheet's own signal that its first
-    // page is complete, in milliseconds. The thumbnails it writes after the page are
-    // waited for, outside the time.
+    // The sheet on `cache`, to its first page complete. The thumbnails it writes after
+    // the page are waited for, outside the time.
     const auto feuille = [&](const CacheVignettes& cache) {
-        QElapsedTimer chrono;
-        chrono.start();
-        double pleine = -1;
-        Progression progression = acces(form1).progressionFeuille();
-        progression.pagePleine = [&] {
-            if (pleine < 0) pleine = static_cast<double>(chrono.nsecsElapsed()) / 1e6;
-        };
-        Form2 form2(plateforme, etat, progression);
-        acces(form2).cache = &cache;
-        plateforme.afficherModal(form2.fenetre, [&] {
-            form2.Form_Load();
-            const Grille& g = acces(form2).grille;
-            case_ = QSize(g.LargeurCase, g.HauteurCase) / TwipsParPixel;
-            classe = classeVignette(static_cast<int>(
-                std::lround(std::max(g.LargeurCase, g.HauteurCase) / form2.fenetre.unite())));
-            form2.Fin_Click();
-        });
-        if (pleine < 0) {
-            std::fprintf(stderr, "the sheet never completed its first page\n");
-            std::exit(1);
-        }
+        const double pleine =
+            bench::premierePage(plateforme, form1, etat, &cache, [&](Form2& form2) {
+                const Grille& g = acces(form2).grille;
+                case_ = QSize(g.LargeurCase, g.HauteurCase) / TwipsParPixel;
+                classe = classeVignette(static_cast<int>(
+                    std::lround(std::max(g.LargeurCase, g.HauteurCase) / form2.fenetre.unite())));
+            });
         if (!PoolDecodage::commun().attendreInactif(std::chrono::minutes(5))) std::exit(1);
         return pleine;
     };

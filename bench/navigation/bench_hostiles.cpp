@@ -10,6 +10,7 @@
 #include "platform/Erreurs.h"
 #include "platform/Images.h"
 #include "platform/MarqueursJpeg.h"
+#include "platform/PoolDecodage.h"
 
 #include <QGuiApplication>
 #include <QTemporaryDir>
@@ -49,6 +50,7 @@ double pire(const QString& fichier, QString* reponse) {
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    galvia::PoolCommun decodeurs; // the decode workers end before the application object
     preparerDecodeurs();
     QTemporaryDir dossier;
     QList<test::Creux> kinds = test::hostilesCreux();
