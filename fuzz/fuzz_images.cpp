@@ -1,8 +1,10 @@
 // libFuzzer entry point: every input is a picture file decoded as the viewer and the
 // slide sheet decode theirs, through chargerVignette: the file opened and bounded by
 // its format, its header read, then a decode at a size fitted to a small screen; a decode
-// whose memory would pass the decode budget is given up, as the budget would.
+// whose memory would pass the decode budget is given up, as the budget would. The same
+// bytes are read as a thumbnail's text keys too (tEXt, and zTXt and iTXt inflated).
 #include "platform/BudgetDecodage.h"
+#include "platform/CacheVignettes.h"
 #include "platform/Erreurs.h"
 #include "platform/Images.h"
 
@@ -36,6 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             f.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size))
             qFatal("cannot write the input");
     }
+    (void)galvia::textesPng(QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)));
     try {
         galvia::chargerVignette(
             fichier,

@@ -25,6 +25,19 @@ int main(int argc, char** argv) {
         image.save(&tampon, format);
         graines.append({format, o});
     }
+    // A thumbnail with its keys as a Qt-based program writes them: a long value
+    // compressed (zTXt), one out of Latin-1 in UTF-8 (iTXt).
+    image.setText(QStringLiteral("Thumb::URI"),
+                  QStringLiteral("file:///home/utilisateur/Images/vacances/photo-0001.jpg"));
+    image.setText(QStringLiteral("Thumb::MTime"), QStringLiteral("1700000000"));
+    image.setText(QStringLiteral("Description"), QStringLiteral("Été € 2024"));
+    {
+        QByteArray o;
+        QBuffer tampon(&o);
+        tampon.open(QIODevice::WriteOnly);
+        image.save(&tampon, "png");
+        graines.append({"png-keys", o});
+    }
     for (const galvia::test::Hostile& g : graines) {
         QFile f(dossier + u'/' + QString::fromLatin1(g.nom));
         if (!f.open(QIODevice::WriteOnly) || f.write(g.contenu.left(65536)) < 0) return 1;

@@ -164,6 +164,53 @@ QByteArray ajouterTextesPng(const QByteArray& png, const TextesPng& textes) {
     return png.left(FinEntete) + morceaux + png.mid(FinEntete);
 }
 
+namespace {
+
+// The text of a compressed chunk, zlib-inflated. Only small chunks are inflated (a key's
+// value is a URI or a number): a deflate stream grows at most about a thousandfold.
+std::optional<QByteArray> inflerTexte(QByteArrayView compresse) {
+    constexpr qsizetype CompresseMax = 4096;
+    if (compresse.isEmpty() || compresse.size() > CompresseMax) return std::nullopt;
+    // qUncompress wants the inflated size first; it grows its buffer when it is more.
+    QByteArray donnees;
+    ajouter32(donnees, quint32(4 * compresse.size()));
+    donnees += compresse;
+    QByteArray texte = qUncompress(donnees);
+    if (texte.isNull()) return std::nullopt;
+    return texte;
+}
+
+// The key and value of a tEXt, zTXt or iTXt chunk's data.
+std::optional<std::pair<QString, QString>> textePng(QByteArrayView type, QByteArrayView donnees) {
+    const qsizetype zero = donnees.indexOf('\0');
+    if (zero < 1 || zero > 79) return std::nullopt;
+    const QString cle = QString::fromLatin1(donnees.first(zero));
+    QByteArrayView reste = donnees.sliced(zero + 1);
+    if (type == "tEXt") return std::pair{cle, QString::fromLatin1(reste)};
+    if (type == "zTXt") { // the compression method (0, zlib), then the stream
+        if (reste.isEmpty() || reste[0] != 0) return std::nullopt;
+        const std::optional<QByteArray> t = inflerTexte(reste.sliced(1));
+        if (!t) return std::nullopt;
+        return std::pair{cle, QString::fromLatin1(*t)};
+    }
+    // iTXt: compressed or not, the method, a language and a translated key (both ended
+    // by a zero), then the UTF-8 text.
+    if (reste.size() < 2 || quint8(reste[0]) > 1 || reste[1] != 0) return std::nullopt;
+    const bool compresse = reste[0] == 1;
+    reste = reste.sliced(2);
+    for (int i = 0; i < 2; ++i) {
+        const qsizetype fin = reste.indexOf('\0');
+        if (fin < 0) return std::nullopt;
+        reste = reste.sliced(fin + 1);
+    }
+    if (!compresse) return std::pair{cle, QString::fromUtf8(reste)};
+    const std::optional<QByteArray> t = inflerTexte(reste);
+    if (!t) return std::nullopt;
+    return std::pair{cle, QString::fromUtf8(*t)};
+}
+
+} // namespace
+
 TextesPng textesPng(QByteArrayView png) {
     TextesPng textes;
     qsizetype i = 8;
@@ -173,13 +220,9 @@ TextesPng textesPng(QByteArrayView png) {
         if (n > quint32(png.size() - i - 12)) break;
         const QByteArrayView type = png.sliced(i + 4, 4);
         if (type == "IEND") break;
-        if (type == "tEXt") {
-            const QByteArrayView donnees = png.sliced(i + 8, n);
-            const qsizetype zero = donnees.indexOf('\0');
-            if (zero > 0)
-                textes.emplace_back(QString::fromLatin1(donnees.first(zero)),
-                                    QString::fromLatin1(donnees.sliced(zero + 1)));
-        }
+        if (type == "tEXt" || type == "zTXt" || type == "iTXt")
+            if (auto texte = textePng(type, png.sliced(i + 8, n)))
+                textes.push_back(std::move(*texte));
         i += 12 + qsizetype(n);
     }
     return textes;

@@ -59,7 +59,8 @@ using TextesPng = std::vector<std::pair<QString, QString>>;
 // cannot write keys holding "::".) Returns the file unchanged if it is not a PNG.
 QByteArray ajouterTextesPng(const QByteArray& png, const TextesPng& textes);
 
-// The text chunks (tEXt) of a PNG file, wherever they are, in order.
+// The text chunks of a PNG file, wherever they are, in order: tEXt, and zTXt and iTXt
+// (Qt-based programs write a value of 40 characters or more compressed, a long URI so).
 TextesPng textesPng(QByteArrayView png);
 
 // What the cache knows of a picture, from its metadata alone.

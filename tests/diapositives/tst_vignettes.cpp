@@ -55,10 +55,19 @@ unsigned modeDe(const QByteArray& chemin) {
 }
 
 // Writes a thumbnail of `taille` in `couleur` at `chemin` with its keys, as another
-// program would (ImageMagick, which writes its keys after the pixels).
+// program would: ImageMagick, which writes its keys after the pixels, or a Qt-based
+// program (`parQt`), which writes a value of 40 characters or more compressed.
 void poserVignette(const QString& chemin, QSize taille, QColor couleur,
-                   const QList<std::pair<QString, QString>>& cles) {
+                   const QList<std::pair<QString, QString>>& cles, bool parQt) {
     QDir().mkpath(QFileInfo(chemin).path());
+    if (parQt) {
+        QImage image(taille, QImage::Format_RGB32);
+        image.fill(couleur);
+        for (const auto& [k, v] : cles)
+            image.setText(k, v);
+        QVERIFY(image.save(chemin, "png"));
+        return;
+    }
     QStringList arguments{QStringLiteral("-size"),
                           QStringLiteral("%1x%2").arg(taille.width()).arg(taille.height()),
                           QStringLiteral("xc:") + couleur.name()};
@@ -88,6 +97,7 @@ struct Plant {
     bool echec = false;
     int decalageDate = 0;
     int decalageTaille = 0;
+    bool parQt = false;
 };
 
 // One slide-sheet scenario over a single 600 x 400 red picture.
@@ -162,6 +172,8 @@ void TestVignettes::feuille_data() {
         << Scenario{{256, false, false, -5}, false, false, Rouge, 256, false};
     QTest::newRow("other size: stale, replaced")
         << Scenario{{256, false, false, 0, 1}, false, false, Rouge, 256, false};
+    QTest::newRow("written by a Qt program, its URI compressed")
+        << Scenario{{256, false, false, 0, 0, true}, true, false, Bleu, 0, false};
     QTest::newRow("shared repository") << Scenario{{256, true}, true, false, Bleu, 0, false};
     QTest::newRow("stale shared thumbnail")
         << Scenario{{256, true, false, 7}, false, false, Rouge, 256, false};
@@ -220,7 +232,8 @@ void TestVignettes::feuille() {
             plante, p.echec ? QSize(1, 1) : QSize(cote, cote * 2 / 3), Bleu,
             {{QStringLiteral("Thumb::URI"), QString::fromLatin1(uri)},
              {QStringLiteral("Thumb::MTime"), QString::number(dateDe(octets) + p.decalageDate)},
-             {QStringLiteral("Thumb::Size"), QString::number(contenu.size() + p.decalageTaille)}});
+             {QStringLiteral("Thumb::Size"), QString::number(contenu.size() + p.decalageTaille)}},
+            p.parQt);
         // A witness of the planted file: a new thumbnail must replace it by a rename,
         // never write into it.
         QCOMPARE(::link(QFile::encodeName(plante).constData(),
