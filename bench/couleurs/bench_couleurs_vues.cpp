@@ -6,6 +6,7 @@
 // thumbnails left out). Each pair is taken in turns, and medians printed; the burst over
 // the photos' sRGB twins is printed too, to read the conversion's share on a loaded machine.
 // Usage: bench_couleurs_vues [rounds]
+#include "../fondation/Application.h"
 #include "Mesure.h"
 #include "PageSuivante.h"
 #include "Photos.h"
@@ -157,10 +158,7 @@ void feuille(int tours) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    galvia::PoolCommun decodeurs; // the decode workers end before the application object
-    preparerDecodeurs();
+    galvia::bench::ApplicationBanc<QApplication> banc(argc, argv);
     const int tours = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     navigation(tours);
     feuille(tours);

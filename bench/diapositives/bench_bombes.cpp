@@ -4,6 +4,7 @@
 // takes to close when asked in the middle of that page. Each measure runs in its own
 // process, since a process's peak memory only grows.
 // Usage: bench_bombes [workers of the sheet, default: one per processor]
+#include "../fondation/Application.h"
 #include "../fondation/Mesure.h"
 #include "Planche.h"
 #include "support/Bombe.h"
@@ -102,11 +103,8 @@ QStringList lancer(const QStringList& arguments) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    galvia::PoolCommun decodeurs; // the decode workers end before the application object
-    preparerDecodeurs();
-    const QStringList args = app.arguments();
+    galvia::bench::ApplicationBanc<QApplication> banc(argc, argv);
+    const QStringList args = banc.app.arguments();
     if (args.size() >= 3 && args[1] == QLatin1String("--une")) return uneBombe(args[2]);
     if (args.size() >= 5 && args[1] == QLatin1String("--feuille"))
         return feuille(args[2], args[3].toInt(), args[4] == QLatin1String("fermer"));

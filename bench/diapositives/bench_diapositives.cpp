@@ -5,6 +5,7 @@
 // (5 rounds by default) and the medians printed. Usage:
 // bench_diapositives [runs] [folder of the 60 jpegs, kept]; with GALVIA_BENCH_SEUL set,
 // the sheet alone (for profiling).
+#include "../fondation/Application.h"
 #include "../fondation/Mesure.h"
 #include "Planche.h"
 #include "platform/PoolDecodage.h"
@@ -26,10 +27,7 @@
 using namespace galvia;
 
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    galvia::PoolCommun decodeurs; // the decode workers end before the application object
-    preparerDecodeurs();
+    galvia::bench::ApplicationBanc<QApplication> banc(argc, argv);
     const int fois = argc > 1 ? std::atoi(argv[1]) : 5;
     QTemporaryDir temporaire;
     const QString dossier = argc > 2 ? QString::fromLocal8Bit(argv[2]) : temporaire.path();

@@ -4,6 +4,7 @@
 // of the same size shown the same way. Each measure runs in its own process, since a
 // process's peak memory only grows.
 // Usage: bench_memoire [runs of each measure, default 3]
+#include "../fondation/Application.h"
 #include "../fondation/Mesure.h"
 #include "support/Acces.h"
 #include "support/Bombe.h"
@@ -118,11 +119,8 @@ void ligne(const char* nom, const Mesure& hostile, const char* nomOrdinaire,
 } // namespace
 
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    galvia::PoolCommun decodeurs; // the decode workers end before the application object
-    preparerDecodeurs();
-    const QStringList args = app.arguments();
+    galvia::bench::ApplicationBanc<QApplication> banc(argc, argv);
+    const QStringList args = banc.app.arguments();
     if (args.size() >= 3 && args[1] == QLatin1String("--afficher")) return afficher(args[2]);
     const int fois = args.size() > 1 ? std::max(1, args[1].toInt()) : 3;
     const Mesure grand = mesurer(QStringLiteral("gris16376"), fois);

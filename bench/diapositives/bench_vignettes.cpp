@@ -8,6 +8,7 @@
 // the last two against vipsthumbnail making the 60 thumbnails of the cell's size
 // (target at most 0.05). Taken in turns, medians printed. Usage:
 // bench_vignettes [runs] [folder of the 60 jpegs, kept].
+#include "../fondation/Application.h"
 #include "../fondation/Mesure.h"
 #include "Planche.h"
 
@@ -76,10 +77,7 @@ void autreProgramme(const QStringList& fichiers, int classe, const QString& raci
 } // namespace
 
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    galvia::PoolCommun decodeurs; // the decode workers end before the application object
-    preparerDecodeurs();
+    galvia::bench::ApplicationBanc<QApplication> banc(argc, argv);
     const int fois = argc > 1 ? std::atoi(argv[1]) : 5;
     QTemporaryDir temporaire;
     const QString dossier = argc > 2 ? QString::fromLocal8Bit(argv[2]) : temporaire.path();

@@ -1,5 +1,6 @@
 // ChargeImage on a 24-megapixel jpeg, in the real window offscreen (both views painted),
 // against one plain QImageReader decode of the same file.
+#include "Application.h"
 #include "Mesure.h"
 #include "platform/PoolDecodage.h"
 
@@ -13,9 +14,7 @@
 using namespace galvia;
 
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    galvia::PoolCommun decodeurs; // the decode workers end before the application object
+    galvia::bench::ApplicationBanc<QApplication> banc(argc, argv);
     QTemporaryDir dossier;
     const QString fichier = dossier.path() + QStringLiteral("/photo.jpg");
     {

@@ -1,5 +1,6 @@
 // Building the list of a folder of 30 000 files (F5 up to the first picture shown)
 // against a bare folder scan plus a collator sort of the same names.
+#include "Application.h"
 #include "Mesure.h"
 #include "platform/PoolDecodage.h"
 
@@ -13,9 +14,7 @@
 using namespace galvia;
 
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    galvia::PoolCommun decodeurs; // the decode workers end before the application object
+    galvia::bench::ApplicationBanc<QGuiApplication> banc(argc, argv);
     test::Banc b;
     const QString d = b.chemin(QStringLiteral("d/"));
     test::dessiner(d + QStringLiteral("0000-premiere.jpg"), {64, 48});

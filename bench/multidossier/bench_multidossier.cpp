@@ -1,6 +1,7 @@
 // The multi-folder build of ten folders of 3 000 files each (up to the first picture
 // shown) against a bare scan of the same folders; and the information box on a large
 // picture against reading that picture's header alone.
+#include "../fondation/Application.h"
 #include "Mesure.h"
 #include "platform/PoolDecodage.h"
 
@@ -14,9 +15,7 @@
 using namespace galvia;
 
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    galvia::PoolCommun decodeurs; // the decode workers end before the application object
+    galvia::bench::ApplicationBanc<QGuiApplication> banc(argc, argv);
     test::Banc b;
     const char* ext[] = {"jpg", "gif", "bmp", "txt", "jpeg", "png"};
     QList<QByteArray> dossiers;

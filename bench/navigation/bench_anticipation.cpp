@@ -6,6 +6,7 @@
 // The burst also prints the processor time per step and the same burst with nothing
 // decoded ahead (the decode budget held whole), to read its ratio on a loaded machine.
 // Usage: bench_anticipation [pictures per size]
+#include "../fondation/Application.h"
 #include "Mesure.h"
 #include "PageSuivante.h"
 #include "Photos.h"
@@ -149,9 +150,7 @@ void mesurer(QSize taille, int nb, const char* nomRafale, const char* nomLecture
 } // namespace
 
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    galvia::PoolCommun decodeurs; // the decode workers end before the application object
+    galvia::bench::ApplicationBanc<QApplication> banc(argc, argv);
     const int nb = argc > 1 ? std::max(3, std::atoi(argv[1])) : 12;
     mesurer({4000, 3000}, nb, "Page Down burst, 12 Mpx jpegs, per step, vs QImageReader::read",
             "Page Down after 1 s on each, 12 Mpx jpegs, key to picture, vs QImageReader::read");

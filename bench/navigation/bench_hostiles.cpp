@@ -3,6 +3,7 @@
 // load-failure error) of each kind, next to the decode of an ordinary photo of the same
 // size in the same run. Memory is measured by bench_bombes.
 //   bench_hostiles [kind...]   (every kind when none is named)
+#include "../fondation/Application.h"
 #include "Mesure.h"
 #include "Photos.h"
 #include "support/Bombe.h"
@@ -48,10 +49,7 @@ double pire(const QString& fichier, QString* reponse) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    galvia::PoolCommun decodeurs; // the decode workers end before the application object
-    preparerDecodeurs();
+    galvia::bench::ApplicationBanc<QGuiApplication> banc(argc, argv);
     QTemporaryDir dossier;
     QList<test::Creux> kinds = test::hostilesCreux();
     for (const test::Hostile& h : test::hostilesPleins())

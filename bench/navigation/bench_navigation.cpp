@@ -1,6 +1,7 @@
 // 200 presses of Page Down over 200 twelve-megapixel jpegs in the real window offscreen
 // (each step loaded and painted), against one plain QImageReader decode of the same
 // files, per step. Usage: bench_navigation [rounds]
+#include "../fondation/Application.h"
 #include "Mesure.h"
 #include "Photos.h"
 #include "platform/PoolDecodage.h"
@@ -20,9 +21,7 @@ constexpr int NbModeles = 4;
 } // namespace
 
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    galvia::PoolCommun decodeurs; // the decode workers end before the application object
+    galvia::bench::ApplicationBanc<QApplication> banc(argc, argv);
     QTemporaryDir dossier;
     const QStringList fichiers = bench::photos(dossier, {4000, 3000}, NbPhotos, NbModeles);
 
