@@ -32,10 +32,6 @@ const QByteArray Sosie = "photo\xef\xbf\xbd.jpg";
 const QByteArray DossierLatin1 = "d\xe9";
 const QByteArray DossierSosie = "d\xef\xbf\xbd";
 
-QByteArray octets(const QString& chemin) {
-    return octetsDuNom(chemin);
-}
-
 // A BMP `largeur` x 10 pixels under the exact bytes `chemin`.
 void poser(const QByteArray& chemin, int largeur, mode_t mode = 0644) {
     poserOctets(chemin, {largeur, 10}, mode);
@@ -61,7 +57,7 @@ QList<QByteArray> entrees(const QByteArray& dossier) {
 // The bench's folder `dossier` holding the Latin-1 name (40 pixels wide) and its
 // look-alike (60 pixels wide).
 void poserSosies(Banc& b, const QByteArray& dossier) {
-    const QByteArray d = octets(b.chemin()) + '/' + dossier + '/';
+    const QByteArray d = octetsDuNom(b.chemin()) + '/' + dossier + '/';
     ::mkdir(d.constData(), 0755);
     poser(d + Latin1, 40);
     poser(d + Sosie, 60);
@@ -155,19 +151,16 @@ void TestNoms::octetsEtNoms_data() {
     QTest::newRow("bornes")        << QByteArray("\xc2\x80\xed\x9f\xbf\xee\x80\x80\xf4\x8f\xbf\xbf")
                                    << QString::fromUcs4(U"\u0080\uD7FF\uE000\U0010FFFF")
                                    << QString::fromUcs4(U"\u0080\uD7FF\uE000\U0010FFFF");
-    QTest::newRow("trop long 2")   << QByteArray("\xc0\xaf") << o({0xC0, 0xAF}) << r + r;
-    QTest::newRow("trop long 3")   << QByteArray("\xe0\x80\xaf") << o({0xE0, 0x80, 0xAF}) << r + r + r;
-    QTest::newRow("trop long 4")   << QByteArray("\xf0\x8f\xbf\xbf") << o({0xF0, 0x8F, 0xBF, 0xBF})
-                                   << r + r + r + r;
-    QTest::newRow("surrogat")      << QByteArray("\xed\xa0\x80\xed\xb3\xa9")
-                                   << o({0xED, 0xA0, 0x80, 0xED, 0xB3, 0xA9}) << QString(6, r.at(0));
-    QTest::newRow("au-delà")       << QByteArray("\xf4\x90\x80\x80\xf5\xff") << o({0xF4, 0x90, 0x80, 0x80, 0xF5, 0xFF})
-                                   << QString(6, r.at(0));
-    QTest::newRow("suite seule")   << QByteArray("a\x80" "b\xbf") << o({'a', 0x80, 'b', 0xBF}) << "a" + r + "b" + r;
-    QTest::newRow("tronquée")      << QByteArray("\xe6\x97" "a\xf0\x9f\x93") << o({0xE6, 0x97, 'a', 0xF0, 0x9F, 0x93})
-                                   << r + r + "a" + r + r + r;
-    QTest::newRow("octet puis valide") << QByteArray("\xc3\xc3\xa9") << o({0xC3}) + QString::fromUtf8("é")
-                                   << r + QString::fromUtf8("é");
+    // Overlong forms in two, three and four bytes.
+    QTest::newRow("trop longs")    << QByteArray("\xc0\xaf\xe0\x80\xaf\xf0\x8f\xbf\xbf")
+                                   << o({0xC0, 0xAF, 0xE0, 0x80, 0xAF, 0xF0, 0x8F, 0xBF, 0xBF}) << QString(9, r[0]);
+    QTest::newRow("surrogats, au-delà") << QByteArray("\xed\xa0\x80\xed\xb3\xa9\xf4\x90\x80\x80\xf5\xff")
+                                   << o({0xED, 0xA0, 0x80, 0xED, 0xB3, 0xA9, 0xF4, 0x90, 0x80, 0x80, 0xF5, 0xFF})
+                                   << QString(12, r[0]);
+    // Lone continuation bytes, cut sequences, a lead byte before a whole sequence.
+    QTest::newRow("suites seules, tronquées") << QByteArray("a\x80" "b\xbf\xe6\x97" "a\xf0\x9f\x93\xc3\xc3\xa9")
+                                   << o({'a', 0x80, 'b', 0xBF, 0xE6, 0x97, 'a', 0xF0, 0x9F, 0x93, 0xC3}) + QString::fromUtf8("é")
+                                   << "a" + r + "b" + r + r + r + "a" + r + r + r + r + QString::fromUtf8("é");
     QTest::newRow("nul")           << QByteArray("a\0b", 3) << QString(QChar('a')) + QChar(0) + 'b'
                                    << QString(QChar('a')) + QChar(0) + 'b';
     // clang-format on
@@ -205,7 +198,7 @@ void TestNoms::sosies() {
     Banc b;
     poserSosies(b, DossierLatin1);
     // A folder whose name reads like the first one, with a third picture.
-    const QByteArray autre = octets(b.chemin()) + '/' + DossierSosie;
+    const QByteArray autre = octetsDuNom(b.chemin()) + '/' + DossierSosie;
     ::mkdir(autre.constData(), 0755);
     poser(autre + "/a.jpg", 70);
     const QString dossier = nomDepuisOctets(DossierLatin1);
@@ -280,13 +273,12 @@ void TestNoms::renommerSosie() {
     QFETCH(QByteArray, reste);
     Banc b;
     poserSosies(b, DossierLatin1);
-    const QByteArray d = octets(b.chemin()) + '/' + DossierLatin1 + '/';
+    const QByteArray d = octetsDuNom(b.chemin()) + '/' + DossierLatin1 + '/';
     ::chmod((d + ancien).constData(), 0444);
     b.demarrer(nomDepuisOctets(DossierLatin1));
     b.ctl().affTout.cliquer();
     b.etat.NumImage = static_cast<std::int16_t>(b.etat.TabImages.indexOf(nomDepuisOctets(ancien)));
     b.form->ChargeImage();
-    const int largeur = int(b.ctl().Image1.width());
 
     // The user keeps the name shown, replacement mark included: it is written as UTF-8.
     b.plateforme.reponses.push_back(QStringLiteral("neuf ") +
@@ -300,10 +292,7 @@ void TestNoms::renommerSosie() {
     QCOMPARE(b.etat.NomComplet, nomDepuisOctets(d + neuf));
     struct stat st {};
     QCOMPARE(::stat((d + neuf).constData(), &st), 0);
-    QCOMPARE(st.st_mode & 0777, mode_t(0644));
-    QCOMPARE(chargerImage(b.etat.NomComplet).width(), largeur);
-    QCOMPARE(::stat((d + reste).constData(), &st), 0);
-    QCOMPARE(st.st_mode & 0777, mode_t(0644));
+    QCOMPARE(st.st_mode & 0777, mode_t(0644)); // no longer read-only
 
     // Renaming it back onto the other name is refused: that name is taken.
     b.plateforme.reponses.push_back(texteVisible(nomDepuisOctets(reste)));
@@ -324,7 +313,7 @@ void TestNoms::lienVersLectureSeule() {
     QFETCH(QString, nouveau);
     QFETCH(int, erreur);
     Banc b;
-    const QByteArray racine = octets(b.chemin());
+    const QByteArray racine = octetsDuNom(b.chemin());
     ::mkdir((racine + "/ici").constData(), 0755);
     ::mkdir((racine + "/ailleurs").constData(), 0755);
     poser(racine + "/ailleurs/cible.jpg", 30, 0444);
@@ -380,7 +369,7 @@ void TestNoms::repli() {
     appelsRenommage().renommerExclusif = renommerRefuse;
     appelsRenommage().lier = lierSimule;
     DossierTemporaire dossier;
-    const QByteArray d = octets(dossier.path()) + '/';
+    const QByteArray d = octetsDuNom(dossier.path()) + '/';
     poser(d + Latin1, 40);
     if (present == "fichier") poser(d + "neuf.jpg", 20);
     if (present == "lien mort") QCOMPARE(::symlink("absent.jpg", (d + "neuf.jpg").constData()), 0);
@@ -419,8 +408,8 @@ void TestNoms::illisible() {
     QFETCH(int, erreur);
     DossierTemporaire dossier;
     QVERIFY(dossier.isValid());
-    ::chmod(octets(dossier.path()).constData(), 0755);
-    const QByteArray chemin = octets(dossier.path()) + '/' + Latin1;
+    ::chmod(octetsDuNom(dossier.path()).constData(), 0755);
+    const QByteArray chemin = octetsDuNom(dossier.path()) + '/' + Latin1;
     poser(chemin, 40, mode_t(mode));
     const bool root = ::geteuid() == 0;
     if (root) QCOMPARE(::chown(chemin.constData(), 0, 0), 0);

@@ -16,6 +16,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <future>
 #include <mutex>
 #include <thread>
 
@@ -42,31 +43,16 @@ void annoncer() {
     std::fflush(stdout);
 }
 
-// Whether a decode ahead has started on its worker.
-struct Depart {
-    std::mutex mutex;
-    std::condition_variable cv;
-    bool commence = false;
-    void signaler() {
-        const std::lock_guard verrou(mutex);
-        commence = true;
-        cv.notify_all();
-    }
-    bool attendre() {
-        std::unique_lock verrou(mutex);
-        return cv.wait_for(verrou, 20s, [this] { return commence; });
-    }
-};
-
 // A decode ahead in flight when Galvia quits, with no window. The polite one gives up
 // when every decode is told to (decodagesArretes, as the decoders poll it), then does
 // what a decode's end does: a smooth scale and a conversion, on Qt's thread pools, which
 // only run while the application object exists. The deaf one never ends.
 int sceneAnticipation(const QString& fichier, bool sourd) {
-    auto depart = std::make_shared<Depart>();
+    auto depart = std::make_shared<std::promise<void>>();
+    std::future<void> commence = depart->get_future();
     DecodageAnticipe anticipation(
         PoolDecodage::commun(), [depart, sourd](const QString&, const AvantDecodage&) {
-            depart->signaler();
+            depart->set_value();
             if (sourd) {
                 std::mutex m;
                 std::unique_lock verrou(m);
@@ -82,7 +68,7 @@ int sceneAnticipation(const QString& fichier, bool sourd) {
             return image;
         });
     anticipation.prevoir({fichier});
-    if (!depart->attendre()) return 4;
+    if (commence.wait_for(20s) != std::future_status::ready) return 4;
     QTimer::singleShot(0, [] {
         annoncer();
         QCoreApplication::exit(0);

@@ -69,7 +69,7 @@ inline QString check(const QImage& picture, const QList<Probe>& probes) {
         const bool found = regionHas(image, p.where, p.color);
         if (p.kind == Probe::RegionLacks ? !found : found) continue;
         const QPoint at = p.where.topLeft();
-        return QStringLiteral("probe %1 at (%2,%3 %4x%5) colour %6: pixel there %7")
+        return QStringLiteral("probe %1 over (%2,%3 %4x%5) colour %6, pixel %7")
             .arg(int(p.kind))
             .arg(at.x())
             .arg(at.y())
