@@ -40,8 +40,6 @@ private Q_SLOTS:
     void entier16();
     void nombreEcrit_data();
     void nombreEcrit();
-    void arrondi_data();
-    void arrondi();
     void dossierDeEntree_data();
     void dossierDeEntree();
 };
@@ -201,18 +199,15 @@ void TestRegles::entier16() {
         QCOMPARE(int(v.value()), attendu);
 }
 
+// Beside what the information box writes: a grouping locale, many decimals, single precision,
+// and no "-0".
 void TestRegles::nombreEcrit_data() {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<double>("valeur");
     QTest::addColumn<bool>("simple");
     QTest::addColumn<QString>("attendu");
-    QTest::newRow("fr 0,5") << "fr_FR" << 0.5 << false << "0,5";
-    QTest::newRow("C 0.5") << "C" << 0.5 << false << "0.5";
-    QTest::newRow("fr entier") << "fr_FR" << 2.0 << false << "2";
-    QTest::newRow("fr sans separateur de milliers") << "fr_FR" << 1024.0 << false << "1024";
     QTest::newRow("en sans separateur de milliers") << "en_US" << 65535.0 << false << "65535";
     QTest::newRow("fr 0,03125") << "fr_FR" << 0.03125 << false << "0,03125";
-    QTest::newRow("fr simple 1,33") << "fr_FR" << 1.33 << true << "1,33";
     QTest::newRow("C simple 7 chiffres") << "C" << 1.0 / 3.0 << true << "0.3333333";
     QTest::newRow("zero negatif") << "C" << -0.0 << false << "0";
 }
@@ -223,26 +218,6 @@ void TestRegles::nombreEcrit() {
     QFETCH(bool, simple);
     QFETCH(QString, attendu);
     QCOMPARE(texteNombre(valeur, QLocale(locale), simple), attendu);
-}
-
-void TestRegles::arrondi_data() {
-    QTest::addColumn<double>("valeur");
-    QTest::addColumn<int>("decimales");
-    QTest::addColumn<double>("attendu");
-    QTest::newRow("2,5") << 2.5 << 0 << 2.0;
-    QTest::newRow("3,5") << 3.5 << 0 << 4.0;
-    QTest::newRow("-2,5") << -2.5 << 0 << -2.0;
-    QTest::newRow("0,5") << 0.5 << 0 << 0.0;
-    QTest::newRow("146,77") << 150000.0 / 1022 << 0 << 147.0;
-    QTest::newRow("1,3333 a 2") << 640.0 / 480 << 2 << 1.33;
-    QTest::newRow("0,125 a 2") << 0.125 << 2 << 0.12;
-}
-
-void TestRegles::arrondi() {
-    QFETCH(double, valeur);
-    QFETCH(int, decimales);
-    QFETCH(double, attendu);
-    QCOMPARE(decimales == 0 ? arrondiPair(valeur) : arrondiDecimales(valeur, decimales), attendu);
 }
 
 void TestRegles::dossierDeEntree_data() {
