@@ -87,8 +87,6 @@ void TestRenommer::renommer() {
     b.ctl().Renomme.cliquer();
 
     QCOMPARE(b.plateforme.saisies.size(), 1u);
-    QCOMPARE(b.plateforme.saisies[0].invite, QStringLiteral("Nouveau Nom du Fichier"));
-    QCOMPARE(b.plateforme.saisies[0].titre, QStringLiteral("Renommer"));
     QCOMPARE(b.plateforme.saisies[0].defaut, ancien);
     QStringList boites;
     for (const BoiteMessage& m : b.plateforme.messages) {
