@@ -484,15 +484,11 @@ void TestWmf::deviceBitmaps_data() {
     drawingColumns();
     constexpr QRgb darkRed = 0xff800000, lightGrey = 0xffc0c0c0, darkCyan = 0xff008080;
     // An 8 x 8 bitmap of four values, one a quadrant.
-    auto bitmap = [](QList<int> values, int bits, int planes = 1) {
-        QList<QList<int>> rows;
-        for (int y = 0; y < 8; ++y) {
-            QList<int> row;
-            for (int x = 0; x < 8; ++x)
-                row << values[(y < 4 ? 0 : 2) + (x < 4 ? 0 : 1)];
-            rows << row;
-        }
-        return WmfWriter::bitmap16(rows, bits, planes);
+    auto bitmap = [](QList<int> v, int bits, int planes = 1) {
+        const QList<int> top = QList<int>(4, v[0]) << QList<int>(4, v[1]);
+        const QList<int> bottom = QList<int>(4, v[2]) << QList<int>(4, v[3]);
+        return WmfWriter::bitmap16(QList<QList<int>>(4, top) << QList<QList<int>>(4, bottom), bits,
+                                   planes);
     };
     auto stretched = [](const QByteArray& bits) {
         return blank(80).stretchBlt({0, 0, 80, 80}, {0, 0, 8, 8}, bits).data();
