@@ -208,20 +208,10 @@ private Q_SLOTS:
     void naturalSize();
     void records_data();
     void records();
-    void bitmaps_data();
-    void bitmaps() { records(); }
-    void deviceBitmaps_data();
-    void deviceBitmaps() { records(); }
-    void dibScans_data();
-    void dibScans() { records(); }
-    void regions_data();
-    void regions() { records(); }
     void regionBrushes_data();
     void regionBrushes();
     void characterSets_data();
     void characterSets();
-    void objectTable_data();
-    void objectTable() { records(); }
     void scaled_data();
     void scaled();
     void hostile_data();
@@ -233,6 +223,14 @@ private Q_SLOTS:
     void allocationLimit();
     void regressions_data();
     void regressions();
+
+private:
+    // The rows of the drawing table, by family.
+    void bitmapsRows();
+    void deviceBitmapsRows();
+    void dibScansRows();
+    void regionsRows();
+    void objectTableRows();
 };
 
 // A device that remembers the furthest byte anyone read from it.
@@ -411,6 +409,11 @@ void TestWmf::records_data() {
     skipped.selectPalette(skipped.createPalette({Qt::red})).record(0x0035, {});
     drawing("escape, palette and unknown records skipped", skipped.rectangle(all),
             {pixel({50, 50}, red)});
+    bitmapsRows();
+    deviceBitmapsRows();
+    dibScansRows();
+    regionsRows();
+    objectTableRows();
 }
 
 void TestWmf::records() {
@@ -425,8 +428,7 @@ void TestWmf::records() {
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
 }
 
-void TestWmf::bitmaps_data() {
-    drawingColumns();
+void TestWmf::bitmapsRows() {
     const QRect whole(0, 0, 80, 80), source(0, 0, 8, 8);
     const QImage four = quadrants(false);
     using Dib = WmfWriter::Dib;
@@ -470,8 +472,7 @@ void TestWmf::bitmaps_data() {
 
 // Old device-dependent bitmaps in colour: each depth and layout gives its quadrants the colours
 // the device's palette, or the pixel's own value, defines.
-void TestWmf::deviceBitmaps_data() {
-    drawingColumns();
+void TestWmf::deviceBitmapsRows() {
     constexpr QRgb darkRed = 0xff800000, lightGrey = 0xffc0c0c0, darkCyan = 0xff008080;
     // An 8 x 8 bitmap of four values, one a quadrant.
     auto bitmap = [](QList<int> v, int bits, int planes = 1) {
@@ -510,8 +511,7 @@ void TestWmf::deviceBitmaps_data() {
 
 // SETDIBTODEV draws, of its source rectangle, only the scan lines it carries: those from its
 // start scan on, counted from the bottom of a bottom-up bitmap.
-void TestWmf::dibScans_data() {
-    drawingColumns();
+void TestWmf::dibScansRows() {
     auto band = [](QRect source, int first, int count, bool topDown = false, int carried = -1) {
         const QByteArray scans = WmfWriter::dibScans(quadrants(false), 24, first,
                                                      carried < 0 ? count : carried, topDown);
@@ -537,8 +537,7 @@ void TestWmf::dibScans_data() {
 
 // Regions as CREATEREGION carries them, scan by scan, painted, framed, inverted or clipping;
 // right and bottom boundaries are excluded.
-void TestWmf::regions_data() {
-    drawingColumns();
+void TestWmf::regionsRows() {
     // Two spans over rows 10 to 29, one wide span over rows 30 to 49.
     const QList<WmfWriter::Scan> notched = {{10, 30, {10, 30, 60, 80}}, {30, 50, {10, 80}}};
     const QList<Probe> notchedProbes = {
@@ -743,8 +742,7 @@ void TestWmf::characterSets() {
                             expected) > 20);
 }
 
-void TestWmf::objectTable_data() {
-    drawingColumns();
+void TestWmf::objectTableRows() {
     enum { Create = 0x02FC, Delete = 0x01F0, Select = 0x012D };
     // Red in slot 0 and green in slot 1, then the steps (a solid brush of a colour created, a
     // slot deleted or selected), then the whole picture filled.
