@@ -99,18 +99,8 @@ struct AppelsSimules {
     ~AppelsSimules() { appelsRenommage() = avant; }
 };
 
+// The errno of the exclusive rename and of the hard link (0: the real link).
 int ErrRenommer = 0, ErrLier = 0;
-
-int renommerRefuse(int, const char*, int, const char*) {
-    errno = ErrRenommer;
-    return -1;
-}
-
-int lierSimule(int d1, const char* a, int d2, const char* n) {
-    if (ErrLier == 0) return ::linkat(d1, a, d2, n, 0);
-    errno = ErrLier;
-    return -1;
-}
 
 } // namespace
 
@@ -352,8 +342,14 @@ void TestNoms::repli() {
     const AppelsSimules restaurer;
     ErrRenommer = errRenommer;
     ErrLier = errLier;
-    appelsRenommage().renommerExclusif = renommerRefuse;
-    appelsRenommage().lier = lierSimule;
+    appelsRenommage().renommerExclusif = [](int, const char*, int, const char*) {
+        errno = ErrRenommer;
+        return -1;
+    };
+    appelsRenommage().lier = [](int d1, const char* a, int d2, const char* n) {
+        errno = ErrLier;
+        return ErrLier == 0 ? ::linkat(d1, a, d2, n, 0) : -1;
+    };
     DossierTemporaire dossier;
     const QByteArray d = octetsDuNom(dossier.path()) + '/';
     poser(d + Latin1, 40);

@@ -53,10 +53,7 @@ void TestBoites::information() {
     QFETCH(QString, attendu);
     Banc b;
     const QString fichier = b.chemin("d/" + nom);
-    if (taille.isValid())
-        dessiner(fichier, taille);
-    else
-        ecrire(fichier);
+    taille.isValid() ? (void)dessiner(fichier, taille) : (void)ecrire(fichier);
     b.demarrer("d");
     b.ctl().Fichier.activer(0);
     if (octets >= 0) ecrire(fichier, QByteArray(octets, 'x'));
