@@ -137,6 +137,7 @@ void TestNomsFenetre::nomsMontres() {
     f.touche(Qt::Key_F2);
     QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
     QCOMPARE(defaut, "photo" + r + ".jpg");
+    QCOMPARE(f.etat.NomComplet, nomDepuisOctets(d + "neuf.jpg"));
     struct stat st {};
     QCOMPARE(::stat((d + "neuf.jpg").constData(), &st), 0);
     QCOMPARE(::stat((d + "photo\xe9.jpg").constData(), &st), -1);

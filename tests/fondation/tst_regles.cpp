@@ -14,24 +14,15 @@ using namespace galvia;
 
 namespace {
 
-// A picture's size, the small-pictures rule, and the fitting expected.
-struct CasAjustement {
-    QSize image;
-    bool petites = true;
-    Ajustement attendu;
-};
-
 // Every field of a fitting, so that a failure shows them all.
 QList<double> champs(const Ajustement& a) {
-    return QList<double>() << a.tropLarge << a.tropHaut << a.visibleL << a.visibleH << a.horizMax
-                           << a.horizGrand << a.horizPetit << a.verticMax << a.verticGrand
-                           << a.verticPetit << a.ajusteL << a.ajusteH << a.ajusteGauche
-                           << a.ajusteHaut;
+    return {double(a.tropLarge),   double(a.tropHaut),    double(a.visibleL),   double(a.visibleH),
+            double(a.horizMax),    double(a.horizGrand),  double(a.horizPetit), double(a.verticMax),
+            double(a.verticGrand), double(a.verticPetit), double(a.ajusteL),    double(a.ajusteH),
+            a.ajusteGauche,        a.ajusteHaut};
 }
 
 } // namespace
-
-Q_DECLARE_METATYPE(CasAjustement)
 
 class TestRegles : public QObject {
     Q_OBJECT
@@ -49,77 +40,54 @@ private Q_SLOTS:
     void entier16();
     void nombreEcrit_data();
     void nombreEcrit();
-    void arrondi_data();
-    void arrondi();
     void dossierDeEntree_data();
     void dossierDeEntree();
 };
 
 void TestRegles::ajustement_data() {
-    QTest::addColumn<CasAjustement>("cas");
-    // In a 1024 x 768 window with 16-pixel bars; fields left out are 0 or false.
-    const auto ligne = [](const char* nom, const CasAjustement& c) { QTest::newRow(nom) << c; };
+    QTest::addColumn<QSize>("image");
+    QTest::addColumn<bool>("petites"); // the small-pictures rule
+    QTest::addColumn<QList<double>>("attendu");
+    // In a 1024 x 768 window with 16-pixel bars. The fields: too wide, too high, visible
+    // width and height, horizontal max, large and small steps, the same vertically, fitted
+    // width, height, left and top.
     // clang-format off
-    ligne("400x300 petites", {.image = {400, 300}, .petites = true, .attendu = {
-        .visibleL = 400, .visibleH = 300,
-        .horizGrand = 400, .horizPetit = 133,
-        .verticGrand = 300, .verticPetit = 100,
-        .ajusteL = 400, .ajusteH = 300, .ajusteGauche = 312, .ajusteHaut = 234}});
-    ligne("400x300 agrandie", {.image = {400, 300}, .petites = false, .attendu = {
-        .visibleL = 400, .visibleH = 300,
-        .horizGrand = 400, .horizPetit = 133,
-        .verticGrand = 300, .verticPetit = 100,
-        .ajusteL = 1024, .ajusteH = 768}});
-    ligne("2000x500 trop large", {.image = {2000, 500}, .petites = true, .attendu = {
-        .tropLarge = true, .visibleL = 1024, .visibleH = 500,
-        .horizMax = 976, .horizGrand = 1024, .horizPetit = 341,
-        .verticGrand = 500, .verticPetit = 167,
-        .ajusteL = 1024, .ajusteH = 256, .ajusteHaut = 256}});
-    ligne("1500x1200 deux barres", {.image = {1500, 1200}, .petites = true, .attendu = {
-        .tropLarge = true, .tropHaut = true, .visibleL = 1008, .visibleH = 752,
-        .horizMax = 492, .horizGrand = 1008, .horizPetit = 336,
-        .verticMax = 448, .verticGrand = 752, .verticPetit = 251,
-        .ajusteL = 960, .ajusteH = 768, .ajusteGauche = 32}});
-    ligne("largeur exacte LF-LA", {.image = {1008, 100}, .petites = true, .attendu = {
-        .visibleL = 1008, .visibleH = 100,
-        .horizGrand = 1008, .horizPetit = 336,
-        .verticGrand = 100, .verticPetit = 33,
-        .ajusteL = 1008, .ajusteH = 100, .ajusteGauche = 8, .ajusteHaut = 334}});
-    ligne("un pixel de trop", {.image = {1009, 100}, .petites = true, .attendu = {
-        .tropLarge = true, .visibleL = 1024, .visibleH = 100,
-        .horizMax = -15, .horizGrand = 1024, .horizPetit = 341,
-        .verticGrand = 100, .verticPetit = 33,
-        .ajusteL = 1024, .ajusteH = 101, .ajusteHaut = 333.5}});
-    ligne("moitie paire en hauteur", {.image = {2048, 1365}, .petites = true, .attendu = {
-        .tropLarge = true, .tropHaut = true, .visibleL = 1008, .visibleH = 752,
-        .horizMax = 1040, .horizGrand = 1008, .horizPetit = 336,
-        .verticMax = 613, .verticGrand = 752, .verticPetit = 251,
-        .ajusteL = 1024, .ajusteH = 682, .ajusteHaut = 43}});
-    ligne("moitie paire en largeur", {.image = {1003, 1536}, .petites = true, .attendu = {
-        .tropHaut = true, .visibleL = 1003, .visibleH = 768,
-        .horizGrand = 1003, .horizPetit = 334,
-        .verticMax = 768, .verticGrand = 768, .verticPetit = 256,
-        .ajusteL = 502, .ajusteH = 768, .ajusteGauche = 261}});
+    QTest::newRow("400x300 petites") << QSize(400, 300) << true
+        << QList<double>{0, 0, 400, 300, 0, 400, 133, 0, 300, 100, 400, 300, 312, 234};
+    QTest::newRow("400x300 agrandie") << QSize(400, 300) << false
+        << QList<double>{0, 0, 400, 300, 0, 400, 133, 0, 300, 100, 1024, 768, 0, 0};
+    QTest::newRow("2000x500 trop large") << QSize(2000, 500) << true
+        << QList<double>{1, 0, 1024, 500, 976, 1024, 341, 0, 500, 167, 1024, 256, 0, 256};
+    QTest::newRow("1500x1200 deux barres") << QSize(1500, 1200) << true
+        << QList<double>{1, 1, 1008, 752, 492, 1008, 336, 448, 752, 251, 960, 768, 32, 0};
+    QTest::newRow("largeur exacte LF-LA") << QSize(1008, 100) << true
+        << QList<double>{0, 0, 1008, 100, 0, 1008, 336, 0, 100, 33, 1008, 100, 8, 334};
+    QTest::newRow("un pixel de trop") << QSize(1009, 100) << true
+        << QList<double>{1, 0, 1024, 100, -15, 1024, 341, 0, 100, 33, 1024, 101, 0, 333.5};
+    QTest::newRow("moitie paire en hauteur") << QSize(2048, 1365) << true
+        << QList<double>{1, 1, 1008, 752, 1040, 1008, 336, 613, 752, 251, 1024, 682, 0, 43};
+    QTest::newRow("moitie paire en largeur") << QSize(1003, 1536) << true
+        << QList<double>{0, 1, 1003, 768, 0, 1003, 334, 768, 768, 256, 502, 768, 261, 0};
     // clang-format on
 }
 
 void TestRegles::ajustement() {
-    QFETCH(CasAjustement, cas);
-    const Ajustement a =
-        calculerAjustement(cas.image.width(), cas.image.height(), {1024, 768, 16, 16}, cas.petites);
-    QCOMPARE(champs(a), champs(cas.attendu));
+    QFETCH(QSize, image);
+    QFETCH(bool, petites);
+    QTEST(champs(calculerAjustement(image.width(), image.height(), {1024, 768, 16, 16}, petites)),
+          "attendu");
 }
 
 void TestRegles::ajustementDeborde() {
     // A picture without width or height is error 6.
     for (const QSize s : {QSize(0, 10), QSize(10, 0), QSize(-3, 10)}) {
+        int numero = 0;
         try {
             calculerAjustement(s.width(), s.height(), {1024, 768, 16, 16}, false);
-            QFAIL(qPrintable(QStringLiteral("no error for %1x%2").arg(s.width()).arg(s.height())));
         } catch (const Erreur& e) {
-            QCOMPARE(e.numero, 6);
-            QCOMPARE(e.description, QStringLiteral("Dépassement de capacité"));
+            numero = e.numero;
         }
+        QCOMPARE(numero, 6);
     }
 }
 
@@ -147,7 +115,6 @@ void TestRegles::triRapide_data() {
     QTest::addColumn<QStringList>("attendu");
     QTest::newRow("casse ignoree")
         << QStringList{"b.JPG", "a.gif", "C.bmp"} << QStringList{"a.gif", "b.JPG", "C.bmp"};
-    QTest::newRow("b avant C") << QStringList{"C.gif", "b.jpg"} << QStringList{"b.jpg", "C.gif"};
     QTest::newRow("un seul") << QStringList{"z.jpg"} << QStringList{"z.jpg"};
     QTest::newRow("accents") << QStringList{"zebre.jpg", "été.jpg", "ete.jpg", "Eu.jpg"}
                              << QStringList{"ete.jpg", "été.jpg", "Eu.jpg", "zebre.jpg"};
@@ -200,31 +167,22 @@ void TestRegles::entier16_data() {
     QTest::addColumn<QString>("texte");
     QTest::addColumn<int>("attendu"); // -99999: no value
     const int rien = -99999;
-    struct Cas {
-        const char* nom;
-        const char* locale;
-        const char* texte;
-        int attendu;
-    };
-    const Cas cas[] = {
-        {"fr 2,5", "fr_FR", "2,5", 2},
-        {"fr 3,5", "fr_FR", "3,5", 4},
-        {"C 2.5", "C", "2.5", 2},
-        {"C blancs", "C", "  12 ", 12},
-        {"C vide", "C", "", rien},
-        {"C mot", "C", "douze", rien},
-        {"C trop grand", "C", "32768", rien},
-        {"C minimum", "C", "-32768", -32768},
-        {"C 32767,5 arrondi au-dela", "C", "32767.5", rien},
-        {"C emoji", "C", "3\xF0\x9F\x98\x80", rien},
-        {"C controle", "C", "1\t\x01", rien},
-        {"C infini", "C", "1e999", rien},
-        {"fr point", "fr_FR", "2.5", rien},
-        {"fr separateur de milliers", "fr_FR", "1 000", rien},
-    };
-    for (const Cas& c : cas)
-        QTest::newRow(c.nom) << QString::fromLatin1(c.locale) << QString::fromUtf8(c.texte)
-                             << c.attendu;
+    // clang-format off
+    QTest::newRow("fr 2,5")                    << "fr_FR" << "2,5"     << 2;
+    QTest::newRow("fr 3,5")                    << "fr_FR" << "3,5"     << 4;
+    QTest::newRow("C 2.5")                     << "C"     << "2.5"     << 2;
+    QTest::newRow("C blancs")                  << "C"     << "  12 "   << 12;
+    QTest::newRow("C vide")                    << "C"     << ""        << rien;
+    QTest::newRow("C mot")                     << "C"     << "douze"   << rien;
+    QTest::newRow("C trop grand")              << "C"     << "32768"   << rien;
+    QTest::newRow("C minimum")                 << "C"     << "-32768"  << -32768;
+    QTest::newRow("C 32767,5 arrondi au-dela") << "C"     << "32767.5" << rien;
+    QTest::newRow("C emoji")                   << "C"     << "3\U0001F600" << rien;
+    QTest::newRow("C controle")                << "C"     << "1\t\x01" << rien;
+    QTest::newRow("C infini")                  << "C"     << "1e999"   << rien;
+    QTest::newRow("fr point")                  << "fr_FR" << "2.5"     << rien;
+    QTest::newRow("fr separateur de milliers") << "fr_FR" << "1 000"   << rien;
+    // clang-format on
 }
 
 void TestRegles::entier16() {
@@ -240,18 +198,15 @@ void TestRegles::entier16() {
         QCOMPARE(int(v.value()), attendu);
 }
 
+// Beside what the information box writes: a grouping locale, many decimals, single precision,
+// and no "-0".
 void TestRegles::nombreEcrit_data() {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<double>("valeur");
     QTest::addColumn<bool>("simple");
     QTest::addColumn<QString>("attendu");
-    QTest::newRow("fr 0,5") << "fr_FR" << 0.5 << false << "0,5";
-    QTest::newRow("C 0.5") << "C" << 0.5 << false << "0.5";
-    QTest::newRow("fr entier") << "fr_FR" << 2.0 << false << "2";
-    QTest::newRow("fr sans separateur de milliers") << "fr_FR" << 1024.0 << false << "1024";
     QTest::newRow("en sans separateur de milliers") << "en_US" << 65535.0 << false << "65535";
     QTest::newRow("fr 0,03125") << "fr_FR" << 0.03125 << false << "0,03125";
-    QTest::newRow("fr simple 1,33") << "fr_FR" << 1.33 << true << "1,33";
     QTest::newRow("C simple 7 chiffres") << "C" << 1.0 / 3.0 << true << "0.3333333";
     QTest::newRow("zero negatif") << "C" << -0.0 << false << "0";
 }
@@ -264,33 +219,11 @@ void TestRegles::nombreEcrit() {
     QCOMPARE(texteNombre(valeur, QLocale(locale), simple), attendu);
 }
 
-void TestRegles::arrondi_data() {
-    QTest::addColumn<double>("valeur");
-    QTest::addColumn<int>("decimales");
-    QTest::addColumn<double>("attendu");
-    QTest::newRow("2,5") << 2.5 << 0 << 2.0;
-    QTest::newRow("3,5") << 3.5 << 0 << 4.0;
-    QTest::newRow("-2,5") << -2.5 << 0 << -2.0;
-    QTest::newRow("0,5") << 0.5 << 0 << 0.0;
-    QTest::newRow("146,77") << 150000.0 / 1022 << 0 << 147.0;
-    QTest::newRow("1,3333 a 2") << 640.0 / 480 << 2 << 1.33;
-    QTest::newRow("0,125 a 2") << 0.125 << 2 << 0.12;
-}
-
-void TestRegles::arrondi() {
-    QFETCH(double, valeur);
-    QFETCH(int, decimales);
-    QFETCH(double, attendu);
-    QCOMPARE(decimales == 0 ? arrondiPair(valeur) : arrondiDecimales(valeur, decimales), attendu);
-}
-
 void TestRegles::dossierDeEntree_data() {
     QTest::addColumn<int>("entree");
     QTest::addColumn<QString>("dossier");
-    QTest::newRow("1") << 1 << "/A/";
     QTest::newRow("3") << 3 << "/A/";
     QTest::newRow("4") << 4 << "/C/";
-    QTest::newRow("5") << 5 << "/C/";
 }
 
 void TestRegles::dossierDeEntree() {

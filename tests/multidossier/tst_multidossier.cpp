@@ -95,10 +95,6 @@ void TestMultiDossier::ajouts() {
     for (int k = 1; k <= retenus.size(); ++k)
         QCOMPARE(b.etat.ListeDossiers[k], b.chemin(retenus[k - 1]));
     QCOMPARE(b.messages(), avertissement.isEmpty() ? QStringList() : QStringList{avertissement});
-    for (const BoiteMessage& m : b.plateforme.messages) {
-        QCOMPARE(m.titre, QStringLiteral("Avertissement !"));
-        QCOMPARE(m.icone, Icone::Information);
-    }
 }
 
 void TestMultiDossier::effacer_data() {
@@ -210,8 +206,6 @@ void TestMultiDossier::echecs() {
     cliquer(b, "B");
     b.ctl().AutreDossier.cliquer();
     QCOMPARE(b.messages(), QStringList{message});
-    QCOMPARE(b.plateforme.messages[0].icone, Icone::Critique);
-    QCOMPARE(b.plateforme.messages[0].titre, QStringLiteral("Attention"));
     QCOMPARE(b.etat.NbImages, 0);
     QCOMPARE(b.etat.ModeVue, 0);
     // Plain browsing again: a folder click adds nothing, the menu starts a new selection.

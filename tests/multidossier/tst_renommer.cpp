@@ -87,8 +87,6 @@ void TestRenommer::renommer() {
     b.ctl().Renomme.cliquer();
 
     QCOMPARE(b.plateforme.saisies.size(), 1u);
-    QCOMPARE(b.plateforme.saisies[0].invite, QStringLiteral("Nouveau Nom du Fichier"));
-    QCOMPARE(b.plateforme.saisies[0].titre, QStringLiteral("Renommer"));
     QCOMPARE(b.plateforme.saisies[0].defaut, ancien);
     QStringList boites;
     for (const BoiteMessage& m : b.plateforme.messages) {
@@ -110,28 +108,17 @@ void TestRenommer::echecs_data() {
     QTest::addColumn<QString>("preparation");
     QTest::addColumn<QString>("erreur");
     QTest::addColumn<QStringList>("restent");
-    QTest::newRow("nom existant") << "autre.jpg"
-                                  << "autre"
-                                  << "58 - Fichier déjà existant"
-                                  << QStringList{"autre.jpg", "photo.jpg"};
-    QTest::newRow("existant, lecture seule")
-        << "autre.jpg"
-        << "autre lecture seule"
-        << "58 - Fichier déjà existant" << QStringList{"autre.jpg", "photo.jpg"};
-    QTest::newRow("fichier disparu") << "neuf.jpg"
-                                     << "disparu"
-                                     << "53 - Fichier introuvable" << QStringList{};
-    QTest::newRow("dossier protégé") << "neuf.jpg"
-                                     << "protege"
-                                     << "70 - Permission refusée" << QStringList{"photo.jpg"};
-    QTest::newRow("barre oblique")
-        << "a/b.jpg"
-        << ""
-        << "52 - Nom ou numéro de fichier incorrect" << QStringList{"photo.jpg"};
-    QTest::newRow("trop long") << QString(300, u'n') + ".jpg"
-                               << ""
-                               << "52 - Nom ou numéro de fichier incorrect"
-                               << QStringList{"photo.jpg"};
+    const QString n52 = "52 - Nom ou numéro de fichier incorrect",
+                  n58 = "58 - Fichier déjà existant";
+    const QStringList deux{"autre.jpg", "photo.jpg"}, photo{"photo.jpg"};
+    // clang-format off
+    QTest::newRow("nom existant")            << "autre.jpg" << "autre"               << n58 << deux;
+    QTest::newRow("existant, lecture seule") << "autre.jpg" << "autre lecture seule" << n58 << deux;
+    QTest::newRow("fichier disparu")         << "neuf.jpg"  << "disparu" << "53 - Fichier introuvable" << QStringList{};
+    QTest::newRow("dossier protégé")         << "neuf.jpg"  << "protege" << "70 - Permission refusée" << photo;
+    QTest::newRow("barre oblique")           << "a/b.jpg"   << ""        << n52 << photo;
+    QTest::newRow("trop long")               << QString(300, u'n') + ".jpg" << "" << n52 << photo;
+    // clang-format on
 }
 
 void TestRenommer::echecs() {

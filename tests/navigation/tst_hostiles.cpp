@@ -75,12 +75,7 @@ void TstHostiles::reponse_data() {
     QRandomGenerator gen(9);
     for (int y = 0; y < photo.height(); ++y)
         gen.fillRange(reinterpret_cast<quint32*>(photo.scanLine(y)), photo.width());
-    QByteArray progressif;
-    QBuffer tampon(&progressif);
-    tampon.open(QIODevice::WriteOnly);
-    QImageWriter ecrivain(&tampon, "JPG");
-    ecrivain.setProgressiveScanWrite(true);
-    ecrivain.write(photo);
+    const QByteArray progressif = jpegQt(photo, true);
     QTest::newRow("progressive photo")
         << progressif << qint64(progressif.size()) << 0 << QSize(1440, 1080);
     const QByteArray cinquante = bombeBalayages(1080, 50);

@@ -37,23 +37,41 @@ inline QByteArray bombeBmp(int cote) {
     return b;
 }
 
-// A progressive jpeg of about 500 bytes whose frame header declares `cote` x `cote`
-// pixels: libjpeg holds the coefficients of the whole picture before any pixel. With 4
-// `composantes` (CMYK), each at full resolution, they take 8 bytes a pixel.
-inline QByteArray bombeJpeg(int cote, int composantes = 3) {
-    QImage image(64, 64, QImage::Format_RGB32);
-    image.fill(Qt::gray);
+// `image` written by Qt as a jpeg, baseline or progressive.
+inline QByteArray jpegQt(const QImage& image, bool progressif) {
     QByteArray o;
     QBuffer tampon(&o);
     tampon.open(QIODevice::WriteOnly);
     QImageWriter ecrivain(&tampon, "JPG");
-    ecrivain.setProgressiveScanWrite(true);
+    ecrivain.setProgressiveScanWrite(progressif);
     ecrivain.write(image);
-    const qsizetype sof = o.indexOf("\xff\xc2");
+    return o;
+}
+
+// The frame header of `o` made to declare `cote` x `cote` pixels.
+inline void agrandirJpeg(QByteArray& o, int cote, bool progressif) {
+    const qsizetype sof = o.indexOf(progressif ? "\xff\xc2" : "\xff\xc0");
     qToBigEndian(quint16(cote), o.data() + sof + 5);
     qToBigEndian(quint16(cote), o.data() + sof + 7);
+}
+
+// A small jpeg written by Qt, its frame header declaring `cote` x `cote` pixels.
+inline QByteArray jpegAgrandi(int cote, bool progressif, QImage::Format format) {
+    QImage image(64, 64, format);
+    image.fill(Qt::gray);
+    QByteArray o = jpegQt(image, progressif);
+    agrandirJpeg(o, cote, progressif);
+    return o;
+}
+
+// A progressive jpeg of about 500 bytes whose frame header declares `cote` x `cote`
+// pixels: libjpeg holds the coefficients of the whole picture before any pixel. With 4
+// `composantes` (CMYK), each at full resolution, they take 8 bytes a pixel.
+inline QByteArray bombeJpeg(int cote, int composantes = 3) {
+    QByteArray o = jpegAgrandi(cote, true, QImage::Format_RGB32);
     if (composantes == 4) {
         // Every component sampled 1 x 1, and a fourth one that no scan holds.
+        const qsizetype sof = o.indexOf("\xff\xc2");
         for (int c = 0; c < 3; ++c)
             o[sof + 11 + 3 * c] = 0x11;
         o.insert(sof + 10 + 3 * 3, QByteArray::fromHex("041100"));
@@ -70,13 +88,8 @@ inline QByteArray bombeJpeg(int cote, int composantes = 3) {
 inline QByteArray jpegGris(int cote) {
     QImage bloc(8, 8, QImage::Format_Grayscale8);
     bloc.fill(128);
-    QByteArray o;
-    QBuffer tampon(&o);
-    tampon.open(QIODevice::WriteOnly);
-    QImageWriter(&tampon, "JPG").write(bloc);
-    const qsizetype sof = o.indexOf("\xff\xc0");
-    qToBigEndian(quint16(cote), o.data() + sof + 5);
-    qToBigEndian(quint16(cote), o.data() + sof + 7);
+    QByteArray o = jpegQt(bloc, false);
+    agrandirJpeg(o, cote, false);
     const qsizetype sos = o.indexOf("\xff\xda");
     o.truncate(sos + 2 + qFromBigEndian<quint16>(o.constData() + sos + 2));
     const qint64 blocs = qint64(cote / 8) * (cote / 8);
@@ -87,22 +100,6 @@ inline QByteArray jpegGris(int cote) {
     const char* fins[] = {"", "\x2b", "\x28\xaf", "\x28\xa2\xbf"};
     o.append(fins[blocs % 4]);
     o.append("\xff\xd9", 2);
-    return o;
-}
-
-// A small jpeg written by Qt, its frame header declaring `cote` x `cote` pixels.
-inline QByteArray jpegAgrandi(int cote, bool progressif, QImage::Format format) {
-    QImage image(64, 64, format);
-    image.fill(Qt::gray);
-    QByteArray o;
-    QBuffer tampon(&o);
-    tampon.open(QIODevice::WriteOnly);
-    QImageWriter ecrivain(&tampon, "JPG");
-    ecrivain.setProgressiveScanWrite(progressif);
-    ecrivain.write(image);
-    const qsizetype sof = o.indexOf(progressif ? "\xff\xc2" : "\xff\xc0");
-    qToBigEndian(quint16(cote), o.data() + sof + 5);
-    qToBigEndian(quint16(cote), o.data() + sof + 7);
     return o;
 }
 
