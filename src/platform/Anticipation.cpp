@@ -42,7 +42,7 @@ struct DecodageAnticipe::Travail {
     void abandonner() {
         const std::lock_guard verrou(mutex);
         abandon = true;
-        image.reset();
+        image = {};
         apercu = QImage();
         erreur.reset();
         memoire = {};
@@ -60,7 +60,7 @@ struct DecodageAnticipe::Travail {
     // either the picture (with its memory in the budget) or the error of the decode;
     // neither when the decode was not done.
     std::optional<IdentiteFichier> identite;
-    std::optional<QImage> image;
+    ImageAffichee image; // null: none
     QImage apercu;
     std::optional<Erreur> erreur;
     BudgetMemoire::Reservation memoire, memoireApercu, memoireCouleurs;
@@ -86,15 +86,18 @@ QImage etirer(const QImage& image, const DecodageAnticipe::Apercu& apercu,
     }
 }
 
-// Converts a picture decoded ahead, and its fitted view, to the screen's colours: the
-// fitted view first (what is shown first, under a megapixel), then the whole picture the
-// natural-size view shows. A picture that becomes 32 bits a pixel (a grey one with its
-// grey profile) takes that memory from the budget at once (`memoire`); false when it
-// cannot (nothing is kept then).
+// Converts what a view of a picture decoded ahead shows first to the screen's colours:
+// its fitted view when there is one (under a megapixel), the whole picture being left to
+// ImageAffichee; else the whole picture, which the fitted view shows as it is. A picture
+// that becomes 32 bits a pixel (a grey one with its grey profile) takes that memory from
+// the budget at once (`memoire`); false when it cannot (nothing is kept then).
 bool convertirAnticipee(const ConversionDifferee& couleurs, QImage& image, QImage& etiree,
                         BudgetMemoire::Reservation& memoire) {
     if (!couleurs.aConvertir()) return true; // the screen's space already: nothing to do
-    if (!etiree.isNull()) couleurs.convertir(etiree);
+    if (!etiree.isNull()) {
+        couleurs.convertir(etiree);
+        return true;
+    }
     const QImage::Format f = image.format();
     if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32) {
         memoire =
@@ -128,12 +131,14 @@ DecodageAnticipe::DecodageAnticipe(PoolDecodage& pool, DecodeurEntier decodeur)
           pool, [d = std::move(decodeur)](const QString& chemin, const AvantDecodage& avant,
                                           const std::atomic<bool>&) { return d(chemin, avant); }) {}
 
-QImage DecodageAnticipe::charger(const QString& chemin) {
+ImageAffichee DecodageAnticipe::charger(const QString& chemin) {
     BudgetMemoire::Reservation memoire;
-    return chargerReduite(
+    const ConversionDifferee couleurs; // left to the views
+    QImage image = chargerReduite(
         chemin, {},
         [&](std::int64_t octets) { memoire = reserverAffichage(octets, [this] { abandonner(); }); },
         destination(*recyclage_));
+    return {std::move(image), couleurs};
 }
 
 DecodageAnticipe::~DecodageAnticipe() {
@@ -153,6 +158,7 @@ void DecodageAnticipe::lancer(const std::shared_ptr<Travail>& t, const Apercu& a
         // identity than the one kept, so its picture decoded here will not be used.
         const std::optional<IdentiteFichier> identite = identiteFichier(t->chemin);
         std::optional<QImage> image;
+        ImageAffichee affichee;
         QImage etiree;
         std::optional<Erreur> erreur;
         BudgetMemoire::Reservation memoire, memoireApercu, memoireCouleurs;
@@ -167,10 +173,11 @@ void DecodageAnticipe::lancer(const std::shared_ptr<Travail>& t, const Apercu& a
                 },
                 t->abandon);
             etiree = etirer(*image, apercu, memoireApercu);
-            if (!convertirAnticipee(couleurs, *image, etiree, memoireCouleurs)) {
-                image.reset();
+            if (convertirAnticipee(couleurs, *image, etiree, memoireCouleurs))
+                affichee =
+                    ImageAffichee(*std::exchange(image, std::nullopt), couleurs, etiree.isNull());
+            else
                 etiree = QImage();
-            }
         } catch (const Erreur& e) {
             erreur = e;
         } catch (...) {
@@ -183,8 +190,8 @@ void DecodageAnticipe::lancer(const std::shared_ptr<Travail>& t, const Apercu& a
             if (!t->abandon) {
                 t->identite = identite;
                 t->erreur = std::move(erreur);
-                if (image) {
-                    t->image = std::move(image);
+                if (!affichee.isNull()) {
+                    t->image = std::move(affichee);
                     t->apercu = std::move(etiree);
                     t->memoire = std::move(memoire);
                     t->memoireApercu = std::move(memoireApercu);
@@ -235,10 +242,9 @@ std::optional<ImageAnticipee> DecodageAnticipe::prendre(const QString& chemin) {
     }
     t->fini.wait(verrou, [&t] { return t->etape == Travail::Etape::Termine; });
     const std::optional<IdentiteFichier> avant = t->identite;
-    std::optional<QImage> image = std::move(t->image);
+    ImageAffichee image = std::exchange(t->image, {});
     QImage apercu = std::move(t->apercu);
     std::optional<Erreur> erreur = std::move(t->erreur);
-    t->image.reset();
     t->erreur.reset();
     // Their memory goes back to the budget on return.
     const BudgetMemoire::Reservation memoire = std::move(t->memoire);
@@ -247,13 +253,13 @@ std::optional<ImageAnticipee> DecodageAnticipe::prendre(const QString& chemin) {
     const std::uint64_t generation = t->generation;
     verrou.unlock();
 
-    if (!image && !erreur) return {};
+    if (image.isNull() && !erreur) return {};
     // Converted for a screen profile that has changed since: decoded again.
-    if (image && generation != generationProfilEcran()) return {};
+    if (!image.isNull() && generation != generationProfilEcran()) return {};
     const std::optional<IdentiteFichier> maintenant = identiteFichier(chemin);
-    if (maintenant != avant || (image && !maintenant)) return {}; // not the file decoded
+    if (maintenant != avant || (!image.isNull() && !maintenant)) return {}; // not the file decoded
     if (erreur) throw *erreur;
-    return ImageAnticipee{std::move(*image), std::move(apercu)};
+    return ImageAnticipee{std::move(image), std::move(apercu)};
 }
 
 void DecodageAnticipe::oublier() {

@@ -4,6 +4,7 @@
 // is still the very one that was decoded; otherwise the viewer decodes it again.
 #pragma once
 
+#include "ImageAffichee.h"
 #include "Images.h"
 #include "RecyclageImages.h"
 
@@ -39,9 +40,11 @@ std::optional<IdentiteFichier> identiteFichier(const QString& chemin);
 
 // A picture decoded ahead, and the same picture already stretched to the size the viewer
 // expected to draw it at (null when none was asked for or it could not be made), so that
-// showing it does not scale a large picture on the interface thread.
+// showing it does not scale a large picture on the interface thread. The stretched copy
+// is in the screen's colours; the picture itself is converted when it is drawn whole
+// (see ImageAffichee).
 struct ImageAnticipee {
-    QImage image;
+    ImageAffichee image;
     QImage apercu;
 };
 
@@ -75,9 +78,10 @@ public:
     // (BudgetDecodage.h) once its header is read, only if the budget can serve it at
     // once; one that it cannot serve is simply not done, one larger than the whole
     // budget fails with error 7. With `apercu`, a picture smaller than its natural size
-    // is also stretched there, as the view would stretch it (etirerImage), its memory,
-    // conversion included, taken from the budget likewise (the view stretches it when
-    // it cannot).
+    // is also stretched there, as the view would stretch it (etirerImage), its memory
+    // taken from the budget likewise (the view stretches it when it cannot), and only
+    // that copy is converted to the screen's colours; a picture without it is converted
+    // whole there, its growth to 32 bits a pixel, if any, taken from the budget too.
     void prevoir(const QStringList& chemins, const Apercu& apercu = {});
 
     // The picture decoded ahead for `chemin`, taken (its memory goes back to the budget),
@@ -92,8 +96,8 @@ public:
     // kept from the pictures that have gone when there is one of its size. Its memory is
     // taken from the decode budget with reserverAffichage, the decodes ahead dropped
     // when the budget cannot serve it at once; throws Erreur(ErrMemoire) when it still
-    // cannot.
-    QImage charger(const QString& chemin);
+    // cannot. Its colours are converted when a view draws it (see ImageAffichee).
+    ImageAffichee charger(const QString& chemin);
 
     // Drops every decode ahead, and the buffers kept for the next ones.
     void oublier();

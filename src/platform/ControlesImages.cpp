@@ -4,7 +4,7 @@
 
 namespace galvia {
 
-void BoiteImage::setImage(QImage image) {
+void BoiteImage::setImage(ImageAffichee image) {
     image_ = std::move(image);
     ajuster();
     changer();
@@ -29,7 +29,7 @@ void BoiteImage::ajuster() {
     move(left(), top(), (image_.width() + b) * u, (image_.height() + b) * u);
 }
 
-void ControleImage::setImage(QImage image, QImage apercu) {
+void ControleImage::setImage(ImageAffichee image, QImage apercu) {
     image_ = std::move(image);
     apercu_ = std::move(apercu);
     changer();

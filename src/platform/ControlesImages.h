@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Controle.h"
+#include "ImageAffichee.h"
 
 #include <QImage>
 #include <utility>
@@ -15,8 +16,10 @@ public:
     void accepter(VisiteurControle& v) override { v.visiter(*this); }
     BoiteImage(Fenetre& f, QString nom, Controle* conteneur = nullptr)
         : Controle(f, std::move(nom), conteneur) {}
-    const QImage& image() const { return image_; }
-    void setImage(QImage image);
+    // The picture in the screen's colours (see ImageAffichee), and as it was handed over.
+    QImage image() const { return image_.image(); }
+    const ImageAffichee& affichee() const { return image_; }
+    void setImage(ImageAffichee image);
     bool autoSize() const { return autoSize_; }
     void setAutoSize(bool a);
     bool bordure() const { return bordure_; }
@@ -24,7 +27,7 @@ public:
 
 private:
     void ajuster();
-    QImage image_;
+    ImageAffichee image_;
     bool autoSize_ = false;
     bool bordure_ = false;
 };
@@ -35,17 +38,18 @@ public:
     void accepter(VisiteurControle& v) override { v.visiter(*this); }
     ControleImage(Fenetre& f, QString nom, Controle* conteneur = nullptr)
         : Controle(f, std::move(nom), conteneur) {}
-    const QImage& image() const { return image_; }
-    // `apercu`, when given, is the same picture already stretched to some size: the view
-    // draws it as it is when that is its box's size in screen pixels, and stretches the
-    // picture itself otherwise.
-    void setImage(QImage image, QImage apercu = {});
+    QImage image() const { return image_.image(); }
+    const ImageAffichee& affichee() const { return image_; }
+    // `apercu`, when given, is the same picture already stretched to some size, in the
+    // screen's colours: the view draws it as it is when that is its box's size in screen
+    // pixels, and stretches the picture itself otherwise.
+    void setImage(ImageAffichee image, QImage apercu = {});
     const QImage& apercu() const { return apercu_; }
     bool bordure() const { return bordure_; }
     void setBordure(bool b);
 
 private:
-    QImage image_;
+    ImageAffichee image_;
     QImage apercu_;
     bool bordure_ = false;
 };

@@ -1,5 +1,6 @@
-// Colour management: the colour space a picture file declares, the screen's, and the
-// conversion of a decoded picture from the one to the other (through lcms2), in one place.
+// Colour management: the screen's colour space, and the conversion of a decoded picture
+// from the space its file declares (ProfilsFichiers.h) to the screen's, through lcms2
+// (TransformationsCouleurs.h); a picture shown follows the screen (ImageAffichee.h).
 //
 // A colour space is given by the bytes of its ICC profile; empty bytes mean sRGB. A
 // profile that cannot be parsed, is larger than ProfilMaximal, or does not fit its side
@@ -7,28 +8,14 @@
 // the picture is then shown as its pixels are, and nothing is reported.
 #pragma once
 
+#include "ProfilsFichiers.h"
+
 #include <QByteArray>
 #include <QImage>
+#include <atomic>
 #include <cstdint>
-#include <memory>
-
-class QIODevice;
 
 namespace galvia {
-
-// Largest profile read from a file or from the screen.
-inline constexpr qsizetype ProfilMaximal = qsizetype{4} << 20;
-
-// The profile a picture file declares, from its first bytes (a jpeg's segments up to its
-// compressed data, a bmp's header and profile): a jpeg's APP2 "ICC_PROFILE" segments joined
-// by their sequence numbers, Adobe RGB for a jpeg without profile whose EXIF says
-// "uncalibrated" with the interoperability index "R03", a version 5 bmp's embedded
-// profile. Empty for any other file (sRGB).
-QByteArray profilFichier(const QByteArray& octets);
-
-// The same, read from a picture file open on `fichier` (its start, whatever its current
-// position, which is left as it was). Reads no more than the profile needs.
-QByteArray profilFichier(QIODevice& fichier);
 
 // Adobe RGB (1998): its primaries, D65 white and gamma 563/256, as an ICC profile.
 const QByteArray& profilAdobeRgb();
@@ -46,13 +33,15 @@ std::uint64_t generationProfilEcran();
 // in place when its format allows. Returns false, the picture untouched (not even
 // detached), when there is nothing to do: the same space on both sides (sRGB included),
 // a profile ignored, a null picture. Transforms are cached per pair of profiles; safe
-// from any thread.
-bool convertirCouleurs(QImage& image, const QByteArray& source, const QByteArray& ecran);
+// from any thread. With `abandon`, a 32-bit picture is given up between two rows soon
+// after it is set (or decodes are stopped), half converted.
+bool convertirCouleurs(QImage& image, const QByteArray& source, const QByteArray& ecran,
+                       const std::atomic<bool>* abandon = nullptr);
 
-// The hook of a decode: converts a picture just decoded from the file open on `fichier`
-// to the current screen profile (profilEcran). Costs a read of the file's header when
-// the picture is already in the screen's space.
-void convertirVersEcran(QImage& image, QIODevice& fichier);
+// The hook of a decode: converts a picture just decoded from a file that declares the
+// profile `source` (read while its header was) to the current screen profile
+// (profilEcran).
+void convertirVersEcran(QImage& image, const QByteArray& source);
 
 // While one lives on a thread, the decodes run on that thread leave their pictures in
 // their file's colours and note here the conversion they need (the last decode's), so
@@ -75,7 +64,7 @@ public:
     bool convertir(QImage& image) const { return convertirCouleurs(image, source_, ecran_); }
 
 private:
-    friend void convertirVersEcran(QImage& image, QIODevice& fichier);
+    friend void convertirVersEcran(QImage& image, const QByteArray& source);
     ConversionDifferee* precedente_;
     QByteArray source_, ecran_;
     std::uint64_t generation_ = 0;

@@ -71,6 +71,7 @@ struct Source {
     qint64 aLire = 0;
     QByteArray octets;
     QBuffer tampon;
+    QByteArray profil; // the colour profile the file declares, read with its header
 };
 
 bool estJpeg(const QByteArray& debut) {
@@ -141,9 +142,13 @@ qint64 finGif(QFile& f, qint64 taille) {
 }
 
 // Walks a jpeg read from the file whole, and bounds its device there.
+// Its profile is read on the way.
 void bornerJpegFichier(Source& source) {
     QByteArray tampon;
-    source.appareil.borner(finJpeg(structureJpeg(octetsDuFichier(source, tampon))));
+    ProfilJpeg p;
+    source.appareil.borner(finJpeg(structureJpeg(octetsDuFichier(source, tampon), false,
+                                                 [&p](const SegmentJpeg& s) { p.segment(s); })));
+    source.profil = p.profil();
 }
 
 // Opens a reader on an existing, readable picture file; throws otherwise. The file is
@@ -178,11 +183,16 @@ void ouvrir(QImageReader& lecteur, Source& source, const QString& chemin, bool e
         if (!enMemoire || source.aLire > 0) {
             // The header alone, up to its first scan: no further when it stops short.
             QByteArray tampon;
-            const StructureJpeg s = structureJpeg(octetsDuFichier(source, tampon), true);
+            ProfilJpeg p;
+            const StructureJpeg s = structureJpeg(octetsDuFichier(source, tampon), true,
+                                                  [&p](const SegmentJpeg& g) { p.segment(g); });
             if (s.balayages == 0) fin = s.fin;
+            source.profil = p.profil();
         }
     } else if (debut.startsWith("GIF87a") || debut.startsWith("GIF89a")) {
         fin = finGif(fichier, st.st_size);
+    } else if (debut.startsWith("BM")) {
+        source.profil = profilFichier(fichier); // its header, and the profile it points to
     }
     if (!fichier.seek(0)) throw Erreur(ErrAccesChemin);
     source.appareil.borner(fin);
@@ -250,7 +260,7 @@ QImage lire(QImageReader& lecteur, const Source& source, QImage image = {}) {
     if (source.appareil.abandonne()) throw DecodageAbandonne{};
     if (!lue || image.isNull()) throw Erreur(ErrImageIncorrecte);
     if (image.width() > CoteMaximal || image.height() > CoteMaximal) throw Erreur(ErrDepassement);
-    convertirVersEcran(image, *lecteur.device()); // nothing for sRGB on an sRGB screen
+    convertirVersEcran(image, source.profil); // nothing for sRGB on an sRGB screen
     return image;
 }
 

@@ -168,11 +168,13 @@ bool travailRaisonnable(const StructureJpeg& s) {
            s.blocsBalayes <= PassesMax * std::max(1.0, s.trame->blocs());
 }
 
-StructureJpeg structureJpeg(const OctetsJpeg& octets, bool jusquAuPremierBalayage) {
+StructureJpeg structureJpeg(const OctetsJpeg& octets, bool jusquAuPremierBalayage,
+                            const std::function<void(const SegmentJpeg&)>& chaqueSegment) {
     ParcoursJpeg p(octets);
     StructureJpeg s;
     while (const std::optional<SegmentJpeg> segment = p.suivant()) {
         s.jpeg = true;
+        if (chaqueSegment) chaqueSegment(*segment);
         if (segment->marqueur != 0xda) continue;
         if (++s.balayages == 1) s.composantesPremierBalayage = octet(segment->contenu, 0);
         s.blocsBalayes += p.blocsBalayage();

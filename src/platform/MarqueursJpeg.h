@@ -96,7 +96,9 @@ struct StructureJpeg {
     std::int64_t fin = 0;
     bool eoi = false;
 };
-StructureJpeg structureJpeg(const OctetsJpeg& octets, bool jusquAuPremierBalayage = false);
+// `chaqueSegment`, if given, sees every segment on the way (a profile read with it, say).
+StructureJpeg structureJpeg(const OctetsJpeg& octets, bool jusquAuPremierBalayage = false,
+                            const std::function<void(const SegmentJpeg&)>& chaqueSegment = {});
 
 // The most scans, and the most work (the blocks all scans cover, in whole pictures),
 // a jpeg may ask of its decoder. Encoders write about ten scans (libjpeg's progression),

@@ -40,7 +40,7 @@ void Form1::ChargeImage() {
         // One decode serves both views: the one made ahead when it is this very file
         // (its failure then shows here as if it had been decoded now), else made here.
         std::optional<ImageAnticipee> anticipee = anticipation_.prendre(etat.NomComplet);
-        QImage image =
+        ImageAffichee image =
             anticipee ? std::move(anticipee->image) : anticipation_.charger(etat.NomComplet);
         const Fenetrage f{LargeurFenetre, HauteurFenetre, LargeurAscenseur, HauteurAscenseur};
         const Ajustement a = calculerAjustement(image.width(), image.height(), f, PetitesImages);

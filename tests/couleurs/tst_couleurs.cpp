@@ -387,7 +387,8 @@ private Q_SLOTS:
     }
 
     // A photo as the viewer shows it (decoded on the spot, then the next one with its
-    // fitted view made ahead, and its natural view) and as the sheet does (a thumbnail
+    // fitted view made ahead, and its natural view, converted once the user pauses on
+    // it) and as the sheet does (a thumbnail
     // decoded, then read back from the desktop's cache, which keeps it in sRGB): the
     // profile its file declares converted, once, to the screen's, also when the screen's
     // profile changes once the next picture is decoded ahead.
@@ -431,9 +432,18 @@ private Q_SLOTS:
         b.form->Form_KeyDown(touche::PageBas, 0);
         QCOMPARE(b.etat.NumImage, 2);
         const ControleImage& vue = b.ctl().Image2;
+        const ImageAffichee& entiere = vue.affichee();
         QCOMPARE(vue.apercu().isNull(), change); // made ahead, unless for another screen
-        const QImage ajustee = change ? vue.image() : vue.apercu();
+        // The whole picture waits until a view draws it whole, or stretches it again.
+        const bool aConvertir = espace != ecran;
+        QCOMPARE(entiere.aConvertir(), aConvertir);
+        BudgetMemoire::Reservation memoire;
+        const QImage ajustee = change ? entiere.etirer(QSize(30, 20), memoire) : vue.apercu();
         comparer(ajustee.pixel(ajustee.width() / 2, ajustee.height() / 2), attendu, 3);
+        QCOMPARE(entiere.aConvertir(), aConvertir);
+        entiere.convertirEnFond(); // the user pauses on it
+        QVERIFY(PoolDecodage::commun().attendreInactif(std::chrono::minutes(1)));
+        QVERIFY(!entiere.aConvertir());
         comparer(b.ctl().Image1.image().pixel(150, 100), attendu, 2);
 
         const CacheVignettes cache(b.chemin("cache"));

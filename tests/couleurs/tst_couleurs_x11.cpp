@@ -1,9 +1,15 @@
 // The screen's profile on a real X server: the root window's `_ICC_PROFILE` read at start,
-// and again each time the desktop's colour manager sets, changes or removes it.
+// and again each time the desktop's colour manager sets, changes or removes it; the
+// picture Galvia's window shows drawn again in the new colours.
+#include "support/FenetreReelle.h"
+#include "support/MainTest.h"
+
 #include "platform/Couleurs.h"
 #include "platform/qt/ProfilEcranX11.h"
 
+#include <QScreen>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cstdlib>
 #include <xcb/xcb.h>
@@ -59,6 +65,25 @@ private Q_SLOTS:
         gestionnaire.publier(adobe);
         SuiviProfilEcran suivi;
         QCOMPARE(profilEcran(), adobe); // read at start
+
+        // An sRGB picture shown on that screen, then as the server has it on screen.
+        QTemporaryDir dossier;
+        const QRgb rouge = qRgb(197, 34, 35);
+        QImage image(64, 48, QImage::Format_RGB32);
+        image.fill(rouge);
+        QVERIFY(image.save(dossier.filePath(QStringLiteral("1.bmp"))));
+        test::FenetreReelle f(dossier.path() + u'/');
+        f.form->affTout_Click();
+        QWidget* vue = f.vue->widgetDe(f.ctl().Image2);
+        const auto montre = [&] {
+            const QPoint p = vue->mapTo(f.vue.get(), vue->rect().center());
+            return vue->screen()
+                ->grabWindow(f.vue->winId(), p.x(), p.y(), 1, 1)
+                .toImage()
+                .pixel(0, 0);
+        };
+        QTRY_VERIFY(qAbs(qRed(montre()) - qRed(rouge)) > 8); // in Adobe RGB, less saturated
+
         QSignalSpy change(&suivi, &SuiviProfilEcran::change);
         gestionnaire.publier(autre);
         QVERIFY(change.wait(10000));
@@ -66,8 +91,9 @@ private Q_SLOTS:
         gestionnaire.publier({});
         QVERIFY(change.wait(10000));
         QCOMPARE(profilEcran(), QByteArray());
+        QTRY_COMPARE(montre(), rouge); // drawn again as the file has it
     }
 };
 
-QTEST_MAIN(TestProfilEcranX11)
+GALVIA_TEST_MAIN(TestProfilEcranX11)
 #include "tst_couleurs_x11.moc"

@@ -372,7 +372,7 @@ void TstAnticipation::attenteDuDecodageEnCours() {
     retenue.lacher();
     preneur.join();
     QVERIFY(image.has_value());
-    QCOMPARE(image->image.pixelColor(0, 0), Rouge);
+    QCOMPARE(image->image.image().pixelColor(0, 0), Rouge);
     QCOMPARE(retenue.commences, 1);
     QVERIFY(anticipation.prevus().isEmpty());
 }
@@ -501,15 +501,15 @@ void TstAnticipation::recyclageAnticipe() {
     QVERIFY(decodesFinis());
     QCOMPARE(anticipation.recyclage().enReserve(), 0); // its buffer went to the next decode
     std::optional<ImageAnticipee> b = anticipation.prendre(fichiers[1]);
-    QVERIFY(b && rouge(b->image));
+    QVERIFY(b && rouge(b->image.image()));
     // So does a decode done on the spot, after a jump.
     b.reset();
     QCOMPARE(anticipation.recyclage().enReserve(), 1);
-    QImage ici = anticipation.charger(fichiers[0]);
+    ImageAffichee ici = anticipation.charger(fichiers[0]);
     QCOMPARE(anticipation.recyclage().enReserve(), 0);
-    QVERIFY(rouge(ici));
+    QVERIFY(rouge(ici.image()));
     anticipation.oublier();
-    ici = QImage();
+    ici = ImageAffichee();
     QCOMPARE(anticipation.recyclage().enReserve(), 0);
 }
 

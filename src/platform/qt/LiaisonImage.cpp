@@ -1,12 +1,14 @@
 // Picture boxes and image controls: a picture at natural size (picture box) or stretched
 // to the control (image control).
 #include "../BudgetDecodage.h"
+#include "../Couleurs.h"
 #include "../Fenetre.h"
 #include "LiaisonQt.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QWidget>
 #include <cmath>
 
@@ -15,6 +17,10 @@ namespace galvia {
 namespace {
 
 const QColor Gris(0x80, 0x80, 0x80);
+
+// How long a picture stays shown before its colours are converted whole on a worker: in
+// a burst of keys the next one comes sooner, and the workers decode ahead meanwhile.
+constexpr int PauseConversion = 300; // ms
 
 // It paints in screen pixels: at natural size one picture pixel covers one screen pixel
 // whatever the screen's density, and a box may start inside a device-independent pixel.
@@ -25,10 +31,13 @@ public:
         , c_(c) {
         setAttribute(Qt::WA_OpaquePaintEvent, false);
         setFocusPolicy(prendFocus ? Qt::StrongFocus : Qt::NoFocus);
+        pause_.setSingleShot(true);
+        pause_.setInterval(PauseConversion);
+        QObject::connect(&pause_, &QTimer::timeout, this, [this] { image_.convertirEnFond(); });
     }
     // Mirrors the control: the smallest widget that holds its box, and the box inside it.
     // `apercu`: the picture already stretched, if it has been (see ControleImage).
-    void actualiser(const QImage& image, const QImage& apercu, bool etiree, bool bordure,
+    void actualiser(const ImageAffichee& image, const QImage& apercu, bool etiree, bool bordure,
                     bool fondGris) {
         const double d = c_.fenetre().densite();
         const QRect ecran = boiteEcran(c_);
@@ -41,9 +50,12 @@ public:
                                                    static_cast<int>(std::lround(y * d))),
                           ecran.size());
         appliquerCommun(this, c_, geometrie);
-        if (image.cacheKey() != image_.cacheKey() || image.isNull() != image_.isNull())
+        if (!(image == image_)) {
             cache_ = apercu;
-        image_ = image;
+            generationCache_ = generationProfilEcran();
+            image_ = image;
+            if (image_.aConvertir()) pause_.start();
+        }
         boite_ = boite;
         densite_ = d;
         etiree_ = etiree;
@@ -67,12 +79,13 @@ protected:
             if (etiree_) {
                 // A thumbnail decoded at its box's size in screen pixels is drawn as it is.
                 // Any other picture is stretched smoothly once, its memory taken from the
-                // decode budget for as long as the stretch takes.
-                if (cache_.size() != interieur.size()) {
+                // decode budget for as long as the stretch takes; again once the screen's
+                // profile has changed.
+                const std::uint64_t generation = generationProfilEcran();
+                if (cache_.size() != interieur.size() || generationCache_ != generation) {
                     BudgetMemoire::Reservation memoire;
-                    cache_ = image_.size() == interieur.size()
-                                 ? image_
-                                 : etirerSousBudget(image_, interieur.size(), memoire);
+                    cache_ = image_.etirer(interieur.size(), memoire);
+                    generationCache_ = generation;
                 }
                 // Pixel for pixel, whatever the picture's device pixel ratio.
                 if (!cache_.isNull()) {
@@ -81,12 +94,12 @@ protected:
                     // No memory for a smooth stretch: the nearest pixels, read where
                     // they are, without any copy of the picture.
                     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
-                    p.drawImage(interieur, image_);
+                    p.drawImage(interieur, image_.image());
                 }
             } else {
                 const QRect cible = expose.intersected(QRect(interieur.topLeft(), image_.size()))
                                         .intersected(interieur);
-                p.drawImage(cible, image_, cible.translated(-interieur.topLeft()));
+                p.drawImage(cible, image_.image(), cible.translated(-interieur.topLeft()));
             }
         }
         if (bordure_) {
@@ -104,7 +117,10 @@ protected:
 
 private:
     Controle& c_;
-    QImage image_, cache_;
+    ImageAffichee image_;
+    QImage cache_;
+    std::uint64_t generationCache_ = 0;
+    QTimer pause_;
     QRect boite_;
     double densite_ = 1.0;
     bool etiree_ = false, bordure_ = false, fondGris_ = false;
@@ -118,7 +134,9 @@ public:
         , b_(b)
         , w_(w)
         , fondGris_(fondGris) {}
-    void actualiser() override { w_->actualiser(b_.image(), {}, false, b_.bordure(), fondGris_); }
+    void actualiser() override {
+        w_->actualiser(b_.affichee(), {}, false, b_.bordure(), fondGris_);
+    }
 
 private:
     BoiteImage& b_;
@@ -134,7 +152,7 @@ public:
         , ic_(ic)
         , w_(w) {}
     void actualiser() override {
-        w_->actualiser(ic_.image(), ic_.apercu(), true, ic_.bordure(), false);
+        w_->actualiser(ic_.affichee(), ic_.apercu(), true, ic_.bordure(), false);
     }
 
 private:

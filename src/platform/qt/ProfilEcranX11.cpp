@@ -2,8 +2,10 @@
 
 #include "../Couleurs.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWidget>
 #include <QtGui/qguiapplication_platform.h>
 #include <algorithm>
 #include <cstdlib>
@@ -88,6 +90,9 @@ void SuiviProfilEcran::relire() {
     const QByteArray profil = propriete(connexion_, racine_, atome_);
     if (profil == profilEcran()) return;
     definirProfilEcran(profil);
+    // What is shown is drawn again, in the new screen's colours (see ImageAffichee).
+    for (QWidget* w : QApplication::allWidgets())
+        w->update();
     Q_EMIT change();
 }
 
