@@ -10,9 +10,9 @@
 
 namespace galvia {
 
-// 16-bit booleans: -1 true, 0 false.
-inline constexpr std::int16_t Vrai = -1;
-inline constexpr std::int16_t Faux = 0;
+// The program's true and false.
+inline constexpr bool Vrai = true;
+inline constexpr bool Faux = false;
 
 // Most folders of one multi-folder selection.
 inline constexpr int MaxDossiers = 10;
@@ -40,8 +40,8 @@ struct Module1 {
     // 0 browsing, 1 natural size with scroll bars, 2 fitted.
     std::int16_t ModeVue = 0;
     Mode modeVue() const { return static_cast<Mode>(ModeVue); }
-    // Slideshow running flag (Vrai / Faux).
-    std::int16_t SensDefile = 0;
+    // Slideshow running flag.
+    bool SensDefile = false;
     // Slideshow step: +1, -1, or 0 until a slideshow was first started.
     std::int16_t Vitesse = 0;
 
