@@ -89,6 +89,7 @@ void TstVisionneuse::bouge_data() {
         {"un cinquieme", {1, UnCinquieme, "", 2, {3, 4}}},
         {"quatre cinquiemes", {1, QuatreCinquiemes, "", 5, {6, 7}}},
         // The fifths round down, on products beyond 16 bits.
+        {"deux cinquiemes de 3", {2, DeuxCinquiemes, "", 1, {}, false, 3}},
         {"deux cinquiemes de 4", {1, DeuxCinquiemes, "", 2, {}, false, 4}},
         {"un cinquieme de 6", {1, UnCinquieme, "", 2, {}, false, 6}},
         {"trois cinquiemes de 8193", {1, TroisCinquiemes, "", 4916, {}, false, 8193}},
