@@ -30,8 +30,6 @@ private Q_SLOTS:
     void echecDeChargement_data();
     void echecDeChargement();
     void ascenseurs();
-    void nomsInsolites();
-    void changerDeDossier();
     void lecteurIllisible();
 };
 
@@ -93,8 +91,13 @@ void TestForm1::modes() {
     f.Image1.cliquer();
     verifier(Mode::Ajustee, nullptr);
     QVERIFY(!f.ChatRex.visible());
+    // Changing folders stops the slideshow and forgets the multi-folder selection; the
+    // list stays.
+    b.etat.MultiDossier = 1;
+    b.etat.SensDefile = true;
     f.affAutre.cliquer();
     verifier(Mode::Navigation, &f.Lecteur);
+    QVERIFY(b.etat.MultiDossier == 0 && !b.etat.SensDefile && b.etat.NbImages == 1);
     f.AutreDossier.cliquer();
     verifier(Mode::ChoixDossiers, &f.Dossier);
     f.Dossier.surTouche(touche::Echap, 0);
@@ -103,6 +106,9 @@ void TestForm1::modes() {
 
 void TestForm1::toutesLesImages() {
     Banc b;
+    // A name with quotes, a line break and accents is a name like any other.
+    const QString insolite = QStringLiteral("0 \"l'an\"\n été.jpg");
+    dessiner(b.chemin(QStringLiteral("d/") + insolite), {12, 9});
     dessiner(b.chemin(QStringLiteral("d/b.JPG")), {40, 30});
     dessiner(b.chemin(QStringLiteral("d/a.gif")), {20, 10});
     dessiner(b.chemin(QStringLiteral("d/C.bmp")), {30, 30});
@@ -111,21 +117,21 @@ void TestForm1::toutesLesImages() {
     QDir().mkpath(b.chemin(QStringLiteral("d/sous.jpg")));
     b.demarrer(QStringLiteral("d"));
     b.ctl().affTout.cliquer();
-    QCOMPARE(b.liste(), (QStringList{"a.gif", "b.JPG", "C.bmp"}));
-    QCOMPARE(b.etat.TabImages.size(), 4);
+    QCOMPARE(b.liste(), (QStringList{insolite, "a.gif", "b.JPG", "C.bmp"}));
+    QCOMPARE(b.etat.TabImages.size(), 5);
     QCOMPARE(int(b.etat.NumImage), 1);
     QCOMPARE(int(b.etat.ModeVue), 2);
     QCOMPARE(b.etat.Chemin, b.chemin(QStringLiteral("d/")));
-    QCOMPARE(b.etat.NomComplet, b.chemin(QStringLiteral("d/a.gif")));
-    QCOMPARE(b.ctl().menNom.caption(), QStringLiteral("=  1 / 3  =  a.gif"));
-    QCOMPARE(b.ctl().Image1.width(), 20.0);
-    QCOMPARE(b.ctl().Image1.height(), 10.0);
+    QCOMPARE(b.etat.NomComplet, b.chemin(QStringLiteral("d/") + insolite));
+    QCOMPARE(b.ctl().menNom.caption(), QStringLiteral("=  1 / 4  =  ") + insolite);
+    QCOMPARE(b.ctl().Image1.width(), 12.0);
+    QCOMPARE(b.ctl().Image1.height(), 9.0);
     QVERIFY(!b.ctl().Image2.image().isNull());
     QVERIFY(b.plateforme.messages.empty());
     QVERIFY(!b.form->fenetre.occupe());
     // The build runs from browsing mode only.
     b.ctl().affTout.cliquer();
-    QCOMPARE(int(b.etat.NbImages), 3);
+    QCOMPARE(int(b.etat.NbImages), 4);
 }
 
 void TestForm1::listes_data() {
@@ -317,32 +323,6 @@ void TestForm1::ascenseurs() {
     QCOMPARE(f.Image1.left(), -92.0);
     QCOMPARE(f.Vertic.max(), 48);
     QCOMPARE(f.Image1.top(), -48.0);
-}
-
-void TestForm1::nomsInsolites() {
-    Banc b;
-    const QString nom = QStringLiteral("été \"l'an\"\n 2024.jpg");
-    dessiner(b.chemin(QStringLiteral("d/") + nom), {12, 9});
-    b.demarrer(QStringLiteral("d"));
-    b.form->affTout_Click();
-    QCOMPARE(b.liste(), QStringList{nom});
-    QVERIFY(b.plateforme.messages.empty());
-    QCOMPARE(b.ctl().Image1.width(), 12.0);
-}
-
-void TestForm1::changerDeDossier() {
-    Banc b;
-    dessiner(b.chemin(QStringLiteral("d/a.jpg")), {8, 8});
-    b.demarrer(QStringLiteral("d"));
-    b.form->affTout_Click();
-    b.etat.MultiDossier = 1;
-    b.etat.SensDefile = true;
-    b.ctl().affAutre.cliquer();
-    QCOMPARE(int(b.etat.ModeVue), 0);
-    QCOMPARE(int(b.etat.MultiDossier), 0);
-    QVERIFY(!b.etat.SensDefile);
-    QCOMPARE(int(b.etat.NbImages), 1); // the list stays
-    QVERIFY(b.ctl().Debut.visible());
 }
 
 void TestForm1::lecteurIllisible() {

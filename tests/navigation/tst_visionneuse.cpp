@@ -211,8 +211,7 @@ void TstVisionneuse::diaporama_data() {
     ligne("double", 2, 1, "03", ".+", true, 1, {2}, 512);
     ligne("moitie", 2, 1, "0344", ".+++", true, 1, {2}, 2048);
     ligne("onzieme", 2, 1, "0" + QString(11, '3'), "." + QString(10, '+') + ".", true, 1, {2}, 1);
-    ligne("sixieme", 2, 1, "0" + QString(6, '4'), "." + QString(5, '+') + ".", true, 1, {2},
-          32768);
+    ligne("sixieme", 2, 1, "0" + QString(6, '4'), "." + QString(5, '+') + ".", true, 1, {2}, 32768);
     ligne("retour", 2, 1, "0" + QString(6, '4') + "33", ".+++++.++", true, 1, {2}, 8192);
     ligne("petites", 2, 1, "5", "+", false, 0, {}, 1024, false);
     ligne("petites deux fois", 2, 1, "55", "++", false, 0, {});
