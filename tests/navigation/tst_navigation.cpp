@@ -141,7 +141,7 @@ void TstNavigation::touches() {
     f.Vertic.setValue(100);
     if (t.mode == 0) f.affAutre.cliquer();
     if (t.mode == 1) f.Image2.cliquer();
-    b->etat.Vitesse = static_cast<std::int16_t>(t.vitesse);
+    b->etat.Vitesse = t.vitesse;
     b->form->fenetre.toucher(t.code, t.maj);
     QCOMPARE(b->etat.NumImage, t.numero);
     QCOMPARE(b->etat.ModeVue, t.modeApres);
