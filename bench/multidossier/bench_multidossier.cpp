@@ -32,7 +32,7 @@ int main(int argc, char* argv[]) {
     b.demarrer();
     const int fois = argc > 1 ? std::atoi(argv[1]) : 11;
     const double galvia = bench::mediane(fois, [&] {
-        b.form->Environ(0);
+        b.form->affAutre_Click();
         b.etat.MultiDossier = 1;
         b.etat.NbDossiers = MaxDossiers;
         b.ctl().ChargeDossiers();

@@ -10,16 +10,16 @@
 
 namespace galvia {
 
-// 16-bit booleans: -1 true, 0 false.
-inline constexpr std::int16_t Vrai = -1;
-inline constexpr std::int16_t Faux = 0;
+// The program's true and false: its flags are plain booleans.
+inline constexpr bool Vrai = true;
+inline constexpr bool Faux = false;
 
 // Most folders of one multi-folder selection.
 inline constexpr int MaxDossiers = 10;
 
 // The main window's interface modes, as numbered by `ModeVue` and `Environ`. The
 // multi-folder selection shows the browsing panel: `ModeVue` is then 0.
-enum class Mode : std::int16_t {
+enum class Mode {
     Navigation = 0,    // drive, folder and file lists, no picture
     TailleReelle = 1,  // the picture at natural size, with scroll bars
     Ajustee = 2,       // the picture fitted to the window
@@ -37,13 +37,14 @@ struct Module1 {
     QString NomComplet;
     // Folder of the current image, ending with "/".
     QString Chemin;
-    // 0 browsing, 1 natural size with scroll bars, 2 fitted.
+    // 0 browsing, 1 natural size with scroll bars, 2 fitted: written by the viewer's state
+    // (Visionneuse::changerMode) only.
     std::int16_t ModeVue = 0;
     Mode modeVue() const { return static_cast<Mode>(ModeVue); }
-    // Slideshow running flag (Vrai / Faux).
-    std::int16_t SensDefile = 0;
+    // Slideshow running flag.
+    bool SensDefile = false;
     // Slideshow step: +1, -1, or 0 until a slideshow was first started.
-    std::int16_t Vitesse = 0;
+    int Vitesse = 0;
 
     // Multi-folder selection: folders 1 to NbDossiers in selection order, and after a
     // build the running totals of entries taken from folders 1 to k.

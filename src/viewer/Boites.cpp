@@ -48,7 +48,7 @@ QString descriptionFormat(const QString& nom) {
 } // namespace
 
 void Form1::menNom_Click() {
-    etat.SensDefile = Faux;
+    vue.arreter();
     QString taille;
     try {
         // 1022 bytes to the Ko.
@@ -87,7 +87,7 @@ void Form1::menAide_Click() {
         "Un Double Clic sur une image",
         "La touche F4 pour terminer",
     };
-    static const char* const vue[] = {
+    static const char* const visionner[] = {
         "Vous pouvez utiliser :",
         "Les touches de direction pour déplacer les ascenseurs",
         "PgUp et PgDown pour changer d'image",
@@ -100,12 +100,12 @@ void Form1::menAide_Click() {
         "La touche F8 pour passer en mode Diapositive",
     };
     QStringList lignes;
-    if (etat.modeVue() == Mode::Navigation) {
+    if (vue.mode() == Mode::Navigation) {
         for (const char* l : parcours)
             lignes.append(QString::fromUtf8(l));
     } else {
-        etat.SensDefile = Faux;
-        for (const char* l : vue)
+        vue.arreter();
+        for (const char* l : visionner)
             lignes.append(QString::fromUtf8(l));
     }
     plateforme.MsgBox(texteBoite(lignes), Icone::Information, QStringLiteral("Raccourcis Clavier"));

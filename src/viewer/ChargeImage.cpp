@@ -9,18 +9,11 @@
 
 #include <cmath>
 #include <optional>
-#include <utility>
 
 namespace galvia {
 
 void Form1::ChargeImage() {
-    // A box left open by a failed load runs the event loop: a tick or a key arriving
-    // then must not start another load.
-    if (enChargement_) {
-        pas_ = 0;
-        return;
-    }
-    enChargement_ = true;
+    if (!vue.commencerChargement()) return;
     fenetre.setSablier(true);
     try {
         if (etat.MultiDossier == 1 && etat.NbDossiers >= 1) {
@@ -39,11 +32,13 @@ void Form1::ChargeImage() {
 
         // One decode serves both views: the one made ahead when it is this very file
         // (its failure then shows here as if it had been decoded now), else made here.
-        std::optional<ImageAnticipee> anticipee = anticipation_.prendre(etat.NomComplet);
+        DecodageAnticipe& anticipation = vue.anticipation();
+        std::optional<ImageAnticipee> anticipee = anticipation.prendre(etat.NomComplet);
         ImageAffichee image =
-            anticipee ? std::move(anticipee->image) : anticipation_.charger(etat.NomComplet);
+            anticipee ? std::move(anticipee->image) : anticipation.charger(etat.NomComplet);
         const Fenetrage f{LargeurFenetre, HauteurFenetre, LargeurAscenseur, HauteurAscenseur};
-        const Ajustement a = calculerAjustement(image.width(), image.height(), f, PetitesImages);
+        const Ajustement a =
+            calculerAjustement(image.width(), image.height(), f, vue.petitesImages());
 
         Image1.setImage(image);
         Horiz.setVisible(a.tropLarge);
@@ -59,9 +54,9 @@ void Form1::ChargeImage() {
         Vertic.setLargeChange(a.verticGrand);
         Vertic.setSmallChange(a.verticPetit);
 
-        if (etat.modeVue() == Mode::Ajustee) Image2.setVisible(false);
+        if (vue.mode() == Mode::Ajustee) Image2.setVisible(false);
         Image2.move(a.ajusteGauche, a.ajusteHaut, a.ajusteL, a.ajusteH);
-        if (etat.modeVue() == Mode::Ajustee) Image2.setVisible(true);
+        if (vue.mode() == Mode::Ajustee) Image2.setVisible(true);
         // The fitted view stretched on the worker, when it was decoded ahead.
         Image2.setImage(std::move(image), anticipee ? std::move(anticipee->apercu) : QImage());
     } catch (const Erreur& e) {
@@ -70,27 +65,19 @@ void Form1::ChargeImage() {
         plateforme.MsgBox(texteEchec(Erreur(ErrMemoire)), Icone::Aucune);
     }
     fenetre.setSablier(false);
-    enChargement_ = false;
-    anticiper(std::exchange(pas_, 0));
+    vue.finirChargement();
 }
 
-void Form1::anticiper(int pas) {
-    // Two pictures ahead: during a quick run of keys both workers decode at once.
-    constexpr int Combien = 2;
-    const Prevision p = prevoirEntrees(etat.NumImage, etat.NbImages, pas, sensParcours_, Combien);
-    sensParcours_ = p.sens;
-    QStringList chemins;
-    for (const int e : p.entrees)
-        chemins.append(etat.fichierDeEntree(e));
-    // Each is also stretched for the fitted view, on the worker, as the window now is.
+DecodageAnticipe::Apercu Form1::apercu() const {
+    // Each picture decoded ahead is also stretched for the fitted view, on the worker.
     const Fenetrage f{LargeurFenetre, HauteurFenetre, LargeurAscenseur, HauteurAscenseur};
-    const bool petites = PetitesImages;
+    const bool petites = vue.petitesImages();
     const double unite = fenetre.unite();
-    anticipation_.prevoir(chemins, [f, petites, unite](QSize naturelle) {
+    return [f, petites, unite](QSize naturelle) {
         const Ajustement a = calculerAjustement(naturelle.width(), naturelle.height(), f, petites);
         return QSize(static_cast<int>(std::lround(a.ajusteL / unite)),
                      static_cast<int>(std::lround(a.ajusteH / unite)));
-    });
+    };
 }
 
 QString Form1::texteEchec(const Erreur& e) const {

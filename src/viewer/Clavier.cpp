@@ -16,12 +16,10 @@ constexpr std::array Cinquiemes{Atteindre::UnCinquieme, Atteindre::DeuxCinquieme
 } // namespace
 
 void Form1::Form_KeyDown(int KeyCode, int) {
-    if (etat.modeVue() == Mode::Navigation) return;
+    if (vue.mode() == Mode::Navigation) return;
     switch (KeyCode) {
     case touche::Espace:
-        // Pause or resume, once a slideshow has been started.
-        if (etat.Vitesse != 0) etat.SensDefile = static_cast<std::int16_t>(~etat.SensDefile);
-        if (etat.SensDefile != Faux) anticiper(etat.Vitesse);
+        vue.basculer();
         break;
     case touche::PageHaut:
         Bouge_Click(Atteindre::Precedente);
@@ -48,15 +46,13 @@ void Form1::Form_KeyDown(int KeyCode, int) {
         Vertic.setValue(Vertic.max());
         break;
     case touche::Inser:
-        etat.SensDefile = Vrai;
-        etat.Vitesse = 1;
-        anticiper(1);
+        vue.lancer(Show::Croissant);
         break;
     case touche::Suppr:
-        etat.SensDefile = Faux;
+        vue.arreter();
         break;
     case touche::PavePlus:
-        Environ(etat.modeVue() == Mode::TailleReelle ? Mode::Ajustee : Mode::TailleReelle);
+        Environ(vue.mode() == Mode::TailleReelle ? Mode::Ajustee : Mode::TailleReelle);
         break;
     default:
         // Digits 1 to 4, top row or keypad: the fifths of the list.

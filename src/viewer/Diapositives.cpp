@@ -21,10 +21,10 @@ Progression Form1::progressionFeuille() {
 }
 
 void Form1::diapShow_Click() {
-    etat.SensDefile = Faux;
+    vue.arreter();
     // The sheet's decodes take their memory from the budget the pictures decoded ahead
     // hold: those go first, and the next move after the sheet decodes ahead again.
-    anticipation_.oublier();
+    vue.anticipation().oublier();
     // The progress counter of the first page.
     menCompte.setVisible(true);
     Form2 form2(plateforme, etat, progressionFeuille());

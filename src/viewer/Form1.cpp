@@ -59,6 +59,7 @@ QImage dessinerChat() {
 Form1::Form1(Plateforme& plateforme_, Module1& etat_)
     : plateforme(plateforme_)
     , etat(etat_)
+    , vue(plateforme_, etat_, PoolDecodage::commun())
     , Timer1(fenetre.creerMinuterie())
     , menFich(fenetre.ajouterMenu(QStringLiteral("menFich"), QStringLiteral("&Fichier")))
     , affTout(menFich.ajouter(QStringLiteral("affTout"), QStringLiteral("&Toutes les Images"),
@@ -80,8 +81,8 @@ Form1::Form1(Plateforme& plateforme_, Module1& etat_)
     , menAide(fenetre.ajouterMenu(QStringLiteral("menAide"), QStringLiteral("&Aide")))
     , menNom(fenetre.ajouterMenu(QStringLiteral("menNom"), QStringLiteral("&Nom")))
     , menCompte(fenetre.ajouterMenu(QStringLiteral("menCompte"), QStringLiteral("&Compte")))
-    , DossierDepart(dossierPersonnel() + QStringLiteral("/Vordane/Images/Femmes/"))
-    , anticipation_(PoolDecodage::commun()) {
+    , DossierDepart(dossierPersonnel() + QStringLiteral("/Vordane/Images/Femmes/")) {
+    vue.apercu = [this] { return apercu(); };
     construireMenus();
 
     // Initial state: the browsing mode (the panel is laid out by Form_Load).
@@ -140,10 +141,10 @@ void Form1::relier() {
     Renomme.surClic = [this] { Renomme_Click(); };
     affAutre.surClic = [this] { affAutre_Click(); };
     Fin.surClic = [this] { Fin_Click(); };
-    for (int i = 0; i < 10; ++i)
-        Bouge[i]->surClic = [this, i] { Bouge_Click(i); };
-    for (int i = 0; i < 6; ++i)
-        Defile[i]->surClic = [this, i] { Defile_Click(i); };
+    for (int i = 0; i < Bouge.size(); ++i)
+        Bouge[i]->surClic = [this, c = Atteindre(i)] { Bouge_Click(c); };
+    for (int i = 0; i < Defile.size(); ++i)
+        Defile[i]->surClic = [this, c = Show(i)] { Defile_Click(c); };
     diapShow.surClic = [this] { diapShow_Click(); };
     menAide.surClic = [this] { menAide_Click(); };
     menNom.surClic = [this] { menNom_Click(); };
@@ -171,9 +172,6 @@ void Form1::relier() {
 }
 
 void Form1::Form_Load() {
-    etat.SensDefile = Faux;
-    PetitesImages = true;
-
     // The whole screen.
     const QSizeF ecran = plateforme.ecranTwips();
     fenetre.move(0, 0, ecran.width(), ecran.height());
@@ -219,63 +217,32 @@ void Form1::Form_Load() {
     Horiz.setMin(0);
     Vertic.setTop(0);
     Vertic.setMin(0);
-    Timer1.setInterval(1024);
+    Timer1.setInterval(vue.intervalle());
 }
 
-void Form1::Environ(int Numero) {
-    const Mode mode = static_cast<Mode>(Numero);
-    switch (mode) {
-    case Mode::Navigation:
-    case Mode::ChoixDossiers: {
-        etat.ModeVue = static_cast<std::int16_t>(Mode::Navigation);
-        etat.SensDefile = Faux;
-        anticipation_.oublier(); // no picture shown: nothing to move on to
-        const bool parcourir = mode == Mode::Navigation;
-        affTout.setEnabled(parcourir);
-        affSelect.setEnabled(parcourir);
-        affAutre.setEnabled(false);
-        menAtt.setVisible(false);
-        menNom.setVisible(false);
-        menShow.setVisible(false);
-        Renomme.setEnabled(false);
-        AutreDossier.setEnabled(true);
-        Image0.setVisible(false);
-        Image2.setVisible(false);
-        Debut.setVisible(true);
-        if (parcourir) {
-            Fichier.refresh();
-            Lecteur.setFocus();
-        } else {
-            Dossier.setFocus();
-        }
-        break;
-    }
-    case Mode::TailleReelle:
-    case Mode::Ajustee: {
-        etat.ModeVue = static_cast<std::int16_t>(mode);
-        affTout.setEnabled(false);
-        affSelect.setEnabled(false);
-        affAutre.setEnabled(true);
-        menAtt.setVisible(true);
-        menNom.setVisible(true);
-        menShow.setVisible(true);
-        Renomme.setEnabled(true);
-        AutreDossier.setEnabled(false);
-        if (mode == Mode::TailleReelle) {
-            Debut.setVisible(false);
-            Image2.setVisible(false);
-            Image0.setVisible(true);
-            Image1.setFocus();
-        } else {
-            ChatRex.setVisible(false);
-            Debut.setVisible(false);
-            Image0.setVisible(false);
-            Image2.setVisible(true);
-        }
-        break;
-    }
-    default: // any other number changes nothing
-        break;
+void Form1::Environ(Mode mode) {
+    vue.changerMode(mode);
+    const bool visionner = mode == Mode::TailleReelle || mode == Mode::Ajustee;
+    const bool parcourir = mode == Mode::Navigation;
+    affTout.setEnabled(parcourir);
+    affSelect.setEnabled(parcourir);
+    affAutre.setEnabled(visionner);
+    menAtt.setVisible(visionner);
+    menNom.setVisible(visionner);
+    menShow.setVisible(visionner);
+    Renomme.setEnabled(visionner);
+    AutreDossier.setEnabled(!visionner);
+    Debut.setVisible(!visionner);
+    Image0.setVisible(mode == Mode::TailleReelle);
+    Image2.setVisible(mode == Mode::Ajustee);
+    if (mode == Mode::Ajustee) ChatRex.setVisible(false);
+    if (parcourir) {
+        Fichier.refresh();
+        Lecteur.setFocus();
+    } else if (mode == Mode::ChoixDossiers) {
+        Dossier.setFocus();
+    } else if (mode == Mode::TailleReelle) {
+        Image1.setFocus();
     }
 }
 

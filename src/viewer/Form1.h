@@ -4,7 +4,7 @@
 #pragma once
 
 #include "Commandes.h"
-#include "platform/Anticipation.h"
+#include "Visionneuse.h"
 #include "platform/Controles.h"
 #include "platform/Fenetre.h"
 #include "platform/Plateforme.h"
@@ -34,28 +34,39 @@ public:
     // The window: what a view shows and binds, the controls through its list of controls.
     Fenetre fenetre{QStringLiteral("Form1")};
 
-    // --- start-up and modes ---
     void Form_Load();
-    void Environ(int Numero);
-    void Environ(Mode m) { Environ(static_cast<int>(m)); }
+
+    // The handlers the test suite and the benchmarks call as a user's action would.
+    void ChargeImage();
+    void affTout_Click();
+    void affAutre_Click();
+    void Renomme_Click();
+    void menNom_Click();
+    void Form_KeyDown(int KeyCode, int Shift);
+
+private:
+    // The test suite drives the controls and reads the variables below.
+    friend struct AccesForm1;
+
+    // The viewer's state: position, direction of travel, mode, slideshow, decodes ahead.
+    Visionneuse vue;
+
+    // --- start-up and modes ---
+    void Environ(Mode m);
     void Fin_Click();
     void Form_MouseMove();
     void Horiz_GotFocus();
     void Vertic_GotFocus();
 
     // --- display ---
-    void ChargeImage();
     void Horiz_Change();
     void Vertic_Change();
     void Image1_Click();
     void Image2_Click();
-    void Form_KeyDown(int KeyCode, int Shift);
 
     // --- folder browsing and list building ---
-    void affTout_Click();
     void affSelect_Click();
     void Fichier_DblClick();
-    void affAutre_Click();
     void Lecteur_Change();
     void Dossier_Change();
     void Fichier_MouseMove();
@@ -69,21 +80,13 @@ public:
     void ListeDos_MouseMove();
 
     // --- navigation and slideshow ---
-    void Bouge_Click(int Index);
-    void Bouge_Click(Atteindre c) { Bouge_Click(static_cast<int>(c)); }
-    void Defile_Click(int Index);
-    void Defile_Click(Show c) { Defile_Click(static_cast<int>(c)); }
+    void Bouge_Click(Atteindre c);
+    void Defile_Click(Show c);
     void Timer1_Timer();
 
     // --- renaming, information, help, slide sheet ---
-    void Renomme_Click();
-    void menNom_Click();
     void menAide_Click();
     void diapShow_Click();
-
-private:
-    // The test suite drives the controls and reads the variables below.
-    friend struct AccesForm1;
 
     // --- the controls ---
     Cadre Debut{fenetre, QStringLiteral("Debut")};
@@ -121,20 +124,14 @@ private:
     std::int16_t HauteurFenetre = 0;
     std::int16_t LargeurAscenseur = 0;
     std::int16_t HauteurAscenseur = 0;
-    bool PetitesImages = true;
-    QString TexteCherche;
     // The fixed start folder: ~/Vordane/Images/Femmes/.
     QString DossierDepart;
 
     // Builds the image list from the chosen folders, one after the other.
     void ChargeDossiers();
-    // The entry of Bas..Haut whose name starts with `Cle` (case ignored), or 0.
-    int Dichot(int Bas, int Haut, const QString& Cle) const;
-    // One slideshow step.
-    void Enchaine();
-    // Sets a new slideshow interval and writes the speed factor (1024 / interval) into
-    // both speed commands; an interval out of bounds changes nothing.
-    void changerVitesse(double intervalle);
+    // Shows the slideshow's interval: the timer, and the speed factor (1024 / interval)
+    // in both speed commands.
+    void afficherVitesse();
     // How a slide sheet opened over this window reports its progress.
     Progression progressionFeuille();
     // Checks a new name for the current file, telling the user why it is refused or what
@@ -152,16 +149,8 @@ private:
     // The failure box of a file: "Erreur : n - description", then "Sur le fichier : "
     // and the current full name.
     QString texteEchec(const Erreur& e) const;
-    // Decodes ahead the pictures next in the direction of travel, once the current one
-    // is shown, after a move of `pas` (see prevoirEntrees).
-    void anticiper(int pas);
-    bool enChargement_ = false;
-    // The move that leads to the next ChargeImage: +1 next, -1 previous, 0 a jump.
-    int pas_ = 0;
-    // The direction of travel: +1 forwards, -1 backwards.
-    int sensParcours_ = 1;
-    // The pictures decoded ahead, for the next moves.
-    DecodageAnticipe anticipation_;
+    // How the pictures decoded ahead are stretched for the fitted view, as it now is.
+    DecodageAnticipe::Apercu apercu() const;
 };
 
 } // namespace galvia

@@ -29,11 +29,8 @@ bool Form1::accepterListe(ConstructeurListe& liste, const QString& vide, const Q
 }
 
 void Form1::terminerListe(bool trier) {
-    // A new list: nothing decoded for the old one applies, and travel starts forwards.
-    anticipation_.oublier();
-    sensParcours_ = 1;
     if (trier) TriRapide(etat.TabImages, 1, etat.NbImages);
-    etat.NumImage = 1;
+    vue.nouvelleListe();
     ChargeImage();
     Environ(Mode::Ajustee);
 }
@@ -58,7 +55,7 @@ void Form1::affSelect_Click() {
 }
 
 void Form1::Fichier_DblClick() {
-    anticipation_.oublier();
+    vue.anticipation().oublier();
     etat.TabImages = QStringList{QString(), Fichier.fileName()};
     etat.Chemin = avecSeparateur(Fichier.path());
     etat.NumImage = 1;

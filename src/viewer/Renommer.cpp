@@ -12,7 +12,7 @@ namespace galvia {
 void Form1::Renomme_Click() {
     QString reponse;
     try {
-        etat.SensDefile = Faux;
+        vue.arreter();
         // The new name is typed as text and written as UTF-8.
         reponse = texteVisible(plateforme.InputBox(QStringLiteral("Nouveau Nom du Fichier"),
                                                    QStringLiteral("Renommer"),
@@ -26,7 +26,7 @@ void Form1::Renomme_Click() {
         etat.NomComplet = etat.Chemin + reponse;
         // The names of the list changed under the decodes ahead: start again from the
         // next move rather than keep pictures whose names may no longer be theirs.
-        anticipation_.oublier();
+        vue.anticipation().oublier();
     } catch (const Erreur& e) {
         plateforme.MsgBox(texteEchec(e) + CRLF + QStringLiteral("Avec le nom ") + reponse,
                           Icone::Aucune);

@@ -4,11 +4,11 @@
 #include "support/MainTest.h"
 
 #include "platform/Fichiers.h"
+#include "platform/Touches.h"
 #include "viewer/NomsImages.h"
 
 #include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QTest>
 
 using namespace galvia;
@@ -17,117 +17,97 @@ using namespace galvia::test;
 class TestForm1 : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void demarrage_data();
     void demarrage();
-    void demarrageDossierFixe_data();
-    void demarrageDossierFixe();
-    void environ_data();
-    void environ();
+    void modes();
     void toutesLesImages();
-    void refusDesListes_data();
-    void refusDesListes();
-    void selection();
+    void listes_data();
+    void listes();
     void doubleClic();
     void vingtTroisImages();
     void tropDImages();
     void echecDeChargement_data();
     void echecDeChargement();
     void ascenseurs();
-    void nomsInsolites();
-    void changerDeDossier();
     void lecteurIllisible();
 };
 
-void TestForm1::demarrage() {
-    Banc b;
-    const QString avant = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(b.chemin()));
-    b.form->Form_Load();
-    QDir::setCurrent(avant);
-    QCOMPARE(b.ctl().Dossier.path(), QDir(b.chemin()).canonicalPath());
-    QCOMPARE(b.form->fenetre.caption(), b.ctl().Dossier.path() + u'/');
-    QCOMPARE(b.ctl().Fichier.path(), b.ctl().Dossier.path());
-    QCOMPARE(b.form->fenetre.width(), b.plateforme.ecran.width());
-    QCOMPARE(b.etat.ModeVue, std::int16_t(0));
-    QVERIFY(b.ctl().Debut.visible());
-    QVERIFY(!b.ctl().menAtt.visible() && !b.ctl().menShow.visible() && !b.ctl().menNom.visible());
-    QVERIFY(!b.ctl().Renomme.enabled() && !b.ctl().affAutre.enabled());
-}
-
-void TestForm1::demarrageDossierFixe_data() {
-    QTest::addColumn<int>("nbFichiers");
+void TestForm1::demarrage_data() {
+    QTest::addColumn<int>("nbFichiers"); // in the fixed start folder; -1: there is none
+    QTest::newRow("dossier courant") << -1;
     QTest::newRow("une image") << 1;
     // An empty folder can be listed: it is the start folder all the same.
     QTest::newRow("vide") << 0;
 }
 
-void TestForm1::demarrageDossierFixe() {
+void TestForm1::demarrage() {
     QFETCH(int, nbFichiers);
     Banc b;
     const QString fixe = b.chemin(QStringLiteral("Vordane/Images/Femmes"));
-    QVERIFY(QDir().mkpath(fixe));
+    if (nbFichiers >= 0) QVERIFY(QDir().mkpath(fixe));
     if (nbFichiers > 0) dessiner(fixe + QStringLiteral("/a.jpg"), {10, 10});
     b.ctl().DossierDepart = fixe + u'/';
     const QString avant = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(b.chemin()));
     b.form->Form_Load();
     const QString courant = QDir::currentPath();
     QDir::setCurrent(avant);
-    QCOMPARE(b.ctl().Dossier.path(), fixe);
-    QCOMPARE(b.form->fenetre.caption(), fixe + u'/');
-    QCOMPARE(QDir(courant).canonicalPath(), QDir(fixe).canonicalPath());
-    QCOMPARE(b.ctl().Fichier.listCount(), nbFichiers);
+    const QString attendu = nbFichiers < 0 ? QDir(b.chemin()).canonicalPath() : fixe;
+    QCOMPARE(b.ctl().Dossier.path(), attendu);
+    QCOMPARE(b.form->fenetre.caption(), attendu + u'/');
+    QCOMPARE(b.ctl().Fichier.path(), attendu);
+    QCOMPARE(QDir(courant).canonicalPath(), QDir(attendu).canonicalPath());
+    QCOMPARE(b.ctl().Fichier.listCount(), std::max(nbFichiers, 0));
+    QCOMPARE(b.form->fenetre.width(), b.plateforme.ecran.width());
 }
 
-void TestForm1::environ_data() {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("modeVue");
-    // affTout, affSelect, affAutre, menAtt, menNom, menShow, Renomme, AutreDossier,
-    // Debut, Image0, Image2
-    QTest::addColumn<QList<bool>>("etats");
-    QTest::newRow("0") << 0 << 0 << QList<bool>{true,  true, false, false, false, false,
-                                                false, true, true,  false, false};
-    QTest::newRow("1") << 1 << 1 << QList<bool>{false, false, true,  true, true, true,
-                                                true,  false, false, true, false};
-    QTest::newRow("2") << 2 << 2 << QList<bool>{false, false, true,  true,  true, true,
-                                                true,  false, false, false, true};
-    QTest::newRow("3") << 3 << 0 << QList<bool>{false, false, false, false, false, false,
-                                                false, true,  true,  false, false};
-}
-
-void TestForm1::environ() {
-    QFETCH(int, mode);
-    QFETCH(int, modeVue);
-    QFETCH(QList<bool>, etats);
+void TestForm1::modes() {
+    // A user's way through the four modes: the viewing commands only over a list, the
+    // browsing panel otherwise, the list builds only while browsing.
     Banc b;
-    b.demarrer();
+    dessiner(b.chemin(QStringLiteral("d/a.jpg")), {8, 8});
     const AccesForm1 f = b.ctl();
-    // Start from the opposite state, so that every line is really written.
-    b.form->Environ(mode == 1 || mode == 2 ? 0 : 2);
+    const auto verifier = [&](Mode mode, const Controle* focus) {
+        const bool vue = mode == Mode::TailleReelle || mode == Mode::Ajustee;
+        QCOMPARE(b.etat.ModeVue, vue ? int(mode) : 0);
+        QCOMPARE(QList<bool>({f.menAtt.visible(), f.menNom.visible(), f.menShow.visible(),
+                              f.Renomme.enabled(), f.affAutre.enabled(), !f.Debut.visible(),
+                              !f.AutreDossier.enabled()}),
+                 QList<bool>(7, vue));
+        QCOMPARE(QList<bool>({f.affTout.enabled(), f.affSelect.enabled()}),
+                 QList<bool>(2, mode == Mode::Navigation));
+        QCOMPARE(f.Image0.visible(), mode == Mode::TailleReelle);
+        QCOMPARE(f.Image2.visible(), mode == Mode::Ajustee);
+        if (focus) QCOMPARE(b.form->fenetre.focus(), focus);
+    };
+    b.demarrer(QStringLiteral("d"));
+    verifier(Mode::Navigation, nullptr);
+    f.affTout.cliquer();
+    verifier(Mode::Ajustee, nullptr);
+    f.Image2.cliquer();
+    verifier(Mode::TailleReelle, &f.Image1);
     f.ChatRex.setVisible(true);
-    b.etat.SensDefile = Vrai;
-    b.form->Environ(mode);
-    // Browsing stops the slideshow; the viewing modes leave it as it was.
-    QCOMPARE(b.etat.SensDefile, mode == 1 || mode == 2 ? Vrai : Faux);
-    QCOMPARE(int(b.etat.ModeVue), modeVue);
-    const QList<bool> obtenu{f.affTout.enabled(), f.affSelect.enabled(),    f.affAutre.enabled(),
-                             f.menAtt.visible(),  f.menNom.visible(),       f.menShow.visible(),
-                             f.Renomme.enabled(), f.AutreDossier.enabled(), f.Debut.visible(),
-                             f.Image0.visible(),  f.Image2.visible()};
-    QCOMPARE(obtenu, etats);
-    QCOMPARE(f.ChatRex.visible(), mode != 2);
-    if (mode == 0) QCOMPARE(b.form->fenetre.focus(), &f.Lecteur);
-    if (mode == 1) QCOMPARE(b.form->fenetre.focus(), &f.Image1);
-    if (mode == 3) QCOMPARE(b.form->fenetre.focus(), &f.Dossier);
-
-    // Any other value changes nothing.
-    const std::int16_t avant = b.etat.ModeVue;
-    b.form->Environ(4);
-    b.form->Environ(-1);
-    QCOMPARE(b.etat.ModeVue, avant);
-    QCOMPARE(f.Image2.visible(), etats.at(10));
+    f.Image1.cliquer();
+    verifier(Mode::Ajustee, nullptr);
+    QVERIFY(!f.ChatRex.visible());
+    // Changing folders stops the slideshow and forgets the multi-folder selection; the
+    // list stays.
+    b.etat.MultiDossier = 1;
+    b.etat.SensDefile = true;
+    f.affAutre.cliquer();
+    verifier(Mode::Navigation, &f.Lecteur);
+    QVERIFY(b.etat.MultiDossier == 0 && !b.etat.SensDefile && b.etat.NbImages == 1);
+    f.AutreDossier.cliquer();
+    verifier(Mode::ChoixDossiers, &f.Dossier);
+    f.Dossier.surTouche(touche::Echap, 0);
+    verifier(Mode::Navigation, &f.Lecteur);
 }
 
 void TestForm1::toutesLesImages() {
     Banc b;
+    // A name with quotes, a line break and accents is a name like any other.
+    const QString insolite = QStringLiteral("0 \"l'an\"\n été.jpg");
+    dessiner(b.chemin(QStringLiteral("d/") + insolite), {12, 9});
     dessiner(b.chemin(QStringLiteral("d/b.JPG")), {40, 30});
     dessiner(b.chemin(QStringLiteral("d/a.gif")), {20, 10});
     dessiner(b.chemin(QStringLiteral("d/C.bmp")), {30, 30});
@@ -136,28 +116,32 @@ void TestForm1::toutesLesImages() {
     QDir().mkpath(b.chemin(QStringLiteral("d/sous.jpg")));
     b.demarrer(QStringLiteral("d"));
     b.ctl().affTout.cliquer();
-    QCOMPARE(b.liste(), (QStringList{"a.gif", "b.JPG", "C.bmp"}));
-    QCOMPARE(b.etat.TabImages.size(), 4);
+    QCOMPARE(b.liste(), (QStringList{insolite, "a.gif", "b.JPG", "C.bmp"}));
+    QCOMPARE(b.etat.TabImages.size(), 5);
     QCOMPARE(int(b.etat.NumImage), 1);
     QCOMPARE(int(b.etat.ModeVue), 2);
     QCOMPARE(b.etat.Chemin, b.chemin(QStringLiteral("d/")));
-    QCOMPARE(b.etat.NomComplet, b.chemin(QStringLiteral("d/a.gif")));
-    QCOMPARE(b.ctl().menNom.caption(), QStringLiteral("=  1 / 3  =  a.gif"));
-    QCOMPARE(b.ctl().Image1.width(), 20.0);
-    QCOMPARE(b.ctl().Image1.height(), 10.0);
+    QCOMPARE(b.etat.NomComplet, b.chemin(QStringLiteral("d/") + insolite));
+    QCOMPARE(b.ctl().menNom.caption(), QStringLiteral("=  1 / 4  =  ") + insolite);
+    QCOMPARE(b.ctl().Image1.width(), 12.0);
+    QCOMPARE(b.ctl().Image1.height(), 9.0);
     QVERIFY(!b.ctl().Image2.image().isNull());
     QVERIFY(b.plateforme.messages.empty());
     QVERIFY(!b.form->fenetre.occupe());
     // The build runs from browsing mode only.
     b.ctl().affTout.cliquer();
-    QCOMPARE(int(b.etat.NbImages), 3);
+    QCOMPARE(int(b.etat.NbImages), 4);
 }
 
-void TestForm1::refusDesListes_data() {
+void TestForm1::listes_data() {
+    // The files of the folder, those selected, and the box that refuses a list built from
+    // all or from the selection, or the list it gives.
     QTest::addColumn<QStringList>("fichiers");
     QTest::addColumn<QStringList>("selection");
     QTest::addColumn<bool>("parSelection");
     QTest::addColumn<QString>("message");
+    QTest::newRow("selection") << QStringList{"z.jpg", "m.gif", "a.bmp", "n.txt"}
+                               << QStringList{"n.txt", "m.gif", "z.jpg"} << true << "m.gif z.jpg";
     QTest::newRow("vide") << QStringList{} << QStringList{} << false << "Le dossier est vide !";
     QTest::newRow("caches et dossiers")
         << QStringList{".a.jpg", "sous/x.jpg"} << QStringList{} << false << "Le dossier est vide !";
@@ -172,25 +156,32 @@ void TestForm1::refusDesListes_data() {
         << "Aucun fichier sélectionné n'est affichable !";
 }
 
-void TestForm1::refusDesListes() {
+void TestForm1::listes() {
     QFETCH(QStringList, fichiers);
     QFETCH(QStringList, selection);
     QFETCH(bool, parSelection);
     QFETCH(QString, message);
+    const bool refus = message.endsWith(u'!');
     Banc b;
     QDir().mkpath(b.chemin(QStringLiteral("d")));
     for (const QString& f : fichiers)
-        ecrire(b.chemin(QStringLiteral("d/") + f), "x");
+        if (refus || f.endsWith(QLatin1String(".txt")))
+            ecrire(b.chemin(QStringLiteral("d/") + f), "x");
+        else
+            dessiner(b.chemin(QStringLiteral("d/") + f), {8, 8});
     b.demarrer(QStringLiteral("d"));
     b.etat.TabImages = QStringList{QString(), QStringLiteral("ancienne.jpg")};
     b.etat.NbImages = 1;
     b.etat.NumImage = 1;
     for (int i = 0; i < b.ctl().Fichier.listCount(); ++i)
         b.ctl().Fichier.setSelected(i, selection.contains(b.ctl().Fichier.list(i)));
-    if (parSelection)
-        b.form->affSelect_Click();
-    else
-        b.form->affTout_Click();
+    (parSelection ? b.ctl().affSelect : b.ctl().affTout).cliquer();
+    if (!refus) {
+        QCOMPARE(b.liste().join(u' '), message);
+        QCOMPARE(int(b.etat.ModeVue), 2);
+        QVERIFY(b.plateforme.messages.empty());
+        return;
+    }
     QCOMPARE(b.plateforme.messages.size(), size_t(1));
     QCOMPARE(b.plateforme.messages[0].texte, message);
     QCOMPARE(b.plateforme.messages[0].titre, QStringLiteral("Attention"));
@@ -199,22 +190,6 @@ void TestForm1::refusDesListes() {
     QCOMPARE(b.etat.TabImages.size(), 1);
     QCOMPARE(int(b.etat.NumImage), 1); // kept
     QCOMPARE(int(b.etat.ModeVue), 0);
-}
-
-void TestForm1::selection() {
-    Banc b;
-    for (const char* n : {"z.jpg", "m.gif", "a.bmp"})
-        dessiner(b.chemin(QStringLiteral("d/") + QString::fromLatin1(n)), {8, 8});
-    ecrire(b.chemin(QStringLiteral("d/n.txt")), "texte");
-    b.demarrer(QStringLiteral("d"));
-    // The file list is sorted: a.bmp m.gif n.txt z.jpg
-    QCOMPARE(b.ctl().Fichier.list(0), QStringLiteral("a.bmp"));
-    b.ctl().Fichier.setSelected(3, true);
-    b.ctl().Fichier.setSelected(2, true);
-    b.ctl().Fichier.setSelected(1, true);
-    b.ctl().affSelect.cliquer();
-    QCOMPARE(b.liste(), (QStringList{"m.gif", "z.jpg"}));
-    QCOMPARE(int(b.etat.ModeVue), 2);
 }
 
 void TestForm1::doubleClic() {
@@ -279,8 +254,6 @@ void TestForm1::echecDeChargement_data() {
         << "t.gif" << QByteArray("GIF? pas du tout\n") << "Erreur : 481 - Image incorrecte";
     QTest::newRow("40000 x 10") << "large.bmp" << QByteArray("dessin")
                                 << "Erreur : 6 - Dépassement de capacité";
-    QTest::newRow("supprime") << "b.jpg" << QByteArray("supprime")
-                              << "Erreur : 53 - Fichier introuvable";
 }
 
 void TestForm1::echecDeChargement() {
@@ -290,9 +263,7 @@ void TestForm1::echecDeChargement() {
     Banc b;
     dessiner(b.chemin(QStringLiteral("d/a.jpg")), {2000, 40});
     const QString fichier = b.chemin(QStringLiteral("d/") + nom);
-    if (contenu == "supprime") {
-        dessiner(fichier, {10, 10});
-    } else if (contenu == "dessin") {
+    if (contenu == "dessin") {
         QImage large(40000, 10, QImage::Format_Mono);
         large.fill(0);
         QVERIFY(large.save(fichier, "BMP"));
@@ -302,7 +273,6 @@ void TestForm1::echecDeChargement() {
     b.demarrer(QStringLiteral("d"));
     b.form->affTout_Click();
     QCOMPARE(b.ctl().Image1.width(), 2000.0);
-    if (contenu == "supprime") QVERIFY(QFile::remove(fichier));
     b.etat.NumImage = 2;
     b.form->ChargeImage();
     QCOMPARE(b.messages(), QStringList{erreur + QStringLiteral("\r\nSur le fichier : ") + fichier});
@@ -347,32 +317,6 @@ void TestForm1::ascenseurs() {
     QCOMPARE(f.Image1.left(), -92.0);
     QCOMPARE(f.Vertic.max(), 48);
     QCOMPARE(f.Image1.top(), -48.0);
-}
-
-void TestForm1::nomsInsolites() {
-    Banc b;
-    const QString nom = QStringLiteral("été \"l'an\"\n 2024.jpg");
-    dessiner(b.chemin(QStringLiteral("d/") + nom), {12, 9});
-    b.demarrer(QStringLiteral("d"));
-    b.form->affTout_Click();
-    QCOMPARE(b.liste(), QStringList{nom});
-    QVERIFY(b.plateforme.messages.empty());
-    QCOMPARE(b.ctl().Image1.width(), 12.0);
-}
-
-void TestForm1::changerDeDossier() {
-    Banc b;
-    dessiner(b.chemin(QStringLiteral("d/a.jpg")), {8, 8});
-    b.demarrer(QStringLiteral("d"));
-    b.form->affTout_Click();
-    b.etat.MultiDossier = 1;
-    b.etat.SensDefile = Vrai;
-    b.ctl().affAutre.cliquer();
-    QCOMPARE(int(b.etat.ModeVue), 0);
-    QCOMPARE(int(b.etat.MultiDossier), 0);
-    QCOMPARE(int(b.etat.SensDefile), 0);
-    QCOMPARE(int(b.etat.NbImages), 1); // the list stays
-    QVERIFY(b.ctl().Debut.visible());
 }
 
 void TestForm1::lecteurIllisible() {

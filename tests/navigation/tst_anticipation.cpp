@@ -243,11 +243,11 @@ void TstAnticipation::fichierChange() {
     auto b = bancVisionnant(4);
     const auto avancer = [&] {
         if (cle == Diaporama)
-            b->form->Timer1_Timer();
+            b->ctl().Timer1.tick();
         else
             b->form->Form_KeyDown(cle, 0);
     };
-    if (cle == Diaporama) b->form->Defile_Click(Show::Decroissant);
+    if (cle == Diaporama) b->ctl().Defile[Show::Decroissant]->cliquer();
     if (cle != touche::PageBas) avancer();
     const int cible = cle == touche::PageBas ? 2 : 3;
     QVERIFY(decodesFinis());
@@ -324,7 +324,7 @@ void TstAnticipation::abandon() {
     } else if (action == QLatin1String("parcourir")) {
         b->ctl().affAutre.cliquer();
     } else if (action == QLatin1String("feuille")) {
-        b->form->diapShow_Click();
+        b->ctl().diapShow.cliquer();
     } else {
         b->form.reset();
     }

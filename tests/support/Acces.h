@@ -39,11 +39,8 @@ struct AccesForm1 {
     std::int16_t& HauteurFenetre = f.HauteurFenetre;
     std::int16_t& LargeurAscenseur = f.LargeurAscenseur;
     std::int16_t& HauteurAscenseur = f.HauteurAscenseur;
-    bool& PetitesImages = f.PetitesImages;
-    QString& TexteCherche = f.TexteCherche;
     QString& DossierDepart = f.DossierDepart;
 
-    int Dichot(int Bas, int Haut, const QString& Cle) const { return f.Dichot(Bas, Haut, Cle); }
     Progression progressionFeuille() const { return f.progressionFeuille(); }
     void ChargeDossiers() const { f.ChargeDossiers(); }
 };
