@@ -49,16 +49,18 @@ int main(int argc, char* argv[]) {
         double pleine = -1;
         acces(form1).menCompte.setVisible(true);
         Progression progression = acces(form1).progressionFeuille();
+        Form2* ouverte = nullptr;
         progression.pagePleine = [&] {
             if (pleine < 0) pleine = static_cast<double>(chrono.nsecsElapsed()) / 1e6;
+            ouverte->Fin_Click();
         };
         Form2 form2(plateforme, etat, progression);
+        ouverte = &form2;
         acces(form2).cache = nullptr; // the decodes themselves, never the desktop's thumbnails
         plateforme.afficherModal(form2.fenetre, [&] {
             form2.Form_Load();
             case_ = QSize(acces(form2).grille.LargeurCase, acces(form2).grille.HauteurCase) /
                     TwipsParPixel;
-            form2.Fin_Click();
         });
         if (pleine < 0) {
             std::fprintf(stderr, "the sheet never completed its first page\n");

@@ -99,10 +99,13 @@ int main(int argc, char* argv[]) {
         chrono.start();
         double pleine = -1;
         Progression progression = acces(form1).progressionFeuille();
+        Form2* ouverte = nullptr;
         progression.pagePleine = [&] {
             if (pleine < 0) pleine = static_cast<double>(chrono.nsecsElapsed()) / 1e6;
+            ouverte->Fin_Click();
         };
         Form2 form2(plateforme, etat, progression);
+        ouverte = &form2;
         acces(form2).cache = &cache;
         plateforme.afficherModal(form2.fenetre, [&] {
             form2.Form_Load();
@@ -110,7 +113,6 @@ int main(int argc, char* argv[]) {
             case_ = QSize(g.LargeurCase, g.HauteurCase) / TwipsParPixel;
             classe = classeVignette(static_cast<int>(
                 std::lround(std::max(g.LargeurCase, g.HauteurCase) / form2.fenetre.unite())));
-            form2.Fin_Click();
         });
         if (pleine < 0) {
             std::fprintf(stderr, "the sheet never completed its first page\n");
