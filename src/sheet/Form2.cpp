@@ -363,11 +363,14 @@ void Form2::Deplace_Click(int Index) {
 }
 
 void Form2::Numero_Click() {
+    // A click while a page fills is dropped, though the page may be full once the box
+    // is answered.
+    const bool occupe = Occupe;
     const QString texte = plateforme.InputBox(
         QStringLiteral("Donnez un nombre entre 1 et %1").arg(etat.NbImages),
         QStringLiteral("Modifier l'affichage"), QString::number(PremiereDiapo + 1));
     const std::optional<double> n = lireNombre(texte);
-    if (!n || *n < 1 || *n > etat.NbImages) return;
+    if (occupe || !n || *n < 1 || *n > etat.NbImages) return;
     Affiche(*n - 1);
 }
 

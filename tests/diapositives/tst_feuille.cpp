@@ -408,11 +408,14 @@ void TestFeuille::pendantRemplissage() {
         s.f->fenetre.toucher(touche::PageBas);
         s.c().Deplace[Deplacement::EcranSuivant].cliquer();
         s.f->fenetre.toucher(touche::F4);
-        s.b.plateforme.reponses = {"100"};
-        s.c().Numero.cliquer();
         s.c().Diapo[0].cliquer();
-        tout = {};
-        QVERIFY(finirPage(s.b.plateforme, *s.f));
+        // The number box, opened while the page fills, is answered once it is full.
+        s.b.plateforme.reponses = {"100"};
+        s.b.plateforme.pendantSaisie = [&](const BoiteSaisie&) {
+            tout = {};
+            QVERIFY(finirPage(s.b.plateforme, *s.f));
+        };
+        s.c().Numero.cliquer();
         QVERIFY(montre(59) && s.visibles() == 60 && pleines == 1 && repos());
         QVERIFY(!s.f->fenetre.ferme() && !s.c().DiapoAffichee);
         return;
