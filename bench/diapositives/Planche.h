@@ -70,8 +70,8 @@ inline void creerPhotos(const QString& dossier, int nombre) {
 }
 
 // Opens the slide sheet over `form1` on the list of `etat`, the desktop's thumbnails
-// taken from `cache` (none: the decodes themselves), lets `lire` read the open sheet and
-// closes it. Answers the time from the command to the sheet's own signal that its first
+// taken from `cache` (none: the decodes themselves), lets `lire` read the sheet once
+// loaded, and closes it when its first page is complete. Answers the time from the command to the sheet's own signal that its first
 // page is complete, in milliseconds; a sheet that never completes it stops the benchmark.
 inline double premierePage(PlateformeQt& plateforme, Form1& form1, Module1& etat,
                            const CacheVignettes* cache,
@@ -81,15 +81,17 @@ inline double premierePage(PlateformeQt& plateforme, Form1& form1, Module1& etat
     double pleine = -1;
     acces(form1).menCompte.setVisible(true);
     Progression progression = acces(form1).progressionFeuille();
+    Form2* ouverte = nullptr;
     progression.pagePleine = [&] {
         if (pleine < 0) pleine = static_cast<double>(chrono.nsecsElapsed()) / 1e6;
+        ouverte->Fin_Click(); // the page complete: closed
     };
     Form2 form2(plateforme, etat, progression);
+    ouverte = &form2;
     acces(form2).cache = cache;
     plateforme.afficherModal(form2.fenetre, [&] {
         form2.Form_Load();
         if (lire) lire(form2);
-        form2.Fin_Click();
     });
     if (pleine < 0) qFatal("the sheet never completed its first page");
     return pleine;

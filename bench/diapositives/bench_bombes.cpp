@@ -58,7 +58,11 @@ int feuille(const QString& dossier, int travailleurs, bool fermer) {
     QElapsedTimer fermeture;
     int remplies = 0;
     {
-        Form2 form2(plateforme, etat, acces(form1).progressionFeuille());
+        Progression progression = acces(form1).progressionFeuille();
+        Form2* ouverte = nullptr;
+        progression.pagePleine = [&] { ouverte->Fin_Click(); }; // the page complete
+        Form2 form2(plateforme, etat, progression);
+        ouverte = &form2;
         acces(form2).decodeurs = &pool;
         acces(form2).cache = nullptr; // the decodes themselves, never the desktop's thumbnails
         if (fermer) {
@@ -75,10 +79,7 @@ int feuille(const QString& dossier, int travailleurs, bool fermer) {
             QTimer::singleShot(0, *essai);
         }
         chrono.start();
-        plateforme.afficherModal(form2.fenetre, [&] {
-            form2.Form_Load();
-            if (!form2.fenetre.ferme()) form2.Fin_Click();
-        });
+        plateforme.afficherModal(form2.fenetre, [&] { form2.Form_Load(); });
         for (int k = 0; k < acces(form2).Diapo.taille(); ++k)
             remplies += acces(form2).Diapo[k].visible();
     }

@@ -69,6 +69,7 @@ void Fenetre::activer() {
 void Fenetre::fermer() {
     if (ferme_) return;
     ferme_ = true;
+    if (surFermeture) surFermeture();
     if (vue_) vue_->fermer();
 }
 

@@ -22,7 +22,8 @@ public:
     virtual void actualiser() = 0;
     // A control created after the view was built (a control-array member).
     virtual void controleAjoute(Controle& c) = 0;
-    // The inner size, in screen pixels, once the window has reached its final size on screen.
+    // The inner size, in screen pixels: as on screen once shown, and before that the size
+    // the window will have once shown.
     virtual QSizeF tailleInterne() = 0;
     virtual void fermer() = 0;
 };
@@ -88,6 +89,9 @@ public:
     // The window became the active one.
     std::function<void()> surActivation;
     void activer();
+
+    // The window is being closed (by its logic, the user or the end of the program).
+    std::function<void()> surFermeture;
 
     void attacher(VueFenetre* vue) { vue_ = vue; }
     VueFenetre* vue() const { return vue_; }

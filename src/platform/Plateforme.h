@@ -32,9 +32,12 @@ public:
     // Runs the pending window events once.
     virtual void DoEvents() = 0;
 
-    // Runs the window events until `fini()` holds, sleeping while none comes. A thread
-    // that makes `fini()` true then calls reveillerInterface() (PoolDecodage.h).
-    virtual void attendre(const std::function<bool()>& fini);
+    // Hands work to the interface thread from any thread: each piece handed runs there
+    // later, once the window events already waiting have run, in the order handed. The
+    // channel does not depend on the platform object: a worker may keep it and use it
+    // after the platform is gone, until the application object ends.
+    using Envoi = std::function<void(std::function<void()>)>;
+    virtual Envoi envoi() const = 0;
 
     // Screen size, in twips.
     virtual QSizeF ecranTwips() const = 0;

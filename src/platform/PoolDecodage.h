@@ -12,11 +12,10 @@
 // ended, or the process has ended, before the application object is destroyed: the pool
 // exists only inside the life of a PoolCommun, made in main right after the application
 // object and stopped before it (at the end of the event loop, or at the latest by its
-// own destructor). Nothing else of Qt (widgets, windows, timers, signals to the
-// interface thread but through reveillerInterface) may be touched by a job.
+// own destructor). Nothing else of Qt (widgets, windows, timers, calls to the
+// interface thread but through Plateforme::envoi) may be touched by a job.
 #pragma once
 
-#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QThread>
 #include <atomic>
@@ -109,14 +108,6 @@ private:
     bool arrete_ = false;
 };
 
-// Wakes the interface thread's event loop from any thread, so that a wait on it
-// (Plateforme::attendre) looks at its condition again.
-inline void reveillerInterface() {
-    if (QCoreApplication* app = QCoreApplication::instance())
-        if (QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance(app->thread()))
-            d->wakeUp();
-}
-
 // A batch of decodes run ahead on a pool, whose results the interface thread takes one
 // by one. Destroying the batch never waits: the jobs not started are dropped, the ones
 // waiting for memory give up, the running ones finish in the background and their
@@ -126,12 +117,12 @@ public:
     // A job gets the batch's abandon flag, to give to BudgetMemoire::reserver.
     using Travail = std::function<R(const std::atomic<bool>& abandon)>;
 
-    // `reveil` runs on a worker after each result (reveillerInterface by default);
-    // `abandonner` runs once, on destruction, after the flag is set (the budget's
-    // reveiller, so that the waiting jobs see it).
+    // `reveil` runs on a worker after each result stored, until the batch is destroyed
+    // (it tells the interface thread, through Plateforme::envoi); `abandonner` runs once,
+    // on destruction, after the flag is set (the budget's reveiller, so that the waiting
+    // jobs see it).
     LectureEnAvance(PoolDecodage& pool, std::vector<Travail> travaux,
-                    std::function<void()> abandonner,
-                    const std::function<void()>& reveil = reveillerInterface)
+                    std::function<void()> abandonner, const std::function<void()>& reveil)
         : etat_(std::make_shared<Etat>()) {
         etat_->resultats.resize(travaux.size());
         etat_->reveil = reveil;

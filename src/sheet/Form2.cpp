@@ -80,12 +80,23 @@ void copierTexte(Etiquette& m, const Etiquette& modele) {
 
 } // namespace
 
+struct Form2::Remplissage {
+    int premiere;
+    bool premierePage;
+    // The cells that show a list position, and the next one to show.
+    int total;
+    int suivante;
+    Lecture lecture;
+    std::vector<std::function<void()>> ecritures;
+};
+
 Form2::Form2(Plateforme& plateforme_, Module1& etat_, Progression progression)
     : plateforme(plateforme_)
     , etat(etat_)
     , Diapo([this](int i) { return creerDiapo(fenetre, i); }, copierDiapo)
     , Texte([this](int i) { return creerTexte(fenetre, i); }, copierTexte)
-    , progression_(std::move(progression)) {
+    , progression_(std::move(progression))
+    , vie_(std::make_shared<Form2*>(this)) {
     // Design layout.
     Titre.move(75, 60, 3540, 240);
     Numero.move(3660, 60, 1200, 270);
@@ -127,6 +138,14 @@ Form2::Form2(Plateforme& plateforme_, Module1& etat_, Progression progression)
     Vertic.surChange = [this] { Vertic_Change(); };
     Horiz.surChange = [this] { Horiz_Change(); };
     Diapo[0].surClic = [this] { Diapo_Click(0); };
+    // Closing the window mid-fill stops the fill at once.
+    fenetre.surFermeture = [this] {
+        if (remplissage_) terminerRemplissage(false);
+    };
+}
+
+Form2::~Form2() {
+    fenetre.surFermeture = nullptr;
 }
 
 void Form2::Form_Load() {
@@ -153,54 +172,82 @@ void Form2::Form_Load() {
         HautCase[k] = hautCase(k, grille);
         GaucheCase[k] = gaucheCase(k, grille);
     }
-    remplirPage(0, true);
-
     PremiereDiapo = 0;
-    Occupe = false;
     TexteChoisi = 0;
-    if (progression_.occupe) progression_.occupe(false);
+    remplirPage(0, true);
 }
 
 void Form2::remplirPage(int premiere, bool premierePage) {
-    const int total = std::min(CasesParPage, etat.NbImages - premiere);
+    const int total = std::max(0, std::min(CasesParPage, etat.NbImages - premiere));
     FinAtteinte = premiere + CasesParPage > etat.NbImages;
     std::vector<Lecture::Travail> travaux;
-    travaux.reserve(std::max(0, total));
+    travaux.reserve(total);
     for (int k = 0; k < total; ++k)
         travaux.push_back(travail(k, premiere + k));
-    Lecture lecture = lire(std::move(travaux));
-    std::vector<std::function<void()>> ecritures;
-    for (int k = 0; k < CasesParPage; ++k) {
-        if (k >= total) {
-            if (Diapo.charge(k)) Diapo[k].setVisible(false);
-            if (Texte.charge(k)) Texte[k].setVisible(false);
-            continue;
-        }
-        if (premierePage && k > 0) {
+    // Each thumbnail decoded goes to the interface thread's queue; there it reaches this
+    // sheet only while it lives. The workers touch nothing of the sheet.
+    const std::function<void()> arrivee = [envoi = plateforme.envoi(),
+                                           vie = std::weak_ptr<Form2*>(vie_)] {
+        envoi([vie] {
+            if (const std::shared_ptr<Form2*> f = vie.lock()) (*f)->caseArrivee();
+        });
+    };
+    remplissage_.reset(
+        new Remplissage{premiere, premierePage, total, 0, lire(std::move(travaux), arrivee), {}});
+    caseArrivee(); // a page with no thumbnail is complete at once
+}
+
+void Form2::caseArrivee() {
+    if (!remplissage_) return; // no page being filled: a late thumbnail, dropped
+    Remplissage& r = *remplissage_;
+    while (r.suivante < r.total && r.lecture.pret(r.suivante)) {
+        const int k = r.suivante++;
+        if (r.premierePage && k > 0) {
             Diapo.load(k);
             Diapo[k].surClic = [this, k] { Diapo_Click(k); };
             Texte.load(k);
         }
-        if (!attendreCase(lecture, k)) return; // closed while filling: stop at once
-        Decodage d = lecture.prendre(k);
-        if (d.ecrire) ecritures.push_back(std::move(d.ecrire));
+        Decodage d = r.lecture.prendre(k);
+        if (d.ecrire) r.ecritures.push_back(std::move(d.ecrire));
         if (!Diapo.charge(k) || !Texte.charge(k)) continue;
-        remplirCase(k, premiere + k, std::move(d));
-        if (premierePage && progression_.avance) progression_.avance(k + 1, total);
-        plateforme.DoEvents();
-        if (fenetre.ferme()) return; // closed while filling: stop at once
+        remplirCase(k, r.premiere + k, std::move(d));
+        if (r.premierePage && progression_.avance) progression_.avance(k + 1, r.total);
+        // A progress callback may have closed the window, ending the fill.
+        if (!remplissage_) return;
     }
-    if (progression_.pagePleine) progression_.pagePleine();
-    // The page shown, the thumbnails decoded go to the cache in the background.
-    for (std::function<void()>& e : ecritures)
-        decodeurs->soumettre(std::move(e));
+    if (r.suivante == r.total) terminerRemplissage(true);
+}
+
+void Form2::terminerRemplissage(bool complete) {
+    std::unique_ptr<Remplissage> r = std::move(remplissage_);
+    if (complete) {
+        for (int k = r->total; k < CasesParPage; ++k) {
+            if (Diapo.charge(k)) Diapo[k].setVisible(false);
+            if (Texte.charge(k)) Texte[k].setVisible(false);
+        }
+        if (progression_.pagePleine) progression_.pagePleine();
+        // The page shown, the thumbnails decoded go to the cache in the background.
+        for (std::function<void()>& e : r->ecritures)
+            decodeurs->soumettre(std::move(e));
+    }
+    // A page left half-filled lets its decodes go (see lire).
+    const bool premierePage = r->premierePage;
+    r.reset();
+    Occupe = false;
+    if (premierePage) {
+        if (progression_.occupe) progression_.occupe(false);
+    } else {
+        fenetre.setSablier(false);
+    }
 }
 
 // The whole page is queued at once, in cell order; the workers decode it ahead while
 // the window shows the cells one by one. A page left half-filled lets its decodes go:
 // the ones not started never start, the running ones end in the background.
-Form2::Lecture Form2::lire(std::vector<Lecture::Travail> travaux) {
-    return Lecture(*decodeurs, std::move(travaux), [] { budgetDecodage().reveiller(); });
+Form2::Lecture Form2::lire(std::vector<Lecture::Travail> travaux,
+                           const std::function<void()>& arrivee) {
+    return Lecture(
+        *decodeurs, std::move(travaux), [] { budgetDecodage().reveiller(); }, arrivee);
 }
 
 Form2::Lecture::Travail Form2::travail(int k, int i) const {
@@ -209,11 +256,6 @@ Form2::Lecture::Travail Form2::travail(int k, int i) const {
             cache = cache](const std::atomic<bool>& abandon) {
         return decoder(fichier, g, gauche, haut, unite, densite, abandon, cache);
     };
-}
-
-bool Form2::attendreCase(Lecture& lecture, int k) {
-    plateforme.attendre([&] { return fenetre.ferme() || lecture.pret(k); });
-    return !fenetre.ferme();
 }
 
 void Form2::remplirCase(int k, int i, Decodage d) {
@@ -296,9 +338,6 @@ void Form2::Affiche(double Depart) {
         QStringLiteral("De %1 à %2 ( sur %3)").arg(PremiereDiapo + 1).arg(L).arg(etat.NbImages));
 
     remplirPage(PremiereDiapo, false);
-
-    fenetre.setSablier(false);
-    Occupe = false;
 }
 
 void Form2::Deplace_Click(int Index) {
@@ -324,11 +363,14 @@ void Form2::Deplace_Click(int Index) {
 }
 
 void Form2::Numero_Click() {
+    // A click while a page fills is dropped, though the page may be full once the box
+    // is answered.
+    const bool occupe = Occupe;
     const QString texte = plateforme.InputBox(
         QStringLiteral("Donnez un nombre entre 1 et %1").arg(etat.NbImages),
         QStringLiteral("Modifier l'affichage"), QString::number(PremiereDiapo + 1));
     const std::optional<double> n = lireNombre(texte);
-    if (!n || *n < 1 || *n > etat.NbImages) return;
+    if (occupe || !n || *n < 1 || *n > etat.NbImages) return;
     Affiche(*n - 1);
 }
 

@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -53,6 +54,7 @@ struct Progression {
 class Form2 {
 public:
     Form2(Plateforme& plateforme, Module1& etat, Progression progression = {});
+    ~Form2();
     Form2(const Form2&) = delete;
     Form2& operator=(const Form2&) = delete;
 
@@ -120,22 +122,33 @@ private:
     // The thumbnails of a page, decoded ahead of their display on the workers, within
     // the memory budget of the decodes ahead.
     using Lecture = LectureEnAvance<Decodage>;
-    Lecture lire(std::vector<Lecture::Travail> travaux);
+    // `arrivee` runs on a worker after each result.
+    Lecture lire(std::vector<Lecture::Travail> travaux, const std::function<void()>& arrivee);
     // The decode of list position i (0-based) for cell k.
     Lecture::Travail travail(int k, int i) const;
-    // Waits, the window's events running, for the thumbnail of cell k; false when the
-    // window was closed meanwhile.
-    bool attendreCase(Lecture& lecture, int k);
-    // Fills the page that starts at list position `premiere` (0-based): each cell of a
-    // position in the list shows its thumbnail, decoded ahead on the workers; the cells
-    // past the end of the list are hidden. The first page loads its cells (the control
-    // arrays' members) as it goes and reports its progress. Stops at once when the
-    // window is closed.
+    // Starts filling the page that starts at list position `premiere` (0-based): each
+    // cell of a position in the list shows its thumbnail, decoded ahead on the workers,
+    // as the thumbnails arrive, in cell order; then the cells past the end of the list
+    // are hidden. The first page loads its cells (the control arrays' members) as it
+    // goes and reports its progress. `Occupe` holds until the page is complete or the
+    // window is closed, which stops the filling at once.
     void remplirPage(int premiere, bool premierePage);
+    // A thumbnail has arrived: shows the cells of the page being filled that are ready,
+    // in order. A thumbnail arriving late (its page closed, or done and followed by
+    // another) finds nothing more to show.
+    void caseArrivee();
+    // Ends the fill under way: `complete` when its last cell is shown.
+    void terminerRemplissage(bool complete);
     // Shows list position i in cell k: its thumbnail, or a grey box when the file
     // cannot be read.
     void remplirCase(int k, int i, Decodage d);
     Progression progression_;
+    // The page being filled, while `Occupe` holds.
+    struct Remplissage;
+    std::unique_ptr<Remplissage> remplissage_;
+    // A thumbnail reaches the sheet through the interface thread's queue, only while
+    // `vie_` (this sheet) lives.
+    std::shared_ptr<Form2*> vie_;
     // The parts of the chosen picture that do not fit the window (twips).
     double depassementV_ = 0, depassementH_ = 0;
     // Cells showing a grey box in place of their thumbnail.

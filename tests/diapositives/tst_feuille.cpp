@@ -4,6 +4,8 @@
 #include "support/Banc.h"
 #include "support/MainTest.h"
 
+#include "platform/BudgetDecodage.h"
+#include "platform/PoolDecodage.h"
 #include "platform/Touches.h"
 #include "sheet/Form2.h"
 
@@ -32,8 +34,14 @@ struct Feuille {
             n += c().Diapo.charge(k) && c().Diapo[k].visible() && c().Texte[k].visible();
         return n;
     }
-    // Runs a script: "K34" a key, "B3" a move button (past the last button: its handler
-    // with that index), "N12" the number box answered 12.
+    // Loads the sheet and lets its first page fill.
+    bool charger() {
+        f->Form_Load();
+        return finirPage(b.plateforme, *f);
+    }
+    // Runs a script, each step's page filled before the next: "K34" a key, "B3" a move
+    // button (past the last button: its handler with that index), "N12" the number box
+    // answered 12 (the box checked).
     void jouer(const QStringList& script) {
         for (const QString& pas : script) {
             const QString arg = pas.mid(1);
@@ -43,9 +51,16 @@ struct Feuille {
             else if (pas.startsWith(u'B'))
                 f->Deplace_Click(arg.toInt());
             if (pas.startsWith(u'N')) {
+                const QString defaut = QString::number(c().PremiereDiapo + 1);
                 b.plateforme.reponses.push_back(arg);
                 c().Numero.cliquer();
+                const BoiteSaisie& boite = b.plateforme.saisies.back();
+                QCOMPARE(boite.invite,
+                         QStringLiteral("Donnez un nombre entre 1 et %1").arg(b.etat.NbImages));
+                QCOMPARE(boite.titre, QStringLiteral("Modifier l'affichage"));
+                QCOMPARE(boite.defaut, defaut);
             }
+            if (!finirPage(b.plateforme, *f)) qFatal("the page was not filled");
         }
     }
     Banc b;
@@ -77,16 +92,13 @@ private Q_SLOTS:
     void densite();
     void pages_data();
     void pages();
-    void numero_data();
-    void numero();
     void clicsEtMarques();
     void tailleReelle_data();
     void tailleReelle();
     void multiDossier();
-    void occupe();
     void mauvaisFichiers();
-    void fermetureEnCours_data();
-    void fermetureEnCours();
+    void pendantRemplissage_data();
+    void pendantRemplissage();
 };
 
 void TestFeuille::ouverture_data() {
@@ -102,7 +114,8 @@ void TestFeuille::ouverture() {
     QFETCH(int, nb);
     Feuille s(nb);
     QStringList compteur;
-    s.b.plateforme.pendantEvenements = [&] {
+    s.c().progression.avance = [&, avance = s.c().progression.avance](int faits, int total) {
+        avance(faits, total);
         compteur.append(s.b.ctl().menCompte.caption());
         QVERIFY(s.b.form->fenetre.occupe());
     };
@@ -112,7 +125,7 @@ void TestFeuille::ouverture() {
         pleine.append(s.b.ctl().menCompte.caption() + QStringLiteral(" %1").arg(s.visibles()));
     };
     s.b.ctl().menCompte.setVisible(true);
-    s.f->Form_Load();
+    QVERIFY(s.charger());
     QCOMPARE(pleine, QStringList{QStringLiteral("%1 / %1 %1").arg(std::min(nb, 60))});
     QTEST(s.c().Titre.caption(), "titre");
     QTEST(s.c().FinAtteinte, "fin");
@@ -152,7 +165,7 @@ void TestFeuille::densite() {
     s.b.etat.NbImages = 1;
     dessiner(s.b.etat.fichierDeEntree(1), image);
     s.f->fenetre.setDensite(densite);
-    s.f->Form_Load();
+    QVERIFY(s.charger());
     // Decoded at the thumbnail's size in screen pixels, and known to be.
     const QImage& v = s.c().Diapo[0].image();
     QTEST(v.size(), "vignette");
@@ -191,6 +204,15 @@ void TestFeuille::pages_data() {
                                   .visibles = 7});
     ligne("7: number 3", {.nb = 7, .script = {"N3"}, .premiere = 2, .titre = "De 3 à 7 ( sur 7)",
                           .fin = true, .visibles = 5});
+    // The number box: a number outside 1 to NbImages, a word or nothing does nothing; a
+    // number in the locale's notation is rounded to even.
+    for (const char* refus : {"0", "246", "dix", ""})
+        ligne(QByteArray("number ").append(refus).constData(),
+              {.script = {"K40", QStringLiteral("N") + refus}, .premiere = 10,
+               .titre = "De 11 à 70 ( sur 245)"});
+    ligne("2,5", {.script = {"N2,5"}, .premiere = 2, .titre = "De 3 à 62 ( sur 245)"});
+    ligne("245", {.script = {"N245"}, .premiere = 244, .titre = "De 245 à 245 ( sur 245)",
+                  .fin = true, .visibles = 1});
     ligne("120: last page ends the list", {.nb = 120, .script = {"K34", "K34", "B3"},
                                            .premiere = 60, .titre = "De 61 à 120 ( sur 120)"});
     // clang-format on
@@ -199,11 +221,13 @@ void TestFeuille::pages_data() {
 void TestFeuille::pages() {
     QFETCH(Pagination, cas);
     Feuille s(cas.nb);
-    s.f->Form_Load();
+    QVERIFY(s.charger());
     s.c().Texte[3].setPlat(true);
     s.c().TexteChoisi = 3;
     s.f->Form_Activate();
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     s.jouer(cas.script);
+    QLocale::setDefault(QLocale::c());
     QCOMPARE(int(s.c().PremiereDiapo), cas.premiere);
     QCOMPARE(s.c().Titre.caption(), cas.titre);
     QCOMPARE(s.c().FinAtteinte, cas.fin);
@@ -215,37 +239,11 @@ void TestFeuille::pages() {
         QCOMPARE(s.c().Texte[k].caption(), s.b.etat.TabImages.at(p + k + 1));
 }
 
-void TestFeuille::numero_data() {
-    QTest::addColumn<QString>("reponse");
-    QTest::addColumn<int>("premiere");
-    QTest::newRow("0") << "0" << 10;
-    QTest::newRow("NbImages + 1") << "246" << 10;
-    QTest::newRow("a word") << "dix" << 10;
-    QTest::newRow("cancel") << "" << 10;
-    QTest::newRow("2,5") << "2,5" << 2;
-    QTest::newRow("245") << "245" << 244;
-}
-
-void TestFeuille::numero() {
-    QFETCH(QString, reponse);
-    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-    Feuille s(245);
-    s.f->Form_Load();
-    s.jouer({"K40", QStringLiteral("N") + reponse});
-    QLocale::setDefault(QLocale::c());
-    QTEST(int(s.c().PremiereDiapo), "premiere");
-    const BoiteSaisie& boite = s.b.plateforme.saisies.back();
-    QCOMPARE(boite.invite, QStringLiteral("Donnez un nombre entre 1 et 245"));
-    QCOMPARE(boite.titre, QStringLiteral("Modifier l'affichage"));
-    QCOMPARE(boite.defaut, QStringLiteral("11"));
-    QVERIFY(s.b.plateforme.messages.empty());
-}
-
 void TestFeuille::clicsEtMarques() {
     Feuille s(12);
     for (int i = 1; i <= 12; ++i)
         if (i != 5) dessiner(s.b.etat.fichierDeEntree(i), {40 + i, 30});
-    s.f->Form_Load();
+    QVERIFY(s.charger());
     QCOMPARE(s.c().Diapo[7].nomAccessible(), QStringLiteral("Diapositive 8 : img00008.jpg"));
     QCOMPARE(s.c().Diapo[7].width(), 1128.0);
     QVERIFY(s.c().Diapo[7].height() < 1128 && !s.c().Diapo[7].image().isNull());
@@ -294,7 +292,7 @@ void TestFeuille::tailleReelle() {
     QFETCH(int, horizMax);
     Feuille s(1);
     dessiner(s.b.etat.fichierDeEntree(1), taille);
-    s.f->Form_Load();
+    QVERIFY(s.charger());
     s.c().Diapo[0].cliquer();
     QVERIFY(s.c().Image1.visible());
     QCOMPARE(s.c().Vertic.visible(), mode == 2 || mode == 4);
@@ -345,6 +343,7 @@ void TestFeuille::multiDossier() {
     b.ctl().menShow.setVisible(true);
     int larges = 0, hautes = 0;
     b.plateforme.sceneModale = [&](Fenetre& f) {
+        QVERIFY(b.plateforme.traiterEnvois([&] { return !b.ctl().menCompte.visible(); }));
         int k = 0;
         for (Controle* c : f.controles())
             if (c->nom() == QLatin1String("Diapo")) {
@@ -360,64 +359,76 @@ void TestFeuille::multiDossier() {
     QCOMPARE(b.etat.Chemin, b.etat.ListeDossiers[2] + u'/');
 }
 
-void TestFeuille::occupe() {
-    Feuille s(245);
-    s.f->Form_Load();
-    int tour = 0;
-    s.b.plateforme.pendantEvenements = [&] {
-        QVERIFY(s.c().Occupe);
-        switch (tour++) {
-        case 1:
-            s.f->fenetre.toucher(touche::PageBas);
-            break;
-        case 2:
-            s.c().Deplace[Deplacement::EcranSuivant].cliquer();
-            break;
-        case 3:
-            s.f->fenetre.toucher(touche::F4);
-            break;
-        case 4:
-            s.b.plateforme.reponses = {"100"};
-            s.c().Numero.cliquer();
-            break;
-        case 5:
-            s.c().Diapo[0].cliquer();
-            break;
-        }
-    };
-    s.f->fenetre.toucher(touche::PageBas);
-    QVERIFY(tour > 5); // every command above was tried during the fill
-    QCOMPARE(int(s.c().PremiereDiapo), 60);
-    QVERIFY(!s.c().Occupe && !s.c().DiapoAffichee && !s.f->fenetre.ferme());
-    QVERIFY(!s.f->fenetre.occupe());
-}
-
-void TestFeuille::fermetureEnCours_data() {
+void TestFeuille::pendantRemplissage_data() {
     QTest::addColumn<bool>("ouverture");
-    QTest::newRow("first page") << true;
-    QTest::newRow("next page") << false;
+    QTest::addColumn<QString>("geste");
+    QTest::newRow("first page, commands") << true << "commandes";
+    QTest::newRow("next page, commands") << false << "commandes";
+    QTest::newRow("first page, closed") << true << "fermer";
+    QTest::newRow("next page, closed, sheet gone") << false << "detruire";
 }
 
-void TestFeuille::fermetureEnCours() {
+// While a page fills, cell by cell as its thumbnails arrive, every command is dropped;
+// closing stops the fill at once, and the thumbnails still on their way are dropped,
+// even once the sheet is gone.
+void TestFeuille::pendantRemplissage() {
     QFETCH(bool, ouverture);
+    QFETCH(QString, geste);
+    PoolDecodage pool(1); // the cells decoded in order
     Feuille s(245);
-    if (!ouverture) s.f->Form_Load();
+    s.c().decodeurs = &pool;
+    const int premiere = ouverture ? 0 : 60;
+    // Cell 5 shows a picture, whose decode waits for memory while the test holds it all.
+    dessiner(s.b.etat.fichierDeEntree(premiere + 6), {40, 30});
+    if (!ouverture) QVERIFY(s.charger());
     s.b.ctl().menCompte.setVisible(true);
-    s.b.plateforme.nbEvenements = 0;
-    s.b.plateforme.pendantEvenements = [&] {
-        if (s.b.plateforme.nbEvenements == 5) s.c().Fin.cliquer();
+    int pleines = 0;
+    s.c().progression.pagePleine = [&] { ++pleines; };
+    const auto montre = [&](int k) {
+        return s.c().Diapo.charge(k) &&
+               s.c().Diapo[k].nomAccessible().startsWith(
+                   QStringLiteral("Diapositive %1 :").arg(premiere + k + 1));
     };
-    bool pleine = false;
-    s.c().progression.pagePleine = [&] { pleine = true; };
+    BudgetMemoire::Reservation tout = budgetDecodage().reserver(budgetDecodage().capacite());
     if (ouverture)
         s.f->Form_Load();
     else
         s.f->fenetre.toucher(touche::PageBas);
-    QCOMPARE(s.b.plateforme.nbEvenements, 5);
-    QVERIFY(!pleine);
-    QVERIFY(s.f->fenetre.ferme() && !s.c().Occupe && !s.f->fenetre.occupe());
-    QVERIFY(!s.b.form->fenetre.occupe());
+    QTRY_COMPARE(budgetDecodage().enAttente(), 1);
+    QVERIFY(s.b.plateforme.traiterEnvois([&] { return montre(4); }));
+    QVERIFY(s.c().Occupe && !montre(5));
+    QCOMPARE(s.b.form->fenetre.occupe(), ouverture);
+    QCOMPARE(s.f->fenetre.occupe(), !ouverture);
+    // Back at rest: the page asked for, no hourglass, nothing filling.
+    const auto repos = [&] {
+        return !s.c().Occupe && !s.f->fenetre.occupe() && !s.b.form->fenetre.occupe() &&
+               s.c().PremiereDiapo == premiere;
+    };
+    if (geste == QLatin1String("commandes")) {
+        s.f->fenetre.toucher(touche::PageBas);
+        s.c().Deplace[Deplacement::EcranSuivant].cliquer();
+        s.f->fenetre.toucher(touche::F4);
+        s.c().Diapo[0].cliquer();
+        // The number box, opened while the page fills, is answered once it is full.
+        s.b.plateforme.reponses = {"100"};
+        s.b.plateforme.pendantSaisie = [&](const BoiteSaisie&) {
+            tout = {};
+            QVERIFY(finirPage(s.b.plateforme, *s.f));
+        };
+        s.c().Numero.cliquer();
+        QVERIFY(montre(59) && s.visibles() == 60 && pleines == 1 && repos());
+        QVERIFY(!s.f->fenetre.ferme() && !s.c().DiapoAffichee);
+        return;
+    }
+    s.c().Fin.cliquer();
+    QVERIFY(s.f->fenetre.ferme() && repos());
     QCOMPARE(s.b.ctl().menCompte.visible(), !ouverture);
+    if (geste == QLatin1String("detruire")) s.f.reset();
+    tout = {};
+    QVERIFY(pool.attendreInactif(std::chrono::minutes(3)));
+    s.b.plateforme.traiterEnvois();
+    QVERIFY(!s.f || !montre(5));
+    QCOMPARE(pleines, 0);
 }
 
 void TestFeuille::mauvaisFichiers() {
@@ -433,7 +444,7 @@ void TestFeuille::mauvaisFichiers() {
                             "09c0000409c00000100180000000000000000000000000000000000000000000000");
     ecrire(fichier(4), bmp);
     dessiner(fichier(5), {30, 20});
-    s.f->Form_Load();
+    QVERIFY(s.charger());
     QFile::remove(fichier(5));
     for (int k : {0, 1, 3})
         QCOMPARE(s.c().Diapo[k].height(), 1128.0);

@@ -46,6 +46,7 @@ void TestFeuilleFenetre::ouvrirPaginerFermer() {
         };
         vu << texte(QStringLiteral("Titre")) << vue->windowTitle();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+        QTRY_VERIFY(!feuille.occupe()); // the page filled, its thumbnails arriving
         vu << texte(QStringLiteral("Titre"));
         QWidget* image1 = vue->widgetDe(*controle(feuille, QStringLiteral("Image1")));
         // The unreadable file: a click shows nothing.

@@ -1,7 +1,6 @@
-// The slide sheet's memory and its closing: a page of decompression bombs stays within
-// the budget of the decodes whatever the number of workers, a sheet closed while a page
-// fills returns without waiting for its decodes, and the budget itself (its estimates,
-// its order, its refusals, its bounded waits).
+// The slide sheet's memory: a page of decompression bombs stays within the budget of the
+// decodes whatever the number of workers, and the budget itself (its estimates, its
+// order, its refusals, its bounded waits).
 #include "support/Acces.h"
 #include "support/Banc.h"
 #include "support/Bombe.h"
@@ -89,8 +88,6 @@ private Q_SLOTS:
     void initTestCase() { preparerDecodeurs(); }
     void pageDeBombes_data();
     void pageDeBombes();
-    void fermetureEnCours_data();
-    void fermetureEnCours();
     void estimations_data();
     void estimations();
     void reductionHuitBits_data();
@@ -139,13 +136,13 @@ void TestFeuilleMemoire::pageDeBombes() {
     QElapsedTimer chrono;
     {
         Feuille s(0, 60, bombe, travailleurs);
-        s.b.plateforme.pendantEvenements = [&] {
-            if (s.b.plateforme.nbEvenements == cases) s.c().Fin.cliquer();
+        s.c().progression.avance = [&](int faits, int) {
+            if (faits == cases) s.c().Fin.cliquer();
         };
         memoire.emplace();
         chrono.start();
         s.f->Form_Load();
-        QCOMPARE(s.b.plateforme.nbEvenements, cases);
+        QVERIFY(finirPage(s.b.plateforme, *s.f));
         // A bomb is a picture of legal size: a square thumbnail filling its cell; one
         // beyond the budget a grey box.
         for (int k = 0; k < cases; ++k) {
@@ -173,45 +170,6 @@ void TestFeuilleMemoire::pageDeBombes() {
     QVERIFY2(memoire->pic() <= plafond, qPrintable(QStringLiteral("%1 MB, at most %2 MB")
                                                        .arg(memoire->pic() / 1048576.0)
                                                        .arg(plafond / 1048576.0)));
-}
-
-void TestFeuilleMemoire::fermetureEnCours_data() {
-    QTest::addColumn<bool>("ouverture");
-    QTest::newRow("first page") << true;
-    QTest::newRow("next page") << false;
-}
-
-void TestFeuilleMemoire::fermetureEnCours() {
-    QFETCH(bool, ouverture);
-    // A page of bombs, first or after a page of ordinary pictures.
-    Feuille s(ouverture ? 0 : 60, 60, bombeBmp(16000), 2);
-    if (!ouverture) s.f->Form_Load();
-    const int premiere = ouverture ? 0 : 60;
-    // Quitter while the sheet waits for a bomb being decoded.
-    int attentes = 0;
-    s.b.plateforme.pendantAttente = [&] {
-        if (++attentes != 3) return;
-        QTRY_VERIFY_WITH_TIMEOUT(budgetDecodage().reserve() > 0, 60000);
-        s.c().Fin.cliquer();
-    };
-    if (ouverture)
-        s.f->Form_Load();
-    else
-        s.f->fenetre.toucher(34); // Page Down
-    QVERIFY(s.f->fenetre.ferme() && !s.c().Occupe);
-    QCOMPARE(int(s.c().PremiereDiapo), premiere);
-    const auto montre = [&](int k) {
-        return s.c().Diapo.charge(k) &&
-               s.c().Diapo[k].nomAccessible().startsWith(
-                   QStringLiteral("Diapositive %1 :").arg(premiere + k + 1));
-    };
-    QVERIFY(montre(1) && !montre(2));
-    // The decode of the cell waited for still holds its memory: the sheet did not wait
-    // for it. It ends in the background, its result dropped.
-    QVERIFY(budgetDecodage().reserve() > 0);
-    s.f.reset();
-    QVERIFY(s.pool.attendreInactif(JamaisBloque));
-    QCOMPARE(budgetDecodage().reserve(), std::int64_t{0});
 }
 
 void TestFeuilleMemoire::estimations_data() {

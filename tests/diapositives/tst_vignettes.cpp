@@ -251,6 +251,7 @@ void TestVignettes::feuille() {
         acces(f).decodeurs = &pool;
         acces(f).cache = &cache;
         f.Form_Load();
+        QVERIFY(finirPage(b.plateforme, f));
         const Grille& g = acces(f).grille;
         QCOMPARE(classeVignette(static_cast<int>(
                      std::lround(std::max(g.LargeurCase, g.HauteurCase) / f.fenetre.unite()))),

@@ -228,6 +228,7 @@ void TestNoms::sosies() {
     Form2 feuille(b.plateforme, b.etat, b.ctl().progressionFeuille());
     feuille.fenetre.setTailleInterneSansVue({792, 600});
     feuille.Form_Load();
+    QVERIFY(finirPage(b.plateforme, feuille));
     for (int k = 0; k < 2; ++k) {
         const QImage& vignette = acces(feuille).Diapo[k].image();
         QVERIFY(!vignette.isNull());

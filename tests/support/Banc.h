@@ -36,6 +36,12 @@ struct DossierTemporaire : QTemporaryDir {
     ~DossierTemporaire() { viderOctets(path()); }
 };
 
+// Runs the slide sheet's thumbnails as they arrive, until its page is filled (or the
+// sheet closed).
+inline bool finirPage(PlateformeMemoire& p, Form2& f) {
+    return p.traiterEnvois([&f] { return !acces(f).Occupe; });
+}
+
 struct Banc {
     // `interne`: the window's inner size in pixels.
     explicit Banc(QSize interne = {1024, 768});

@@ -69,10 +69,10 @@ struct FenetreReelle {
         QTimer::singleShot(0, *essai);
     }
 
-    // Runs `scene` inside the slide sheet's modal loop once its first page is filled,
-    // with the sheet's view; the sheet is closed after it unless the scene closed it.
-    // Opens the sheet by `ouvrir` (the key F8 by default); returns, once the sheet is
-    // closed, whether the scene ran.
+    // Runs `scene` inside the slide sheet's modal loop once its first page is filled and
+    // the sheet has the keyboard, with the sheet's view; the sheet is closed after it unless the
+    // scene closed it. Opens the sheet by `ouvrir` (the key F8 by default); returns, once the sheet
+    // is closed, whether the scene ran.
     bool dansLaFeuille(const std::function<void(VueFenetreQt&)>& scene,
                        const std::function<void()>& ouvrir = {}) {
         auto fini = std::make_shared<bool>(false), joue = std::make_shared<bool>(false);
@@ -81,7 +81,7 @@ struct FenetreReelle {
             if (*fini) return;
             auto* feuille = qobject_cast<VueFenetreQt*>(QApplication::activeModalWidget());
             if (!feuille || feuille->modele().nom() != QLatin1String("Form2") ||
-                ctl().menCompte.visible()) {
+                ctl().menCompte.visible() || !feuille->isActiveWindow()) {
                 QTimer::singleShot(5, *essai);
                 return;
             }

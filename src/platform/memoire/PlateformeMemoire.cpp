@@ -27,10 +27,42 @@ void PlateformeMemoire::DoEvents() {
     if (pendantEvenements) pendantEvenements();
 }
 
-void PlateformeMemoire::attendre(const std::function<bool()>& fini) {
-    ++nbAttentes;
-    if (pendantAttente) pendantAttente();
-    Plateforme::attendre(fini);
+Plateforme::Envoi PlateformeMemoire::envoi() const {
+    return [file = envois_](std::function<void()> travail) {
+        const std::lock_guard verrou(file->mutex);
+        file->travaux.push_back(std::move(travail));
+        file->cv.notify_all();
+    };
+}
+
+int PlateformeMemoire::traiterEnvois() {
+    for (int n = 0;; ++n) {
+        std::function<void()> travail;
+        {
+            const std::lock_guard verrou(envois_->mutex);
+            if (envois_->travaux.empty()) return n;
+            travail = std::move(envois_->travaux.front());
+            envois_->travaux.pop_front();
+        }
+        travail();
+    }
+}
+
+bool PlateformeMemoire::traiterEnvois(const std::function<bool()>& fini,
+                                      std::chrono::milliseconds limite) {
+    const auto fin = std::chrono::steady_clock::now() + limite;
+    while (!fini()) {
+        std::function<void()> travail;
+        {
+            std::unique_lock verrou(envois_->mutex);
+            if (!envois_->cv.wait_until(verrou, fin, [this] { return !envois_->travaux.empty(); }))
+                return false;
+            travail = std::move(envois_->travaux.front());
+            envois_->travaux.pop_front();
+        }
+        travail();
+    }
+    return true;
 }
 
 void PlateformeMemoire::afficherModal(Fenetre& fenetre, const std::function<void()>& charger) {

@@ -86,6 +86,13 @@ void PlateformeQt::DoEvents() {
     QCoreApplication::processEvents();
 }
 
+Plateforme::Envoi PlateformeQt::envoi() const {
+    return [](std::function<void()> travail) {
+        if (QCoreApplication* app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(app, std::move(travail), Qt::QueuedConnection);
+    };
+}
+
 QSizeF PlateformeQt::ecranTwips() const {
     const QScreen* ecran = QGuiApplication::primaryScreen();
     const QSize s = ecran ? ecran->availableGeometry().size() : QSize(1024, 768);

@@ -16,6 +16,8 @@ public:
     QString InputBox(const QString& invite, const QString& titre,
                      const QString& defaut = {}) override;
     void DoEvents() override;
+    // A queued call on the application object, which lives on the interface thread.
+    Envoi envoi() const override;
     QSizeF ecranTwips() const override;
     void afficherModal(Fenetre& fenetre, const std::function<void()>& charger) override;
     int epaisseurAscenseur() const override;

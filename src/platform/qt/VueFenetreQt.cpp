@@ -6,9 +6,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
@@ -129,22 +128,22 @@ void VueFenetreQt::actualiser() {
     }
 }
 
-void VueFenetreQt::setVisible(bool visible) {
-    QMainWindow::setVisible(visible);
-    if (!visible || montree_) return;
-    montree_ = true;
-    // Wait until the window is on screen at its final size: the window's logic measures
-    // it right after.
-    QElapsedTimer t;
-    t.start();
-    while (windowHandle() && !windowHandle()->isExposed() && t.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    QCoreApplication::processEvents();
-}
-
 QSizeF VueFenetreQt::tailleInterne() {
-    // Measured on screen: a window not shown yet is shown first.
-    if (!isVisible()) showMaximized();
+    if (!isVisible()) {
+        // Not on screen yet: laid out now at the size it will have, the whole available
+        // screen inside the frame the window system gives it. Once shown, the window's
+        // resize events keep its layout, and so this measure, up to date.
+        if (!windowHandle()) create();
+        QRect zone = geometry();
+        if (const QScreen* ecran = QGuiApplication::primaryScreen())
+            zone = ecran->availableGeometry();
+        if (const QWindow* w = windowHandle()) zone = zone.marginsRemoved(w->frameMargins());
+        setGeometry(zone);
+        if (QLayout* l = layout()) {
+            l->invalidate();
+            l->activate();
+        }
+    }
     return QSizeF(centre_->size()) * fenetre_.densite();
 }
 

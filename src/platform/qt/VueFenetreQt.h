@@ -26,10 +26,6 @@ public:
     QWidget* widgetDe(const Controle& c) const { return widgets_.value(&c); }
     QAction* actionDe(const ElementMenu& m) const { return actions_.value(&m); }
 
-    // Shows the window the first time: waits, once, until it is on screen at its final
-    // size.
-    void setVisible(bool visible) override;
-
     // VueFenetre
     void actualiser() override;
     void controleAjoute(Controle& c) override;
@@ -58,7 +54,6 @@ private:
     std::vector<std::unique_ptr<VueControle>> vues_;
     QTimer* minuterie_ = nullptr;
     bool geometrieAppliquee_ = false;
-    bool montree_ = false;
     bool fermeture_ = false;
 };
 
