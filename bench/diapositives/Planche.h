@@ -71,8 +71,9 @@ inline void creerPhotos(const QString& dossier, int nombre) {
 
 // Opens the slide sheet over `form1` on the list of `etat`, the desktop's thumbnails
 // taken from `cache` (none: the decodes themselves), lets `lire` read the sheet once
-// loaded, and closes it when its first page is complete. Answers the time from the command to the sheet's own signal that its first
-// page is complete, in milliseconds; a sheet that never completes it stops the benchmark.
+// loaded, and closes it when its first page is complete. Answers the time from the
+// command to that page complete, in milliseconds; a sheet that never completes it stops
+// the benchmark.
 inline double premierePage(PlateformeQt& plateforme, Form1& form1, Module1& etat,
                            const CacheVignettes* cache,
                            const std::function<void(Form2&)>& lire = {}) {

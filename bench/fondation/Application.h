@@ -10,8 +10,7 @@
 
 namespace galvia::bench {
 
-template <class App>
-class ApplicationBanc {
+template <class App> class ApplicationBanc {
 public:
     ApplicationBanc(int& argc, char** argv)
         : app((qputenv("QT_QPA_PLATFORM", "offscreen"), argc), argv) {

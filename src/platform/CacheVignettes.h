@@ -13,6 +13,7 @@
 #pragma once
 
 #include "Images.h"
+#include "TextesPng.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -50,18 +51,6 @@ QByteArray dossierClasse(int classe);
 // Thumb::Size, null when missing.
 bool vignetteValide(const QString& mtime, const QString& taille, std::int64_t mtimeFichier,
                     std::int64_t tailleFichier);
-
-// Key and text pairs of a PNG's text chunks.
-using TextesPng = std::vector<std::pair<QString, QString>>;
-
-// A PNG file with text chunks (tEXt, Latin-1) added after its header, before its
-// pixels, so that a reader finds them without decoding the pixels. (Qt's own writer
-// cannot write keys holding "::".) Returns the file unchanged if it is not a PNG.
-QByteArray ajouterTextesPng(const QByteArray& png, const TextesPng& textes);
-
-// The text chunks of a PNG file, wherever they are, in order: tEXt, and zTXt and iTXt
-// (Qt-based programs write a value of 40 characters or more compressed, a long URI so).
-TextesPng textesPng(QByteArrayView png);
 
 // What the cache knows of a picture, from its metadata alone.
 struct FicheVignette {

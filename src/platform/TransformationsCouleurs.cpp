@@ -72,7 +72,6 @@ struct Profil {
     Profil& operator=(const Profil&) = delete;
 };
 
-
 // Signatures are read as numbers: a profile may hold any value where lcms2's enumerations
 // list only the known ones.
 bool estSource(cmsHPROFILE p) {

@@ -30,7 +30,6 @@ struct MatriceCourbes {
     std::array<std::vector<uchar>, 3> encodage;
 };
 
-
 inline constexpr int EntreesEncodage = 16384;
 
 // An lcms2 context with its own memory count; deleted with what it made.

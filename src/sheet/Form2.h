@@ -144,7 +144,15 @@ private:
     void remplirCase(int k, int i, Decodage d);
     Progression progression_;
     // The page being filled, while `Occupe` holds.
-    struct Remplissage;
+    struct Remplissage {
+        int premiere;
+        bool premierePage;
+        // The cells that show a list position, and the next one to show.
+        int total;
+        int suivante;
+        Lecture lecture;
+        std::vector<std::function<void()>> ecritures;
+    };
     std::unique_ptr<Remplissage> remplissage_;
     // A thumbnail reaches the sheet through the interface thread's queue, only while
     // `vie_` (this sheet) lives.
