@@ -16,6 +16,9 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <new>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -24,6 +27,15 @@ namespace galvia {
 
 void preparerDecodeurs() {
     QImageReader::setAllocationLimit(LimiteAllocationMo);
+#ifdef __GLIBC__
+    // A decoder's buffers of 4 MiB and more go back to the system when freed. Left to
+    // itself, glibc raises its threshold for mapping a buffer of its own after the first
+    // large one is freed (up to 32 MiB), and keeps the later ones in each worker's heap,
+    // where they stay counted in the process's memory once freed: with many workers the
+    // process then outgrew what the decode budget had granted by some 200 MB. Smaller
+    // buffers (a jpeg's bytes, a fitted view) stay in the heaps, quick to reuse.
+    mallopt(M_MMAP_THRESHOLD, 4 << 20);
+#endif
 }
 
 namespace {
