@@ -58,14 +58,6 @@ double readMs(const QByteArray& data, const QByteArray& format, QSize scaled, bo
     return ms;
 }
 
-// The player's own account of the work, at the given size.
-galvia::wmf::PlayResult account(const QByteArray& data, QSize size) {
-    const auto metafile = galvia::wmf::Metafile::fromData(data);
-    if (!metafile) return {};
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    return galvia::wmf::playOnto(*metafile, image);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -92,7 +84,7 @@ int main(int argc, char** argv) {
         bool naturalOk = false;
         const double screenMs = readMs(data, "wmf", screen, &screenOk);
         const double naturalMs = readMs(data, "wmf", {}, &naturalOk);
-        const auto spent = account(data, screen);
+        const auto spent = galvia::wmf::playData(data, screen);
         std::printf("%-42s %6.1f MB  %dx%d: %7.1f ms%s  natural: %7.1f ms%s  work %4.0f%% of "
                     "budget%s\n",
                     kind, data.size() / 1e6, screen.width(), screen.height(), screenMs,

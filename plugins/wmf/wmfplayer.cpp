@@ -66,4 +66,11 @@ PlayResult playOnto(const Metafile& metafile, QImage& picture) {
     return play(metafile, painter, picture.size());
 }
 
+PlayResult playData(const QByteArray& data, QSize size) {
+    const auto metafile = Metafile::fromData(data);
+    if (!metafile) return {};
+    QImage picture(size, QImage::Format_ARGB32_Premultiplied);
+    return playOnto(*metafile, picture);
+}
+
 } // namespace galvia::wmf

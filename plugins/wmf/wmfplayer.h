@@ -44,4 +44,8 @@ PlayResult play(const Metafile& metafile, QPainter& painter, QSize outputSize);
 // render hints Galvia shows metafiles with.
 PlayResult playOnto(const Metafile& metafile, QImage& picture);
 
+// Plays metafile bytes onto a picture of `size` of its own, for the account of the work
+// (an empty account when the bytes are not a metafile).
+PlayResult playData(const QByteArray& data, QSize size);
+
 } // namespace galvia::wmf

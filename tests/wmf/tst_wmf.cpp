@@ -180,14 +180,6 @@ QByteArray dibHeader(qint32 width, qint32 height, int bits, quint32 compression)
     return out;
 }
 
-// What the player did with a metafile drawn at the given size.
-galvia::wmf::PlayResult played(const QByteArray& file, QSize size) {
-    const auto metafile = galvia::wmf::Metafile::fromData(file);
-    if (!metafile) return {};
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    return galvia::wmf::playOnto(*metafile, image);
-}
-
 QString spent(const galvia::wmf::PlayResult& result) {
     return QStringLiteral("stopped after %1 records, work %2 of %3")
         .arg(result.records)
@@ -904,7 +896,7 @@ void TestWmf::answeredInTime() {
     QVERIFY(!file.isEmpty());
     QElapsedTimer timer;
     timer.start();
-    const galvia::wmf::PlayResult result = played(file, QSize(1920, 1080));
+    const galvia::wmf::PlayResult result = galvia::wmf::playData(file, QSize(1920, 1080));
     const qint64 ms = timer.elapsed();
     QVERIFY2(ms < 10'000, qPrintable(QStringLiteral("answered in %1 ms").arg(ms)));
     // The bitmaps too large for the budget are refused before they are decoded; every other
@@ -955,7 +947,7 @@ void TestWmf::ordinaryDrawnWhole_data() {
 void TestWmf::ordinaryDrawnWhole() {
     QFETCH(QByteArray, file);
     QFETCH(QSize, size);
-    const galvia::wmf::PlayResult result = played(file, size);
+    const galvia::wmf::PlayResult result = galvia::wmf::playData(file, size);
     QVERIFY2(result.complete, qPrintable(spent(result)));
     // The picture's share of the budget, to see how much room is left.
     qInfo("work: %.0f%% of the budget", 100 * result.work / result.budget);
