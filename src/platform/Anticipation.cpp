@@ -98,8 +98,7 @@ bool convertirAnticipee(const ConversionDifferee& couleurs, QImage& image, QImag
         couleurs.convertir(etiree);
         return true;
     }
-    const QImage::Format f = image.format();
-    if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32) {
+    if (conversionEnCopie(image)) {
         memoire =
             budgetDecodage().essayerReserver(std::int64_t{4} * image.width() * image.height());
         if (!memoire) return false;

@@ -136,7 +136,7 @@ bool convertirCouleurs(QImage& image, const QByteArray& source, const QByteArray
     }
     // Colours are converted unpremultiplied, then given back as they came.
     const QImage::Format f = image.format();
-    if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32)
+    if (conversionEnCopie(image))
         image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32
                                                               : QImage::Format_RGB32);
     convertirRgb(image, *t, abandon);

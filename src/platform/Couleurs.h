@@ -38,6 +38,13 @@ std::uint64_t generationProfilEcran();
 bool convertirCouleurs(QImage& image, const QByteArray& source, const QByteArray& ecran,
                        const std::atomic<bool>* abandon = nullptr);
 
+// Whether converting `image` counts as making a new picture of 32 bits a pixel (4 bytes
+// a pixel to reserve): any format but RGB32 and ARGB32, which convertirCouleurs converts
+// in place (an 8-bit picture, whose colour table alone changes, is counted so too).
+inline bool conversionEnCopie(const QImage& image) {
+    return image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32;
+}
+
 // The hook of a decode: converts a picture just decoded from a file that declares the
 // profile `source` (read while its header was) to the current screen profile
 // (profilEcran).

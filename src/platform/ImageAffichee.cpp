@@ -50,17 +50,12 @@ struct ImageAffichee::Jeton {
 
 namespace {
 
-// Whether converting a picture makes a new one of 32 bits a pixel.
-bool grandit(const QImage& image) {
-    return image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32;
-}
-
 // Converts `image` from `de` to `vers` on the interface thread, its growth, if any, taken
 // from the decode budget; false when the budget cannot serve it.
 bool convertirIci(QImage& image, const QByteArray& de, const QByteArray& vers) {
     BudgetMemoire::Reservation memoire;
     try {
-        if (grandit(image))
+        if (conversionEnCopie(image))
             memoire = reserverAffichage(std::int64_t{4} * image.width() * image.height());
     } catch (const Erreur&) {
         return false;
@@ -129,7 +124,8 @@ void ImageAffichee::convertirEnFond() const {
     {
         const std::lock_guard verrou(etat->mutex);
         etat->suivreEcran();
-        if (!etat->aConvertir() || etat->enFile || etat->enCours || grandit(etat->image)) return;
+        if (!etat->aConvertir() || etat->enFile || etat->enCours || conversionEnCopie(etat->image))
+            return;
         etat->enFile = true;
     }
     PoolDecodage::commun().soumettre([etat] {
