@@ -49,8 +49,10 @@ inline Touche toucheFixe(Qt::Key cle, Qt::KeyboardModifiers mod = Qt::NoModifier
 inline bool taper(const Touche& t) {
     // The key comes after what the window system has already sent.
     QCoreApplication::processEvents();
+    // On a real X server the focus comes back to a window a moment after a box closes.
+    if (!QTest::qWaitFor([] { return QGuiApplication::focusWindow() != nullptr; }, 5000))
+        return false;
     QPointer<QWindow> w = QGuiApplication::focusWindow();
-    if (!w) return false;
     QObject* cible = w->focusObject() ? w->focusObject() : w.data();
     if (qt_sendShortcutOverrideEvent(cible, 0, t.cle, t.mod, t.texte)) return true;
     QKeyEvent appui(QEvent::KeyPress, t.cle, t.mod, t.scan, 0, 0, t.texte);
