@@ -12,45 +12,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdlib>
+#include <memory>
 #include <xcb/xcb.h>
 
 using namespace galvia;
-
-namespace {
-
-// What a colour manager does, through a connection of its own.
-class Gestionnaire {
-public:
-    Gestionnaire()
-        : c_(xcb_connect(nullptr, nullptr)) {
-        root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
-        const QByteArray nom("_ICC_PROFILE");
-        auto* r =
-            xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, nom.size(), nom.constData()), nullptr);
-        atome_ = r->atom;
-        std::free(r);
-    }
-    ~Gestionnaire() { xcb_disconnect(c_); }
-    Gestionnaire(const Gestionnaire&) = delete;
-    Gestionnaire& operator=(const Gestionnaire&) = delete;
-
-    // Sets the property (removes it given nothing), and waits until the server has done it.
-    void publier(const QByteArray& profil) {
-        if (profil.isEmpty())
-            xcb_delete_property(c_, root_, atome_);
-        else
-            xcb_change_property(c_, XCB_PROP_MODE_REPLACE, root_, atome_, XCB_ATOM_CARDINAL, 8,
-                                quint32(profil.size()), profil.constData());
-        std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
-    }
-
-private:
-    xcb_connection_t* c_;
-    xcb_window_t root_ = 0;
-    xcb_atom_t atome_ = 0;
-};
-
-} // namespace
 
 class TestProfilEcranX11 : public QObject {
     Q_OBJECT
@@ -58,11 +23,28 @@ class TestProfilEcranX11 : public QObject {
 private Q_SLOTS:
     void suivi() {
         if (QGuiApplication::platformName() != "xcb") QSKIP("needs an X server");
-        Gestionnaire gestionnaire;
+        // A colour manager, through a connection of its own: `publier` sets the property
+        // (removes it given nothing) and waits until the server has done it.
+        const std::unique_ptr<xcb_connection_t, void (*)(xcb_connection_t*)> c(
+            xcb_connect(nullptr, nullptr), xcb_disconnect);
+        const xcb_window_t racine = xcb_setup_roots_iterator(xcb_get_setup(c.get())).data->root;
+        auto* r = xcb_intern_atom_reply(c.get(), xcb_intern_atom(c.get(), 0, 12, "_ICC_PROFILE"),
+                                        nullptr);
+        const xcb_atom_t atome = r->atom;
+        std::free(r);
+        const auto publier = [&](const QByteArray& profil) {
+            if (profil.isEmpty())
+                xcb_delete_property(c.get(), racine, atome);
+            else
+                xcb_change_property(c.get(), XCB_PROP_MODE_REPLACE, racine, atome,
+                                    XCB_ATOM_CARDINAL, 8, quint32(profil.size()),
+                                    profil.constData());
+            std::free(xcb_get_input_focus_reply(c.get(), xcb_get_input_focus(c.get()), nullptr));
+        };
         const QByteArray adobe = profilAdobeRgb();
         QByteArray autre = adobe;
         autre[adobe.size() - 1] = char(autre[adobe.size() - 1] ^ 1);
-        gestionnaire.publier(adobe);
+        publier(adobe);
         SuiviProfilEcran suivi;
         QCOMPARE(profilEcran(), adobe); // read at start
 
@@ -85,10 +67,10 @@ private Q_SLOTS:
         QTRY_VERIFY(qAbs(qRed(montre()) - qRed(rouge)) > 8); // in Adobe RGB, less saturated
 
         QSignalSpy change(&suivi, &SuiviProfilEcran::change);
-        gestionnaire.publier(autre);
+        publier(autre);
         QVERIFY(change.wait(10000));
         QCOMPARE(profilEcran(), autre);
-        gestionnaire.publier({});
+        publier({});
         QVERIFY(change.wait(10000));
         QCOMPARE(profilEcran(), QByteArray());
         QTRY_COMPARE(montre(), rouge); // drawn again as the file has it
