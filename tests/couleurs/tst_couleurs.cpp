@@ -143,13 +143,11 @@ QRgb convertir(QRgb c, const QString& de, const QString& vers) {
 }
 
 void comparer(QRgb obtenu, QRgb attendu, int tolerance) {
-    const auto ecart = [](int a, int b) { return std::abs(a - b); };
-    if (ecart(qRed(obtenu), qRed(attendu)) > tolerance ||
-        ecart(qGreen(obtenu), qGreen(attendu)) > tolerance ||
-        ecart(qBlue(obtenu), qBlue(attendu)) > tolerance || qAlpha(obtenu) != qAlpha(attendu))
-        QFAIL(qPrintable(QStringLiteral("obtenu %1, attendu %2")
-                             .arg(obtenu, 8, 16, QLatin1Char('0'))
-                             .arg(attendu, 8, 16, QLatin1Char('0'))));
+    const int ecart = std::max({std::abs(qRed(obtenu) - qRed(attendu)),
+                                std::abs(qGreen(obtenu) - qGreen(attendu)),
+                                std::abs(qBlue(obtenu) - qBlue(attendu))});
+    QVERIFY2(ecart <= tolerance && qAlpha(obtenu) == qAlpha(attendu),
+             qPrintable(QString::asprintf("obtenu %08x, attendu %08x", obtenu, attendu)));
 }
 
 // ---- Files.
