@@ -28,7 +28,7 @@ void ListeLecteurs::setDrive(const QString& racine) {
 void ListeDossiers::setPath(const QString& chemin) {
     QString p = QDir::cleanPath(chemin);
     if (p.isEmpty()) p = QStringLiteral("/");
-    verifierDossier(p);
+    disque_.verifierDossier(p);
     if (p == path_) return;
     path_ = p;
     entrees_.clear();
@@ -43,7 +43,7 @@ void ListeDossiers::setPath(const QString& chemin) {
         }
     }
     nbAncetres_ = static_cast<int>(entrees_.size());
-    QStringList sous = sousDossiers(p);
+    QStringList sous = disque_.sousDossiers(p);
     std::sort(sous.begin(), sous.end(),
               [](const QString& a, const QString& b) { return comparerTexte(a, b) < 0; });
     for (const QString& s : sous)
@@ -85,10 +85,7 @@ void ListeFichiers::setPath(const QString& chemin) {
 }
 
 void ListeFichiers::refresh() {
-    noms_.clear();
-    ListageDossier l(path_, ListageDossier::Normal);
-    for (QString n = l.suivant(); !n.isEmpty(); n = l.suivant())
-        noms_.append(n);
+    noms_ = disque_.fichiers(path_);
     std::sort(noms_.begin(), noms_.end(),
               [](const QString& a, const QString& b) { return comparerTexte(a, b) < 0; });
     selection_.assign(noms_.size(), false);

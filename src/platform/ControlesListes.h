@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Controle.h"
+#include "Disque.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,12 +11,6 @@
 #include <vector>
 
 namespace galvia {
-
-// A mounted volume the user can browse.
-struct Volume {
-    QString racine;  // "/", "/media/cle/"
-    QString libelle; // may be empty
-};
 
 // The drive list: the volumes, and the one chosen.
 class ListeLecteurs : public Controle {
@@ -40,8 +35,9 @@ private:
 class ListeDossiers : public Controle {
 public:
     void accepter(VisiteurControle& v) override { v.visiter(*this); }
-    ListeDossiers(Fenetre& f, QString nom, Controle* conteneur = nullptr)
-        : Controle(f, std::move(nom), conteneur) {}
+    ListeDossiers(Fenetre& f, QString nom, Disque& disque, Controle* conteneur = nullptr)
+        : Controle(f, std::move(nom), conteneur)
+        , disque_(disque) {}
     const QString& path() const { return path_; }
     // Moves the list to a folder (raises the change event when it differs); throws an
     // Erreur when the folder cannot be listed.
@@ -61,6 +57,7 @@ public:
     std::function<void(int code, int shift)> surTouche;
 
 private:
+    Disque& disque_;
     QString path_;
     QStringList entrees_;
     int nbAncetres_ = 0;
@@ -71,8 +68,9 @@ private:
 class ListeFichiers : public Controle {
 public:
     void accepter(VisiteurControle& v) override { v.visiter(*this); }
-    ListeFichiers(Fenetre& f, QString nom, Controle* conteneur = nullptr)
-        : Controle(f, std::move(nom), conteneur) {}
+    ListeFichiers(Fenetre& f, QString nom, Disque& disque, Controle* conteneur = nullptr)
+        : Controle(f, std::move(nom), conteneur)
+        , disque_(disque) {}
     const QString& path() const { return path_; }
     void setPath(const QString& chemin);
     void refresh();
@@ -86,6 +84,7 @@ public:
     void activer(int i);
 
 private:
+    Disque& disque_;
     QString path_;
     QStringList noms_;
     std::vector<bool> selection_;

@@ -2,7 +2,7 @@
 // file lengths. Names and paths carry the file system's bytes (NomsOctets.h).
 #pragma once
 
-#include "ControlesListes.h"
+#include "Disque.h"
 
 #include <QString>
 #include <QStringList>

@@ -2,6 +2,8 @@
 // the Qt implementation runs the real program, the in-memory one runs the tests.
 #pragma once
 
+#include "Disque.h"
+
 #include <QSizeF>
 #include <QString>
 #include <functional>
@@ -45,6 +47,10 @@ public:
     // Shows `fenetre` modally: `charger` runs once its view exists, before it is shown
     // (the window's load event); returns when the window has been closed.
     virtual void afficherModal(Fenetre& fenetre, const std::function<void()>& charger) = 0;
+
+    // The file system the browsing lists show: the machine's, unless a test gives
+    // another.
+    virtual Disque& disque() { return disqueSysteme(); }
 
     // Thickness of a scroll bar, in screen pixels.
     virtual int epaisseurAscenseur() const { return 16; }

@@ -184,7 +184,7 @@ void Form1::Form_Load() {
     ListeDos.moveTwips(6465, 105, 6000, 3000);
     ChatRex.moveTwips(6465, 3135, 1005, 765);
 
-    Lecteur.setVolumes(volumesMontes());
+    Lecteur.setVolumes(plateforme.disque().volumes());
     if (dossierListable(DossierDepart)) {
         Lecteur.setDrive(volumeDe(DossierDepart));
         try {

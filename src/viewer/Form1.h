@@ -90,9 +90,9 @@ private:
 
     // --- the controls ---
     Cadre Debut{fenetre, QStringLiteral("Debut")};
-    ListeFichiers Fichier{fenetre, QStringLiteral("Fichier"), &Debut};
+    ListeFichiers Fichier{fenetre, QStringLiteral("Fichier"), plateforme.disque(), &Debut};
     ListeLecteurs Lecteur{fenetre, QStringLiteral("Lecteur"), &Debut};
-    ListeDossiers Dossier{fenetre, QStringLiteral("Dossier"), &Debut};
+    ListeDossiers Dossier{fenetre, QStringLiteral("Dossier"), plateforme.disque(), &Debut};
     Etiquette ListeDos{fenetre, QStringLiteral("ListeDos")};
     ControleImage ChatRex{fenetre, QStringLiteral("ChatRex")};
     BoiteImage Image0{fenetre, QStringLiteral("Image0")};
