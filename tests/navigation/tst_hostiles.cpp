@@ -30,15 +30,14 @@ namespace {
 // each took before it was bounded (from 13 s to minutes).
 constexpr qint64 ReponseMaxMs = 10000;
 
-// A grey noise picture saved as PNG, which cannot be compressed: decoding it reads the
-// whole file as it goes.
-QString pngBruit(const QString& fichier) {
-    QImage bruit(2000, 2000, QImage::Format_Grayscale8);
+// A picture of noise, which cannot be compressed; saved as PNG, decoding it reads the whole
+// file as it goes.
+QImage bruit(QSize taille, QImage::Format format = QImage::Format_Grayscale8) {
+    QImage image(taille, format);
     QRandomGenerator gen(5);
-    for (int y = 0; y < bruit.height(); ++y)
-        gen.fillRange(reinterpret_cast<quint32*>(bruit.scanLine(y)), bruit.width() / 4);
-    if (!bruit.save(fichier, "PNG", 0)) qFatal("cannot write %s", qPrintable(fichier));
-    return fichier;
+    for (int y = 0; y < image.height(); ++y)
+        gen.fillRange(reinterpret_cast<quint32*>(image.scanLine(y)), image.bytesPerLine() / 4);
+    return image;
 }
 
 } // namespace
@@ -71,11 +70,7 @@ void TstHostiles::reponse_data() {
     // What real encoders write stays a picture, the same as decoded without bounds:
     // libjpeg's progression over noise (its data full of stuffed 0xff bytes), and many
     // scans (fifty, each over the whole picture).
-    QImage photo(1600, 1200, QImage::Format_RGB32);
-    QRandomGenerator gen(9);
-    for (int y = 0; y < photo.height(); ++y)
-        gen.fillRange(reinterpret_cast<quint32*>(photo.scanLine(y)), photo.width());
-    const QByteArray progressif = jpegQt(photo, true);
+    const QByteArray progressif = jpegQt(bruit({1600, 1200}, QImage::Format_RGB32), true);
     QTest::newRow("progressive photo")
         << progressif << qint64(progressif.size()) << 0 << QSize(1440, 1080);
     const QByteArray cinquante = bombeBalayages(1080, 50);
@@ -120,7 +115,8 @@ void TstHostiles::reponse() {
 // its worker is free at once, not when the picture would have been whole.
 void TstHostiles::decodageAnticipeLache() {
     DossierTemporaire dossier;
-    const QString png = pngBruit(dossier.filePath(QStringLiteral("bruit.png")));
+    const QString png = dossier.filePath(QStringLiteral("bruit.png"));
+    QVERIFY(bruit({2000, 2000}).save(png, "PNG", 0));
     std::mutex m;
     std::condition_variable cv;
     bool commence = false, lache = false, abandonne = false;
@@ -166,7 +162,8 @@ void TstHostiles::abandon_data() {
 void TstHostiles::abandon() {
     QFETCH(bool, tous);
     DossierTemporaire dossier;
-    const QString png = pngBruit(dossier.filePath(QStringLiteral("bruit.png")));
+    const QString png = dossier.filePath(QStringLiteral("bruit.png"));
+    QVERIFY(bruit({2000, 2000}).save(png, "PNG", 0));
     const qint64 taille = QFileInfo(png).size();
     std::atomic<bool> drapeau{false};
     qint64 lus = -1;
