@@ -219,15 +219,6 @@ private Q_SLOTS:
     void allocationLimit();
     void regressions_data();
     void regressions();
-
-private:
-    // The rows of the drawing table, by family.
-    void bitmapsRows();
-    void deviceBitmapsRows();
-    void dibScansRows();
-    void regionsRows();
-    void objectTableRows();
-    void hostileRows();
 };
 
 // A device that remembers the furthest byte anyone read from it.
@@ -305,138 +296,8 @@ void TestWmf::naturalSize() {
     QCOMPARE(reader.read().size(), size.width() <= 32767 ? size : QSize(0, 0));
 }
 
-void TestWmf::records_data() {
-    drawingColumns();
-    const QRect all(0, 0, 100, 100);
-    drawing("polygon", canvas().polygon({{10, 10}, {90, 10}, {10, 90}}),
-            {pixel({20, 20}, red), pixel({80, 80}, none)});
-    WmfWriter framed = canvas(green);
-    framed.selectObject(framed.createPen(0, 6, Qt::blue)).rectangle(QRect(10, 10, 80, 80));
-    drawing("rectangle and pen", framed,
-            {pixel({50, 50}, green), pixel({10, 50}, blue), pixel({5, 5}, none)});
-    drawing("ellipse", canvas().ellipse(all),
-            {pixel({50, 50}, red), pixel({4, 4}, none), pixel({50, 3}, red)});
-    drawing("roundrect", canvas().roundRect(all, 60, 60),
-            {pixel({50, 50}, red), pixel({3, 3}, none), pixel({50, 2}, red)});
-    const QList<QList<QPoint>> nested{{{10, 10}, {90, 10}, {90, 90}, {10, 90}},
-                                      {{30, 30}, {70, 30}, {70, 70}, {30, 70}}};
-    drawing("polypolygon alternate", canvas().polyPolygon(nested),
-            {pixel({50, 50}, none), pixel({20, 50}, red)});
-    drawing("polypolygon winding", canvas().setPolyFillMode(2).polyPolygon(nested),
-            {pixel({50, 50}, red), pixel({20, 50}, red)});
-    WmfWriter lines = blank(100);
-    lines.selectObject(lines.createPen(0, 4, Qt::blue));
-    lines.moveTo({10, 50}).lineTo({90, 50}).polyline({{50, 10}, {50, 30}});
-    drawing("lineto polyline", lines,
-            {pixel({30, 50}, blue), pixel({50, 20}, blue), pixel({30, 30}, none)});
-    // Counter-clockwise from the right to the top: the upper right quarter.
-    drawing("pie", canvas().arc(WmfWriter::Pie, all, {100, 50}, {50, 0}),
-            {pixel({70, 30}, red), pixel({30, 30}, none), pixel({70, 70}, none)});
-    WmfWriter upward = canvas();
-    upward.setWindowOrg(0, 100).setWindowExt(100, -100);
-    drawing("pie on upward y", upward.arc(WmfWriter::Pie, all, {100, 50}, {50, 100}),
-            {pixel({70, 30}, red), pixel({70, 70}, none)});
-    drawing("chord", canvas().arc(WmfWriter::Chord, all, {100, 50}, {0, 50}),
-            {pixel({50, 20}, red), pixel({50, 80}, none)});
-    WmfWriter arc = blank(100);
-    arc.selectObject(arc.createPen(0, 4, Qt::blue)).arc(WmfWriter::Arc, all, {0, 50}, {100, 50});
-    drawing("arc", arc, {pixel({50, 98}, blue), pixel({50, 2}, none), pixel({50, 50}, none)});
-    WmfWriter hatched = blank(100);
-    hatched.selectObject(hatched.createBrush(BsHatched, Qt::blue, 4)).setBkColor(Qt::yellow);
-    hatched.rectangle(QRect(0, 0, 100, 50)).setBkMode(1).rectangle(QRect(0, 50, 100, 50));
-    drawing("hatched brush", hatched,
-            {has({20, 10, 20, 20}, blue), has({20, 10, 20, 20}, yellow),
-             has({20, 60, 20, 20}, blue), has({20, 60, 20, 20}, none)});
-    WmfWriter hollow = blank(100);
-    hollow.selectObject(hollow.createBrush(BsNull, Qt::red));
-    hollow.selectObject(hollow.createPen(0, 4, Qt::blue)).rectangle(QRect(10, 10, 80, 80));
-    drawing("null brush", hollow, {pixel({50, 50}, none), pixel({10, 50}, blue)});
-    WmfWriter text;
-    text.setWindowExt(200, 100).selectObject(text.createFont(-40, 700, "DejaVu Sans"));
-    text.setTextColor(Qt::blue).setBkMode(1).textOut({10, 10}, "WWW");
-    drawing("textout and alignment", text.setTextAlign(2).textOut({190, 60}, "MM"),
-            {has({10, 10, 60, 40}, blue), lacks({0, 0, 200, 9}, blue), has({120, 60, 70, 40}, blue),
-             lacks({0, 60, 100, 40}, blue)});
-    WmfWriter spaced;
-    spaced.setWindowExt(200, 100).selectObject(spaced.createFont(-30, 400, "DejaVu Sans"));
-    spaced.setTextColor(Qt::blue).setBkColor(Qt::yellow);
-    spaced.extTextOut({10, 10}, "ABC", 2, QRect(0, 0, 200, 50), {80, 80, 20});
-    drawing("exttextout opaque and spacing", spaced,
-            {pixel({195, 45}, yellow), has({10, 10, 25, 35}, blue), has({90, 10, 25, 35}, blue),
-             lacks({45, 10, 35, 35}, blue), pixel({100, 80}, none)});
-    WmfWriter anisotropic = canvas();
-    anisotropic.setMapMode(8).setWindowOrg(0, 100).setWindowExt(100, -100);
-    drawing("anisotropic upward y", anisotropic.rectangle({0, 50, 50, 50}),
-            {pixel({20, 20}, red), pixel({20, 80}, none)});
-    drawing("lometric", canvas().setMapMode(2).rectangle({0, -254, 254, 254}),
-            {pixel({90, 90}, red), pixel({99, 99}, none)});
-    WmfWriter isotropic = canvas();
-    isotropic.setMapMode(7).setWindowExt(200, 100).setViewportExt(100, 100);
-    drawing("isotropic", isotropic.rectangle({0, 0, 200, 100}),
-            {pixel({90, 40}, red), pixel({90, 60}, none)});
-    drawing("text mode with viewport origin",
-            canvas().setMapMode(1).setViewportOrg(50, 50).rectangle({0, 0, 10, 10}),
-            {pixel({55, 55}, red), pixel({5, 5}, none)});
-    WmfWriter saved = canvas();
-    const int greenBrush = saved.createBrush(BsSolid, Qt::green);
-    saved.saveDc().selectObject(greenBrush).saveDc().intersectClipRect(QRect(0, 0, 10, 10));
-    saved.restoreDc(-2).rectangle(QRect(0, 0, 100, 50));
-    saved.saveDc().saveDc().selectObject(greenBrush).restoreDc(1).rectangle({0, 50, 100, 50});
-    drawing("savedc restoredc", saved, {pixel({50, 25}, red), pixel({50, 75}, red)});
-    WmfWriter clipped = canvas();
-    clipped.intersectClipRect({10, 10, 80, 80}).excludeClipRect({40, 40, 20, 20});
-    drawing("clipping", clipped.rectangle(all),
-            {pixel({5, 5}, none), pixel({20, 20}, red), pixel({50, 50}, none)});
-    WmfWriter rop2 = canvas();
-    rop2.rectangle(all).selectObject(rop2.createBrush(BsSolid, Qt::white));
-    rop2.setRop2(7).rectangle(QRect(0, 0, 30, 100)).setRop2(6).rectangle(QRect(30, 0, 30, 100));
-    rop2.setRop2(11).rectangle(QRect(60, 0, 20, 100)).setRop2(13).rectangle({80, 0, 20, 100});
-    drawing("rop2", rop2,
-            {pixel({15, 50}, cyan), pixel({45, 50}, cyan), pixel({70, 50}, red),
-             pixel({90, 50}, white)});
-    WmfWriter patterned = canvas();
-    patterned.patBlt({0, 0, 100, 50}, 0x00F00021).patBlt({0, 0, 50, 50}, 0x00550009);
-    drawing("patblt", patterned.patBlt({0, 50, 50, 50}, 0x00000042),
-            {pixel({75, 25}, red), pixel({25, 25}, cyan), pixel({25, 75}, black),
-             pixel({75, 75}, none)});
-    WmfWriter skipped = canvas();
-    skipped.record(0x0626, {15, 6, 1, 2, 3}).record(0x0999, {1, 2, 3, 4});
-    skipped.selectPalette(skipped.createPalette({Qt::red})).record(0x0035, {});
-    drawing("escape, palette and unknown records skipped", skipped.rectangle(all),
-            {pixel({50, 50}, red)});
-    // Read at another size than its own, a picture is drawn at that size: a circle enlarged
-    // keeps a sharp edge, which a bitmap blown up afterwards would spread over some ten pixels;
-    // a natural size beyond what may be decoded whole is drawn reduced.
-    drawing("circle enlarged", canvas().ellipse(all).data(),
-            {pixel({849, 849}, red), pixel({857, 857}, none), pixel({500, 500}, red)},
-            {1000, 1000});
-    WmfWriter huge = canvas();
-    huge.setPlaceable(QRect(0, 0, 30000, 30000), 72);
-    drawing("beyond the natural limit, reduced", huge.rectangle({0, 0, 30000, 30000}).data(),
-            {pixel({50, 50}, red)}, {100, 100});
-    bitmapsRows();
-    deviceBitmapsRows();
-    dibScansRows();
-    regionsRows();
-    objectTableRows();
-    hostileRows();
-}
-
-void TestWmf::records() {
-    QFETCH(QByteArray, file);
-    QFETCH(bool, renders);
-    QFETCH(QList<Probe>, probes);
-    QFETCH(QSize, size);
-    bool ok = false;
-    const QImage image = readWmf(file, size, &ok);
-    QCOMPARE(ok, renders);
-    QCOMPARE(image.isNull(), !renders);
-    if (renders && size.isValid()) QCOMPARE(image.size(), size);
-    const QString failure = check(image, probes);
-    QVERIFY2(failure.isEmpty(), qPrintable(failure));
-}
-
-void TestWmf::bitmapsRows() {
+// Rows of the drawing table.
+static void bitmapsRows() {
     const QRect whole(0, 0, 80, 80), source(0, 0, 8, 8);
     const QImage four = quadrants(false);
     using Dib = WmfWriter::Dib;
@@ -478,7 +339,7 @@ void TestWmf::bitmapsRows() {
 
 // Old device-dependent bitmaps in colour: each depth and layout gives its quadrants the colours
 // the device's palette, or the pixel's own value, defines.
-void TestWmf::deviceBitmapsRows() {
+static void deviceBitmapsRows() {
     constexpr QRgb darkRed = 0xff800000, lightGrey = 0xffc0c0c0, darkCyan = 0xff008080;
     auto stretched = [](const QByteArray& bits) {
         return blank(80).stretchBlt({0, 0, 80, 80}, {0, 0, 8, 8}, bits).data();
@@ -510,7 +371,7 @@ void TestWmf::deviceBitmapsRows() {
 
 // SETDIBTODEV draws, of its source rectangle, only the scan lines it carries: those from its
 // start scan on, counted from the bottom of a bottom-up bitmap.
-void TestWmf::dibScansRows() {
+static void dibScansRows() {
     auto band = [](QRect source, int first, int count, bool topDown = false, int carried = -1) {
         const QByteArray scans = WmfWriter::dibScans(quadrants(false), 24, first,
                                                      carried < 0 ? count : carried, topDown);
@@ -536,7 +397,7 @@ void TestWmf::dibScansRows() {
 
 // Regions as CREATEREGION carries them, scan by scan, painted, framed, inverted or clipping;
 // right and bottom boundaries are excluded.
-void TestWmf::regionsRows() {
+static void regionsRows() {
     // Two spans over rows 10 to 29, one wide span over rows 30 to 49.
     const QList<WmfWriter::Scan> notched = {{10, 30, {10, 30, 60, 80}}, {30, 50, {10, 80}}};
     const QList<Probe> notchedProbes = {
@@ -727,7 +588,7 @@ void TestWmf::characterSets() {
                             expected) > 20);
 }
 
-void TestWmf::objectTableRows() {
+static void objectTableRows() {
     enum { Create = 0x02FC, Delete = 0x01F0, Select = 0x012D };
     // Red in slot 0 and green in slot 1, then the steps (a solid brush of a colour created, a
     // slot deleted or selected), then the whole picture filled.
@@ -764,7 +625,7 @@ void TestWmf::objectTableRows() {
 }
 
 // Malformed and hostile files fail cleanly or give a partial picture.
-void TestWmf::hostileRows() {
+static void hostileRows() {
     auto fails = [](const char* name, const QByteArray& file) {
         QTest::newRow(name) << file << false << QList<Probe>() << QSize();
     };
@@ -834,6 +695,137 @@ void TestWmf::hostileRows() {
     for (int i = 0; i < 300000; ++i)
         fills.rectangle(all);
     drawing("too many primitives", fills.data(), painted);
+}
+
+void TestWmf::records_data() {
+    drawingColumns();
+    const QRect all(0, 0, 100, 100);
+    drawing("polygon", canvas().polygon({{10, 10}, {90, 10}, {10, 90}}),
+            {pixel({20, 20}, red), pixel({80, 80}, none)});
+    WmfWriter framed = canvas(green);
+    framed.selectObject(framed.createPen(0, 6, Qt::blue)).rectangle(QRect(10, 10, 80, 80));
+    drawing("rectangle and pen", framed,
+            {pixel({50, 50}, green), pixel({10, 50}, blue), pixel({5, 5}, none)});
+    drawing("ellipse", canvas().ellipse(all),
+            {pixel({50, 50}, red), pixel({4, 4}, none), pixel({50, 3}, red)});
+    drawing("roundrect", canvas().roundRect(all, 60, 60),
+            {pixel({50, 50}, red), pixel({3, 3}, none), pixel({50, 2}, red)});
+    const QList<QList<QPoint>> nested{{{10, 10}, {90, 10}, {90, 90}, {10, 90}},
+                                      {{30, 30}, {70, 30}, {70, 70}, {30, 70}}};
+    drawing("polypolygon alternate", canvas().polyPolygon(nested),
+            {pixel({50, 50}, none), pixel({20, 50}, red)});
+    drawing("polypolygon winding", canvas().setPolyFillMode(2).polyPolygon(nested),
+            {pixel({50, 50}, red), pixel({20, 50}, red)});
+    WmfWriter lines = blank(100);
+    lines.selectObject(lines.createPen(0, 4, Qt::blue));
+    lines.moveTo({10, 50}).lineTo({90, 50}).polyline({{50, 10}, {50, 30}});
+    drawing("lineto polyline", lines,
+            {pixel({30, 50}, blue), pixel({50, 20}, blue), pixel({30, 30}, none)});
+    // Counter-clockwise from the right to the top: the upper right quarter.
+    drawing("pie", canvas().arc(WmfWriter::Pie, all, {100, 50}, {50, 0}),
+            {pixel({70, 30}, red), pixel({30, 30}, none), pixel({70, 70}, none)});
+    WmfWriter upward = canvas();
+    upward.setWindowOrg(0, 100).setWindowExt(100, -100);
+    drawing("pie on upward y", upward.arc(WmfWriter::Pie, all, {100, 50}, {50, 100}),
+            {pixel({70, 30}, red), pixel({70, 70}, none)});
+    drawing("chord", canvas().arc(WmfWriter::Chord, all, {100, 50}, {0, 50}),
+            {pixel({50, 20}, red), pixel({50, 80}, none)});
+    WmfWriter arc = blank(100);
+    arc.selectObject(arc.createPen(0, 4, Qt::blue)).arc(WmfWriter::Arc, all, {0, 50}, {100, 50});
+    drawing("arc", arc, {pixel({50, 98}, blue), pixel({50, 2}, none), pixel({50, 50}, none)});
+    WmfWriter hatched = blank(100);
+    hatched.selectObject(hatched.createBrush(BsHatched, Qt::blue, 4)).setBkColor(Qt::yellow);
+    hatched.rectangle(QRect(0, 0, 100, 50)).setBkMode(1).rectangle(QRect(0, 50, 100, 50));
+    drawing("hatched brush", hatched,
+            {has({20, 10, 20, 20}, blue), has({20, 10, 20, 20}, yellow),
+             has({20, 60, 20, 20}, blue), has({20, 60, 20, 20}, none)});
+    WmfWriter hollow = blank(100);
+    hollow.selectObject(hollow.createBrush(BsNull, Qt::red));
+    hollow.selectObject(hollow.createPen(0, 4, Qt::blue)).rectangle(QRect(10, 10, 80, 80));
+    drawing("null brush", hollow, {pixel({50, 50}, none), pixel({10, 50}, blue)});
+    WmfWriter text;
+    text.setWindowExt(200, 100).selectObject(text.createFont(-40, 700, "DejaVu Sans"));
+    text.setTextColor(Qt::blue).setBkMode(1).textOut({10, 10}, "WWW");
+    drawing("textout and alignment", text.setTextAlign(2).textOut({190, 60}, "MM"),
+            {has({10, 10, 60, 40}, blue), lacks({0, 0, 200, 9}, blue), has({120, 60, 70, 40}, blue),
+             lacks({0, 60, 100, 40}, blue)});
+    WmfWriter spaced;
+    spaced.setWindowExt(200, 100).selectObject(spaced.createFont(-30, 400, "DejaVu Sans"));
+    spaced.setTextColor(Qt::blue).setBkColor(Qt::yellow);
+    spaced.extTextOut({10, 10}, "ABC", 2, QRect(0, 0, 200, 50), {80, 80, 20});
+    drawing("exttextout opaque and spacing", spaced,
+            {pixel({195, 45}, yellow), has({10, 10, 25, 35}, blue), has({90, 10, 25, 35}, blue),
+             lacks({45, 10, 35, 35}, blue), pixel({100, 80}, none)});
+    WmfWriter anisotropic = canvas();
+    anisotropic.setMapMode(8).setWindowOrg(0, 100).setWindowExt(100, -100);
+    drawing("anisotropic upward y", anisotropic.rectangle({0, 50, 50, 50}),
+            {pixel({20, 20}, red), pixel({20, 80}, none)});
+    drawing("lometric", canvas().setMapMode(2).rectangle({0, -254, 254, 254}),
+            {pixel({90, 90}, red), pixel({99, 99}, none)});
+    WmfWriter isotropic = canvas();
+    isotropic.setMapMode(7).setWindowExt(200, 100).setViewportExt(100, 100);
+    drawing("isotropic", isotropic.rectangle({0, 0, 200, 100}),
+            {pixel({90, 40}, red), pixel({90, 60}, none)});
+    drawing("text mode with viewport origin",
+            canvas().setMapMode(1).setViewportOrg(50, 50).rectangle({0, 0, 10, 10}),
+            {pixel({55, 55}, red), pixel({5, 5}, none)});
+    WmfWriter saved = canvas();
+    const int greenBrush = saved.createBrush(BsSolid, Qt::green);
+    saved.saveDc().selectObject(greenBrush).saveDc().intersectClipRect(QRect(0, 0, 10, 10));
+    saved.restoreDc(-2).rectangle(QRect(0, 0, 100, 50));
+    saved.saveDc().saveDc().selectObject(greenBrush).restoreDc(1).rectangle({0, 50, 100, 50});
+    drawing("savedc restoredc", saved, {pixel({50, 25}, red), pixel({50, 75}, red)});
+    WmfWriter clipped = canvas();
+    clipped.intersectClipRect({10, 10, 80, 80}).excludeClipRect({40, 40, 20, 20});
+    drawing("clipping", clipped.rectangle(all),
+            {pixel({5, 5}, none), pixel({20, 20}, red), pixel({50, 50}, none)});
+    WmfWriter rop2 = canvas();
+    rop2.rectangle(all).selectObject(rop2.createBrush(BsSolid, Qt::white));
+    rop2.setRop2(7).rectangle(QRect(0, 0, 30, 100)).setRop2(6).rectangle(QRect(30, 0, 30, 100));
+    rop2.setRop2(11).rectangle(QRect(60, 0, 20, 100)).setRop2(13).rectangle({80, 0, 20, 100});
+    drawing("rop2", rop2,
+            {pixel({15, 50}, cyan), pixel({45, 50}, cyan), pixel({70, 50}, red),
+             pixel({90, 50}, white)});
+    WmfWriter patterned = canvas();
+    patterned.patBlt({0, 0, 100, 50}, 0x00F00021).patBlt({0, 0, 50, 50}, 0x00550009);
+    drawing("patblt", patterned.patBlt({0, 50, 50, 50}, 0x00000042),
+            {pixel({75, 25}, red), pixel({25, 25}, cyan), pixel({25, 75}, black),
+             pixel({75, 75}, none)});
+    WmfWriter skipped = canvas();
+    skipped.record(0x0626, {15, 6, 1, 2, 3}).record(0x0999, {1, 2, 3, 4});
+    skipped.selectPalette(skipped.createPalette({Qt::red})).record(0x0035, {});
+    drawing("escape, palette and unknown records skipped", skipped.rectangle(all),
+            {pixel({50, 50}, red)});
+    // Read at another size than its own, a picture is drawn at that size: a circle enlarged
+    // keeps a sharp edge, which a bitmap blown up afterwards would spread over some ten pixels;
+    // a natural size beyond what may be decoded whole is drawn reduced.
+    drawing("circle enlarged", canvas().ellipse(all).data(),
+            {pixel({849, 849}, red), pixel({857, 857}, none), pixel({500, 500}, red)},
+            {1000, 1000});
+    WmfWriter huge = canvas();
+    huge.setPlaceable(QRect(0, 0, 30000, 30000), 72);
+    drawing("beyond the natural limit, reduced", huge.rectangle({0, 0, 30000, 30000}).data(),
+            {pixel({50, 50}, red)}, {100, 100});
+    bitmapsRows();
+    deviceBitmapsRows();
+    dibScansRows();
+    regionsRows();
+    objectTableRows();
+    hostileRows();
+}
+
+void TestWmf::records() {
+    QFETCH(QByteArray, file);
+    QFETCH(bool, renders);
+    QFETCH(QList<Probe>, probes);
+    QFETCH(QSize, size);
+    bool ok = false;
+    const QImage image = readWmf(file, size, &ok);
+    QCOMPARE(ok, renders);
+    QCOMPARE(image.isNull(), !renders);
+    if (renders && size.isValid()) QCOMPARE(image.size(), size);
+    const QString failure = check(image, probes);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
 }
 
 // Each hostile file is answered, at a full-screen size, within a bound generous enough for a
