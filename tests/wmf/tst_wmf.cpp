@@ -343,8 +343,6 @@ static void deviceBitmapsRows() {
         return blank(80).stretchBlt({0, 0, 80, 80}, {0, 0, 8, 8}, bits).data();
     };
     drawing("1 bit", stretched(bitmap({0, 1, 1, 0}, 1)), quadrantProbes(true));
-    drawing("4 bits, the sixteen colours", stretched(bitmap({9, 10, 12, 1}, 4)),
-            quadrantProbes(red, green, blue, darkRed));
     drawing("4 planes of one bit", stretched(bitmap({9, 11, 7, 6}, 1, 4)),
             quadrantProbes(red, yellow, lightGrey, darkCyan));
     drawing("3 planes of one bit", stretched(bitmap({0, 1, 6, 7}, 1, 3)),
@@ -360,7 +358,7 @@ static void deviceBitmapsRows() {
             quadrantProbes(red, green, blue, cyan, 8));
     WmfWriter masked = blank(80);
     masked.selectObject(masked.createPen(PsNull, 0, Qt::black)).rectangle({0, 0, 80, 80});
-    // The blit goes over white.
+    // The sixteen colours, blitted over white.
     masked.stretchBlt({0, 0, 80, 80}, {0, 0, 8, 8}, bitmap({9, 10, 12, 1}, 4), 0x008800C6);
     drawing("4 bits with srcand", masked, quadrantProbes(red, green, blue, darkRed));
     drawing("5 bits a pixel refused", stretched(bitmap({1, 2, 3, 4}, 5)),
