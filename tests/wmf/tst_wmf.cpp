@@ -178,20 +178,15 @@ struct Charset {
     QList<int> x{};
 };
 
-// Little-endian words, each of its type's size.
-template <typename... T> QByteArray le(T... v) {
-    QByteArray out;
-    QDataStream stream(&out, QIODevice::WriteOnly);
-    stream.setByteOrder(QDataStream::LittleEndian);
-    (stream << ... << v);
-    return out;
-}
-
+// A bitmap's header of these fields, and a palette of blue and red in turn when it has one.
 QByteArray dibHeader(qint32 width, qint32 height, int bits, quint32 compression) {
-    QByteArray out =
-        le(quint32(40), width, height, quint16(1), quint16(bits), compression, 0, 0, 0, 0, 0);
+    QByteArray out;
+    QDataStream s(&out, QIODevice::WriteOnly);
+    s.setByteOrder(QDataStream::LittleEndian);
+    s << quint32(40) << width << height << quint16(1) << quint16(bits) << compression << qint32(0)
+      << qint64(0) << qint64(0);
     for (int i = 0; i < (bits <= 8 ? 1 << bits : 0); ++i)
-        out += le(quint32(i % 2 ? 0x000000FF : 0x00FF0000));
+        s << quint32(i % 2 ? 0x000000FF : 0x00FF0000);
     return out;
 }
 
@@ -628,14 +623,16 @@ static void hostileRows() {
     const QList<Probe> painted{pixel({50, 50}, red)};
     const QRect all(0, 0, 100, 100);
     const QByteArray rect = canvas().rectangle(all).data(false);
+    // Records' headers alone: their size in words, then their function.
+    const QByteArray empty = QByteArray::fromHex("00000000 1b04");
+    const QByteArray tooLong = QByteArray::fromHex("ffffff7f 1b04");
 
     fails("empty", {});
     fails("truncated header", rect.left(10));
     fails("garbage", QByteArray(500, 'x'));
-    fails("first record of size 0", WmfWriter().raw(le(0, quint16(0x041B))).data(false));
-    drawing("record of size 0 after drawing", rect + le(0, quint16(0x041B)) + QByteArray(8, '\1'),
-            painted);
-    drawing("record beyond the end", rect + le(0x7FFFFFFF, quint16(0x041B)), painted);
+    fails("first record of size 0", WmfWriter().raw(empty).data(false));
+    drawing("record of size 0 after drawing", rect + empty + QByteArray(8, '\1'), painted);
+    drawing("record beyond the end", rect + tooLong, painted);
     drawing("file cut inside a record", rect.chopped(1), {pixel({50, 50}, none)});
     // Four points declared, three and a half given.
     drawing("polygon a word short of its points",
@@ -682,11 +679,10 @@ static void hostileRows() {
         nested.saveDc();
     nested.restoreDc(-300).restoreDc(5).restoreDc(-100000).rectangle(all);
     drawing("nested savedc without end", nested.data(), painted);
-    QByteArray tiny;
-    for (int i = 0; i < 64; ++i)
-        tiny += le(3, quint16(0x0035));
-    drawing("millions of tiny records",
-            canvas().rectangle(all).raw(tiny.repeated(3000000 / 64)).data(), painted);
+    drawing(
+        "millions of tiny records",
+        canvas().rectangle(all).raw(QByteArray::fromHex("03000000 3500").repeated(3000000)).data(),
+        painted);
     WmfWriter fills = canvas();
     for (int i = 0; i < 300000; ++i)
         fills.rectangle(all);
