@@ -486,14 +486,11 @@ void TestWmf::regionBrushes() {
         const int brush = style == BsPattern
                               ? w.createPatternBrush(WmfWriter::dib(quadrants(false), 24))
                               : w.createBrush(style, Qt::blue, 2);
-        const QRect place(10, 20, 70, 50);
+        // The same place: rows 20 to 69, columns 10 to 79.
         if (region)
-            w.fillRegion(
-                w.createRegion(
-                    {{place.top(), place.bottom() + 1, {place.left(), place.right() + 1}}}),
-                brush);
+            w.fillRegion(w.createRegion({{20, 70, {10, 80}}}), brush);
         else
-            w.selectObject(brush).rectangle(place);
+            w.selectObject(brush).rectangle(QRect(10, 20, 70, 50));
         return readWmf(w.data(), size).convertToFormat(QImage::Format_ARGB32);
     };
     const QImage filled = picture(true);
