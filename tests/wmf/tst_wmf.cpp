@@ -178,7 +178,7 @@ struct Charset {
     QList<int> x{};
 };
 
-// A bitmap's header of these fields, and a palette of blue and red in turn when it has one.
+// A bitmap's header of these fields, and a palette of red and blue in turn when it has one.
 QByteArray dibHeader(qint32 width, qint32 height, int bits, quint32 compression) {
     QByteArray out;
     QDataStream s(&out, QIODevice::WriteOnly);
