@@ -93,11 +93,15 @@ void verifierEntrees(Banc& b, const std::map<QString, int>& largeurs, QList<int>
     }
 }
 
-// Replaces the rename's system calls for one test.
-struct AppelsSimules {
-    AppelsRenommage avant = appelsRenommage();
-    ~AppelsSimules() { appelsRenommage() = avant; }
-};
+// The number of the Erreur `f` throws; 0 when it throws none.
+template <class F> int numeroDe(F f) {
+    try {
+        f();
+    } catch (const Erreur& e) {
+        return e.numero;
+    }
+    return 0;
+}
 
 // The errno of the exclusive rename and of the hard link (0: the real link).
 int ErrRenommer = 0, ErrLier = 0;
@@ -111,10 +115,8 @@ private Q_SLOTS:
     void octetsEtNoms();
     void sosies_data();
     void sosies();
-    void renommerSosie_data();
-    void renommerSosie();
-    void lienVersLectureSeule_data();
-    void lienVersLectureSeule();
+    void renommer_data();
+    void renommer();
     void repli_data();
     void repli();
     void illisible_data();
@@ -238,84 +240,72 @@ void TestNoms::sosies() {
     }
 }
 
-void TestNoms::renommerSosie_data() {
-    QTest::addColumn<QByteArray>("ancien");
-    QTest::addColumn<QByteArray>("reste");
-    QTest::newRow("latin-1") << Latin1 << Sosie;
-    QTest::newRow("sosie") << Sosie << Latin1;
+void TestNoms::renommer_data() {
+    QTest::addColumn<QByteArray>("ancien"); // the file shown, beside the look-alikes
+    QTest::addColumn<int>("largeur");       // of the picture it shows
+    QTest::addColumn<QString>("tape");      // the new name typed
+    QTest::addColumn<int>("erreur");
+    QTest::addColumn<QList<QByteArray>>("apres"); // the folder's entries
+    QTest::addColumn<int>("puis");                // the error of typing the shown name back
+    // The user keeps the name shown, replacement mark included: it is written as UTF-8.
+    const QString neuf = "neuf " + texteVisible(nomDepuisOctets(Sosie));
+    const QByteArray lien = "lien.jpg", neufOctets = "neuf " + Sosie;
+    // clang-format off
+    QTest::newRow("latin-1")  << Latin1 << 40 << neuf << 0 << QList<QByteArray>{lien, neufOctets, Sosie} << 58;
+    QTest::newRow("sosie")    << Sosie << 60 << neuf << 0 << QList<QByteArray>{lien, neufOctets, Latin1} << 0;
+    // A link to a read-only file elsewhere: the link is renamed, its target left alone.
+    QTest::newRow("lien")     << lien << 30 << "vue.jpg" << 0 << QList<QByteArray>{Latin1, Sosie, "vue.jpg"} << 0;
+    QTest::newRow("nom pris") << lien << 30 << texteVisible(nomDepuisOctets(Sosie)) << 58
+                              << QList<QByteArray>{lien, Latin1, Sosie} << 0;
+    // clang-format on
 }
 
-void TestNoms::renommerSosie() {
+void TestNoms::renommer() {
     QFETCH(QByteArray, ancien);
-    QFETCH(QByteArray, reste);
+    QFETCH(QString, tape);
+    QFETCH(int, erreur);
     Banc b;
     poserSosies(b, DossierLatin1);
-    const QByteArray d = octetsDuNom(b.chemin()) + '/' + DossierLatin1 + '/';
+    const QByteArray racine = octetsDuNom(b.chemin()), d = racine + '/' + DossierLatin1 + '/';
+    ::mkdir((racine + "/ailleurs").constData(), 0755);
+    poser(racine + "/ailleurs/cible.jpg", 30, 0444);
+    QCOMPARE(::symlink("../ailleurs/cible.jpg", (d + "lien.jpg").constData()), 0);
     ::chmod((d + ancien).constData(), 0444);
     b.demarrer(nomDepuisOctets(DossierLatin1));
     b.ctl().affTout.cliquer();
     b.etat.NumImage = static_cast<std::int16_t>(b.etat.TabImages.indexOf(nomDepuisOctets(ancien)));
     b.form->ChargeImage();
+    QTEST(int(b.ctl().Image1.width()), "largeur"); // a link shown through
+    struct stat avant {};
+    QCOMPARE(::lstat((d + ancien).constData(), &avant), 0);
+    // No message, or one of the error expected.
+    const auto verifierMessages = [&b](int attendue) {
+        QCOMPARE(b.messages().size(), attendue ? 1 : 0);
+        if (attendue)
+            QVERIFY(b.messages()[0].startsWith(QStringLiteral("Erreur : %1 - ").arg(attendue)));
+    };
 
-    // The user keeps the name shown, replacement mark included: it is written as UTF-8.
-    b.plateforme.reponses.push_back(QStringLiteral("neuf ") +
-                                    texteVisible(nomDepuisOctets(ancien)));
+    b.plateforme.reponses.push_back(tape);
     b.ctl().Renomme.cliquer();
     QCOMPARE(b.plateforme.saisies.back().defaut, texteVisible(nomDepuisOctets(ancien)));
-    QCOMPARE(b.messages(), QStringList());
-    const QByteArray neuf = "neuf " + Sosie;
-    QCOMPARE(entrees(d), (QList<QByteArray>{neuf, reste}));
-    QCOMPARE(b.etat.TabImages.at(b.etat.NumImage), nomDepuisOctets(neuf));
-    QCOMPARE(b.etat.NomComplet, nomDepuisOctets(d + neuf));
-    struct stat st {};
-    QCOMPARE(::stat((d + neuf).constData(), &st), 0);
-    QCOMPARE(st.st_mode & 0777, mode_t(0644)); // no longer read-only
-
-    // Renaming it back onto the other name is refused: that name is taken.
-    b.plateforme.reponses.push_back(texteVisible(nomDepuisOctets(reste)));
-    b.ctl().Renomme.cliquer();
-    const bool pris = reste == Sosie;
-    QCOMPARE(b.messages().size(), pris ? 1 : 0);
-    if (pris) QVERIFY(b.messages()[0].startsWith(QStringLiteral("Erreur : 58 - ")));
-}
-
-void TestNoms::lienVersLectureSeule_data() {
-    QTest::addColumn<QString>("nouveau");
-    QTest::addColumn<int>("erreur");
-    QTest::newRow("renommé") << "vue.jpg" << 0;
-    QTest::newRow("nom pris") << "pris.jpg" << 58;
-}
-
-void TestNoms::lienVersLectureSeule() {
-    QFETCH(QString, nouveau);
-    QFETCH(int, erreur);
-    Banc b;
-    const QByteArray racine = octetsDuNom(b.chemin());
-    ::mkdir((racine + "/ici").constData(), 0755);
-    ::mkdir((racine + "/ailleurs").constData(), 0755);
-    poser(racine + "/ailleurs/cible.jpg", 30, 0444);
-    poser(racine + "/ici/pris.jpg", 20);
-    QCOMPARE(::symlink("../ailleurs/cible.jpg", (racine + "/ici/lien.jpg").constData()), 0);
-    b.demarrer(QStringLiteral("ici"));
-    b.ctl().Fichier.activer(b.ctl().Fichier.list(0) == "lien.jpg" ? 0 : 1);
-    QCOMPARE(b.liste(), QStringList{"lien.jpg"});
-    QCOMPARE(b.ctl().Image1.width(), 30.0); // shown through the link
-
-    b.plateforme.reponses.push_back(nouveau);
-    b.ctl().Renomme.cliquer();
+    verifierMessages(erreur);
+    QTEST(entrees(d), "apres");
     struct stat st {};
     QCOMPARE(::stat((racine + "/ailleurs/cible.jpg").constData(), &st), 0);
     QCOMPARE(st.st_mode & 0777, mode_t(0444));
-    if (erreur != 0) {
-        QCOMPARE(b.messages().size(), 1);
-        QVERIFY(b.messages()[0].startsWith(QStringLiteral("Erreur : %1 - ").arg(erreur)));
-        QCOMPARE(entrees(racine + "/ici"), (QList<QByteArray>{"lien.jpg", "pris.jpg"}));
-        return;
-    }
-    QCOMPARE(b.messages(), QStringList());
-    QCOMPARE(entrees(racine + "/ici"), (QList<QByteArray>{"pris.jpg", "vue.jpg"}));
-    QCOMPARE(::lstat((racine + "/ici/vue.jpg").constData(), &st), 0);
-    QVERIFY(S_ISLNK(st.st_mode));
+    if (erreur) return;
+    const QByteArray neuf = octetsDuNom(tape);
+    QCOMPARE(b.etat.TabImages.at(b.etat.NumImage), nomDepuisOctets(neuf));
+    QCOMPARE(b.etat.NomComplet, nomDepuisOctets(d + neuf));
+    QCOMPARE(::lstat((d + neuf).constData(), &st), 0);
+    QCOMPARE(st.st_mode & S_IFMT, avant.st_mode & S_IFMT);               // a link stays a link
+    if (!S_ISLNK(st.st_mode)) QCOMPARE(st.st_mode & 0777, mode_t(0644)); // no longer read-only
+
+    // The shown name typed back: refused when the other look-alike holds that name.
+    b.plateforme.reponses.push_back(texteVisible(nomDepuisOctets(ancien)));
+    b.ctl().Renomme.cliquer();
+    QFETCH(int, puis);
+    verifierMessages(puis);
 }
 
 void TestNoms::repli_data() {
@@ -340,7 +330,7 @@ void TestNoms::repli() {
     QFETCH(int, errLier);
     QFETCH(QString, present);
     QFETCH(int, erreur);
-    const AppelsSimules restaurer;
+    const auto restaurer = qScopeGuard([avant = appelsRenommage()] { appelsRenommage() = avant; });
     ErrRenommer = errRenommer;
     ErrLier = errLier;
     appelsRenommage().renommerExclusif = [](int, const char*, int, const char*) {
@@ -358,22 +348,16 @@ void TestNoms::repli() {
     if (present == "lien mort") QCOMPARE(::symlink("absent.jpg", (d + "neuf.jpg").constData()), 0);
     if (present == "dossier") QCOMPARE(::mkdir((d + "neuf.jpg").constData(), 0755), 0);
     const QList<QByteArray> avant = entrees(d);
-    int numero = 0;
-    try {
-        renommerSansRemplacer(dossier.path(), nomDepuisOctets(Latin1), QStringLiteral("neuf.jpg"));
-    } catch (const Erreur& e) {
-        numero = e.numero;
-    }
-    QCOMPARE(numero, erreur);
-    if (erreur != 0) {
-        QCOMPARE(entrees(d), avant);
-        struct stat st {};
-        QCOMPARE(::stat((d + Latin1).constData(), &st), 0);
-        QCOMPARE(st.st_size, qint64(tailleBmp(40)));
-        return;
-    }
-    QCOMPARE(entrees(d), QList<QByteArray>{"neuf.jpg"});
-    QCOMPARE(chargerImage(dossier.path() + QStringLiteral("/neuf.jpg")).width(), 40);
+    QCOMPARE(numeroDe([&] {
+                 renommerSansRemplacer(dossier.path(), nomDepuisOctets(Latin1),
+                                       QStringLiteral("neuf.jpg"));
+             }),
+             erreur);
+    // The picture, whole, under its new name alone, or left as it was.
+    QCOMPARE(entrees(d), erreur ? avant : QList<QByteArray>{"neuf.jpg"});
+    struct stat st {};
+    QCOMPARE(::stat((d + (erreur ? Latin1 : QByteArray("neuf.jpg"))).constData(), &st), 0);
+    QCOMPARE(st.st_size, qint64(tailleBmp(40)));
 }
 
 void TestNoms::illisible_data() {
@@ -399,17 +383,10 @@ void TestNoms::illisible() {
     const auto rendre = qScopeGuard([root] {
         if (root && ::seteuid(0) != 0) qFatal("cannot be root again");
     });
-    QList<int> codes;
-    for (int essai = 0; essai < 3; ++essai) {
-        codes << 0;
-        try {
-            if (essai == 0) (void)chargerImage(nom);
-            if (essai == 1) (void)tailleNaturelle(nom);
-            if (essai == 2) (void)chargerReduite(nom, {8, 8});
-        } catch (const Erreur& e) {
-            codes.last() = e.numero;
-        }
-    }
+    const QList<int> codes{numeroDe([&] { (void)chargerImage(nom); }),
+                           numeroDe([&] { (void)tailleNaturelle(nom); }), numeroDe([&] {
+                               (void)chargerReduite(nom, {8, 8});
+                           })};
     QCOMPARE(codes, QList<int>(3, erreur));
 }
 

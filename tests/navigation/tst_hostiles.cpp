@@ -30,15 +30,14 @@ namespace {
 // each took before it was bounded (from 13 s to minutes).
 constexpr qint64 ReponseMaxMs = 10000;
 
-// A grey noise picture saved as PNG, which cannot be compressed: decoding it reads the
-// whole file as it goes.
-QString pngBruit(const QString& fichier) {
-    QImage bruit(2000, 2000, QImage::Format_Grayscale8);
+// A picture of noise, which cannot be compressed; saved as PNG, decoding it reads the whole
+// file as it goes.
+QImage bruit(QSize taille, QImage::Format format = QImage::Format_Grayscale8) {
+    QImage image(taille, format);
     QRandomGenerator gen(5);
-    for (int y = 0; y < bruit.height(); ++y)
-        gen.fillRange(reinterpret_cast<quint32*>(bruit.scanLine(y)), bruit.width() / 4);
-    if (!bruit.save(fichier, "PNG", 0)) qFatal("cannot write %s", qPrintable(fichier));
-    return fichier;
+    for (int y = 0; y < image.height(); ++y)
+        gen.fillRange(reinterpret_cast<quint32*>(image.scanLine(y)), image.bytesPerLine() / 4);
+    return image;
 }
 
 } // namespace
@@ -57,29 +56,19 @@ private Q_SLOTS:
 
 void TstHostiles::reponse_data() {
     QTest::addColumn<QByteArray>("contenu");
-    QTest::addColumn<qint64>("taille"); // of the file, its hole included
-    QTest::addColumn<int>("erreur");    // 0: a picture
-    QTest::addColumn<QSize>("image");
+    QTest::addColumn<qint64>("taille");  // of the file, its hole included; 0: its content's
+    QTest::addColumn<QSize>("attendue"); // empty: refused as not a picture
     for (const Hostile& h : hostilesPleins())
-        QTest::newRow(h.nom) << h.contenu << qint64(h.contenu.size()) << int(ErrImageIncorrecte)
-                             << QSize(0, 0);
-    for (const Creux& c : hostilesCreux()) {
-        const bool gif = c.contenu.startsWith("GIF");
-        QTest::newRow(c.nom) << c.contenu << c.taille << 0
-                             << (gif ? QSize(1, 1) : QSize(1080, 1080));
-    }
+        QTest::newRow(h.nom) << h.contenu << qint64(0) << QSize(0, 0);
+    for (const Creux& c : hostilesCreux())
+        QTest::newRow(c.nom) << c.contenu << c.taille
+                             << (c.contenu.startsWith("GIF") ? QSize(1, 1) : QSize(1080, 1080));
     // What real encoders write stays a picture, the same as decoded without bounds:
     // libjpeg's progression over noise (its data full of stuffed 0xff bytes), and many
     // scans (fifty, each over the whole picture).
-    QImage photo(1600, 1200, QImage::Format_RGB32);
-    QRandomGenerator gen(9);
-    for (int y = 0; y < photo.height(); ++y)
-        gen.fillRange(reinterpret_cast<quint32*>(photo.scanLine(y)), photo.width());
-    const QByteArray progressif = jpegQt(photo, true);
-    QTest::newRow("progressive photo")
-        << progressif << qint64(progressif.size()) << 0 << QSize(1440, 1080);
-    const QByteArray cinquante = bombeBalayages(1080, 50);
-    QTest::newRow("fifty scans") << cinquante << qint64(cinquante.size()) << 0 << QSize(1080, 1080);
+    QTest::newRow("progressive photo") << jpegQt(bruit({1600, 1200}, QImage::Format_RGB32), true)
+                                       << qint64(0) << QSize(1440, 1080);
+    QTest::newRow("fifty scans") << bombeBalayages(1080, 50) << qint64(0) << QSize(1080, 1080);
 }
 
 // Each file is answered, as the viewer asks for it fitted to a full screen, well within
@@ -87,7 +76,8 @@ void TstHostiles::reponse_data() {
 void TstHostiles::reponse() {
     QFETCH(QByteArray, contenu);
     QFETCH(qint64, taille);
-    QFETCH(int, erreur);
+    QFETCH(QSize, attendue);
+    if (taille == 0) taille = contenu.size();
     DossierTemporaire dossier;
     const QString fichier = dossier.filePath(QStringLiteral("hostile"));
     if (!ecrireCreux(fichier, contenu, taille)) QSKIP("no file with a hole of that size here");
@@ -105,8 +95,8 @@ void TstHostiles::reponse() {
         obtenue = e.numero;
     }
     const qint64 ms = chrono.elapsed();
-    QCOMPARE(obtenue, erreur);
-    QTEST(image.size(), "image");
+    QCOMPARE(obtenue, attendue.isEmpty() ? int(ErrImageIncorrecte) : 0);
+    QCOMPARE(image.size(), attendue);
     if (taille == contenu.size() && !image.isNull()) {
         QBuffer tampon(&contenu);
         QImageReader lecteur(&tampon);
@@ -120,7 +110,8 @@ void TstHostiles::reponse() {
 // its worker is free at once, not when the picture would have been whole.
 void TstHostiles::decodageAnticipeLache() {
     DossierTemporaire dossier;
-    const QString png = pngBruit(dossier.filePath(QStringLiteral("bruit.png")));
+    const QString png = dossier.filePath(QStringLiteral("bruit.png"));
+    QVERIFY(bruit({2000, 2000}).save(png, "PNG", 0));
     std::mutex m;
     std::condition_variable cv;
     bool commence = false, lache = false, abandonne = false;
@@ -166,7 +157,8 @@ void TstHostiles::abandon_data() {
 void TstHostiles::abandon() {
     QFETCH(bool, tous);
     DossierTemporaire dossier;
-    const QString png = pngBruit(dossier.filePath(QStringLiteral("bruit.png")));
+    const QString png = dossier.filePath(QStringLiteral("bruit.png"));
+    QVERIFY(bruit({2000, 2000}).save(png, "PNG", 0));
     const qint64 taille = QFileInfo(png).size();
     std::atomic<bool> drapeau{false};
     qint64 lus = -1;

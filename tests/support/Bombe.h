@@ -5,6 +5,7 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QDataStream>
 #include <QFile>
 #include <QImage>
 #include <QImageWriter>
@@ -17,24 +18,16 @@ namespace galvia::test {
 // header declares `cote` x `cote` pixels and whose data ends at once. Decoders that
 // cannot scale while decoding allocate the whole picture for it.
 inline QByteArray bombeBmp(int cote) {
-    constexpr int entete = 14 + 40 + 256 * 4;
-    QByteArray b(entete, '\0');
-    const auto mot32 = [&b](int o, quint32 v) { qToLittleEndian(v, b.data() + o); };
-    const auto mot16 = [&b](int o, quint16 v) { qToLittleEndian(v, b.data() + o); };
-    b[0] = 'B';
-    b[1] = 'M';
-    mot32(10, entete); // offset of the pixels
-    mot32(14, 40);     // info header size
-    mot32(18, quint32(cote));
-    mot32(22, quint32(cote));
-    mot16(26, 1);                          // planes
-    mot16(28, 8);                          // bits per pixel
-    mot32(30, 1);                          // BI_RLE8
-    mot32(34, 2);                          // size of the pixel data
-    mot32(46, 256);                        // colours used
-    b.append(QByteArray::fromHex("0001")); // end of bitmap
-    mot32(2, quint32(b.size()));
-    return b;
+    constexpr quint32 entete = 14 + 40 + 256 * 4;
+    QByteArray b;
+    QDataStream s(&b, QIODevice::WriteOnly);
+    s.setByteOrder(QDataStream::LittleEndian);
+    // File header: its size, the offset of the pixels; info header: planes, bits per pixel,
+    // BI_RLE8, size of the pixel data, 256 colours used; a black palette; end of bitmap.
+    s << quint16(0x4D42) << entete + 2 << quint32(0) << entete << quint32(40) << quint32(cote)
+      << quint32(cote) << quint16(1) << quint16(8) << quint32(1) << quint32(2) << quint64(0)
+      << quint32(256) << quint32(0);
+    return b + QByteArray(256 * 4, '\0') + QByteArray::fromHex("0001");
 }
 
 // `image` written by Qt as a jpeg, baseline or progressive.
@@ -48,19 +41,14 @@ inline QByteArray jpegQt(const QImage& image, bool progressif) {
     return o;
 }
 
-// The frame header of `o` made to declare `cote` x `cote` pixels.
-inline void agrandirJpeg(QByteArray& o, int cote, bool progressif) {
-    const qsizetype sof = o.indexOf(progressif ? "\xff\xc2" : "\xff\xc0");
-    qToBigEndian(quint16(cote), o.data() + sof + 5);
-    qToBigEndian(quint16(cote), o.data() + sof + 7);
-}
-
 // A small jpeg written by Qt, its frame header declaring `cote` x `cote` pixels.
 inline QByteArray jpegAgrandi(int cote, bool progressif, QImage::Format format) {
     QImage image(64, 64, format);
     image.fill(Qt::gray);
     QByteArray o = jpegQt(image, progressif);
-    agrandirJpeg(o, cote, progressif);
+    const qsizetype sof = o.indexOf(progressif ? "\xff\xc2" : "\xff\xc0");
+    qToBigEndian(quint16(cote), o.data() + sof + 5);
+    qToBigEndian(quint16(cote), o.data() + sof + 7);
     return o;
 }
 
@@ -86,10 +74,7 @@ inline QByteArray bombeJpeg(int cote, int composantes = 3) {
 // level shift, is coded "00" (no DC change) "1010" (end of block) in the standard
 // tables, four blocks in three bytes. 1.4 MB for 11000 pixels.
 inline QByteArray jpegGris(int cote) {
-    QImage bloc(8, 8, QImage::Format_Grayscale8);
-    bloc.fill(128);
-    QByteArray o = jpegQt(bloc, false);
-    agrandirJpeg(o, cote, false);
+    QByteArray o = jpegAgrandi(cote, false, QImage::Format_Grayscale8);
     const qsizetype sos = o.indexOf("\xff\xda");
     o.truncate(sos + 2 + qFromBigEndian<quint16>(o.constData() + sos + 2));
     const qint64 blocs = qint64(cote / 8) * (cote / 8);
@@ -130,12 +115,8 @@ inline QByteArray jpegSansFin(int cote) {
 // A whole GIF of one pixel, 43 bytes: header, screen and two colours, a graphic control
 // extension, the picture's descriptor and data, the trailer.
 inline QByteArray gifUnPixel() {
-    return QByteArray::fromHex("474946383961 0100 0100 80 00 00"
-                               "000000 ffffff"
-                               "21f904 0100000000"
-                               "2c 0000 0000 0100 0100 00"
-                               "02 02 4401 00"
-                               "3b");
+    return QByteArray::fromHex("474946383961 0100 0100 80 00 00 000000 ffffff 21f904 0100000000"
+                               "2c 0000 0000 0100 0100 00 02 02 4401 00 3b");
 }
 
 // The hostile kinds that fill a file with a long hole after a few bytes, their contents
