@@ -20,12 +20,9 @@ private Q_SLOTS:
     void demarrage_data();
     void demarrage();
     void modes();
-    void toutesLesImages();
     void listes_data();
     void listes();
     void doubleClic();
-    void vingtTroisImages();
-    void tropDImages();
     void echecDeChargement_data();
     void echecDeChargement();
     void ascenseurs();
@@ -103,36 +100,6 @@ void TestForm1::modes() {
     verifier(Mode::Navigation, &f.Lecteur);
 }
 
-void TestForm1::toutesLesImages() {
-    Banc b;
-    // A name with quotes, a line break and accents is a name like any other.
-    const QString insolite = QStringLiteral("0 \"l'an\"\n été.jpg");
-    dessiner(b.chemin(QStringLiteral("d/") + insolite), {12, 9});
-    dessiner(b.chemin(QStringLiteral("d/b.JPG")), {40, 30});
-    dessiner(b.chemin(QStringLiteral("d/a.gif")), {20, 10});
-    dessiner(b.chemin(QStringLiteral("d/C.bmp")), {30, 30});
-    ecrire(b.chemin(QStringLiteral("d/notes.txt")), "texte");
-    ecrire(b.chemin(QStringLiteral("d/.cache.jpg")), "cache");
-    QDir().mkpath(b.chemin(QStringLiteral("d/sous.jpg")));
-    b.demarrer(QStringLiteral("d"));
-    b.ctl().affTout.cliquer();
-    QCOMPARE(b.liste(), (QStringList{insolite, "a.gif", "b.JPG", "C.bmp"}));
-    QCOMPARE(b.etat.TabImages.size(), 5);
-    QCOMPARE(int(b.etat.NumImage), 1);
-    QCOMPARE(int(b.etat.ModeVue), 2);
-    QCOMPARE(b.etat.Chemin, b.chemin(QStringLiteral("d/")));
-    QCOMPARE(b.etat.NomComplet, b.chemin(QStringLiteral("d/") + insolite));
-    QCOMPARE(b.ctl().menNom.caption(), QStringLiteral("=  1 / 4  =  ") + insolite);
-    QCOMPARE(b.ctl().Image1.width(), 12.0);
-    QCOMPARE(b.ctl().Image1.height(), 9.0);
-    QVERIFY(!b.ctl().Image2.image().isNull());
-    QVERIFY(b.plateforme.messages.empty());
-    QVERIFY(!b.form->fenetre.occupe());
-    // The build runs from browsing mode only.
-    b.ctl().affTout.cliquer();
-    QCOMPARE(int(b.etat.NbImages), 4);
-}
-
 void TestForm1::listes_data() {
     // The files of the folder, those selected, and the box that refuses a list built from
     // all or from the selection, or the list it gives.
@@ -140,6 +107,22 @@ void TestForm1::listes_data() {
     QTest::addColumn<QStringList>("selection");
     QTest::addColumn<bool>("parSelection");
     QTest::addColumn<QString>("message");
+    // A name with quotes, a line break and accents is a name like any other; the folder's
+    // own order is not the list's.
+    const QString insolite = QStringLiteral("0 \"l'an\"\n été.jpg");
+    QTest::newRow("tout") << QStringList{"b.JPG", insolite, "C.bmp",         "a.gif",
+                                         "n.txt", ".c.jpg", "sous.jpg/x.jpg"}
+                          << QStringList{} << false << insolite + " a.gif b.JPG C.bmp";
+    // The list grows by blocks of ten and is trimmed to its entries.
+    QStringList vingtTrois, trop;
+    for (int i = 23; i >= 1; --i)
+        vingtTrois.append(QStringLiteral("img%1.jpg").arg(i, 2, 10, QLatin1Char('0')));
+    for (int i = 0; i <= MaxImages; ++i)
+        trop.append(QStringLiteral("%1.jpg").arg(i));
+    QTest::newRow("vingt-trois") << vingtTrois << QStringList{} << false
+                                 << QStringList(vingtTrois.rbegin(), vingtTrois.rend()).join(u' ');
+    QTest::newRow("trop d'images")
+        << trop << QStringList{} << false << "Trop d'images : 32 759 au plus !";
     QTest::newRow("selection") << QStringList{"z.jpg", "m.gif", "a.bmp", "n.txt"}
                                << QStringList{"n.txt", "m.gif", "z.jpg"} << true << "m.gif z.jpg";
     QTest::newRow("vide") << QStringList{} << QStringList{} << false << "Le dossier est vide !";
@@ -178,6 +161,7 @@ void TestForm1::listes() {
     (parSelection ? b.ctl().affSelect : b.ctl().affTout).cliquer();
     if (!refus) {
         QCOMPARE(b.liste().join(u' '), message);
+        QCOMPARE(b.etat.TabImages.size(), b.etat.NbImages + 1);
         QCOMPARE(int(b.etat.ModeVue), 2);
         QVERIFY(b.plateforme.messages.empty());
         return;
@@ -206,33 +190,6 @@ void TestForm1::doubleClic() {
                          b.chemin(QStringLiteral("d/readme.txt"))});
     QCOMPARE(b.plateforme.messages[0].titre, QStringLiteral("Galvia"));
     QVERIFY(b.plateforme.messages[0].icone == Icone::Aucune);
-}
-
-void TestForm1::vingtTroisImages() {
-    Banc b;
-    for (int i = 23; i >= 1; --i)
-        ecrire(b.chemin(QStringLiteral("d/img%1.jpg").arg(i, 2, 10, QLatin1Char('0'))));
-    dessiner(b.chemin(QStringLiteral("d/img01.jpg")), {8, 8});
-    b.demarrer(QStringLiteral("d"));
-    b.form->affTout_Click();
-    QCOMPARE(int(b.etat.NbImages), 23);
-    QCOMPARE(b.etat.TabImages.size(), 24);
-    QCOMPARE(b.etat.TabImages.at(23), QStringLiteral("img23.jpg"));
-}
-
-void TestForm1::tropDImages() {
-    Banc b;
-    const QString d = b.chemin(QStringLiteral("d/"));
-    QDir().mkpath(d);
-    for (int i = 0; i <= MaxImages; ++i)
-        ecrire(d + QStringLiteral("%1.jpg").arg(i));
-    b.demarrer(QStringLiteral("d"));
-    b.form->affTout_Click();
-    QCOMPARE(b.messages(), QStringList{QStringLiteral("Trop d'images : 32 759 au plus !")});
-    QCOMPARE(b.plateforme.messages[0].titre, QStringLiteral("Attention"));
-    QCOMPARE(int(b.etat.NbImages), 0);
-    QCOMPARE(b.etat.TabImages.size(), 1);
-    QCOMPARE(int(b.etat.ModeVue), 0);
 }
 
 void TestForm1::echecDeChargement_data() {
