@@ -47,8 +47,6 @@ private Q_SLOTS:
     void cleanup() { QLocale::setDefault(QLocale::c()); }
     void renommer_data();
     void renommer();
-    void echecs_data();
-    void echecs();
     void cheminLong_data();
     void cheminLong();
     void information_data();
@@ -60,86 +58,50 @@ private Q_SLOTS:
 void TestRenommer::renommer_data() {
     QTest::addColumn<QString>("ancien");
     QTest::addColumn<QString>("reponse");
-    QTest::addColumn<QString>("boite"); // title, "|", text; empty: no box
-    QTest::addColumn<bool>("lectureSeule");
+    // What the folder holds beside the picture, or what became of it, before the rename.
+    QTest::addColumn<QString>("preparation");
+    // The box: title, "|", text (an error's text then names the file and the new name);
+    // empty: no box.
+    QTest::addColumn<QString>("boite");
     const QString vide = "Nom refusé|Extension obligatoire\r\nNom vide\r\n";
     const QString sansPoint = "Nom refusé|Extension obligatoire\r\n";
     const QString autre = " Attention|Changement d'extension\r\n";
+    const QString n52 = "Galvia|Erreur : 52 - Nom ou numéro de fichier incorrect",
+                  n58 = "Galvia|Erreur : 58 - Fichier déjà existant";
     // clang-format off
-    QTest::newRow("annulé")          << "photo.jpg" << ""          << vide      << false;
-    QTest::newRow("blancs")          << "photo.jpg" << "   "       << vide      << false;
-    QTest::newRow("tabulation")      << "photo.jpg" << "\t"        << sansPoint << false;
-    QTest::newRow("sans point")      << "photo.jpg" << "photo"     << sansPoint << false;
-    QTest::newRow("autre extension") << "photo.jpg" << "photo.gif" << autre     << false;
-    QTest::newRow("casse seule")     << "photo.jpg" << "Photo.JPG" << ""        << false;
-    QTest::newRow("premier point")   << "a.b.jpg"   << "c.jpg"     << autre     << false;
-    QTest::newRow("même fin")        << "a.b.jpg"   << "c.B.jpg"   << ""        << false;
-    QTest::newRow("lecture seule")   << "photo.jpg" << "vue.jpg"   << ""        << true;
-    QTest::newRow("blanc devant")    << "photo.jpg" << " vue.jpg"  << ""        << false;
+    QTest::newRow("annulé")          << "photo.jpg" << ""          << "" << vide;
+    QTest::newRow("blancs")          << "photo.jpg" << "   "       << "" << vide;
+    QTest::newRow("tabulation")      << "photo.jpg" << "\t"        << "" << sansPoint;
+    QTest::newRow("sans point")      << "photo.jpg" << "photo"     << "" << sansPoint;
+    QTest::newRow("autre extension") << "photo.jpg" << "photo.gif" << "" << autre;
+    QTest::newRow("casse seule")     << "photo.jpg" << "Photo.JPG" << "" << "";
+    QTest::newRow("premier point")   << "a.b.jpg"   << "c.jpg"     << "" << autre;
+    QTest::newRow("même fin")        << "a.b.jpg"   << "c.B.jpg"   << "" << "";
+    QTest::newRow("lecture seule")   << "photo.jpg" << "vue.jpg"   << "lecture seule" << "";
+    QTest::newRow("blanc devant")    << "photo.jpg" << " vue.jpg"  << "" << "";
     // The blanks after the dot are part of the extension.
-    QTest::newRow("blancs après")    << "photo.jpg" << "vue.jpg  " << autre     << false;
+    QTest::newRow("blancs après")    << "photo.jpg" << "vue.jpg  " << "" << autre;
+    QTest::newRow("nom existant")    << "photo.jpg" << "autre.jpg" << "autre" << n58;
+    QTest::newRow("existant, lecture seule") << "photo.jpg" << "autre.jpg" << "autre lecture seule" << n58;
+    QTest::newRow("fichier disparu") << "photo.jpg" << "neuf.jpg"  << "disparu" << "Galvia|Erreur : 53 - Fichier introuvable";
+    QTest::newRow("dossier protégé") << "photo.jpg" << "neuf.jpg"  << "protege" << "Galvia|Erreur : 70 - Permission refusée";
+    QTest::newRow("barre oblique")   << "photo.jpg" << "a/b.jpg"   << "" << n52;
+    QTest::newRow("trop long")       << "photo.jpg" << QString(300, u'n') + ".jpg" << "" << n52;
     // clang-format on
 }
 
 void TestRenommer::renommer() {
     QFETCH(QString, ancien);
     QFETCH(QString, reponse);
+    QFETCH(QString, preparation);
     QFETCH(QString, boite);
-    QFETCH(bool, lectureSeule);
     Banc b;
     montrer(b, ancien);
-    if (lectureSeule) ::chmod(qPrintable(b.etat.NomComplet), 0444);
-    const QString compteur = b.ctl().menNom.caption();
-    b.plateforme.reponses.push_back(reponse);
-    b.ctl().Renomme.cliquer();
-
-    QCOMPARE(b.plateforme.saisies.size(), 1u);
-    QCOMPARE(b.plateforme.saisies[0].defaut, ancien);
-    QStringList boites;
-    for (const BoiteMessage& m : b.plateforme.messages) {
-        boites.append(m.titre + '|' + m.texte);
-        QCOMPARE(m.icone, m.titre == "Nom refusé" ? Icone::Critique : Icone::Information);
-    }
-    QCOMPARE(boites, boite.isEmpty() ? QStringList() : QStringList{boite});
-    const QString nom = boite.startsWith("Nom refusé") ? ancien : reponse;
-    QCOMPARE(disque(b), QStringList{nom});
-    QCOMPARE(b.liste(), QStringList{nom});
-    QCOMPARE(b.etat.NomComplet, b.chemin(QStringLiteral("d/")) + nom);
-    QCOMPARE(b.ctl().menNom.caption(), compteur);
-    QCOMPARE(b.etat.SensDefile, Faux);
-    if (lectureSeule) QCOMPARE(mode(b.etat.NomComplet), mode_t(0644));
-}
-
-void TestRenommer::echecs_data() {
-    QTest::addColumn<QString>("reponse");
-    QTest::addColumn<QString>("preparation");
-    QTest::addColumn<QString>("erreur");
-    QTest::addColumn<QStringList>("restent");
-    const QString n52 = "52 - Nom ou numéro de fichier incorrect",
-                  n58 = "58 - Fichier déjà existant";
-    const QStringList deux{"autre.jpg", "photo.jpg"}, photo{"photo.jpg"};
-    // clang-format off
-    QTest::newRow("nom existant")            << "autre.jpg" << "autre"               << n58 << deux;
-    QTest::newRow("existant, lecture seule") << "autre.jpg" << "autre lecture seule" << n58 << deux;
-    QTest::newRow("fichier disparu")         << "neuf.jpg"  << "disparu" << "53 - Fichier introuvable" << QStringList{};
-    QTest::newRow("dossier protégé")         << "neuf.jpg"  << "protege" << "70 - Permission refusée" << photo;
-    QTest::newRow("barre oblique")           << "a/b.jpg"   << ""        << n52 << photo;
-    QTest::newRow("trop long")               << QString(300, u'n') + ".jpg" << "" << n52 << photo;
-    // clang-format on
-}
-
-void TestRenommer::echecs() {
-    QFETCH(QString, reponse);
-    QFETCH(QString, preparation);
-    QFETCH(QString, erreur);
-    QFETCH(QStringList, restent);
-    Banc b;
-    montrer(b, QStringLiteral("photo.jpg"));
-    const QString ancien = b.etat.NomComplet;
+    const QString chemin = b.etat.NomComplet;
     const QString d = b.chemin(QStringLiteral("d"));
     if (preparation.startsWith(QLatin1String("autre"))) ecrire(d + "/autre.jpg", "autre");
-    if (preparation.endsWith(QLatin1String("lecture seule"))) ::chmod(qPrintable(ancien), 0444);
-    if (preparation == QLatin1String("disparu")) QFile::remove(ancien);
+    if (preparation.endsWith(QLatin1String("lecture seule"))) ::chmod(qPrintable(chemin), 0444);
+    if (preparation == QLatin1String("disparu")) QFile::remove(chemin);
     // Root ignores permissions: the command then runs as the unprivileged user nobody.
     const bool sansDroits = preparation == QLatin1String("protege") && ::geteuid() == 0;
     if (preparation == QLatin1String("protege")) ::chmod(qPrintable(d), 0555);
@@ -147,26 +109,41 @@ void TestRenommer::echecs() {
         ::chmod(qPrintable(b.chemin()), 0755);
         QVERIFY(::seteuid(65534) == 0);
     }
+    const QString compteur = b.ctl().menNom.caption();
     b.plateforme.reponses.push_back(reponse);
-    b.form->Renomme_Click();
+    b.ctl().Renomme.cliquer();
     if (sansDroits) QVERIFY(::seteuid(0) == 0);
     ::chmod(qPrintable(d), 0755);
 
-    QCOMPARE(b.messages(), QStringList{"Erreur : " + erreur + "\r\nSur le fichier : " + ancien +
-                                       "\r\nAvec le nom " + reponse});
-    QCOMPARE(b.plateforme.messages[0].icone, Icone::Aucune);
-    QCOMPARE(b.plateforme.messages[0].titre, QStringLiteral("Galvia"));
+    QCOMPARE(b.plateforme.saisies.size(), 1u);
+    QCOMPARE(b.plateforme.saisies[0].defaut, ancien);
+    const bool erreur = boite.startsWith("Galvia|");
+    if (erreur) boite += "\r\nSur le fichier : " + chemin + "\r\nAvec le nom " + reponse;
+    QStringList boites;
+    for (const BoiteMessage& m : b.plateforme.messages) {
+        boites.append(m.titre + '|' + m.texte);
+        QCOMPARE(m.icone, m.titre == "Nom refusé" ? Icone::Critique
+                          : erreur                ? Icone::Aucune
+                                                  : Icone::Information);
+    }
+    QCOMPARE(boites, boite.isEmpty() ? QStringList() : QStringList{boite});
+    const QString nom = erreur || boite.startsWith("Nom refusé") ? ancien : reponse;
+    QStringList restent;
+    if (preparation.startsWith(QLatin1String("autre"))) restent.append("autre.jpg");
+    if (preparation != QLatin1String("disparu")) restent.append(nom);
     QCOMPARE(disque(b), restent);
-    QCOMPARE(b.liste(), QStringList{"photo.jpg"});
-    QCOMPARE(b.etat.NomComplet, ancien);
+    QCOMPARE(b.liste(), QStringList{nom});
+    QCOMPARE(b.etat.NomComplet, d + '/' + nom);
+    QCOMPARE(b.ctl().menNom.caption(), compteur);
+    QCOMPARE(b.etat.SensDefile, Faux);
     if (preparation == QLatin1String("autre")) {
         QFile f(d + "/autre.jpg");
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray("autre"));
     }
     // A read-only file loses that attribute, and only that, even when the rename fails.
-    if (restent.contains("photo.jpg") && preparation.endsWith(QLatin1String("lecture seule")))
-        QCOMPARE(mode(ancien), mode_t(0644));
+    if (preparation.endsWith(QLatin1String("lecture seule")))
+        QCOMPARE(mode(b.etat.NomComplet), mode_t(0644));
 }
 
 // A picture whose full path is `longueur` bytes long (its folder's path, "/", and a
