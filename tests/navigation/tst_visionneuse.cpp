@@ -99,13 +99,9 @@ void TstVisionneuse::bouge_data() {
         {"numero 8", {2, Numero, "8", 2}},
         {"numero vide", {2, Numero, "", 2}},
         {"nom prefixe", {2, Nom, "05", 5}},
-        {"nom casse", {2, Nom, "03.BMP", 3}},
         {"nom absent", {2, Nom, "9", 2}},
-        {"nom plus long", {2, Nom, "01.bmpx", 2}},
         {"nom annule", {2, Nom, "", 2}},
         {"une image nom", {1, Nom, "1", 1, {}, false, 1}},
-        {"une image numero", {1, Numero, "1", 1, {}, false, 1}},
-        {"une image suivante", {1, Suivante, "", 1, {}, false, 1}},
     };
     for (const auto& [nom, cas] : lignes)
         QTest::newRow(nom) << cas;
