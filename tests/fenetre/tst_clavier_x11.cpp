@@ -74,7 +74,7 @@ void TstClavierX11::init() {
     f_ = std::make_unique<FenetreReelle>(dossier_.path() + u'/');
     QTRY_VERIFY(QGuiApplication::focusWindow() == f_->vue->windowHandle());
     taperX(x_, F5);
-    QTRY_COMPARE(f_->etat.ModeVue, std::int16_t(2));
+    QTRY_COMPARE(f_->etat.ModeVue, Mode::Ajustee);
 }
 
 void TstClavierX11::touches_data() {

@@ -151,7 +151,7 @@ void TstFenetreQt::touches() {
     QTemporaryDir dossier;
     FenetreReelle f(images(dossier, 3));
     QVERIFY(taper(Qt::Key_F5));
-    QCOMPARE(f.etat.ModeVue, std::int16_t(2));
+    QCOMPARE(f.etat.ModeVue, Mode::Ajustee);
     QList<int> vus;
     f.form->fenetre.surTouche = [&vus](int code, int) { vus.append(code); };
     QVERIFY(taper(touche));
@@ -211,7 +211,7 @@ void TstFenetreQt::focusApresBoite() {
     QCOMPARE(f.etat.NumImage, 3);
     // A key that no control of the window takes for itself.
     QVERIFY(taper(Touche{scan::PavePlus, Qt::Key_Plus, "+", Qt::KeypadModifier}));
-    QCOMPARE(f.etat.ModeVue, std::int16_t(1));
+    QCOMPARE(f.etat.ModeVue, Mode::TailleReelle);
     // The natural-size view takes the focus, and the viewer's keys still reach the window.
     QCOMPARE(QApplication::focusWidget(), f.vue->widgetDe(f.ctl().Image1));
     QVERIFY(taper(Qt::Key_PageUp));
@@ -231,7 +231,7 @@ void TstFenetreQt::selectionMultipleF6() {
     QVERIFY(taper(Qt::Key_F6));
     QCOMPARE(f.etat.NbImages, 2);
     QCOMPARE(f.etat.TabImages.mid(1), (QStringList{"b.jpg", "d.jpg"}));
-    QCOMPARE(f.etat.ModeVue, std::int16_t(2));
+    QCOMPARE(f.etat.ModeVue, Mode::Ajustee);
 }
 
 // F7 opens a folder selection with the folder list in hand: a click there adds a folder,
@@ -270,7 +270,7 @@ void TstFenetreQt::toucheSurLaListeCachee() {
     QVERIFY(taper(Qt::Key_C));
     QVERIFY(taper(Qt::Key_Return));
     QCOMPARE(f.etat.NbImages, std::int16_t(3));
-    QCOMPARE(f.etat.ModeVue, std::int16_t(2));
+    QCOMPARE(f.etat.ModeVue, Mode::Ajustee);
 }
 
 // Dragging a scroll bar's thumb moves the picture when the thumb is released, not during
@@ -281,7 +281,7 @@ void TstFenetreQt::glisserUnAscenseur() {
     FenetreReelle f(dossier.path() + u'/');
     QVERIFY(taper(Qt::Key_F5));
     QVERIFY(taper(Touche{scan::PavePlus, Qt::Key_Plus, "+", Qt::KeypadModifier}));
-    QCOMPARE(f.etat.ModeVue, std::int16_t(1));
+    QCOMPARE(f.etat.ModeVue, Mode::TailleReelle);
     auto* barre = qobject_cast<QScrollBar*>(f.vue->widgetDe(f.ctl().Horiz));
     QWidget* image = f.vue->widgetDe(f.ctl().Image1);
     QVERIFY(barre && barre->isVisible());

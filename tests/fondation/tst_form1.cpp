@@ -115,7 +115,7 @@ void TestForm1::modes() {
     const AccesForm1 f = b.ctl();
     const auto verifier = [&](Mode mode, const Controle* focus) {
         const bool vue = mode == Mode::TailleReelle || mode == Mode::Ajustee;
-        QCOMPARE(b.etat.ModeVue, vue ? int(mode) : 0);
+        QCOMPARE(b.etat.ModeVue, vue ? mode : Mode::Navigation);
         QCOMPARE(QList<bool>({f.menAtt.visible(), f.menNom.visible(), f.menShow.visible(),
                               f.Renomme.enabled(), f.affAutre.enabled(), !f.Debut.visible(),
                               !f.AutreDossier.enabled()}),
@@ -211,7 +211,7 @@ void TestForm1::listes() {
     if (!refus) {
         QCOMPARE(b.liste().join(u' '), message);
         QCOMPARE(b.etat.TabImages.size(), b.etat.NbImages + 1);
-        QCOMPARE(int(b.etat.ModeVue), 2);
+        QCOMPARE(b.etat.ModeVue, Mode::Ajustee);
         QVERIFY(b.plateforme.messages.empty());
         return;
     }
@@ -222,7 +222,7 @@ void TestForm1::listes() {
     QCOMPARE(int(b.etat.NbImages), 0);
     QCOMPARE(b.etat.TabImages.size(), 1);
     QCOMPARE(int(b.etat.NumImage), 1); // kept
-    QCOMPARE(int(b.etat.ModeVue), 0);
+    QCOMPARE(b.etat.ModeVue, Mode::Navigation);
 }
 
 void TestForm1::doubleClic() {
@@ -233,7 +233,7 @@ void TestForm1::doubleClic() {
     b.ctl().Fichier.activer(0); // readme.txt: no extension test
     QCOMPARE(b.etat.TabImages, (QStringList{QString(), "readme.txt"}));
     QCOMPARE(int(b.etat.NbImages), 1);
-    QCOMPARE(int(b.etat.ModeVue), 2);
+    QCOMPARE(b.etat.ModeVue, Mode::Ajustee);
     QCOMPARE(b.messages(),
              QStringList{QStringLiteral("Erreur : 481 - Image incorrecte\r\nSur le fichier : ") +
                          b.chemin(QStringLiteral("d/readme.txt"))});
@@ -425,7 +425,7 @@ void TestForm1::touches() {
     b->etat.Vitesse = t.vitesse;
     b->form->fenetre.toucher(t.code, t.maj);
     QCOMPARE(b->etat.NumImage, t.numero);
-    QCOMPARE(b->etat.ModeVue, t.modeApres);
+    QCOMPARE(int(b->etat.ModeVue), t.modeApres);
     QCOMPARE(b->etat.SensDefile, t.sens);
     QCOMPARE(QPoint(f.Horiz.value(), f.Vertic.value()), t.valeurs);
     QCOMPARE(QPointF(f.Image1.left(), f.Image1.top()), -QPointF(t.valeurs));

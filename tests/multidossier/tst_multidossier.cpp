@@ -145,7 +145,7 @@ void TestMultiDossier::construction() {
     QVERIFY(b.messages().isEmpty());
     QCOMPARE(b.etat.NbImages, 5);
     QCOMPARE(b.etat.MultiDossier, 1);
-    QCOMPARE(b.etat.ModeVue, 2);
+    QCOMPARE(b.etat.ModeVue, Mode::Ajustee);
     QCOMPARE(b.etat.NumImage, 1);
     QCOMPARE((std::vector<int>{b.etat.FinDossier[1], b.etat.FinDossier[2], b.etat.FinDossier[3]}),
              (std::vector<int>{3, 3, 5}));
@@ -186,7 +186,7 @@ void TestMultiDossier::echecs() {
     b.ctl().AutreDossier.cliquer();
     QCOMPARE(b.messages(), QStringList{message});
     QCOMPARE(b.etat.NbImages, 0);
-    QCOMPARE(b.etat.ModeVue, 0);
+    QCOMPARE(b.etat.ModeVue, Mode::Navigation);
     // Plain browsing again: a folder click adds nothing, the menu starts a new selection.
     QCOMPARE(b.etat.MultiDossier, 0);
     cliquer(b, "A");

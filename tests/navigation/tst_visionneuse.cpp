@@ -260,7 +260,7 @@ void TstVisionneuse::modes() {
     e.vue.changerMode(mode == Mode::Ajustee ? Mode::TailleReelle : Mode::Ajustee);
     e.vue.Defile(Show::Croissant);
     e.vue.changerMode(mode);
-    QCOMPARE(e.etat.ModeVue, modeVue);
+    QCOMPARE(e.etat.ModeVue, static_cast<Mode>(modeVue));
     QCOMPARE(e.vue.enMarche(), garde);
     QCOMPARE(e.prevus(), garde ? (QList<int>{2, 3}) : QList<int>());
 }
