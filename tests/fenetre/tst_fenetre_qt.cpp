@@ -260,9 +260,7 @@ void TstFenetreQt::echapPendantLaSelectionDeDossiers() {
 // letters act on no hidden control (Return there would make a list of one file).
 void TstFenetreQt::toucheSurLaListeCachee() {
     QTemporaryDir dossier;
-    for (const char* nom : {"a.bmp", "b.bmp", "c.bmp"})
-        dessiner(dossier.filePath(QString::fromLatin1(nom)), {40, 30});
-    FenetreReelle f(dossier.path() + u'/');
+    FenetreReelle f(images(dossier, 3));
     f.vue->widgetDe(f.ctl().Fichier)->setFocus();
     QVERIFY(taper(Qt::Key_F5));
     QCOMPARE(f.etat.NbImages, std::int16_t(3));
