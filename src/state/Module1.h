@@ -17,9 +17,9 @@ inline constexpr bool Faux = false;
 // Most folders of one multi-folder selection.
 inline constexpr int MaxDossiers = 10;
 
-// The main window's interface modes, as numbered by `ModeVue` and `Environ`. The
-// multi-folder selection shows the browsing panel: `ModeVue` is then 0.
-enum class Mode {
+// The main window's interface modes, as `Environ` numbers them. The multi-folder
+// selection shows the browsing panel: `ModeVue` is then browsing.
+enum class Mode : std::int16_t {
     Navigation = 0,    // drive, folder and file lists, no picture
     TailleReelle = 1,  // the picture at natural size, with scroll bars
     Ajustee = 2,       // the picture fitted to the window
@@ -37,10 +37,9 @@ struct Module1 {
     QString NomComplet;
     // Folder of the current image, ending with "/".
     QString Chemin;
-    // 0 browsing, 1 natural size with scroll bars, 2 fitted: written by the viewer's state
-    // (Visionneuse::changerMode) only.
-    std::int16_t ModeVue = 0;
-    Mode modeVue() const { return static_cast<Mode>(ModeVue); }
+    // Browsing, natural size with scroll bars, or fitted (never the folder choice): written
+    // by the viewer's state (Visionneuse::changerMode) only.
+    Mode ModeVue = Mode::Navigation;
     // Slideshow running flag.
     bool SensDefile = false;
     // Slideshow step: +1, -1, or 0 until a slideshow was first started.

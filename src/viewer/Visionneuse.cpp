@@ -91,11 +91,11 @@ void Visionneuse::nouvelleListe() {
 
 void Visionneuse::changerMode(Mode m) {
     if (m == Mode::Navigation || m == Mode::ChoixDossiers) {
-        etat.ModeVue = static_cast<std::int16_t>(Mode::Navigation);
+        etat.ModeVue = Mode::Navigation;
         etat.SensDefile = false;
         anticipation_.oublier(); // no picture shown: nothing to move on to
     } else {
-        etat.ModeVue = static_cast<std::int16_t>(m);
+        etat.ModeVue = m;
     }
 }
 

@@ -33,7 +33,7 @@ public:
     void nouvelleListe();
 
     // --- the view mode ---
-    Mode mode() const { return etat.modeVue(); }
+    Mode mode() const { return etat.ModeVue; }
     // Browsing and the folder choice (both browsing for `ModeVue`) stop the slideshow and
     // drop the pictures decoded ahead; the two views keep them.
     void changerMode(Mode m);

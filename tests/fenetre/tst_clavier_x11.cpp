@@ -20,37 +20,16 @@ using namespace galvia::test;
 namespace {
 
 // X key codes (evdev + 8).
-constexpr unsigned MajGauche = 50, VerrNum = 77, Echap = 9, F2 = 68, F4 = 70, F8 = 74,
-                   PageBas = 117, PavePlus = 86;
+constexpr unsigned MajGauche = 50, VerrNum = 77, Echap = 9, F5 = 71, PageBas = 117, PavePlus = 86;
 
-class ClavierX {
-public:
-    ClavierX()
-        : d_(XOpenDisplay(nullptr)) {}
-    ~ClavierX() {
-        if (d_) XCloseDisplay(d_);
-    }
-    bool ouvert() const { return d_ != nullptr; }
-    // What the key at `code` types unshifted on the server's layout.
-    KeySym symbole(unsigned code) const { return XkbKeycodeToKeysym(d_, code, 0, 0); }
-    // Num Lock on: the keypad types digits.
-    void verrouillerPave() {
-        XkbStateRec etat{};
-        XkbGetState(d_, XkbUseCoreKbd, &etat);
-        if (!(etat.locked_mods & Mod2Mask)) taper(VerrNum);
-    }
-    // Presses and releases the key at `code`, Shift held when `maj`.
-    void taper(unsigned code, bool maj = false) {
-        if (maj) XTestFakeKeyEvent(d_, MajGauche, True, 0);
-        XTestFakeKeyEvent(d_, code, True, 0);
-        XTestFakeKeyEvent(d_, code, False, 0);
-        if (maj) XTestFakeKeyEvent(d_, MajGauche, False, 0);
-        XFlush(d_);
-    }
-
-private:
-    Display* d_;
-};
+// Presses and releases the key at `code` through the server, Shift held when `maj`.
+void taperX(Display* d, unsigned code, bool maj = false) {
+    if (maj) XTestFakeKeyEvent(d, MajGauche, True, 0);
+    XTestFakeKeyEvent(d, code, True, 0);
+    XTestFakeKeyEvent(d, code, False, 0);
+    if (maj) XTestFakeKeyEvent(d, MajGauche, False, 0);
+    XFlush(d);
+}
 
 } // namespace
 
@@ -59,26 +38,33 @@ class TstClavierX11 : public QObject {
 private Q_SLOTS:
     void initTestCase();
     void init();
-    void cleanup();
+    void cleanup() { f_.reset(); }
+    void cleanupTestCase() {
+        if (x_) XCloseDisplay(x_);
+    }
     void touches_data();
     void touches();
 
 private:
     QTemporaryDir dossier_;
     std::unique_ptr<FenetreReelle> f_;
-    ClavierX clavier_;
+    Display* x_ = nullptr;
 };
 
 void TstClavierX11::initTestCase() {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         QSKIP("needs an X server (run through serveur-x.sh with QT_QPA_PLATFORM=xcb)");
-    QVERIFY(clavier_.ouvert());
+    x_ = XOpenDisplay(nullptr);
+    QVERIFY(x_);
     // The layout the run asked for: the key 4 types an apostrophe on a French keyboard.
     const bool francais = qEnvironmentVariable("GALVIA_DISPOSITION") == QLatin1String("fr");
-    QVERIFY2(francais == (clavier_.symbole(13) == XK_apostrophe),
+    QVERIFY2(francais == (XkbKeycodeToKeysym(x_, 13, 0, 0) == XK_apostrophe),
              francais ? "the X server did not take the French layout (setxkbmap fr)"
                       : "the X server has a French layout where another was asked for");
-    clavier_.verrouillerPave();
+    // Num Lock on: the keypad types digits.
+    XkbStateRec etat{};
+    XkbGetState(x_, XkbUseCoreKbd, &etat);
+    if (!(etat.locked_mods & Mod2Mask)) taperX(x_, VerrNum);
     for (char c = 'a'; c <= 'j'; ++c)
         dessiner(dossier_.filePath(QString(QChar::fromLatin1(c)) + QStringLiteral(".jpg")),
                  {40, 30});
@@ -87,15 +73,10 @@ void TstClavierX11::initTestCase() {
 void TstClavierX11::init() {
     f_ = std::make_unique<FenetreReelle>(dossier_.path() + u'/');
     QTRY_VERIFY(QGuiApplication::focusWindow() == f_->vue->windowHandle());
-    clavier_.taper(F2 + 3); // F5
-    QTRY_COMPARE(f_->etat.ModeVue, std::int16_t(2));
+    taperX(x_, F5);
+    QTRY_COMPARE(f_->etat.ModeVue, Mode::Ajustee);
 }
 
-void TstClavierX11::cleanup() {
-    f_.reset();
-}
-
-// The keys by place: whatever the layout types there, with or without Shift.
 void TstClavierX11::touches_data() {
     QTest::addColumn<uint>("code");
     QTest::addColumn<bool>("maj");
@@ -121,7 +102,7 @@ void TstClavierX11::touches() {
     f_->form->fenetre.surTouche = [&vus](int c, int) {
         if (c != 16) vus.append(c); // Shift itself
     };
-    clavier_.taper(code, maj);
+    taperX(x_, code, maj);
     QTRY_COMPARE(vus, QList<int>{attendu});
 }
 

@@ -1,5 +1,7 @@
-// The main window's logic on the in-memory platform: start-up, modes, list builds,
-// loading and its failures, over real files in a temporary folder.
+// The main window's logic on the in-memory platform, over real files in a temporary
+// folder: start-up, modes, list builds, loading and its failures, and the keys, menus and
+// views over a list; what they do to the viewer's state is tested on the state itself
+// (tst_visionneuse).
 #include "support/Banc.h"
 #include "support/MainTest.h"
 
@@ -10,9 +12,52 @@
 #include <QBuffer>
 #include <QDir>
 #include <QTest>
+#include <utility>
 
 using namespace galvia;
 using namespace galvia::test;
+
+namespace {
+
+// A bench viewing `nb` pictures 01.bmp, 02.bmp...; the first is 2000 x 1500 so that
+// both scroll bars have a range, the others are small.
+std::unique_ptr<Banc> bancVisionnant(int nb) {
+    auto b = std::make_unique<Banc>();
+    for (int i = 1; i <= nb; ++i)
+        dessiner(b->chemin(QStringLiteral("l/%1.bmp").arg(i, 2, 10, QLatin1Char('0'))),
+                 i == 1 ? QSize(2000, 1500) : QSize(8, 6));
+    b->demarrer(QStringLiteral("l"));
+    b->ctl().affTout.cliquer();
+    if (b->etat.NbImages != nb) qFatal("the list was not built");
+    return b;
+}
+
+void aller(Banc& b, int numero) {
+    b.etat.NumImage = static_cast<std::int16_t>(numero);
+    b.form->ChargeImage();
+    b.etat.NomComplet.clear(); // set again by the next load only
+}
+
+bool recharge(const Banc& b) {
+    return !b.etat.NomComplet.isEmpty();
+}
+
+} // namespace
+
+// One key pressed in the viewer over a list of 10 images, shown from image 1 with both
+// scroll bars at 100 and the slideshow stopped: the view before the key (0: back to
+// browsing), the key with its modifiers and `Vitesse` before it, and what it leaves.
+struct Touche {
+    int mode;
+    int code;
+    int numero; // NumImage after
+    int modeApres;
+    bool sens;      // SensDefile after
+    QPoint valeurs; // Horiz and Vertic after
+    int maj = 0;
+    int vitesse = 0;
+};
+Q_DECLARE_METATYPE(Touche)
 
 class TestForm1 : public QObject {
     Q_OBJECT
@@ -20,16 +65,17 @@ private Q_SLOTS:
     void demarrage_data();
     void demarrage();
     void modes();
-    void toutesLesImages();
     void listes_data();
     void listes();
     void doubleClic();
-    void vingtTroisImages();
-    void tropDImages();
     void echecDeChargement_data();
     void echecDeChargement();
     void ascenseurs();
     void lecteurIllisible();
+    void menus();
+    void touches_data();
+    void touches();
+    void petitesImages();
 };
 
 void TestForm1::demarrage_data() {
@@ -69,7 +115,7 @@ void TestForm1::modes() {
     const AccesForm1 f = b.ctl();
     const auto verifier = [&](Mode mode, const Controle* focus) {
         const bool vue = mode == Mode::TailleReelle || mode == Mode::Ajustee;
-        QCOMPARE(b.etat.ModeVue, vue ? int(mode) : 0);
+        QCOMPARE(b.etat.ModeVue, vue ? mode : Mode::Navigation);
         QCOMPARE(QList<bool>({f.menAtt.visible(), f.menNom.visible(), f.menShow.visible(),
                               f.Renomme.enabled(), f.affAutre.enabled(), !f.Debut.visible(),
                               !f.AutreDossier.enabled()}),
@@ -103,36 +149,6 @@ void TestForm1::modes() {
     verifier(Mode::Navigation, &f.Lecteur);
 }
 
-void TestForm1::toutesLesImages() {
-    Banc b;
-    // A name with quotes, a line break and accents is a name like any other.
-    const QString insolite = QStringLiteral("0 \"l'an\"\n été.jpg");
-    dessiner(b.chemin(QStringLiteral("d/") + insolite), {12, 9});
-    dessiner(b.chemin(QStringLiteral("d/b.JPG")), {40, 30});
-    dessiner(b.chemin(QStringLiteral("d/a.gif")), {20, 10});
-    dessiner(b.chemin(QStringLiteral("d/C.bmp")), {30, 30});
-    ecrire(b.chemin(QStringLiteral("d/notes.txt")), "texte");
-    ecrire(b.chemin(QStringLiteral("d/.cache.jpg")), "cache");
-    QDir().mkpath(b.chemin(QStringLiteral("d/sous.jpg")));
-    b.demarrer(QStringLiteral("d"));
-    b.ctl().affTout.cliquer();
-    QCOMPARE(b.liste(), (QStringList{insolite, "a.gif", "b.JPG", "C.bmp"}));
-    QCOMPARE(b.etat.TabImages.size(), 5);
-    QCOMPARE(int(b.etat.NumImage), 1);
-    QCOMPARE(int(b.etat.ModeVue), 2);
-    QCOMPARE(b.etat.Chemin, b.chemin(QStringLiteral("d/")));
-    QCOMPARE(b.etat.NomComplet, b.chemin(QStringLiteral("d/") + insolite));
-    QCOMPARE(b.ctl().menNom.caption(), QStringLiteral("=  1 / 4  =  ") + insolite);
-    QCOMPARE(b.ctl().Image1.width(), 12.0);
-    QCOMPARE(b.ctl().Image1.height(), 9.0);
-    QVERIFY(!b.ctl().Image2.image().isNull());
-    QVERIFY(b.plateforme.messages.empty());
-    QVERIFY(!b.form->fenetre.occupe());
-    // The build runs from browsing mode only.
-    b.ctl().affTout.cliquer();
-    QCOMPARE(int(b.etat.NbImages), 4);
-}
-
 void TestForm1::listes_data() {
     // The files of the folder, those selected, and the box that refuses a list built from
     // all or from the selection, or the list it gives.
@@ -140,6 +156,22 @@ void TestForm1::listes_data() {
     QTest::addColumn<QStringList>("selection");
     QTest::addColumn<bool>("parSelection");
     QTest::addColumn<QString>("message");
+    // A name with quotes, a line break and accents is a name like any other; the folder's
+    // own order is not the list's.
+    const QString insolite = QStringLiteral("0 \"l'an\"\n été.jpg");
+    QTest::newRow("tout") << QStringList{"b.JPG", insolite, "C.bmp",         "a.gif",
+                                         "n.txt", ".c.jpg", "sous.jpg/x.jpg"}
+                          << QStringList{} << false << insolite + " a.gif b.JPG C.bmp";
+    // The list grows by blocks of ten and is trimmed to its entries.
+    QStringList vingtTrois, trop;
+    for (int i = 23; i >= 1; --i)
+        vingtTrois.append(QStringLiteral("img%1.jpg").arg(i, 2, 10, QLatin1Char('0')));
+    for (int i = 0; i <= MaxImages; ++i)
+        trop.append(QStringLiteral("%1.jpg").arg(i));
+    QTest::newRow("vingt-trois") << vingtTrois << QStringList{} << false
+                                 << QStringList(vingtTrois.rbegin(), vingtTrois.rend()).join(u' ');
+    QTest::newRow("trop d'images")
+        << trop << QStringList{} << false << "Trop d'images : 32 759 au plus !";
     QTest::newRow("selection") << QStringList{"z.jpg", "m.gif", "a.bmp", "n.txt"}
                                << QStringList{"n.txt", "m.gif", "z.jpg"} << true << "m.gif z.jpg";
     QTest::newRow("vide") << QStringList{} << QStringList{} << false << "Le dossier est vide !";
@@ -149,8 +181,6 @@ void TestForm1::listes_data() {
                                       << false << "Aucun fichier n'est affichable !";
     QTest::newRow("rien de selectionne")
         << QStringList{"a.jpg"} << QStringList{} << true << "La sélection est vide !";
-    QTest::newRow("dossier vide selection")
-        << QStringList{} << QStringList{} << true << "La sélection est vide !";
     QTest::newRow("selection non affichable")
         << QStringList{"a.txt", "b.jpg"} << QStringList{"a.txt"} << true
         << "Aucun fichier sélectionné n'est affichable !";
@@ -178,7 +208,8 @@ void TestForm1::listes() {
     (parSelection ? b.ctl().affSelect : b.ctl().affTout).cliquer();
     if (!refus) {
         QCOMPARE(b.liste().join(u' '), message);
-        QCOMPARE(int(b.etat.ModeVue), 2);
+        QCOMPARE(b.etat.TabImages.size(), b.etat.NbImages + 1);
+        QCOMPARE(b.etat.ModeVue, Mode::Ajustee);
         QVERIFY(b.plateforme.messages.empty());
         return;
     }
@@ -189,7 +220,7 @@ void TestForm1::listes() {
     QCOMPARE(int(b.etat.NbImages), 0);
     QCOMPARE(b.etat.TabImages.size(), 1);
     QCOMPARE(int(b.etat.NumImage), 1); // kept
-    QCOMPARE(int(b.etat.ModeVue), 0);
+    QCOMPARE(b.etat.ModeVue, Mode::Navigation);
 }
 
 void TestForm1::doubleClic() {
@@ -200,39 +231,12 @@ void TestForm1::doubleClic() {
     b.ctl().Fichier.activer(0); // readme.txt: no extension test
     QCOMPARE(b.etat.TabImages, (QStringList{QString(), "readme.txt"}));
     QCOMPARE(int(b.etat.NbImages), 1);
-    QCOMPARE(int(b.etat.ModeVue), 2);
+    QCOMPARE(b.etat.ModeVue, Mode::Ajustee);
     QCOMPARE(b.messages(),
              QStringList{QStringLiteral("Erreur : 481 - Image incorrecte\r\nSur le fichier : ") +
                          b.chemin(QStringLiteral("d/readme.txt"))});
     QCOMPARE(b.plateforme.messages[0].titre, QStringLiteral("Galvia"));
     QVERIFY(b.plateforme.messages[0].icone == Icone::Aucune);
-}
-
-void TestForm1::vingtTroisImages() {
-    Banc b;
-    for (int i = 23; i >= 1; --i)
-        ecrire(b.chemin(QStringLiteral("d/img%1.jpg").arg(i, 2, 10, QLatin1Char('0'))));
-    dessiner(b.chemin(QStringLiteral("d/img01.jpg")), {8, 8});
-    b.demarrer(QStringLiteral("d"));
-    b.form->affTout_Click();
-    QCOMPARE(int(b.etat.NbImages), 23);
-    QCOMPARE(b.etat.TabImages.size(), 24);
-    QCOMPARE(b.etat.TabImages.at(23), QStringLiteral("img23.jpg"));
-}
-
-void TestForm1::tropDImages() {
-    Banc b;
-    const QString d = b.chemin(QStringLiteral("d/"));
-    QDir().mkpath(d);
-    for (int i = 0; i <= MaxImages; ++i)
-        ecrire(d + QStringLiteral("%1.jpg").arg(i));
-    b.demarrer(QStringLiteral("d"));
-    b.form->affTout_Click();
-    QCOMPARE(b.messages(), QStringList{QStringLiteral("Trop d'images : 32 759 au plus !")});
-    QCOMPARE(b.plateforme.messages[0].titre, QStringLiteral("Attention"));
-    QCOMPARE(int(b.etat.NbImages), 0);
-    QCOMPARE(b.etat.TabImages.size(), 1);
-    QCOMPARE(int(b.etat.ModeVue), 0);
 }
 
 void TestForm1::echecDeChargement_data() {
@@ -274,10 +278,12 @@ void TestForm1::echecDeChargement() {
     b.form->affTout_Click();
     QCOMPARE(b.ctl().Image1.width(), 2000.0);
     b.etat.NumImage = 2;
+    b.etat.SensDefile = true;
     b.form->ChargeImage();
     QCOMPARE(b.messages(), QStringList{erreur + QStringLiteral("\r\nSur le fichier : ") + fichier});
     // The counter names the new file; both views and the scroll bar keep the previous
-    // picture.
+    // picture, and a slideshow goes on.
+    QVERIFY(b.etat.SensDefile);
     QCOMPARE(b.ctl().menNom.caption(), QStringLiteral("=  2 / 2  =  ") + nom);
     QCOMPARE(b.etat.NomComplet, fichier);
     QCOMPARE(b.ctl().Image1.width(), 2000.0);
@@ -297,19 +303,24 @@ void TestForm1::ascenseurs() {
     b.form->affTout_Click();
     const AccesForm1 f = b.ctl();
     QVERIFY(f.Horiz.visible() && f.Vertic.visible());
-    QCOMPARE(f.Horiz.width(), 1008.0);
-    QCOMPARE(f.Horiz.top(), 752.0);
-    QCOMPARE(f.Vertic.left(), 1008.0);
-    QCOMPARE(f.Vertic.height(), 752.0);
-    QCOMPARE(f.Horiz.max(), 492);
-    QCOMPARE(f.Vertic.max(), 448);
-    QCOMPARE(f.Image2.width(), 960.0);
-    QCOMPARE(f.Image2.left(), 32.0);
-    // Scrolling moves the natural-size picture; a smaller maximum pulls the value down.
+    QCOMPARE(QList<double>({f.Horiz.width(), f.Horiz.top(), f.Vertic.left(), f.Vertic.height(),
+                            f.Image2.width(), f.Image2.left()}),
+             QList<double>({1008, 752, 1008, 752, 960, 32}));
+    QCOMPARE(QPoint(f.Horiz.max(), f.Vertic.max()), QPoint(492, 448));
+    // Scrolling moves the natural-size picture, which keeps its place and its decode
+    // across the views; the scroll bars never keep the focus.
     f.Horiz.setValue(400);
     f.Vertic.setValue(300);
-    QCOMPARE(f.Image1.left(), -400.0);
-    QCOMPARE(f.Image1.top(), -300.0);
+    const qint64 cle = f.Image1.image().cacheKey();
+    f.Image2.cliquer();
+    QCOMPARE(QPointF(f.Image1.left(), f.Image1.top()), QPointF(-400, -300));
+    f.Horiz.setFocus();
+    QVERIFY(f.Image1.aLeFocus());
+    f.Image1.cliquer();
+    QCOMPARE(f.Image1.image().cacheKey(), cle);
+    f.Vertic.setFocus();
+    QVERIFY(!f.Vertic.aLeFocus() && !f.Horiz.aLeFocus());
+    // A smaller maximum pulls the value down.
     b.etat.NumImage = 2;
     b.form->ChargeImage();
     QCOMPARE(f.Horiz.max(), 92);
@@ -332,6 +343,104 @@ void TestForm1::lecteurIllisible() {
     b.ctl().Lecteur.setDrive(QStringLiteral("/"));
     QCOMPARE(b.ctl().Dossier.path(), QStringLiteral("/"));
     QCOMPARE(b.form->fenetre.caption(), QStringLiteral("/"));
+}
+
+void TestForm1::menus() {
+    // Each item of "A&tteindre" from entry 3 of 7, a prompt answered "05"; then each
+    // slideshow direction of "&Show" and a tick.
+    const QList<int> arrivees{5, 5, 4, 2, 1, 2, 3, 4, 5, 7};
+    auto b = bancVisionnant(7);
+    for (int i = 0; i < 10; ++i) {
+        aller(*b, 3);
+        b->plateforme.reponses = {QStringLiteral("05")};
+        b->ctl().Bouge[i]->cliquer();
+        QCOMPARE(b->etat.NumImage, arrivees[i]);
+        QCOMPARE(recharge(*b), arrivees[i] != 3);
+    }
+    const std::pair<Show, int> sens[] = {
+        {Show::Croissant, 4}, {Show::Decroissant, 2}, {Show::Stop, 3}};
+    for (const auto& [commande, arrivee] : sens) {
+        aller(*b, 3);
+        b->ctl().Defile[Show::Croissant]->cliquer();
+        b->ctl().Defile[commande]->cliquer();
+        b->ctl().Timer1.tick();
+        QCOMPARE(b->etat.NumImage, arrivee);
+        QCOMPARE(recharge(*b), arrivee != 3);
+        QCOMPARE(b->ctl().menNom.caption().section(u' ', 2, 2), QString::number(arrivee));
+    }
+    // The speed: the timer and the factor in both commands.
+    b->ctl().Defile[Show::Croissant]->cliquer();
+    b->ctl().Defile[Show::VitesseMoitie]->cliquer();
+    QCOMPARE(b->ctl().Timer1.interval(), 2048);
+    QCOMPARE(b->ctl().Defile[Show::VitesseDouble]->caption(),
+             QStringLiteral("&Vitesse Double (0.5)"));
+    QCOMPARE(b->ctl().Defile[Show::VitesseMoitie]->caption(),
+             QStringLiteral("Vitesse &Moitié (0.5)"));
+    QVERIFY(b->plateforme.messages.empty());
+}
+
+void TestForm1::touches_data() {
+    QTest::addColumn<Touche>("t");
+    using namespace galvia::touche;
+    const auto ligne = [](const char* nom, const Touche& t) { QTest::newRow(nom) << t; };
+    const QPoint zero(0, 0), cent(100, 100); // another picture, that fits: both bars at 0
+    ligne("PgDn", {2, PageBas, 2, 2, false, zero});
+    ligne("PgDn Maj", {2, PageBas, 2, 2, false, zero, MajMask});
+    ligne("PgDn Ctrl Alt", {2, PageBas, 2, 2, false, zero, CtrlMask | AltMask});
+    ligne("PgUp", {1, PageHaut, 10, 1, false, zero});
+    ligne("Fin", {2, Fin, 10, 2, false, zero});
+    ligne("Debut", {2, Debut, 1, 2, false, cent});
+    ligne("Gauche", {2, Gauche, 1, 2, false, {0, 100}});
+    ligne("Haut", {1, Haut, 1, 1, false, {100, 0}});
+    ligne("Droite", {1, Droite, 1, 1, false, {992, 100}});
+    ligne("Bas", {2, Bas, 1, 2, false, {100, 748}});
+    ligne("Inser", {2, Inser, 1, 2, true, cent});
+    ligne("Plus", {2, PavePlus, 1, 1, false, cent});
+    ligne("Plus vue 1", {1, PavePlus, 1, 2, false, cent});
+    ligne("Espace reprise Maj", {2, Espace, 1, 2, true, cent, MajMask, -1});
+    for (int d = 1; d <= 4; ++d) {
+        QTest::addRow("chiffre %d", d) << Touche{2, Chiffre0 + d, 2 * d, 2, false, zero};
+        QTest::addRow("pave %d", d) << Touche{1, PaveChiffre0 + d, 2 * d, 1, false, zero};
+    }
+    for (const int sans : {Chiffre0, Chiffre0 + 5, Chiffre0 + 9, PaveChiffre0, PaveChiffre0 + 5,
+                           int(Echap), 187, 65})
+        QTest::addRow("sans effet %d", sans) << Touche{2, sans, 1, 2, false, cent};
+    for (const int code :
+         {int(PageBas), int(Fin), Chiffre0 + 4, int(Inser), int(PavePlus), int(Droite)})
+        QTest::addRow("navigation %d", code) << Touche{0, code, 1, 0, false, cent};
+}
+
+void TestForm1::touches() {
+    QFETCH(Touche, t);
+    auto b = bancVisionnant(10);
+    const AccesForm1 f = b->ctl();
+    f.Horiz.setValue(100);
+    f.Vertic.setValue(100);
+    if (t.mode == 0) f.affAutre.cliquer();
+    if (t.mode == 1) f.Image2.cliquer();
+    b->etat.Vitesse = t.vitesse;
+    b->form->fenetre.toucher(t.code, t.maj);
+    QCOMPARE(b->etat.NumImage, t.numero);
+    QCOMPARE(int(b->etat.ModeVue), t.modeApres);
+    QCOMPARE(b->etat.SensDefile, t.sens);
+    QCOMPARE(QPoint(f.Horiz.value(), f.Vertic.value()), t.valeurs);
+    QCOMPARE(QPointF(f.Image1.left(), f.Image1.top()), -QPointF(t.valeurs));
+    if (t.code == touche::Inser && t.mode != 0) QCOMPARE(b->etat.Vitesse, 1);
+}
+
+void TestForm1::petitesImages() {
+    auto b = bancVisionnant(5);
+    aller(*b, 5);
+    const AccesForm1 f = b->ctl();
+    QCOMPARE(f.Image2.width(), 8.0);
+    f.Defile[5]->cliquer();
+    QVERIFY(!f.Defile[5]->checked());
+    QVERIFY(recharge(*b));
+    QCOMPARE(b->etat.NumImage, 5);
+    QCOMPARE(f.Image2.width(), 1024.0); // enlarged to the window
+    f.Defile[5]->cliquer();
+    QVERIFY(f.Defile[5]->checked());
+    QCOMPARE(f.Image2.width(), 8.0);
 }
 
 GALVIA_TEST_MAIN(TestForm1)

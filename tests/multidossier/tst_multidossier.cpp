@@ -53,8 +53,6 @@ class TestMultiDossier : public QObject {
 private Q_SLOTS:
     void ajouts_data();
     void ajouts();
-    void effacer_data();
-    void effacer();
     void fin_data();
     void fin();
     void construction();
@@ -64,7 +62,7 @@ private Q_SLOTS:
 
 void TestMultiDossier::ajouts_data() {
     QTest::addColumn<QStringList>("existants");
-    QTest::addColumn<QStringList>("clics");
+    QTest::addColumn<QStringList>("clics"); // "-": a double click on the selection
     QTest::addColumn<QStringList>("retenus");
     QTest::addColumn<QString>("avertissement");
     QTest::newRow("deux") << QStringList{"A", "B"} << QStringList{"B", "A"} << QStringList{"B", "A"}
@@ -77,6 +75,11 @@ void TestMultiDossier::ajouts_data() {
     QTest::newRow("préfixe") << QStringList{"Photo", "Photos", "Photos Noel"}
                              << QStringList{"Photos", "Photo", "Photos Noel"}
                              << QStringList{"Photos", "Photo", "Photos Noel"} << QString();
+    // A double click takes off the last folder, which can then be chosen again.
+    QTest::newRow("effacer") << dossiers(3) << dossiers(3) + QStringList{"-", "d03"} << dossiers(3)
+                             << QString();
+    QTest::newRow("effacer sans dossier")
+        << dossiers(1) << QStringList{"-"} << QStringList{} << QString();
     QTest::newRow("onzième") << dossiers(11) << dossiers(11) << dossiers(10)
                              << "Maximum de Sélection Atteint";
 }
@@ -89,36 +92,12 @@ void TestMultiDossier::ajouts() {
     Banc b;
     selectionner(b, existants);
     for (const QString& c : clics)
-        cliquer(b, c);
+        c == u'-' ? b.ctl().ListeDos.doubleCliquer() : cliquer(b, c);
     QCOMPARE(b.ctl().ListeDos.caption(), lignes(b, retenus));
     QCOMPARE(b.etat.NbDossiers, retenus.size());
     for (int k = 1; k <= retenus.size(); ++k)
         QCOMPARE(b.etat.ListeDossiers[k], b.chemin(retenus[k - 1]));
     QCOMPARE(b.messages(), avertissement.isEmpty() ? QStringList() : QStringList{avertissement});
-}
-
-void TestMultiDossier::effacer_data() {
-    QTest::addColumn<int>("nombre");
-    QTest::newRow("trois") << 3;
-    QTest::newRow("aucun") << 0;
-}
-
-void TestMultiDossier::effacer() {
-    QFETCH(int, nombre);
-    Banc b;
-    const QStringList noms = dossiers(nombre);
-    selectionner(b, noms);
-    for (const QString& n : noms)
-        cliquer(b, n);
-    b.ctl().ListeDos.doubleCliquer();
-    const QStringList restants = noms.mid(0, std::max(0, nombre - 1));
-    QCOMPARE(b.ctl().ListeDos.caption(), lignes(b, restants));
-    QCOMPARE(b.etat.NbDossiers, restants.size());
-    if (nombre == 0) return;
-    // The folder taken off can be chosen again.
-    cliquer(b, noms.last());
-    QCOMPARE(b.ctl().ListeDos.caption(), lignes(b, noms));
-    QVERIFY(b.messages().isEmpty());
 }
 
 void TestMultiDossier::fin_data() {
@@ -166,7 +145,7 @@ void TestMultiDossier::construction() {
     QVERIFY(b.messages().isEmpty());
     QCOMPARE(b.etat.NbImages, 5);
     QCOMPARE(b.etat.MultiDossier, 1);
-    QCOMPARE(b.etat.ModeVue, 2);
+    QCOMPARE(b.etat.ModeVue, Mode::Ajustee);
     QCOMPARE(b.etat.NumImage, 1);
     QCOMPARE((std::vector<int>{b.etat.FinDossier[1], b.etat.FinDossier[2], b.etat.FinDossier[3]}),
              (std::vector<int>{3, 3, 5}));
@@ -207,7 +186,7 @@ void TestMultiDossier::echecs() {
     b.ctl().AutreDossier.cliquer();
     QCOMPARE(b.messages(), QStringList{message});
     QCOMPARE(b.etat.NbImages, 0);
-    QCOMPARE(b.etat.ModeVue, 0);
+    QCOMPARE(b.etat.ModeVue, Mode::Navigation);
     // Plain browsing again: a folder click adds nothing, the menu starts a new selection.
     QCOMPARE(b.etat.MultiDossier, 0);
     cliquer(b, "A");
