@@ -62,6 +62,10 @@ void Fenetre::survoler() {
     if (surSurvol) surSurvol();
 }
 
+void Fenetre::redimensionner() {
+    if (surRedimension) surRedimension();
+}
+
 void Fenetre::activer() {
     if (surActivation) surActivation();
 }

@@ -90,6 +90,12 @@ public:
     std::function<void()> surActivation;
     void activer();
 
+    // The inner size on screen changed after the window was shown: the window system
+    // gave it another size than the one measured before (a title bar, a panel), or the
+    // user resized it.
+    std::function<void()> surRedimension;
+    void redimensionner();
+
     // The window is being closed (by its logic, the user or the end of the program).
     std::function<void()> surFermeture;
 

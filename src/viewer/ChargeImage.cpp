@@ -36,29 +36,8 @@ void Form1::ChargeImage() {
         std::optional<ImageAnticipee> anticipee = anticipation.prendre(etat.NomComplet);
         ImageAffichee image =
             anticipee ? std::move(anticipee->image) : anticipation.charger(etat.NomComplet);
-        const Fenetrage f{LargeurFenetre, HauteurFenetre, LargeurAscenseur, HauteurAscenseur};
-        const Ajustement a =
-            calculerAjustement(image.width(), image.height(), f, vue.petitesImages());
-
-        Image1.setImage(image);
-        Horiz.setVisible(a.tropLarge);
-        Vertic.setVisible(a.tropHaut);
-        Horiz.setWidth(a.visibleL);
-        Horiz.setTop(a.visibleH);
-        Vertic.setLeft(a.visibleL);
-        Vertic.setHeight(a.visibleH);
-        Horiz.setMax(a.horizMax);
-        Horiz.setLargeChange(a.horizGrand);
-        Horiz.setSmallChange(a.horizPetit);
-        Vertic.setMax(a.verticMax);
-        Vertic.setLargeChange(a.verticGrand);
-        Vertic.setSmallChange(a.verticPetit);
-
-        if (vue.mode() == Mode::Ajustee) Image2.setVisible(false);
-        Image2.move(a.ajusteGauche, a.ajusteHaut, a.ajusteL, a.ajusteH);
-        if (vue.mode() == Mode::Ajustee) Image2.setVisible(true);
         // The fitted view stretched on the worker, when it was decoded ahead.
-        Image2.setImage(std::move(image), anticipee ? std::move(anticipee->apercu) : QImage());
+        disposer(std::move(image), anticipee ? std::move(anticipee->apercu) : QImage());
     } catch (const Erreur& e) {
         plateforme.MsgBox(texteEchec(e), Icone::Aucune);
     } catch (const std::bad_alloc&) {
@@ -66,6 +45,29 @@ void Form1::ChargeImage() {
     }
     fenetre.setSablier(false);
     vue.finirChargement();
+}
+
+void Form1::disposer(ImageAffichee image, QImage apercu) {
+    const Fenetrage f{LargeurFenetre, HauteurFenetre, LargeurAscenseur, HauteurAscenseur};
+    const Ajustement a = calculerAjustement(image.width(), image.height(), f, vue.petitesImages());
+    Image1.setImage(image);
+    Horiz.setVisible(a.tropLarge);
+    Vertic.setVisible(a.tropHaut);
+    Horiz.setWidth(a.visibleL);
+    Horiz.setTop(a.visibleH);
+    Vertic.setLeft(a.visibleL);
+    Vertic.setHeight(a.visibleH);
+    Horiz.setMax(a.horizMax);
+    Horiz.setLargeChange(a.horizGrand);
+    Horiz.setSmallChange(a.horizPetit);
+    Vertic.setMax(a.verticMax);
+    Vertic.setLargeChange(a.verticGrand);
+    Vertic.setSmallChange(a.verticPetit);
+
+    if (vue.mode() == Mode::Ajustee) Image2.setVisible(false);
+    Image2.move(a.ajusteGauche, a.ajusteHaut, a.ajusteL, a.ajusteH);
+    if (vue.mode() == Mode::Ajustee) Image2.setVisible(true);
+    Image2.setImage(std::move(image), std::move(apercu));
 }
 
 DecodageAnticipe::Apercu Form1::apercu() const {

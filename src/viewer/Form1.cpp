@@ -151,6 +151,7 @@ void Form1::relier() {
 
     fenetre.surTouche = [this](int code, int shift) { Form_KeyDown(code, shift); };
     fenetre.surSurvol = [this] { Form_MouseMove(); };
+    fenetre.surRedimension = [this] { Form_Resize(); };
     Timer1.surTick = [this] { Timer1_Timer(); };
 
     Lecteur.surChange = [this] { Lecteur_Change(); };
@@ -248,6 +249,19 @@ void Form1::Environ(Mode mode) {
 
 void Form1::Fin_Click() {
     plateforme.terminer();
+}
+
+void Form1::Form_Resize() {
+    const std::int16_t largeur = vers16(std::lround(arrondiPair(fenetre.scaleWidth())));
+    const std::int16_t hauteur = vers16(std::lround(arrondiPair(fenetre.scaleHeight())));
+    if (largeur == LargeurFenetre && hauteur == HauteurFenetre) return;
+    LargeurFenetre = largeur;
+    HauteurFenetre = hauteur;
+    Image0.move(0, 0, LargeurFenetre, HauteurFenetre);
+    // The picture shown is laid out again for the new size, without being read again.
+    const Mode m = vue.mode();
+    if ((m == Mode::TailleReelle || m == Mode::Ajustee) && !Image1.affichee().isNull())
+        disposer(Image1.affichee());
 }
 
 void Form1::Form_MouseMove() {

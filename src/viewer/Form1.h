@@ -54,6 +54,9 @@ private:
     // --- start-up and modes ---
     void Environ(Mode m);
     void Fin_Click();
+    // The window system gave the window another inner size than the one measured at
+    // load (a title bar it draws), or the user resized it.
+    void Form_Resize();
     void Form_MouseMove();
     void Horiz_GotFocus();
     void Vertic_GotFocus();
@@ -149,6 +152,9 @@ private:
     // The failure box of a file: "Erreur : n - description", then "Sur le fichier : "
     // and the current full name.
     QString texteEchec(const Erreur& e) const;
+    // Lays a picture out in both views for the window's size: the natural-size picture
+    // and its scroll bars, the fitted one's box (`apercu`: its stretch, when made ahead).
+    void disposer(ImageAffichee image, QImage apercu = {});
     // How the pictures decoded ahead are stretched for the fitted view, as it now is.
     DecodageAnticipe::Apercu apercu() const;
 };

@@ -436,6 +436,14 @@ void TstFenetreQt::taillesEnPixelsDeLEcran() {
     QVERIFY(taper(Qt::Key_Right));
     QCOMPARE(form.Image1.left(), -double(max));
     QCOMPARE(image->x(), static_cast<int>(std::floor(-max / densite_)));
+
+    // The window system gives the window another size than the one measured at load (a
+    // title bar): the picture shown is laid out again for it.
+    f.vue->showNormal();
+    f.vue->resize(f.vue->size() - QSize(100, 60));
+    QTRY_COMPARE(int(form.LargeurFenetre), qRound(f.vue->centralWidget()->width() * densite_));
+    QCOMPARE(int(form.HauteurFenetre), qRound(f.vue->centralWidget()->height() * densite_));
+    QCOMPARE(int(form.Horiz.max()), 3000 - (form.LargeurFenetre - form.LargeurAscenseur));
 }
 
 GALVIA_TEST_MAIN(TstFenetreQt)

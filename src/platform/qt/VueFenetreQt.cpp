@@ -186,6 +186,8 @@ bool VueFenetreQt::eventFilter(QObject* objet, QEvent* evenement) {
             }
             return !premier->isVisible();
         }
+    } else if (type == QEvent::Resize) {
+        if (objet == centre_ && isVisible()) fenetre_.redimensionner();
     } else if (type == QEvent::MouseMove) {
         if (objet == centre_)
             fenetre_.survoler();
