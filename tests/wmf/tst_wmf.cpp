@@ -31,24 +31,30 @@ constexpr QRgb red = 0xffff0000, green = 0xff00ff00, blue = 0xff0000ff, yellow =
 constexpr QRgb none = 0; // a fully transparent pixel
 enum { BsSolid = 0, BsNull = 1, BsHatched = 2, BsPattern = 3, PsNull = 5 };
 
-// A 100 x 100 plain metafile with a solid brush and an invisible pen selected.
-WmfWriter canvas(QRgb brush = red) {
+// A 100 x 100 plain metafile with a solid brush (none: a null one) and a pen selected: blue
+// of `pen` pixels, or invisible.
+WmfWriter canvas(QRgb brush = red, int pen = -1) {
     WmfWriter w;
     w.setWindowExt(100, 100);
-    w.selectObject(w.createBrush(BsSolid, brush));
-    w.selectObject(w.createPen(PsNull, 0, Qt::black));
+    w.selectObject(w.createBrush(brush == none ? BsNull : BsSolid, brush));
+    w.selectObject(pen < 0 ? w.createPen(PsNull, 0, Qt::black) : w.createPen(0, pen, Qt::blue));
     return w;
 }
 
 // What a region of a rendered picture must show, or must not.
 struct Probe {
+    Probe() = default;
+    Probe(int x, int y, QRgb color)
+        : where(x, y, 1, 1)
+        , color(color) {}
+    Probe(QRect r, QRgb color, bool lacks = false)
+        : where(r)
+        , color(color)
+        , lacks(lacks) {}
     QRect where;
     QRgb color = none;
     bool lacks = false;
 };
-Probe pixel(QPoint at, QRgb color) {
-    return {QRect(at, QSize(1, 1)), color};
-}
 Probe has(QRect r, QRgb color) {
     return {r, color};
 }
@@ -131,7 +137,7 @@ QImage quadrants(bool twoColours) {
 // One probe in each quadrant of a picture of side pixels.
 QList<Probe> quadrantProbes(QRgb a, QRgb b, QRgb c, QRgb d, int side = 80) {
     const int far = side - 3;
-    return {pixel({2, 2}, a), pixel({far, 2}, b), pixel({2, far}, c), pixel({far, far}, d)};
+    return {{2, 2, a}, {far, 2, b}, {2, far, c}, {far, far, d}};
 }
 QList<Probe> quadrantProbes(bool twoColours, int side = 80) {
     return twoColours ? quadrantProbes(black, white, white, black, side)
@@ -243,35 +249,32 @@ void TestWmf::naturalSize_data() {
             w.rectangle(QRect(i % 90, 0, 10, 10));
         return w.data();
     };
-    QTest::newRow("placeable twips")
-        << longer(placeable({0, 0, 2880, 1440}, 1440)) << QSize(192, 96) << qint64(22);
-    QTest::newRow("placeable offset box")
-        << placeable({-500, -250, 1000, 500}, 1000).data() << QSize(96, 48) << qint64(0);
-    QTest::newRow("placeable wrong checksum")
-        << placeable({0, 0, 96, 96}, 96, false).data() << QSize(96, 96) << qint64(0);
+    auto row = [](const char* name, const QByteArray& file, QSize size, qint64 limit = 0) {
+        QTest::newRow(name) << file << size << limit;
+    };
+    row("placeable twips", longer(placeable({0, 0, 2880, 1440}, 1440)), {192, 96}, 22);
+    row("placeable offset box", placeable({-500, -250, 1000, 500}, 1000).data(), {96, 48});
+    row("placeable wrong checksum", placeable({0, 0, 96, 96}, 96, false).data(), {96, 96});
     // Beyond what may be decoded whole: its size is told, its picture is not made.
-    QTest::newRow("natural size beyond 32767")
-        << placeable({0, 0, 30000, 100}, 72).data() << QSize(40000, 133) << qint64(0);
+    row("natural size beyond 32767", placeable({0, 0, 30000, 100}, 72).data(), {40000, 133});
     const QByteArray plain =
         longer(WmfWriter().setMapMode(8).setWindowOrg(-20, 40).setWindowExt(300, 200));
-    QTest::newRow("plain extent") << plain << QSize(300, 200) << qint64(18 + 8 + 10 + 10);
-    QTest::newRow("plain negative extent")
-        << WmfWriter().setWindowExt(300, -200).data() << QSize(300, 200) << qint64(0);
-    QTest::newRow("first extent counts")
-        << WmfWriter().rectangle({0, 0, 5, 5}).setWindowExt(64, 32).setWindowExt(500, 500).data()
-        << QSize(64, 32) << qint64(0);
-    QTest::newRow("plain without extent")
-        << WmfWriter().rectangle({0, 0, 5, 5}).data() << QSize(1000, 1000) << qint64(0);
+    row("plain extent", plain, {300, 200}, 18 + 8 + 10 + 10);
+    row("plain negative extent", WmfWriter().setWindowExt(300, -200).data(), {300, 200});
+    row("first extent counts",
+        WmfWriter().rectangle({0, 0, 5, 5}).setWindowExt(64, 32).setWindowExt(500, 500).data(),
+        {64, 32});
+    row("plain without extent", WmfWriter().rectangle({0, 0, 5, 5}).data(), {1000, 1000});
     QByteArray disk = plain;
     disk[0] = 2;
-    QTest::newRow("disk metafile") << disk << QSize(300, 200) << qint64(0);
+    row("disk metafile", disk, {300, 200});
     // The samples shipped with Galvia.
     for (const auto& [name, size] :
          {std::pair{"maison", QSize(640, 480)}, std::pair{"tournesol", QSize(192, 192)},
           std::pair{"mosaique", QSize(400, 300)}}) {
         QFile sample(QStringLiteral(GALVIA_SAMPLES_DIR "/%1.wmf").arg(QLatin1String(name)));
         QVERIFY(sample.open(QIODevice::ReadOnly));
-        QTest::newRow(name) << sample.readAll() << size << qint64(0);
+        row(name, sample.readAll(), size);
     }
 }
 
@@ -311,11 +314,11 @@ static void bitmapsRows() {
     varied.setPixel(2, 1, qRgb(0, 255, 0));
     drawing("setdibtodev rle8 absolute runs",
             blank(8).setDibToDev({0, 0}, {8, 8}, WmfWriter::dib(varied, 8, Dib::Rle)),
-            quadrantProbes(false, 8) << pixel({1, 1}, blue) << pixel({2, 1}, green));
+            quadrantProbes(false, 8) << Probe(1, 1, blue) << Probe(2, 1, green));
     // Straight from the bits, source rows of a bottom-up bitmap count from its bottom.
     drawing("stretchdib source rows from the bottom",
             blank(80).stretchDib(whole, {0, 0, 4, 4}, WmfWriter::dib(four, 24)),
-            {pixel({2, 2}, blue), pixel({77, 77}, blue)});
+            {{2, 2, blue}, {77, 77, blue}});
     // A monochrome bitmap: its header, 18 unused bytes, then its rows.
     const QByteArray mono = bitmap({1, 0, 0, 1}, 1).insert(14, QByteArray(18, '\0'));
     WmfWriter monochrome = blank(80);
@@ -371,19 +374,18 @@ static void dibScansRows() {
     const QRect whole(0, 0, 8, 8);
     drawing("all scans", band(whole, 0, 8), quadrantProbes(false, 8));
     drawing("bottom scans of a bottom-up bitmap", band(whole, 0, 4),
-            {pixel({1, 1}, none), pixel({6, 3}, none), pixel({1, 4}, blue), pixel({6, 7}, yellow)});
+            {{1, 1, none}, {6, 3, none}, {1, 4, blue}, {6, 7, yellow}});
     drawing("middle scans", band(whole, 3, 2),
-            {pixel({1, 2}, none), pixel({1, 3}, red), pixel({6, 4}, yellow), pixel({6, 5}, none)});
+            {{1, 2, none}, {1, 3, red}, {6, 4, yellow}, {6, 5, none}});
     drawing("first scans of a top-down bitmap", band(whole, 0, 4, true),
-            {pixel({1, 0}, red), pixel({6, 3}, green), pixel({1, 4}, none), pixel({6, 7}, none)});
+            {{1, 0, red}, {6, 3, green}, {1, 4, none}, {6, 7, none}});
     drawing("source rows beside the scans", band({0, 4, 8, 4}, 0, 2),
             {lacks(whole, red), lacks(whole, blue), lacks(whole, yellow)});
-    drawing(
-        "source within the scans, moved to the destination's top", band({4, 0, 4, 4}, 0, 4),
-        {pixel({1, 1}, yellow), pixel({3, 3}, yellow), pixel({5, 1}, none), pixel({1, 5}, none)});
+    drawing("source within the scans, moved to the destination's top", band({4, 0, 4, 4}, 0, 4),
+            {{1, 1, yellow}, {3, 3, yellow}, {5, 1, none}, {1, 5, none}});
     drawing("no scans", band(whole, 0, 0, false, 8), {lacks(whole, red), lacks(whole, blue)});
     drawing("more scans than the bitmap's height", band(whole, 0, 20, false, 8),
-            {pixel({1, 1}, red), pixel({6, 6}, yellow)});
+            {{1, 1, red}, {6, 6, yellow}});
 }
 
 // Regions as CREATEREGION carries them, scan by scan, painted, framed, inverted or clipping;
@@ -392,9 +394,8 @@ static void regionsRows() {
     // Two spans over rows 10 to 29, one wide span over rows 30 to 49.
     const QList<WmfWriter::Scan> notched = {{10, 30, {10, 30, 60, 80}}, {30, 50, {10, 80}}};
     const QList<Probe> notchedProbes = {
-        pixel({20, 20}, red), pixel({70, 20}, red),  pixel({45, 20}, none), pixel({45, 40}, red),
-        pixel({79, 49}, red), pixel({80, 40}, none), pixel({45, 50}, none), pixel({10, 10}, red),
-        pixel({9, 40}, none), pixel({45, 9}, none)};
+        {20, 20, red},  {70, 20, red},  {45, 20, none}, {45, 40, red}, {79, 49, red},
+        {80, 40, none}, {45, 50, none}, {10, 10, red},  {9, 40, none}, {45, 9, none}};
     const QRect all(0, 0, 100, 100);
     WmfWriter painted = canvas();
     drawing("paintregion with the selected brush",
@@ -408,22 +409,20 @@ static void regionsRows() {
         return w.fillRegion(region, brush).rectangle({0, 90, 100, 10}).data();
     };
     drawing("fillregion with its own brush", framed(notched, 0, 0),
-            QList<Probe>(notchedProbes) << pixel({50, 95}, green));
+            QList<Probe>(notchedProbes) << Probe(50, 95, green));
+    const QList<Probe> inside = {{10, 50, red},  {14, 50, red},  {15, 50, none}, {50, 10, red},
+                                 {50, 19, red},  {50, 20, none}, {89, 50, red},  {85, 50, red},
+                                 {84, 50, none}, {50, 89, red},  {50, 80, red},  {50, 79, none},
+                                 {50, 50, none}, {9, 50, none},  {50, 90, none}};
     drawing("frameregion inside the region, width and height apart",
-            framed({{10, 90, {10, 90}}}, 5, 10),
-            {pixel({10, 50}, red), pixel({14, 50}, red), pixel({15, 50}, none),
-             pixel({50, 10}, red), pixel({50, 19}, red), pixel({50, 20}, none),
-             pixel({89, 50}, red), pixel({85, 50}, red), pixel({84, 50}, none),
-             pixel({50, 89}, red), pixel({50, 80}, red), pixel({50, 79}, none),
-             pixel({50, 50}, none), pixel({9, 50}, none), pixel({50, 90}, none)});
-    drawing("frameregion follows the notch", framed(notched, 2, 2),
-            {pixel({29, 20}, red), pixel({28, 20}, red), pixel({27, 20}, none),
-             pixel({60, 20}, red), pixel({62, 20}, none), pixel({45, 31}, red),
-             pixel({45, 32}, none), pixel({45, 28}, none), pixel({20, 20}, none),
-             pixel({45, 40}, none), pixel({45, 48}, red)});
+            framed({{10, 90, {10, 90}}}, 5, 10), inside);
+    const QList<Probe> notch = {{29, 20, red},  {28, 20, red},  {27, 20, none}, {60, 20, red},
+                                {62, 20, none}, {45, 31, red},  {45, 32, none}, {45, 28, none},
+                                {20, 20, none}, {45, 40, none}, {45, 48, red}};
+    drawing("frameregion follows the notch", framed(notched, 2, 2), notch);
     WmfWriter inverted = canvas();
     inverted.rectangle(all).invertRegion(inverted.createRegion({{0, 100, {0, 50}}}));
-    drawing("invertregion", inverted, {pixel({25, 50}, cyan), pixel({75, 50}, red)});
+    drawing("invertregion", inverted, {{25, 50, cyan}, {75, 50, red}});
     WmfWriter selected = canvas();
     drawing("selecting a region clips",
             selected.selectObject(selected.createRegion(notched)).rectangle(all), notchedProbes);
@@ -436,17 +435,16 @@ static void regionsRows() {
     const int corner = offset.createRegion({{0, 20, {0, 20}}});
     offset.selectClipRegion(corner).deleteObject(corner).offsetClipRgn(50, 60).rectangle(all);
     drawing("offsetcliprgn, the region deleted", offset,
-            {pixel({55, 65}, red), pixel({69, 79}, red), pixel({10, 10}, none),
-             pixel({70, 65}, none), pixel({55, 80}, none)});
+            {{55, 65, red}, {69, 79, red}, {10, 10, none}, {70, 65, none}, {55, 80, none}});
     drawing("offsetcliprgn without a clip", canvas().offsetClipRgn(50, 50).rectangle(all),
-            {pixel({10, 10}, red), pixel({90, 90}, red)});
+            {{10, 10, red}, {90, 90, red}});
     WmfWriter restored = canvas();
     const int small = restored.createRegion({{0, 20, {0, 20}}});
     restored.saveDc().selectClipRegion(small).restoreDc(-1).rectangle(all);
-    drawing("restoredc takes the clip region back", restored, {pixel({50, 50}, red)});
+    drawing("restoredc takes the clip region back", restored, {{50, 50, red}});
     WmfWriter within = canvas();
     within.intersectClipRect(QRect(0, 0, 40, 100)).paintRegion(within.createRegion(notched));
-    drawing("paintregion within the clip", within, {pixel({20, 20}, red), pixel({45, 40}, none)});
+    drawing("paintregion within the clip", within, {{20, 20, red}, {45, 40, none}});
     // Logical units of a quarter of a pixel, y upwards: the region is mapped as shapes are.
     WmfWriter mapped;
     mapped.setPlaceable(QRect(0, -400, 400, 400), 384);
@@ -454,14 +452,13 @@ static void regionsRows() {
     mapped.selectObject(mapped.createBrush(BsSolid, Qt::red));
     drawing("region through the mapping",
             mapped.paintRegion(mapped.createRegion({{-200, -40, {40, 120}}})),
-            {pixel({10, 10}, red), pixel({29, 49}, red), pixel({30, 30}, none),
-             pixel({20, 50}, none), pixel({20, 9}, none)});
+            {{10, 10, red}, {29, 49, red}, {30, 30, none}, {20, 50, none}, {20, 9, none}});
     WmfWriter unreadable = canvas();
     unreadable.selectObject(unreadable.createBrush(BsSolid, Qt::white)).rectangle(all);
     unreadable.selectObject(0).record(0x06FF, QByteArray(10, '\0')); // cut short: empty, slot 3
     unreadable.paintRegion(3).selectClipRegion(3).rectangle(QRect(0, 0, 50, 100));
     drawing("unreadable region keeps its slot, clips all", unreadable,
-            {pixel({25, 50}, white), pixel({75, 50}, white)});
+            {{25, 50, white}, {75, 50, white}});
 }
 
 // A region filled with a brush shows what a rectangle of the same place shows with it, hatches
@@ -595,8 +592,7 @@ static void objectTableRows() {
             step(function, value);
         return w.rectangle(QRect(0, 0, 100, 100));
     };
-    const QList<Probe> isRed{pixel({50, 50}, red)}, isGreen{pixel({50, 50}, green)},
-        isBlue{pixel({50, 50}, blue)};
+    const QList<Probe> isRed{{50, 50, red}}, isGreen{{50, 50, green}}, isBlue{{50, 50, blue}};
     const int blueBrush = 0xFF0000, redBrush = 0x0000FF;
     drawing("new object takes the lowest free slot",
             build({{Delete, 0}, {Create, blueBrush}, {Select, 0}}), isBlue);
@@ -617,7 +613,7 @@ static void hostileRows() {
     auto fails = [](const char* name, const QByteArray& file) {
         QTest::newRow(name) << file << false << QList<Probe>() << QSize();
     };
-    const QList<Probe> painted{pixel({50, 50}, red)};
+    const QList<Probe> painted{{50, 50, red}};
     const QRect all(0, 0, 100, 100);
     const QByteArray rect = canvas().rectangle(all).data(false);
     // Records' headers alone: their size in words, then their function.
@@ -630,11 +626,10 @@ static void hostileRows() {
     fails("first record of size 0", WmfWriter().raw(empty).data(false));
     drawing("record of size 0 after drawing", rect + empty + QByteArray(8, '\1'), painted);
     drawing("record beyond the end", rect + tooLong, painted);
-    drawing("file cut inside a record", rect.chopped(1), {pixel({50, 50}, none)});
+    drawing("file cut inside a record", rect.chopped(1), {{50, 50, none}});
     // Four points declared, three and a half given.
     drawing("polygon a word short of its points",
-            canvas().record(0x0324, {4, 10, 10, 90, 10, 90, 90, 10}).data(),
-            {pixel({80, 30}, none)});
+            canvas().record(0x0324, {4, 10, 10, 90, 10, 90, 90, 10}).data(), {{80, 30, none}});
     WmfWriter points = canvas();
     points.record(0x0324, {30000, 10, 10, 90, 10, 10, 90}).record(0x0538, {2, 40000, 3, 1, 1});
     points.record(0x0538, {65535}).record(0x0325, {0}).rectangle(all);
@@ -649,7 +644,7 @@ static void hostileRows() {
     WmfWriter negative;
     negative.setWindowOrg(100, 100).setWindowExt(-100, -100);
     negative.selectObject(negative.createBrush(BsSolid, Qt::red)).rectangle(QRect(0, 0, 50, 50));
-    drawing("negative extents", negative.data(), {pixel({75, 75}, red), pixel({25, 25}, none)});
+    drawing("negative extents", negative.data(), {{75, 75, red}, {25, 25, none}});
     WmfWriter huge = canvas();
     huge.setMapMode(8).setWindowExt(1, 1).setViewportExt(32767, -32767);
     huge.rectangle(QRect(-32768, -32768, 65535, 65535)).setWindowExt(-32768, 32767);
@@ -670,7 +665,7 @@ static void hostileRows() {
                                                "0002 0009 0801");
     WmfWriter runs;
     runs.setWindowExt(8, 8).stretchDib(source, source, dibHeader(8, 8, 8, 1) + rle);
-    drawing("rle runs past the bitmap", runs.data(), {pixel({0, 7}, blue), pixel({7, 7}, blue)});
+    drawing("rle runs past the bitmap", runs.data(), {{0, 7, blue}, {7, 7, blue}});
     WmfWriter nested = canvas();
     for (int i = 0; i < 100000; ++i)
         nested.saveDc();
@@ -690,46 +685,38 @@ void TestWmf::records_data() {
     drawingColumns();
     const QRect all(0, 0, 100, 100);
     drawing("polygon", canvas().polygon({{10, 10}, {90, 10}, {10, 90}}),
-            {pixel({20, 20}, red), pixel({80, 80}, none)});
-    WmfWriter framed = canvas(green);
-    framed.selectObject(framed.createPen(0, 6, Qt::blue)).rectangle(QRect(10, 10, 80, 80));
-    drawing("rectangle and pen", framed,
-            {pixel({50, 50}, green), pixel({10, 50}, blue), pixel({5, 5}, none)});
+            {{20, 20, red}, {80, 80, none}});
+    drawing("rectangle and pen", canvas(green, 6).rectangle({10, 10, 80, 80}),
+            {{50, 50, green}, {10, 50, blue}, {5, 5, none}});
     drawing("roundrect", canvas().roundRect(all, 60, 60),
-            {pixel({50, 50}, red), pixel({3, 3}, none), pixel({50, 2}, red)});
+            {{50, 50, red}, {3, 3, none}, {50, 2, red}});
     const QList<QList<QPoint>> nested{{{10, 10}, {90, 10}, {90, 90}, {10, 90}},
                                       {{30, 30}, {70, 30}, {70, 70}, {30, 70}}};
-    drawing("polypolygon alternate", canvas().polyPolygon(nested),
-            {pixel({50, 50}, none), pixel({20, 50}, red)});
+    drawing("polypolygon alternate", canvas().polyPolygon(nested), {{50, 50, none}, {20, 50, red}});
     drawing("polypolygon winding", canvas().setPolyFillMode(2).polyPolygon(nested),
-            {pixel({50, 50}, red), pixel({20, 50}, red)});
-    WmfWriter lines = blank(100);
-    lines.selectObject(lines.createPen(0, 4, Qt::blue));
-    lines.moveTo({10, 50}).lineTo({90, 50}).polyline({{50, 10}, {50, 30}});
-    drawing("lineto polyline", lines,
-            {pixel({30, 50}, blue), pixel({50, 20}, blue), pixel({30, 30}, none)});
+            {{50, 50, red}, {20, 50, red}});
+    drawing("lineto polyline",
+            canvas(red, 4).moveTo({10, 50}).lineTo({90, 50}).polyline({{50, 10}, {50, 30}}),
+            {{30, 50, blue}, {50, 20, blue}, {30, 30, none}});
     // Counter-clockwise from the right to the top: the upper right quarter.
     drawing("pie", canvas().arc(WmfWriter::Pie, all, {100, 50}, {50, 0}),
-            {pixel({70, 30}, red), pixel({30, 30}, none), pixel({70, 70}, none)});
+            {{70, 30, red}, {30, 30, none}, {70, 70, none}});
     WmfWriter upward = canvas();
     upward.setWindowOrg(0, 100).setWindowExt(100, -100);
     drawing("pie on upward y", upward.arc(WmfWriter::Pie, all, {100, 50}, {50, 100}),
-            {pixel({70, 30}, red), pixel({70, 70}, none)});
+            {{70, 30, red}, {70, 70, none}});
     drawing("chord", canvas().arc(WmfWriter::Chord, all, {100, 50}, {0, 50}),
-            {pixel({50, 20}, red), pixel({50, 80}, none)});
-    WmfWriter arc = blank(100);
-    arc.selectObject(arc.createPen(0, 4, Qt::blue)).arc(WmfWriter::Arc, all, {0, 50}, {100, 50});
-    drawing("arc", arc, {pixel({50, 98}, blue), pixel({50, 2}, none), pixel({50, 50}, none)});
+            {{50, 20, red}, {50, 80, none}});
+    drawing("arc", canvas(red, 4).arc(WmfWriter::Arc, all, {0, 50}, {100, 50}),
+            {{50, 98, blue}, {50, 2, none}, {50, 50, none}});
     WmfWriter hatched = blank(100);
     hatched.selectObject(hatched.createBrush(BsHatched, Qt::blue, 4)).setBkColor(Qt::yellow);
     hatched.rectangle(QRect(0, 0, 100, 50)).setBkMode(1).rectangle(QRect(0, 50, 100, 50));
     drawing("hatched brush", hatched,
             {has({20, 10, 20, 20}, blue), has({20, 10, 20, 20}, yellow),
              has({20, 60, 20, 20}, blue), has({20, 60, 20, 20}, none)});
-    WmfWriter hollow = blank(100);
-    hollow.selectObject(hollow.createBrush(BsNull, Qt::red));
-    hollow.selectObject(hollow.createPen(0, 4, Qt::blue)).rectangle(QRect(10, 10, 80, 80));
-    drawing("null brush", hollow, {pixel({50, 50}, none), pixel({10, 50}, blue)});
+    drawing("null brush", canvas(none, 4).rectangle({10, 10, 80, 80}),
+            {{50, 50, none}, {10, 50, blue}});
     WmfWriter text;
     text.setWindowExt(200, 100).selectObject(text.createFont(-40, 700, "DejaVu Sans"));
     text.setTextColor(Qt::blue).setBkMode(1).textOut({10, 10}, "WWW");
@@ -741,59 +728,52 @@ void TestWmf::records_data() {
     spaced.setTextColor(Qt::blue).setBkColor(Qt::yellow);
     spaced.extTextOut({10, 10}, "ABC", 2, QRect(0, 0, 200, 50), {80, 80, 20});
     drawing("exttextout opaque and spacing", spaced,
-            {pixel({195, 45}, yellow), has({10, 10, 25, 35}, blue), has({90, 10, 25, 35}, blue),
-             lacks({45, 10, 35, 35}, blue), pixel({100, 80}, none)});
+            {Probe(195, 45, yellow), has({10, 10, 25, 35}, blue), has({90, 10, 25, 35}, blue),
+             lacks({45, 10, 35, 35}, blue), Probe(100, 80, none)});
     WmfWriter anisotropic = canvas();
     anisotropic.setMapMode(8).setWindowOrg(0, 100).setWindowExt(100, -100);
     drawing("anisotropic upward y", anisotropic.rectangle({0, 50, 50, 50}),
-            {pixel({20, 20}, red), pixel({20, 80}, none)});
+            {{20, 20, red}, {20, 80, none}});
     drawing("lometric", canvas().setMapMode(2).rectangle({0, -254, 254, 254}),
-            {pixel({90, 90}, red), pixel({99, 99}, none)});
+            {{90, 90, red}, {99, 99, none}});
     WmfWriter isotropic = canvas();
     isotropic.setMapMode(7).setWindowExt(200, 100).setViewportExt(100, 100);
-    drawing("isotropic", isotropic.rectangle({0, 0, 200, 100}),
-            {pixel({90, 40}, red), pixel({90, 60}, none)});
+    drawing("isotropic", isotropic.rectangle({0, 0, 200, 100}), {{90, 40, red}, {90, 60, none}});
     drawing("text mode with viewport origin",
             canvas().setMapMode(1).setViewportOrg(50, 50).rectangle({0, 0, 10, 10}),
-            {pixel({55, 55}, red), pixel({5, 5}, none)});
+            {{55, 55, red}, {5, 5, none}});
     WmfWriter saved = canvas();
     const int greenBrush = saved.createBrush(BsSolid, Qt::green);
     saved.saveDc().selectObject(greenBrush).saveDc().intersectClipRect(QRect(0, 0, 10, 10));
     saved.restoreDc(-2).rectangle(QRect(0, 0, 100, 50));
     saved.saveDc().saveDc().selectObject(greenBrush).restoreDc(1).rectangle({0, 50, 100, 50});
-    drawing("savedc restoredc", saved, {pixel({50, 25}, red), pixel({50, 75}, red)});
+    drawing("savedc restoredc", saved, {{50, 25, red}, {50, 75, red}});
     WmfWriter clipped = canvas();
     clipped.intersectClipRect({10, 10, 80, 80}).excludeClipRect({40, 40, 20, 20});
-    drawing("clipping", clipped.rectangle(all),
-            {pixel({5, 5}, none), pixel({20, 20}, red), pixel({50, 50}, none)});
+    drawing("clipping", clipped.rectangle(all), {{5, 5, none}, {20, 20, red}, {50, 50, none}});
     WmfWriter rop2 = canvas();
     rop2.rectangle(all).selectObject(rop2.createBrush(BsSolid, Qt::white));
     rop2.setRop2(7).rectangle(QRect(0, 0, 30, 100)).setRop2(6).rectangle(QRect(30, 0, 30, 100));
     rop2.setRop2(11).rectangle(QRect(60, 0, 20, 100)).setRop2(13).rectangle({80, 0, 20, 100});
-    drawing("rop2", rop2,
-            {pixel({15, 50}, cyan), pixel({45, 50}, cyan), pixel({70, 50}, red),
-             pixel({90, 50}, white)});
+    drawing("rop2", rop2, {{15, 50, cyan}, {45, 50, cyan}, {70, 50, red}, {90, 50, white}});
     WmfWriter patterned = canvas();
     patterned.patBlt({0, 0, 100, 50}, 0x00F00021).patBlt({0, 0, 50, 50}, 0x00550009);
     drawing("patblt", patterned.patBlt({0, 50, 50, 50}, 0x00000042),
-            {pixel({75, 25}, red), pixel({25, 25}, cyan), pixel({25, 75}, black),
-             pixel({75, 75}, none)});
+            {{75, 25, red}, {25, 25, cyan}, {25, 75, black}, {75, 75, none}});
     WmfWriter skipped = canvas();
     skipped.record(0x0626, {15, 6, 1, 2, 3}).record(0x0999, {1, 2, 3, 4});
     skipped.selectPalette(skipped.createPalette({Qt::red})).record(0x0035, {});
-    drawing("escape, palette and unknown records skipped", skipped.rectangle(all),
-            {pixel({50, 50}, red)});
+    drawing("escape, palette and unknown records skipped", skipped.rectangle(all), {{50, 50, red}});
     // Read at another size than its own, a picture is drawn at that size: a circle enlarged
     // keeps a sharp edge, which a bitmap blown up afterwards would spread over some ten pixels;
     // a natural size beyond what may be decoded whole is drawn reduced.
     drawing("circle enlarged", canvas().ellipse(all).data(),
-            {pixel({849, 849}, red), pixel({857, 857}, none), pixel({500, 500}, red),
-             pixel({500, 30}, red), pixel({40, 40}, none)},
+            {{849, 849, red}, {857, 857, none}, {500, 500, red}, {500, 30, red}, {40, 40, none}},
             {1000, 1000});
     WmfWriter huge = canvas();
     huge.setPlaceable(QRect(0, 0, 30000, 30000), 72);
     drawing("beyond the natural limit, reduced", huge.rectangle({0, 0, 30000, 30000}).data(),
-            {pixel({50, 50}, red)}, {100, 100});
+            {{50, 50, red}}, {100, 100});
     bitmapsRows();
     deviceBitmapsRows();
     dibScansRows();
