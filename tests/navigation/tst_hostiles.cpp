@@ -45,13 +45,20 @@ QImage bruit(QSize taille, QImage::Format format = QImage::Format_Grayscale8) {
 class TstHostiles : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() { preparerDecodeurs(); }
+    void initTestCase() {
+        preparerDecodeurs();
+        QVERIFY(bruit({2000, 2000}).save(png, "PNG", 0));
+    }
     void reponse_data();
     void reponse();
     void decodageAnticipeLache();
     // Last: once every decode is abandoned, none runs in this process any more.
     void abandon_data();
     void abandon();
+
+private:
+    DossierTemporaire dossier;
+    const QString png = dossier.filePath(QStringLiteral("bruit.png")); // noise, 2000 x 2000
 };
 
 void TstHostiles::reponse_data() {
@@ -109,9 +116,6 @@ void TstHostiles::reponse() {
 // A decode ahead dropped while it runs sees its abandon flag, and stops at its next read:
 // its worker is free at once, not when the picture would have been whole.
 void TstHostiles::decodageAnticipeLache() {
-    DossierTemporaire dossier;
-    const QString png = dossier.filePath(QStringLiteral("bruit.png"));
-    QVERIFY(bruit({2000, 2000}).save(png, "PNG", 0));
     std::mutex m;
     std::condition_variable cv;
     bool commence = false, lache = false, abandonne = false;
@@ -156,28 +160,17 @@ void TstHostiles::abandon_data() {
 // quitting.
 void TstHostiles::abandon() {
     QFETCH(bool, tous);
-    DossierTemporaire dossier;
-    const QString png = dossier.filePath(QStringLiteral("bruit.png"));
-    QVERIFY(bruit({2000, 2000}).save(png, "PNG", 0));
     const qint64 taille = QFileInfo(png).size();
     std::atomic<bool> drapeau{false};
     qint64 lus = -1;
-    bool abandonne = false;
-    try {
-        chargerReduite(
-            png, {},
-            [&](std::int64_t) {
-                lus = octetsLus();
-                if (tous)
-                    arreterDecodages();
-                else
-                    drapeau = true;
-            },
-            {}, &drapeau);
-    } catch (const DecodageAbandonne&) {
-        abandonne = true;
-    }
-    QVERIFY(abandonne);
+    const auto abandonner = [&](std::int64_t) {
+        lus = octetsLus();
+        if (tous)
+            arreterDecodages();
+        else
+            drapeau = true;
+    };
+    QVERIFY_THROWS_EXCEPTION(DecodageAbandonne, chargerReduite(png, {}, abandonner, {}, &drapeau));
     QVERIFY2(octetsLus() - lus < taille / 4, "read on after its abandon");
     if (tous) QVERIFY_THROWS_EXCEPTION(DecodageAbandonne, chargerImage(png));
 }
