@@ -292,7 +292,6 @@ void TestWmf::naturalSize() {
     QCOMPARE(reader.read().size(), size.width() <= 32767 ? size : QSize(0, 0));
 }
 
-// Rows of the drawing table.
 static void bitmapsRows() {
     const QRect whole(0, 0, 80, 80), source(0, 0, 8, 8);
     const QImage four = quadrants(false);
@@ -466,11 +465,11 @@ static void regionsRows() {
 void TestWmf::regionBrushes_data() {
     QTest::addColumn<int>("style");
     QTest::addColumn<QSize>("size");
-    for (const QSize size : {QSize(100, 100), QSize(250, 250)}) {
-        QTest::addRow("solid, %d pixels", size.width()) << int(BsSolid) << size;
-        QTest::addRow("hatched, %d pixels", size.width()) << int(BsHatched) << size;
-        QTest::addRow("pattern, %d pixels", size.width()) << int(BsPattern) << size;
-    }
+    for (const int side : {100, 250})
+        for (const auto& [name, style] :
+             {std::pair{"solid", BsSolid}, std::pair{"hatched", BsHatched},
+              std::pair{"pattern", BsPattern}})
+            QTest::addRow("%s, %d pixels", name, side) << int(style) << QSize(side, side);
 }
 
 void TestWmf::regionBrushes() {
@@ -575,37 +574,27 @@ void TestWmf::characterSets() {
 
 static void objectTableRows() {
     enum { Create = 0x02FC, Delete = 0x01F0, Select = 0x012D };
-    // Red in slot 0 and green in slot 1, then the steps (a solid brush of a colour created, a
-    // slot deleted or selected), then the whole picture filled.
-    auto build = [](std::initializer_list<std::pair<int, int>> steps) {
+    // Red in slot 0 and green in slot 1, then the steps (a solid brush of red, green or blue
+    // created; "d" and "s" a slot deleted or selected), then the whole picture filled.
+    auto build = [](const char* steps) {
         WmfWriter w = blank(100);
         w.setObjectCount(2);
-        auto step = [&w](int function, int value) {
-            if (function == Create)
-                w.record(Create, {BsSolid, value & 0xFFFF, value >> 16, 0});
+        for (const QByteArray& s : QByteArray("r g ").append(steps).split(' ')) {
+            const int rgb = s == "r" ? 0x0000FF : s == "g" ? 0x00FF00 : 0xFF0000;
+            if (s.size() == 1)
+                w.record(Create, {BsSolid, rgb & 0xFFFF, rgb >> 16, 0});
             else
-                w.record(quint16(function), {value});
-        };
-        step(Create, 0x0000FF);
-        step(Create, 0x00FF00);
-        for (const auto& [function, value] : steps)
-            step(function, value);
+                w.record(s[0] == 'd' ? Delete : Select, {s.mid(1).toInt()});
+        }
         return w.rectangle(QRect(0, 0, 100, 100));
     };
     const QList<Probe> isRed{{50, 50, red}}, isGreen{{50, 50, green}}, isBlue{{50, 50, blue}};
-    const int blueBrush = 0xFF0000, redBrush = 0x0000FF;
-    drawing("new object takes the lowest free slot",
-            build({{Delete, 0}, {Create, blueBrush}, {Select, 0}}), isBlue);
-    drawing("a freed slot is reused before growing",
-            build({{Delete, 1}, {Delete, 0}, {Create, blueBrush}, {Create, redBrush}, {Select, 1}}),
-            isRed);
-    drawing("deleted twice stays free",
-            build({{Delete, 0}, {Delete, 0}, {Create, blueBrush}, {Select, 1}, {Select, 0}}),
-            isBlue);
-    drawing("selecting a deleted object keeps the current one",
-            build({{Select, 1}, {Delete, 0}, {Select, 0}}), isGreen);
-    drawing("index out of range ignored", build({{Select, 0}, {Select, 500}}), isRed);
-    drawing("selection survives deletion", build({{Select, 1}, {Delete, 1}}), isGreen);
+    drawing("new object takes the lowest free slot", build("d0 b s0"), isBlue);
+    drawing("a freed slot is reused before growing", build("d1 d0 b r s1"), isRed);
+    drawing("deleted twice stays free", build("d0 d0 b s1 s0"), isBlue);
+    drawing("selecting a deleted object keeps the current one", build("s1 d0 s0"), isGreen);
+    drawing("index out of range ignored", build("s0 s500"), isRed);
+    drawing("selection survives deletion", build("s1 d1"), isGreen);
 }
 
 // Malformed and hostile files fail cleanly or give a partial picture.
