@@ -43,10 +43,8 @@ WmfWriter canvas(QRgb brush = red, int pen = -1) {
 
 // What a region of a rendered picture must show, or must not.
 struct Probe {
-    Probe() = default;
     Probe(int x, int y, QRgb color)
-        : where(x, y, 1, 1)
-        , color(color) {}
+        : Probe(QRect(x, y, 1, 1), color) {}
     Probe(QRect r, QRgb color, bool lacks = false)
         : where(r)
         , color(color)
@@ -197,9 +195,6 @@ QByteArray dibHeader(qint32 width, qint32 height, int bits, quint32 compression)
 }
 
 } // namespace
-
-Q_DECLARE_METATYPE(Probe)
-Q_DECLARE_METATYPE(Charset)
 
 class TestWmf : public QObject {
     Q_OBJECT
@@ -837,11 +832,8 @@ void TestWmf::budget() {
     timer.start();
     const galvia::wmf::PlayResult result = galvia::wmf::playData(file, size);
     const qint64 ms = timer.elapsed();
-    const QString spent = QStringLiteral("%1 ms, %2 records, work %3 of %4")
-                              .arg(ms)
-                              .arg(result.records)
-                              .arg(result.work, 0, 'g', 3)
-                              .arg(result.budget, 0, 'g', 3);
+    const QString spent = QString::asprintf("%lld ms, %lld records, work %.3g of %.3g", ms,
+                                            result.records, result.work, result.budget);
     if (!hostile) {
         QVERIFY2(result.complete, qPrintable(spent));
         // The picture's share of the budget, to see how much room is left.
