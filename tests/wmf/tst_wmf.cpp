@@ -98,14 +98,8 @@ QImage readWmf(const QByteArray& data, QSize scaled = {}, bool* ok = nullptr) {
     return image;
 }
 
-// Tables of metafiles, whether they give a picture and what it must show, read at their own
-// size or at `size`: the columns, and one row of a picture.
-void drawingColumns() {
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<bool>("renders");
-    QTest::addColumn<QList<Probe>>("probes");
-    QTest::addColumn<QSize>("size");
-}
+// A row of the table of metafiles (records_data), whether they give a picture and what it
+// must show, read at their own size or at `size`: a picture.
 void drawing(const char* name, const QByteArray& file, const QList<Probe>& probes,
              QSize size = {}) {
     QTest::newRow(name) << file << true << probes << size;
@@ -489,11 +483,9 @@ void TestWmf::regionBrushes() {
     QCOMPARE(differingPixels(filled, picture(false)), 0);
 }
 
-namespace {
-
 // The text drawn by a metafile: a font of 40 pixels, transparent background, baseline at y 45.
-QImage drawnText(const QByteArray& face, int charset, const QByteArray& bytes,
-                 const QList<int>& dx = {}) {
+static QImage drawnText(const QByteArray& face, int charset, const QByteArray& bytes,
+                        const QList<int>& dx = {}) {
     WmfWriter w;
     w.setWindowExt(240, 60).setBkMode(1).setTextAlign(24);
     w.selectObject(w.createFont(-40, 400, face, 0, charset));
@@ -505,7 +497,7 @@ QImage drawnText(const QByteArray& face, int charset, const QByteArray& bytes,
 }
 
 // The same text as Qt draws it from its characters, each at its own x when given.
-QImage expectedText(const QString& face, const QString& text, const QList<int>& x = {}) {
+static QImage expectedText(const QString& face, const QString& text, const QList<int>& x = {}) {
     QImage image(240, 60, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
@@ -521,8 +513,6 @@ QImage expectedText(const QString& face, const QString& text, const QList<int>& 
             p.drawText(QPointF(x[i], 45), text.mid(i, 1));
     return image;
 }
-
-} // namespace
 
 // The Symbol font's codes, those of other symbol fonts, Windows-1252 where Latin-1 differs, a
 // single-byte code page and the double-byte ones, whose characters take one or two bytes.
@@ -666,7 +656,10 @@ static void hostileRows() {
 }
 
 void TestWmf::records_data() {
-    drawingColumns();
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("renders");
+    QTest::addColumn<QList<Probe>>("probes");
+    QTest::addColumn<QSize>("size");
     const QRect all(0, 0, 100, 100);
     drawing("polygon", canvas().polygon({{10, 10}, {90, 10}, {10, 90}}),
             {{20, 20, red}, {80, 80, none}});
