@@ -41,31 +41,31 @@ WmfWriter canvas(QRgb brush = red, int pen = -1) {
     return w;
 }
 
-// What a region of a rendered picture must show, or must not.
+// What a region of a rendered picture must show, or must not: a pixel unless given a size.
 struct Probe {
-    Probe(int x, int y, QRgb color)
-        : Probe(QRect(x, y, 1, 1), color) {}
-    Probe(QRect r, QRgb color, bool lacks = false)
-        : where(r)
-        , color(color)
-        , lacks(lacks) {}
-    QRect where;
-    QRgb color = none;
+    int x, y;
+    QRgb color;
+    QSize size{1, 1};
     bool lacks = false;
+    QRect where() const { return {QPoint(x, y), size}; }
 };
 Probe has(QRect r, QRgb color) {
-    return {r, color};
+    return {r.x(), r.y(), color, r.size()};
 }
 Probe lacks(QRect r, QRgb color) {
-    return {r, color, true};
+    return {r.x(), r.y(), color, r.size(), true};
+}
+
+// Whether two pixels differ by more than a little in any channel.
+bool apart(QRgb a, QRgb b) {
+    const auto differs = [a, b](int (*channel)(QRgb)) {
+        return std::abs(channel(a) - channel(b)) > 48;
+    };
+    return differs(qAlpha) || differs(qRed) || differs(qGreen) || differs(qBlue);
 }
 
 bool near(QRgb a, QRgb b) {
-    if (b == none) return qAlpha(a) < 16;
-    const int tolerance = 48;
-    return qAlpha(a) > 200 && std::abs(qRed(a) - qRed(b)) <= tolerance &&
-           std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
-           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+    return b == none ? qAlpha(a) < 16 : qAlpha(a) > 200 && !apart(a | 0xff000000, b);
 }
 
 bool regionHas(const QImage& image, QRect r, QRgb color) {
@@ -80,9 +80,9 @@ QString check(const QImage& picture, const QList<Probe>& probes) {
     const QImage image = picture.convertToFormat(QImage::Format_ARGB32);
     QString failure;
     for (const Probe& p : probes)
-        if (regionHas(image, p.where, p.color) == p.lacks && failure.isEmpty())
-            QDebug(&failure) << p.where << (p.lacks ? "without" : "with") << Qt::hex << p.color
-                             << "pixel there" << image.pixel(p.where.topLeft());
+        if (regionHas(image, p.where(), p.color) == p.lacks && failure.isEmpty())
+            QDebug(&failure) << p.where() << (p.lacks ? "without" : "with") << Qt::hex << p.color
+                             << "pixel there" << image.pixel(p.x, p.y);
     return failure;
 }
 
@@ -153,12 +153,8 @@ WmfWriter blank(int side) {
 int differingPixels(const QImage& a, const QImage& b) {
     int count = 0;
     for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            if (std::abs(qAlpha(p) - qAlpha(q)) > 48 || std::abs(qRed(p) - qRed(q)) > 48 ||
-                std::abs(qGreen(p) - qGreen(q)) > 48 || std::abs(qBlue(p) - qBlue(q)) > 48)
-                ++count;
-        }
+        for (int x = 0; x < a.width(); ++x)
+            count += apart(a.pixel(x, y), b.pixel(x, y)) ? 1 : 0;
     return count;
 }
 
@@ -302,7 +298,7 @@ static void bitmapsRows() {
     varied.setPixel(2, 1, qRgb(0, 255, 0));
     drawing("setdibtodev rle8 absolute runs",
             blank(8).setDibToDev({0, 0}, {8, 8}, WmfWriter::dib(varied, 8, Dib::Rle)),
-            quadrantProbes(false, 8) << Probe(1, 1, blue) << Probe(2, 1, green));
+            quadrantProbes(false, 8) << Probe{1, 1, blue} << Probe{2, 1, green});
     // Straight from the bits, source rows of a bottom-up bitmap count from its bottom.
     drawing("stretchdib source rows from the bottom",
             blank(80).stretchDib(whole, {0, 0, 4, 4}, WmfWriter::dib(four, 24)),
@@ -397,7 +393,7 @@ static void regionsRows() {
         return w.fillRegion(region, brush).rectangle({0, 90, 100, 10}).data();
     };
     drawing("fillregion with its own brush", framed(notched, 0, 0),
-            QList<Probe>(notchedProbes) << Probe(50, 95, green));
+            QList<Probe>(notchedProbes) << Probe{50, 95, green});
     const QList<Probe> inside = {{10, 50, red},  {14, 50, red},  {15, 50, none}, {50, 10, red},
                                  {50, 19, red},  {50, 20, none}, {89, 50, red},  {85, 50, red},
                                  {84, 50, none}, {50, 89, red},  {50, 80, red},  {50, 79, none},
@@ -705,8 +701,8 @@ void TestWmf::records_data() {
     spaced.setTextColor(Qt::blue).setBkColor(Qt::yellow);
     spaced.extTextOut({10, 10}, "ABC", 2, QRect(0, 0, 200, 50), {80, 80, 20});
     drawing("exttextout opaque and spacing", spaced,
-            {Probe(195, 45, yellow), has({10, 10, 25, 35}, blue), has({90, 10, 25, 35}, blue),
-             lacks({45, 10, 35, 35}, blue), Probe(100, 80, none)});
+            {Probe{195, 45, yellow}, has({10, 10, 25, 35}, blue), has({90, 10, 25, 35}, blue),
+             lacks({45, 10, 35, 35}, blue), Probe{100, 80, none}});
     WmfWriter anisotropic = canvas();
     anisotropic.setMapMode(8).setWindowOrg(0, 100).setWindowExt(100, -100);
     drawing("anisotropic upward y", anisotropic.rectangle({0, 50, 50, 50}),
