@@ -281,7 +281,6 @@ void TestNoms::renommer() {
     QTEST(int(b.ctl().Image1.width()), "largeur"); // a link shown through
     struct stat avant {};
     QCOMPARE(::lstat((d + ancien).constData(), &avant), 0);
-    // No message, or one of the error expected.
     const auto verifierMessages = [&b](int attendue) {
         QCOMPARE(b.messages().size(), attendue ? 1 : 0);
         if (attendue)

@@ -430,8 +430,7 @@ static void regionsRows() {
     within.intersectClipRect(QRect(0, 0, 40, 100)).paintRegion(within.createRegion(notched));
     drawing("paintregion within the clip", within, {{20, 20, red}, {45, 40, none}});
     // Logical units of a quarter of a pixel, y upwards: the region is mapped as shapes are.
-    WmfWriter mapped;
-    mapped.setPlaceable(QRect(0, -400, 400, 400), 384);
+    WmfWriter mapped = placeable({0, -400, 400, 400}, 384);
     mapped.setMapMode(8).setWindowOrg(0, 0).setWindowExt(400, -400);
     mapped.selectObject(mapped.createBrush(BsSolid, Qt::red));
     drawing("region through the mapping",
@@ -633,9 +632,9 @@ static void hostileRows() {
     // Runs and deltas that go past the right edge and the last row.
     const QByteArray rle = QByteArray::fromHex("ff01 0002ff05 0000 ff00 0003010101 00 "
                                                "0002 0009 0801");
-    WmfWriter runs;
-    runs.setWindowExt(8, 8).stretchDib(source, source, dibHeader(8, 8, 8, 1) + rle);
-    drawing("rle runs past the bitmap", runs.data(), {{0, 7, blue}, {7, 7, blue}});
+    drawing("rle runs past the bitmap",
+            blank(8).stretchDib(source, source, dibHeader(8, 8, 8, 1) + rle),
+            {{0, 7, blue}, {7, 7, blue}});
     WmfWriter nested = canvas();
     for (int i = 0; i < 100000; ++i)
         nested.saveDc();
@@ -837,8 +836,7 @@ void TestWmf::budget() {
 }
 
 void TestWmf::allocationLimit() {
-    WmfWriter w;
-    w.setWindowExt(2000, 2000);
+    const WmfWriter w = blank(2000);
     const int previous = QImageReader::allocationLimit();
     QImageReader::setAllocationLimit(8);
     bool ok = true;
