@@ -173,11 +173,10 @@ void TestNoms::octetsEtNoms() {
              "/x/" + octets + "/" + octets);
     // The shown text, typed back, is written as UTF-8.
     QCOMPARE(octetsDuNom(visible), visible.toUtf8());
-    if (octets.contains('\0')) {
+    if (octets.contains('\0'))
         QVERIFY_THROWS_EXCEPTION(Erreur, cheminSysteme(nom));
-    } else {
+    else
         QCOMPARE(cheminSysteme(nom), octets);
-    }
 }
 
 void TestNoms::sosies_data() {

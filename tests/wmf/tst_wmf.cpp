@@ -31,6 +31,8 @@ constexpr QRgb red = 0xffff0000, green = 0xff00ff00, blue = 0xff0000ff, yellow =
 constexpr QRgb none = 0; // a fully transparent pixel
 enum { BsSolid = 0, BsNull = 1, BsHatched = 2, BsPattern = 3, PsNull = 5 };
 
+const QRect all(0, 0, 100, 100); // the whole canvas
+
 // A 100 x 100 plain metafile with a solid brush (none: a null one) and a pen selected: blue
 // of `pen` pixels, or invisible.
 WmfWriter canvas(QRgb brush = red, int pen = -1) {
@@ -270,9 +272,8 @@ void TestWmf::naturalSize() {
     CountingDevice device(file);
     QCOMPARE(QImageReader(&device, "wmf").size(), size);
     if (limit) QVERIFY2(device.furthest <= limit, qPrintable(QString::number(device.furthest)));
-    QBuffer buffer(&file);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer); // the format found from the content
+    CountingDevice again(file);
+    QImageReader reader(&again); // the format found from the content
     QCOMPARE(reader.format(), QByteArray("wmf"));
     QCOMPARE(reader.read().size(), size.width() <= 32767 ? size : QSize(0, 0));
 }
@@ -380,7 +381,6 @@ static void regionsRows() {
     const QList<Probe> notchedProbes = {
         {20, 20, red},  {70, 20, red},  {45, 20, none}, {45, 40, red}, {79, 49, red},
         {80, 40, none}, {45, 50, none}, {10, 10, red},  {9, 40, none}, {45, 9, none}};
-    const QRect all(0, 0, 100, 100);
     WmfWriter painted = canvas();
     drawing("paintregion with the selected brush",
             painted.paintRegion(painted.createRegion(notched)), notchedProbes);
@@ -461,7 +461,7 @@ void TestWmf::regionBrushes() {
     QFETCH(QSize, size);
     auto picture = [&](bool region) {
         WmfWriter w = canvas(white);
-        w.rectangle(QRect(0, 0, 100, 100));
+        w.rectangle(all);
         // A diagonal hatch shows a shift along either axis.
         const int brush = style == BsPattern
                               ? w.createPatternBrush(WmfWriter::dib(quadrants(false), 24))
@@ -566,7 +566,7 @@ static void objectTableRows() {
             else
                 w.record(s[0] == 'd' ? Delete : Select, {s.mid(1).toInt()});
         }
-        return w.rectangle(QRect(0, 0, 100, 100));
+        return w.rectangle(all);
     };
     const QList<Probe> isRed{{50, 50, red}}, isGreen{{50, 50, green}}, isBlue{{50, 50, blue}};
     drawing("new object takes the lowest free slot", build("d0 b s0"), isBlue);
@@ -583,7 +583,6 @@ static void hostileRows() {
         QTest::newRow(name) << file << false << QList<Probe>() << QSize();
     };
     const QList<Probe> painted{{50, 50, red}};
-    const QRect all(0, 0, 100, 100);
     const QByteArray rect = canvas().rectangle(all).data(false);
     // Records' headers alone: their size in words, then their function.
     const QByteArray empty = QByteArray::fromHex("00000000 1b04");
@@ -655,7 +654,6 @@ void TestWmf::records_data() {
     QTest::addColumn<bool>("renders");
     QTest::addColumn<QList<Probe>>("probes");
     QTest::addColumn<QSize>("size");
-    const QRect all(0, 0, 100, 100);
     drawing("polygon", canvas().polygon({{10, 10}, {90, 10}, {10, 90}}),
             {{20, 20, red}, {80, 80, none}});
     drawing("rectangle and pen", canvas(green, 6).rectangle({10, 10, 80, 80}),
