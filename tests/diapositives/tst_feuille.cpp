@@ -199,9 +199,8 @@ void TestFeuille::pages() {
     for (int k = 0; k <= d; ++k)
         QCOMPARE(s.c().Texte[k].caption(), s.b.etat.TabImages.at(p + k + 1));
     // The last cell in its place; a missing file fills its whole cell in grey.
-    QCOMPARE(s.c().Diapo[d].left(), double(s.c().GaucheCase[d]));
-    QCOMPARE(s.c().Diapo[d].height(), 1128.0);
-    QCOMPARE(s.c().Texte[d].top(), s.c().HautCase[d] + 1188.0);
+    QCOMPARE(QList<double>({s.c().Diapo[d].left(), s.c().Diapo[d].height(), s.c().Texte[d].top()}),
+             QList<double>({double(s.c().GaucheCase[d]), 1128, s.c().HautCase[d] + 1188.0}));
 }
 
 // Thumbnails clicked: the picture shown full size, its label marked; files that are not

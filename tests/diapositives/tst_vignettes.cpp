@@ -177,9 +177,9 @@ void TestVignettes::feuille() {
         QCOMPARE(::utimensat(AT_FDCWD, cheminSysteme(image).constData(), t, 0), 0);
     }
     QTemporaryDir racine;
-    if (s.cacheFichier) ecrire(racine.path() + QStringLiteral("/fichier"));
-    const QString cheminCache = racine.path() + (s.cacheFichier ? QStringLiteral("/fichier/cache")
-                                                                : QStringLiteral("/cache"));
+    const QString cheminCache =
+        (s.cacheFichier ? ecrire(racine.filePath(QStringLiteral("fichier"))) : racine.path()) +
+        QStringLiteral("/cache");
     const CacheVignettes cache(cheminCache);
     const QString miniatures = cheminCache + QStringLiteral("/thumbnails/");
     const QString echec = miniatures + QStringLiteral("fail/galvia-" GALVIA_VERSION_TEST "/");

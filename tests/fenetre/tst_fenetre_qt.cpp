@@ -32,17 +32,6 @@ QImage damier(QSize taille) {
     return image;
 }
 
-// The file list's row `i` clicked, with `mod` held.
-void cliquerLigne(QListView* liste, int i, Qt::KeyboardModifiers mod = Qt::NoModifier) {
-    const QRect r = liste->visualRect(liste->model()->index(i, 0));
-    QTest::mouseClick(liste->viewport(), Qt::LeftButton, mod, r.center());
-}
-
-void envoyerSouris(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButtons boutons) {
-    QMouseEvent e(type, p, w->mapToGlobal(p), Qt::LeftButton, boutons, Qt::NoModifier);
-    QCoreApplication::sendEvent(w, &e);
-}
-
 } // namespace
 
 class TstFenetreQt : public QObject {
@@ -198,8 +187,9 @@ void TstFenetreQt::selectionMultipleF6() {
     FenetreReelle f(5);
     auto* liste = qobject_cast<QListView*>(f.vue->widgetDe(f.ctl().Fichier));
     QVERIFY(liste);
-    cliquerLigne(liste, 1);
-    cliquerLigne(liste, 3, Qt::ControlModifier);
+    for (const auto& [i, mod] : {std::pair(1, Qt::NoModifier), std::pair(3, Qt::ControlModifier)})
+        QTest::mouseClick(liste->viewport(), Qt::LeftButton, mod,
+                          liste->visualRect(liste->model()->index(i, 0)).center());
     QVERIFY(f.ctl().Fichier.selected(1) && f.ctl().Fichier.selected(3) &&
             !f.ctl().Fichier.selected(0));
     QVERIFY(taper(Qt::Key_F6));
@@ -254,8 +244,7 @@ void TstFenetreQt::glisserUnAscenseur() {
 
     // A click in the trough, right of the thumb: one page (the visible width).
     const QPoint creux(barre->width() - barre->height() - 2, barre->height() / 2);
-    envoyerSouris(barre, QEvent::MouseButtonPress, creux, Qt::LeftButton);
-    envoyerSouris(barre, QEvent::MouseButtonRelease, creux, Qt::NoButton);
+    QTest::mouseClick(barre, Qt::LeftButton, Qt::NoModifier, creux);
     QCOMPARE(f.ctl().Horiz.value(),
              std::min(lache + f.ctl().Horiz.largeChange(), int(f.ctl().Horiz.max())));
     // The scroll bar never keeps the keyboard: the arrows still scroll.
