@@ -59,20 +59,18 @@ private Q_SLOTS:
         QWidget* vue = f.vue->widgetDe(f.ctl().Image2);
         const auto montre = [&] {
             const QPoint p = vue->mapTo(f.vue.get(), vue->rect().center());
-            return vue->screen()
-                ->grabWindow(f.vue->winId(), p.x(), p.y(), 1, 1)
-                .toImage()
-                .pixel(0, 0);
+            const QImage ecran =
+                vue->screen()->grabWindow(f.vue->winId(), p.x(), p.y(), 1, 1).toImage();
+            return ecran.pixel(0, 0);
         };
         QTRY_VERIFY(qAbs(qRed(montre()) - qRed(rouge)) > 8); // in Adobe RGB, less saturated
 
         QSignalSpy change(&suivi, &SuiviProfilEcran::change);
-        publier(autre);
-        QVERIFY(change.wait(10000));
-        QCOMPARE(profilEcran(), autre);
-        publier({});
-        QVERIFY(change.wait(10000));
-        QCOMPARE(profilEcran(), QByteArray());
+        for (const QByteArray& profil : {autre, QByteArray()}) { // changed, then removed
+            publier(profil);
+            QVERIFY(change.wait(10000));
+            QCOMPARE(profilEcran(), profil);
+        }
         QTRY_COMPARE(montre(), rouge); // drawn again as the file has it
     }
 };

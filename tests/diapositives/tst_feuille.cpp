@@ -51,10 +51,10 @@ struct Feuille {
                 b.plateforme.reponses.push_back(arg);
                 c().Numero.cliquer();
                 const BoiteSaisie& boite = b.plateforme.saisies.back();
-                QCOMPARE(boite.invite,
-                         QStringLiteral("Donnez un nombre entre 1 et %1").arg(b.etat.NbImages));
-                QCOMPARE(boite.titre, QStringLiteral("Modifier l'affichage"));
-                QCOMPARE(boite.defaut, defaut);
+                QCOMPARE(QStringList({boite.invite, boite.titre, boite.defaut}),
+                         QStringList(
+                             {QStringLiteral("Donnez un nombre entre 1 et %1").arg(b.etat.NbImages),
+                              QStringLiteral("Modifier l'affichage"), defaut}));
             }
             if (!finirPage(b.plateforme, *f)) qFatal("the page was not filled");
         }
@@ -175,13 +175,12 @@ void TestFeuille::pages() {
     };
     s.b.ctl().menCompte.setVisible(true);
     QVERIFY(s.charger());
-    QCOMPARE(pleine, QStringList{QStringLiteral("%1 / %1 %1").arg(n)});
-    QCOMPARE(compteur.first(), QStringLiteral("1 / %1").arg(n));
-    QCOMPARE(compteur.last(), QStringLiteral("%1 / %1").arg(n));
-    QVERIFY(!s.b.ctl().menCompte.visible() && !s.b.form->fenetre.occupe());
+    QCOMPARE(pleine + QStringList({compteur.first(), compteur.last()}),
+             QStringLiteral("%1 / %1 %1|1 / %1|%1 / %1").arg(n).split(u'|'));
+    QVERIFY(!s.b.ctl().menCompte.visible() && !s.b.form->fenetre.occupe() && !s.c().Occupe &&
+            !s.c().DiapoAffichee);
     QCOMPARE(s.f->fenetre.caption(), QStringLiteral("Diapositives ") + s.b.etat.Chemin);
     QCOMPARE(s.c().Diapo.taille(), n);
-    QVERIFY(!s.c().Occupe && !s.c().DiapoAffichee);
     s.c().progression.avance = avance;
     s.c().Texte[3].setPlat(true);
     s.c().TexteChoisi = 3;
@@ -189,21 +188,19 @@ void TestFeuille::pages() {
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     s.jouer(cas.script.split(u' ', Qt::SkipEmptyParts));
     QLocale::setDefault(QLocale::c());
-    QCOMPARE(int(s.c().PremiereDiapo), cas.premiere);
     QCOMPARE(s.c().Titre.caption(),
              QString::asprintf("De %d à %d %s %d)", cas.premiere + 1, cas.premiere + cas.visibles,
                                cas.ouverte ? "(sur" : "( sur", cas.nb));
-    QCOMPARE(s.c().FinAtteinte, cas.fin);
-    QCOMPARE(s.visibles(), cas.visibles);
     // A page change takes the mark off the chosen label.
-    QCOMPARE(s.c().Texte[3].plat(), cas.ouverte);
+    QCOMPARE(
+        QList<int>({s.c().PremiereDiapo, s.c().FinAtteinte, s.visibles(), s.c().Texte[3].plat()}),
+        QList<int>({cas.premiere, cas.fin, cas.visibles, cas.ouverte}));
     const int p = s.c().PremiereDiapo, d = cas.visibles - 1;
     for (int k = 0; k <= d; ++k)
         QCOMPARE(s.c().Texte[k].caption(), s.b.etat.TabImages.at(p + k + 1));
     // The last cell in its place; a missing file fills its whole cell in grey.
-    QCOMPARE(s.c().Diapo[d].left(), double(s.c().GaucheCase[d]));
-    QCOMPARE(s.c().Diapo[d].height(), 1128.0);
-    QCOMPARE(s.c().Texte[d].top(), s.c().HautCase[d] + 1188.0);
+    QCOMPARE(QList<double>({s.c().Diapo[d].left(), s.c().Diapo[d].height(), s.c().Texte[d].top()}),
+             QList<double>({double(s.c().GaucheCase[d]), 1128, s.c().HautCase[d] + 1188.0}));
 }
 
 // Thumbnails clicked: the picture shown full size, its label marked; files that are not
@@ -216,11 +213,9 @@ void TestFeuille::fichiers() {
     ecrire(fichier(2));
     QFile(dessiner(fichier(3), {400, 300})).resize(600);
     // A bitmap header announcing 40000 x 40000 pixels.
-    QByteArray bmp("BM");
-    bmp +=
-        QByteArray::fromHex("360000000000000036000000280000004"
-                            "09c0000409c00000100180000000000000000000000000000000000000000000000");
-    ecrire(fichier(4), bmp);
+    ecrire(fichier(4), QByteArray::fromHex("424d360000000000000036000000280000004"
+                                           "09c0000409c0000010018000000000000000000000000000000"
+                                           "0000000000000000"));
     dessiner(fichier(5), {30, 20});
     dessiner(fichier(8), {48, 30});
     dessiner(fichier(10), {50, 30});
@@ -232,24 +227,24 @@ void TestFeuille::fichiers() {
     QCOMPARE(s.c().Diapo[7].nomAccessible(), QStringLiteral("Diapositive 8 : img00008.jpg"));
     QCOMPARE(s.c().Diapo[7].width(), 1128.0);
     QVERIFY(s.c().Diapo[7].height() < 1128 && !s.c().Diapo[7].image().isNull());
-    s.c().Diapo[7].cliquer();
-    QCOMPARE(s.c().DiapoAffichee, std::optional<int>(7));
-    QVERIFY(s.c().Image1.visible() && s.c().Texte[7].plat() && !s.c().Texte[0].plat());
-    QCOMPARE(s.c().Image1.width(), (48 + 2) * 15.0);
-    s.c().Diapo[9].cliquer();
-    QVERIFY(s.c().Texte[9].plat() && !s.c().Texte[7].plat());
-    QCOMPARE(s.c().Image1.width(), (50 + 2) * 15.0);
-    // A missing file, then one deleted while the sheet is open: nothing happens.
-    for (int k : {5, 4}) {
-        s.c().Diapo[k].cliquer();
-        QVERIFY(s.c().DiapoAffichee == 9 && s.c().Image1.visible() && s.c().Texte[9].plat());
+    // The cell shown full size ("-" none), the picture's width in twips if shown, the
+    // labels marked; after a click on a cell (-1: on the picture itself). A picture is
+    // (pixels + 2) x 15 twips; a missing file, then one deleted while the sheet is open,
+    // change nothing; a second click on the shown cell closes its picture.
+    const auto vue = [&] {
+        QStringList r{s.c().DiapoAffichee ? QString::number(*s.c().DiapoAffichee) : "-",
+                      QString::number(s.c().Image1.visible() ? s.c().Image1.width() : 0)};
+        for (int k = 0; k < 10; ++k)
+            if (s.c().Texte[k].plat()) r << QString::number(k);
+        return r.join(u' ');
+    };
+    const std::pair<int, const char*> clics[] = {{7, "7 750 7"}, {9, "9 780 9"}, {5, "9 780 9"},
+                                                 {4, "9 780 9"}, {9, "- 0 9"},   {7, "7 750 7"},
+                                                 {-1, "- 0 7"}};
+    for (const auto& [k, attendu] : clics) {
+        k < 0 ? s.c().Image1.cliquer() : s.c().Diapo[k].cliquer();
+        QCOMPARE(vue(), QString::fromLatin1(attendu));
     }
-    // A second click on the shown thumbnail, then the picture itself.
-    s.c().Diapo[9].cliquer();
-    QVERIFY(!s.c().DiapoAffichee && !s.c().Image1.visible() && s.c().Texte[9].plat());
-    s.c().Diapo[7].cliquer();
-    s.c().Image1.cliquer();
-    QVERIFY(!s.c().DiapoAffichee && !s.c().Image1.visible() && s.c().Texte[7].plat());
     for (int k = 0; k < 6; ++k) {
         s.c().Diapo[k].cliquer();
         QVERIFY(!s.c().DiapoAffichee || *s.c().DiapoAffichee == 2);
@@ -264,48 +259,43 @@ void TestFeuille::fichiers() {
 
 void TestFeuille::tailleReelle_data() {
     QTest::addColumn<QSize>("taille");
-    QTest::addColumn<int>("verticMax"); // -1: no bar
-    QTest::addColumn<int>("horizMax");
-    QTest::addColumn<int>("horizPas");
-    // Inner size 11880 x 9000 twips; a picture is (pixels + 2) x 15 twips. A bar steps by
-    // half the sheet's side, or its share of that when the overflow is beyond its range.
-    QTest::newRow("fits") << QSize(100, 100) << -1 << -1 << 0;
-    QTest::newRow("fits exactly") << QSize(790, 598) << -1 << -1 << 0;
-    QTest::newRow("taller") << QSize(300, 798) << 3000 << -1 << 0;
-    QTest::newRow("wider") << QSize(900, 100) << -1 << 1650 << 5940;
-    QTest::newRow("both") << QSize(900, 798) << 3000 << 1650 << 5940;
-    QTest::newRow("beyond the range") << QSize(3000, 100) << -1 << 32767 << 5871;
+    QTest::addColumn<QString>("barres");
+    // Inner size 11880 x 9000 twips; a picture is (pixels + 2) x 15 twips. Each bar shown,
+    // vertical then horizontal: its range, small and large steps, and place beside the other.
+    // A bar steps by half the sheet's side, or its share of that when the overflow is beyond
+    // its range.
+    QTest::newRow("fits") << QSize(100, 100) << "";
+    QTest::newRow("fits exactly") << QSize(790, 598) << "";
+    QTest::newRow("taller") << QSize(300, 798) << "V 3000/4500/4500 @0";
+    QTest::newRow("wider") << QSize(900, 100) << "H 1650/5940/5940 @0";
+    QTest::newRow("both") << QSize(900, 798) << "V 3000/4500/4500 @270 H 1650/5940/5940 @270";
+    QTest::newRow("beyond the range") << QSize(3000, 100) << "H 32767/5871/5871 @0";
 }
 
 // A thumbnail clicked: its picture at full size, with a bar on each side it overflows
-// (each leaving room for the other), which brings its far edge onto the sheet's.
+// (each leaving room for the other), which at its end brings the picture's far edge onto
+// the sheet's.
 void TestFeuille::tailleReelle() {
     QFETCH(QSize, taille);
-    QFETCH(int, verticMax);
-    QFETCH(int, horizMax);
-    QFETCH(int, horizPas);
     Feuille s(1);
     dessiner(s.b.etat.fichierDeEntree(1), taille);
     QVERIFY(s.charger());
     s.c().Diapo[0].cliquer();
-    const double autre = verticMax >= 0 && horizMax >= 0 ? 270 : 0;
     QVERIFY(s.c().Image1.visible());
-    QCOMPARE(s.c().Vertic.visible(), verticMax >= 0);
-    QCOMPARE(s.c().Horiz.visible(), horizMax >= 0);
-    if (verticMax >= 0) {
-        QCOMPARE(QList<int>(
-                     {s.c().Vertic.max(), s.c().Vertic.smallChange(), s.c().Vertic.largeChange()}),
-                 QList<int>({verticMax, 4500, 4500}));
-        QCOMPARE(s.c().Vertic.top(), autre);
-        s.c().Vertic.setValue(verticMax);
+    BarreDefilement &v = s.c().Vertic, &h = s.c().Horiz;
+    QStringList barres;
+    for (const BarreDefilement* b : {&v, &h})
+        if (b->visible())
+            barres << QString::asprintf("%s %d/%d/%d @%g", b == &v ? "V" : "H", b->max(),
+                                        b->smallChange(), b->largeChange(),
+                                        b == &v ? b->top() : b->left());
+    QTEST(barres.join(u' '), "barres");
+    if (v.visible()) {
+        v.setValue(v.max());
         QCOMPARE(s.c().Image1.top(), 9000 - s.c().Image1.height());
     }
-    if (horizMax >= 0) {
-        QCOMPARE(
-            QList<int>({s.c().Horiz.max(), s.c().Horiz.smallChange(), s.c().Horiz.largeChange()}),
-            QList<int>({horizMax, horizPas, horizPas}));
-        QCOMPARE(s.c().Horiz.left(), autre);
-        s.c().Horiz.setValue(horizMax);
+    if (h.visible()) {
+        h.setValue(h.max());
         QCOMPARE(s.c().Image1.left(), 11880 - s.c().Image1.width());
     }
     QVERIFY(s.c().Dummy.aLeFocus());

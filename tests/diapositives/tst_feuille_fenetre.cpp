@@ -1,7 +1,6 @@
 // The real slide sheet offscreen, over real pictures: F8 opens it over the main window,
 // Page Down pages, a thumbnail shows its picture, F4 closes it, and the main window is
 // back as it was.
-#include "support/Banc.h"
 #include "support/Bombe.h"
 #include "support/FenetreReelle.h"
 #include "support/MainTest.h"
@@ -27,8 +26,7 @@ void TestFeuilleFenetre::ouvrirPaginerFermer() {
     QTemporaryDir dossier;
     for (int i = 1; i <= 70; ++i)
         dessiner(dossier.filePath(QStringLiteral("p%1.jpg").arg(i, 2, 10, QLatin1Char('0'))),
-                 {40 + i, 30});
-    dessiner(dossier.filePath(QStringLiteral("p63.jpg")), {1500, 1000});
+                 i == 63 ? QSize(1500, 1000) : QSize(40 + i, 30));
     FenetreReelle f(dossier.path() + u'/');
     f.touche(Qt::Key_F5);
     f.touche(Qt::Key_PageDown);
@@ -36,29 +34,25 @@ void TestFeuilleFenetre::ouvrirPaginerFermer() {
     QCOMPARE(compteur, QStringLiteral("=  2 / 70  =  p02.jpg"));
 
     QStringList vu;
-    // The sheet's scene runs inside its modal loop, once the first page is filled.
-    QVERIFY(f.dansLaFeuille([&](VueFenetreQt& fv) {
-        VueFenetreQt* vue = &fv;
-        Fenetre& feuille = vue->modele();
+    QVERIFY(f.dansLaFeuille([&](VueFenetreQt& vue) {
+        Fenetre& feuille = vue.modele();
         const auto texte = [&](const QString& nom) {
             return static_cast<Etiquette*>(controle(feuille, nom))->caption();
         };
-        vu << texte(QStringLiteral("Titre")) << vue->windowTitle();
+        vu << texte(QStringLiteral("Titre")) << vue.windowTitle();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
         QTRY_VERIFY(!feuille.occupe()); // the page filled, its thumbnails arriving
         vu << texte(QStringLiteral("Titre"));
-        QWidget* image1 = vue->widgetDe(*controle(feuille, QStringLiteral("Image1")));
-        Controle* diapo = controle(feuille, "Diapo", QStringLiteral("Diapositive 63 : p63.jpg"));
-        QWidget* w = vue->widgetDe(*diapo);
+        QWidget* image1 = vue.widgetDe(*controle(feuille, QStringLiteral("Image1")));
+        QWidget* w = vue.widgetDe(*controle(feuille, "Diapo", 2)); // the 63rd picture
         vu << w->accessibleName() << QString::number(w->isVisible());
         QTest::mouseClick(w, Qt::LeftButton);
         vu << QString::number(image1->isVisible()) << QString::number(image1->width());
         // The picture and its bars lie above the thumbnails loaded after them.
-        QWidget* autre =
-            vue->widgetDe(*controle(feuille, "Diapo", QStringLiteral("Diapositive 65 : p65.jpg")));
-        QWidget* dessus = vue->centralWidget()->childAt(autre->geometry().center());
-        vu << QString::number(dessus == image1);
-        vu << QString::number(vue->widgetDe(*controle(feuille, "Vertic"))->isVisible());
+        QWidget* autre = vue.widgetDe(*controle(feuille, "Diapo", 4));
+        QWidget* dessus = vue.centralWidget()->childAt(autre->geometry().center());
+        vu << QString::number(dessus == image1)
+           << QString::number(vue.widgetDe(*controle(feuille, "Vertic"))->isVisible());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
         vu << QString::number(feuille.ferme());
     }));
@@ -67,9 +61,8 @@ void TestFeuilleFenetre::ouvrirPaginerFermer() {
                               "1", "1", "1"}));
     QCOMPARE(f.legende(f.ctl().menNom), compteur);
     QCOMPARE(f.etat.NumImage, std::int16_t(2));
-    QVERIFY(!f.vue->actionDe(f.ctl().menCompte)->isVisible());
-    QVERIFY(!f.form->fenetre.occupe());
-    QVERIFY(QApplication::activeModalWidget() == nullptr);
+    QVERIFY(!f.vue->actionDe(f.ctl().menCompte)->isVisible() && !f.form->fenetre.occupe() &&
+            !QApplication::activeModalWidget());
 }
 
 // A page of decompression bombs: the window's own close command ends the sheet at once,
@@ -102,15 +95,11 @@ void TestFeuilleFenetre::fermerPendantLeRemplissage() {
     QTimer::singleShot(0, *essai);
     f.touche(Qt::Key_F8);
     // The decode that was running still holds its memory: the sheet did not wait for it.
-    const bool enFond = budgetDecodage().reserve() > 0;
-
-    QVERIFY(depuisFermeture.isValid());
-    QVERIFY(enFond);
+    QVERIFY(budgetDecodage().reserve() > 0 && depuisFermeture.isValid());
     // Generous: only a sheet that waits for its decodes takes seconds here.
     QVERIFY2(depuisFermeture.elapsed() < 10000,
              qPrintable(QString::number(depuisFermeture.elapsed())));
-    QVERIFY(QApplication::activeModalWidget() == nullptr);
-    QVERIFY(!f.form->fenetre.occupe());
+    QVERIFY(!QApplication::activeModalWidget() && !f.form->fenetre.occupe());
     QVERIFY(PoolDecodage::commun().attendreInactif(std::chrono::minutes(3)));
     QCOMPARE(budgetDecodage().reserve(), std::int64_t{0});
 }

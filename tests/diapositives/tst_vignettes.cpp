@@ -45,10 +45,7 @@ QStringList glib(const QByteArray& chemin) {
     return r;
 }
 
-// A file's modification date (seconds) and permission bits.
-std::int64_t dateDe(const QString& chemin) {
-    return QFileInfo(chemin).lastModified().toSecsSinceEpoch();
-}
+// A file's permission bits.
 unsigned modeDe(const QString& chemin) {
     struct stat st {};
     return ::stat(QFile::encodeName(chemin).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
@@ -90,6 +87,7 @@ bool proche(QColor a, QColor b) {
 struct Scenario {
     int classe = 0;
     bool partage = false, echec = false, parQt = false;
+    bool servie = false; // shown from the thumbnail, the picture made unreadable: not decoded
     int decalageDate = 0, decalageTaille = 0;
     bool illisible = false;    // the picture's bytes are not a picture
     bool cacheFichier = false; // the cache's root is a regular file: nothing can be written
@@ -144,23 +142,16 @@ void TestVignettes::classes() {
 
 void TestVignettes::feuille_data() {
     QTest::addColumn<Scenario>("s");
-    // Shown from the planted thumbnail: the picture, unreadable, is not decoded.
-    const auto servie = [](Scenario s) {
-        s.illisible = true;
-        s.vue = Bleu;
-        s.ecrite = 0;
-        return s;
-    };
     // The sheet's window below (2600 x 1700) makes cells of the "large" class (256).
     QTest::newRow("no thumbnail: decoded, written") << Scenario{};
-    QTest::newRow("valid thumbnail: shown") << servie({.classe = 256});
-    QTest::newRow("larger class serves") << servie({.classe = 512});
+    QTest::newRow("valid thumbnail: shown") << Scenario{.classe = 256, .servie = true};
+    QTest::newRow("larger class serves") << Scenario{.classe = 512, .servie = true};
     QTest::newRow("smaller class: blurred, not used") << Scenario{.classe = 128};
     QTest::newRow("other date: stale, replaced") << Scenario{.classe = 256, .decalageDate = -5};
     QTest::newRow("other size: stale, replaced") << Scenario{.classe = 256, .decalageTaille = 1};
     QTest::newRow("written by a Qt program, its URI compressed")
-        << servie({.classe = 256, .parQt = true});
-    QTest::newRow("shared repository") << servie({.classe = 256, .partage = true});
+        << Scenario{.classe = 256, .parQt = true, .servie = true};
+    QTest::newRow("shared repository") << Scenario{.classe = 256, .partage = true, .servie = true};
     QTest::newRow("stale shared thumbnail")
         << Scenario{.classe = 256, .partage = true, .decalageDate = 7};
     QTest::newRow("failure entry: the grey box without decoding")
@@ -173,10 +164,12 @@ void TestVignettes::feuille_data() {
 
 void TestVignettes::feuille() {
     QFETCH(Scenario, s);
+    if (s.servie) std::tie(s.illisible, s.vue, s.ecrite) = std::tuple(true, Bleu, 0);
     Banc b;
     const QString image =
         dessiner(b.chemin() + QStringLiteral("/photo été.jpg"), {600, 400}, Rouge);
-    const std::int64_t date = dateDe(image), taille = QFileInfo(image).size();
+    const std::int64_t date = QFileInfo(image).lastModified().toSecsSinceEpoch(),
+                       taille = QFileInfo(image).size();
     if (s.illisible) {
         // As many bytes, the same date: only a decode can tell.
         ecrire(image, QByteArray(taille, 'x'));
@@ -184,9 +177,9 @@ void TestVignettes::feuille() {
         QCOMPARE(::utimensat(AT_FDCWD, cheminSysteme(image).constData(), t, 0), 0);
     }
     QTemporaryDir racine;
-    if (s.cacheFichier) ecrire(racine.path() + QStringLiteral("/fichier"));
-    const QString cheminCache = racine.path() + (s.cacheFichier ? QStringLiteral("/fichier/cache")
-                                                                : QStringLiteral("/cache"));
+    const QString cheminCache =
+        (s.cacheFichier ? ecrire(racine.filePath(QStringLiteral("fichier"))) : racine.path()) +
+        QStringLiteral("/cache");
     const CacheVignettes cache(cheminCache);
     const QString miniatures = cheminCache + QStringLiteral("/thumbnails/");
     const QString echec = miniatures + QStringLiteral("fail/galvia-" GALVIA_VERSION_TEST "/");

@@ -3,12 +3,10 @@
 // "fr"; a server that kept another layout fails the run):
 // the digit row counts by place on both layouts. (The keyboard's return after the boxes
 // and the slide sheet is checked by tst_fenetre_qt, which also runs on this server.)
-#include "support/Banc.h"
 #include "support/FenetreReelle.h"
 #include "support/MainTest.h"
 
 #include <QDialog>
-#include <QTemporaryDir>
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -19,8 +17,8 @@ using namespace galvia::test;
 
 namespace {
 
-// X key codes (evdev + 8).
-constexpr unsigned MajGauche = 50, VerrNum = 77, Echap = 9, F5 = 71, PageBas = 117, PavePlus = 86;
+// X key codes (evdev + 8) of the keys held or locked; the others are in scan::.
+constexpr unsigned MajGauche = 50, VerrNum = 77;
 
 // Presses and releases the key at `code` through the server, Shift held when `maj`.
 void taperX(Display* d, unsigned code, bool maj = false) {
@@ -39,41 +37,34 @@ private Q_SLOTS:
     void initTestCase();
     void init();
     void cleanup() { f_.reset(); }
-    void cleanupTestCase() {
-        if (x_) XCloseDisplay(x_);
-    }
     void touches_data();
     void touches();
 
 private:
-    QTemporaryDir dossier_;
     std::unique_ptr<FenetreReelle> f_;
-    Display* x_ = nullptr;
+    std::unique_ptr<Display, decltype(&XCloseDisplay)> x_{nullptr, XCloseDisplay};
 };
 
 void TstClavierX11::initTestCase() {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         QSKIP("needs an X server (run through serveur-x.sh with QT_QPA_PLATFORM=xcb)");
-    x_ = XOpenDisplay(nullptr);
+    x_.reset(XOpenDisplay(nullptr));
     QVERIFY(x_);
     // The layout the run asked for: the key 4 types an apostrophe on a French keyboard.
     const bool francais = qEnvironmentVariable("GALVIA_DISPOSITION") == QLatin1String("fr");
-    QVERIFY2(francais == (XkbKeycodeToKeysym(x_, 13, 0, 0) == XK_apostrophe),
+    QVERIFY2(francais == (XkbKeycodeToKeysym(x_.get(), 13, 0, 0) == XK_apostrophe),
              francais ? "the X server did not take the French layout (setxkbmap fr)"
                       : "the X server has a French layout where another was asked for");
     // Num Lock on: the keypad types digits.
     XkbStateRec etat{};
-    XkbGetState(x_, XkbUseCoreKbd, &etat);
-    if (!(etat.locked_mods & Mod2Mask)) taperX(x_, VerrNum);
-    for (char c = 'a'; c <= 'j'; ++c)
-        dessiner(dossier_.filePath(QString(QChar::fromLatin1(c)) + QStringLiteral(".jpg")),
-                 {40, 30});
+    XkbGetState(x_.get(), XkbUseCoreKbd, &etat);
+    if (!(etat.locked_mods & Mod2Mask)) taperX(x_.get(), VerrNum);
 }
 
 void TstClavierX11::init() {
-    f_ = std::make_unique<FenetreReelle>(dossier_.path() + u'/');
+    f_ = std::make_unique<FenetreReelle>(10);
     QTRY_VERIFY(QGuiApplication::focusWindow() == f_->vue->windowHandle());
-    taperX(x_, F5);
+    taperX(x_.get(), scan::F1 + 4);
     QTRY_COMPARE(f_->etat.ModeVue, Mode::Ajustee);
 }
 
@@ -83,15 +74,15 @@ void TstClavierX11::touches_data() {
     QTest::addColumn<int>("attendu");
     for (uint i = 0; i < 10; ++i) {
         const int chiffre = static_cast<int>((i + 1) % 10);
-        QTest::addRow("rangée %d", chiffre) << 10 + i << false << 48 + chiffre;
-        QTest::addRow("Maj rangée %d", chiffre) << 10 + i << true << 48 + chiffre;
+        QTest::addRow("rangée %d", chiffre) << scan::Chiffre1 + i << false << 48 + chiffre;
+        QTest::addRow("Maj rangée %d", chiffre) << scan::Chiffre1 + i << true << 48 + chiffre;
     }
-    QTest::newRow("pavé 1") << 87u << false << 97;
-    QTest::newRow("pavé 4") << 83u << false << 100;
-    QTest::newRow("pavé +") << PavePlus << false << 107;
-    QTest::newRow("Page Bas") << PageBas << false << 34;
-    QTest::newRow("Maj Page Bas") << PageBas << true << 34;
-    QTest::newRow("Echap") << Echap << false << 27;
+    QTest::newRow("pavé 1") << scan::Pave1 << false << 97;
+    QTest::newRow("pavé 4") << scan::Pave4 << false << 100;
+    QTest::newRow("pavé +") << scan::PavePlus << false << 107;
+    QTest::newRow("Page Bas") << scan::PageBas << false << 34;
+    QTest::newRow("Maj Page Bas") << scan::PageBas << true << 34;
+    QTest::newRow("Echap") << scan::Echap << false << 27;
 }
 
 void TstClavierX11::touches() {
@@ -102,7 +93,7 @@ void TstClavierX11::touches() {
     f_->form->fenetre.surTouche = [&vus](int c, int) {
         if (c != 16) vus.append(c); // Shift itself
     };
-    taperX(x_, code, maj);
+    taperX(x_.get(), code, maj);
     QTRY_COMPARE(vus, QList<int>{attendu});
 }
 

@@ -4,7 +4,6 @@
 // menus' check marks, the slideshow's timer, the names a screen reader says, and the
 // screen's own pixels on a scaled screen. Runs at a scale factor of 1 and of 2
 // (QT_SCALE_FACTOR).
-#include "support/Banc.h"
 #include "support/FenetreReelle.h"
 #include "support/MainTest.h"
 
@@ -33,24 +32,6 @@ QImage damier(QSize taille) {
     return image;
 }
 
-// The file list's row `i` clicked, with `mod` held.
-void cliquerLigne(QListView* liste, int i, Qt::KeyboardModifiers mod = Qt::NoModifier) {
-    const QRect r = liste->visualRect(liste->model()->index(i, 0));
-    QTest::mouseClick(liste->viewport(), Qt::LeftButton, mod, r.center());
-}
-
-void envoyerSouris(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButtons boutons) {
-    QMouseEvent e(type, p, w->mapToGlobal(p), Qt::LeftButton, boutons, Qt::NoModifier);
-    QCoreApplication::sendEvent(w, &e);
-}
-
-// A folder of `n` small pictures, a.jpg, b.jpg...
-QString images(QTemporaryDir& dossier, int n) {
-    for (int i = 0; i < n; ++i)
-        dessiner(dossier.filePath(QString(QChar(u'a' + i)) + QStringLiteral(".jpg")), {40, 30});
-    return dossier.path() + u'/';
-}
-
 } // namespace
 
 class TstFenetreQt : public QObject {
@@ -62,13 +43,10 @@ private Q_SLOTS:
     void focusApresBoite_data();
     void focusApresBoite();
     void selectionMultipleF6();
-    void echapPendantLaSelectionDeDossiers();
     void glisserUnAscenseur();
     void toucheSurLaListeCachee();
     void nomsAccessibles();
-    void coches_data();
     void coches();
-    void diaporama();
     void taillesEnPixelsDeLEcran();
 
 private:
@@ -78,10 +56,7 @@ private:
 void TstFenetreQt::initTestCase() {
     densite_ = densiteEcran();
     // The run asked for a scale factor: the screen has it.
-    const double attendue = qEnvironmentVariableIsSet("QT_SCALE_FACTOR")
-                                ? qEnvironmentVariable("QT_SCALE_FACTOR").toDouble()
-                                : 1.0;
-    QCOMPARE(densite_, attendue);
+    QCOMPARE(densite_, qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble());
 }
 
 // Every key the viewer and the slide sheet use, as a QWERTY and an AZERTY keyboard send
@@ -90,32 +65,25 @@ void TstFenetreQt::initTestCase() {
 void TstFenetreQt::touches_data() {
     QTest::addColumn<Touche>("touche");
     QTest::addColumn<int>("code");
-    const auto maj = Qt::ShiftModifier;
-    const auto pave = Qt::KeypadModifier;
-    struct Chiffre {
-        int place; // 0 for the key of 1, 9 for the key of 0
-        const char* qwerty;
-        Qt::Key qwertyMaj;
-        const char* azerty;
-        Qt::Key azertyCle;
-    };
+    const auto maj = Qt::ShiftModifier, pave = Qt::KeypadModifier;
     // The top row, 1 to 9 then 0, counted by one rule: its ends, and the key of 6 that
-    // AZERTY types as a minus. QWERTY types the digit, AZERTY needs Shift for it.
-    const Chiffre rangee[] = {{0, "!", Qt::Key_Exclam, "&", Qt::Key_Ampersand},
-                              {5, "^", Qt::Key_AsciiCircum, "-", Qt::Key_Minus},
-                              {8, "(", Qt::Key_ParenLeft, "\u00e7", Qt::Key_Ccedilla},
-                              {9, ")", Qt::Key_ParenRight, "\u00e0", Qt::Key_Agrave}};
-    for (const Chiffre& c : rangee) {
-        const int chiffre = (c.place + 1) % 10;
+    // AZERTY types as a minus. QWERTY types the digit, AZERTY needs Shift for it. Each key:
+    // its place (0 for the key of 1), what QWERTY types with Shift, what AZERTY types.
+    const std::tuple<int, const char*, Qt::Key, const char*, Qt::Key> rangee[] = {
+        {0, "!", Qt::Key_Exclam, "&", Qt::Key_Ampersand},
+        {5, "^", Qt::Key_AsciiCircum, "-", Qt::Key_Minus},
+        {8, "(", Qt::Key_ParenLeft, "\u00e7", Qt::Key_Ccedilla},
+        {9, ")", Qt::Key_ParenRight, "\u00e0", Qt::Key_Agrave}};
+    for (const auto& [place, qwerty, qwertyCle, azerty, azertyCle] : rangee) {
+        const int chiffre = (place + 1) % 10, code = 48 + chiffre;
         const auto cle = Qt::Key(Qt::Key_0 + chiffre);
+        const quint32 s = scan::Chiffre1 + quint32(place);
         const QString texte = QString::number(chiffre);
-        const quint32 s = scan::Chiffre1 + c.place;
-        const int code = 48 + chiffre;
         QTest::addRow("qwerty %d", chiffre) << Touche{s, cle, texte} << code;
         QTest::addRow("qwerty Maj %d", chiffre)
-            << Touche{s, c.qwertyMaj, QString::fromUtf8(c.qwerty), maj} << code;
+            << Touche{s, qwertyCle, QString::fromUtf8(qwerty), maj} << code;
         QTest::addRow("azerty %d", chiffre)
-            << Touche{s, c.azertyCle, QString::fromUtf8(c.azerty)} << code;
+            << Touche{s, azertyCle, QString::fromUtf8(azerty)} << code;
         QTest::addRow("azerty Maj %d", chiffre) << Touche{s, cle, texte, maj} << code;
     }
     // The keypad, the same on both layouts.
@@ -148,8 +116,7 @@ void TstFenetreQt::touches_data() {
 void TstFenetreQt::touches() {
     QFETCH(Touche, touche);
     QFETCH(int, code);
-    QTemporaryDir dossier;
-    FenetreReelle f(images(dossier, 3));
+    FenetreReelle f(3);
     QVERIFY(taper(Qt::Key_F5));
     QCOMPARE(f.etat.ModeVue, Mode::Ajustee);
     QList<int> vus;
@@ -166,15 +133,14 @@ void TstFenetreQt::focusApresBoite_data() {
     QTest::newRow("F2, annulé") << "F2" << QStringList{"Renommer", "Nom refusé"};
     QTest::newRow("F2, renommé") << "F2 ok" << QStringList{"Renommer"};
     QTest::newRow("diapositives, F4") << "F8 F4" << QStringList{};
-    QTest::newRow("diapositives, Quitter") << "F8 Quitter" << QStringList{};
+    QTest::newRow("diapositives, Quitter") << "F8 Fin" << QStringList{};
     QTest::newRow("diapositives, Numéro") << "F8 Numero" << QStringList{"Modifier l'affichage"};
 }
 
 void TstFenetreQt::focusApresBoite() {
     QFETCH(QString, commande);
     QFETCH(QStringList, titres);
-    QTemporaryDir dossier;
-    FenetreReelle f(images(dossier, 5));
+    FenetreReelle f(5);
     QVERIFY(taper(Qt::Key_F5));
     QVERIFY(taper(Qt::Key_PageDown));
     QCOMPARE(f.etat.NumImage, 2);
@@ -188,22 +154,20 @@ void TstFenetreQt::focusApresBoite() {
     if (commande.startsWith(QLatin1String("F2"))) {
         QVERIFY(taper(Qt::Key_F2));
     } else {
-        QString fermeture;
+        bool ferme = false;
         QVERIFY(f.dansLaFeuille([&](VueFenetreQt& feuille) {
-            Fenetre& m = feuille.modele();
-            if (commande.endsWith(QLatin1String("F4"))) {
-                fermeture = taper(Qt::Key_F4) && m.ferme() ? "F4" : "";
-            } else if (commande.endsWith(QLatin1String("Quitter"))) {
-                QTest::mouseClick(feuille.widgetDe(*controle(m, "Fin")), Qt::LeftButton);
-                fermeture = m.ferme() ? "Quitter" : "";
-            } else {
-                QTest::mouseClick(feuille.widgetDe(*controle(m, "Numero")), Qt::LeftButton);
-                // Back in the sheet, its keys act at once: F4 closes it.
+            const QString geste = commande.section(u' ', 1); // F4, or the control clicked
+            if (geste != QLatin1String("F4"))
+                QTest::mouseClick(feuille.widgetDe(*controle(feuille.modele(), geste)),
+                                  Qt::LeftButton);
+            // Back in the sheet after the number box, its keys act at once: F4 closes it.
+            if (geste != QLatin1String("Fin")) {
                 QTRY_VERIFY(QGuiApplication::focusWindow() == feuille.windowHandle());
-                fermeture = taper(Qt::Key_F4) && m.ferme() ? "Numero" : "";
+                QVERIFY(taper(Qt::Key_F4));
             }
+            ferme = feuille.modele().ferme();
         }));
-        QCOMPARE(fermeture, commande.section(u' ', 1));
+        QVERIFY(ferme);
     }
     QCOMPARE(boites.titres, titres);
     QTRY_VERIFY(QGuiApplication::focusWindow() == f.vue->windowHandle());
@@ -220,55 +184,37 @@ void TstFenetreQt::focusApresBoite() {
 
 // F6 takes the files selected with the mouse in the file list, Ctrl held for the second.
 void TstFenetreQt::selectionMultipleF6() {
-    QTemporaryDir dossier;
-    FenetreReelle f(images(dossier, 5));
+    FenetreReelle f(5);
     auto* liste = qobject_cast<QListView*>(f.vue->widgetDe(f.ctl().Fichier));
     QVERIFY(liste);
-    cliquerLigne(liste, 1);
-    cliquerLigne(liste, 3, Qt::ControlModifier);
-    QVERIFY(f.ctl().Fichier.selected(1) && f.ctl().Fichier.selected(3));
-    QVERIFY(!f.ctl().Fichier.selected(0));
+    for (const auto& [i, mod] : {std::pair(1, Qt::NoModifier), std::pair(3, Qt::ControlModifier)})
+        QTest::mouseClick(liste->viewport(), Qt::LeftButton, mod,
+                          liste->visualRect(liste->model()->index(i, 0)).center());
+    QVERIFY(f.ctl().Fichier.selected(1) && f.ctl().Fichier.selected(3) &&
+            !f.ctl().Fichier.selected(0));
     QVERIFY(taper(Qt::Key_F6));
     QCOMPARE(f.etat.NbImages, 2);
     QCOMPARE(f.etat.TabImages.mid(1), (QStringList{"b.jpg", "d.jpg"}));
     QCOMPARE(f.etat.ModeVue, Mode::Ajustee);
 }
 
-// F7 opens a folder selection with the folder list in hand: a click there adds a folder,
-// Esc there abandons the selection.
-void TstFenetreQt::echapPendantLaSelectionDeDossiers() {
-    QTemporaryDir dossier;
-    QVERIFY(QDir(dossier.path()).mkpath(QStringLiteral("Photos/Noël")));
-    FenetreReelle f(dossier.filePath(QStringLiteral("Photos/")));
-    const AccesForm1 form = f.ctl();
-    QVERIFY(taper(Qt::Key_F7));
-    QCOMPARE(f.etat.MultiDossier, std::int16_t(1));
-    auto* dossiers = qobject_cast<QListWidget*>(f.vue->widgetDe(form.Dossier));
-    QCOMPARE(QApplication::focusWidget(), dossiers);
-    QVERIFY(f.vue->widgetDe(form.ListeDos)->isVisible());
-    const int noel = dossiers->count() - 1;
-    QTest::mouseClick(dossiers->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      dossiers->visualItemRect(dossiers->item(noel)).center());
-    QVERIFY(form.ListeDos.caption().endsWith(form.Dossier.list(noel) + QStringLiteral(" *")));
-
-    QVERIFY(taper(Qt::Key_Escape));
-    QCOMPARE(f.etat.MultiDossier, std::int16_t(0));
-    QVERIFY(!f.vue->widgetDe(form.ListeDos)->isVisible());
-}
-
 // Once the list is shown, the file list that had the keyboard is hidden: Return and
-// letters act on no hidden control (Return there would make a list of one file).
+// letters act on no hidden control (Return there would make a list of one file). Then
+// the slideshow runs on the window's timer: Insert starts it, Delete stops it.
 void TstFenetreQt::toucheSurLaListeCachee() {
-    QTemporaryDir dossier;
-    FenetreReelle f(images(dossier, 3));
+    FenetreReelle f(3);
     f.vue->widgetDe(f.ctl().Fichier)->setFocus();
     QVERIFY(taper(Qt::Key_F5));
     QCOMPARE(f.etat.NbImages, std::int16_t(3));
-    QVERIFY(taper(Qt::Key_Return));
-    QVERIFY(taper(Qt::Key_C));
-    QVERIFY(taper(Qt::Key_Return));
+    for (const Qt::Key k : {Qt::Key_Return, Qt::Key_C, Qt::Key_Return})
+        QVERIFY(taper(k));
     QCOMPARE(f.etat.NbImages, std::int16_t(3));
     QCOMPARE(f.etat.ModeVue, Mode::Ajustee);
+    QVERIFY(taper(Qt::Key_Insert));
+    QTRY_COMPARE_WITH_TIMEOUT(f.legende(f.ctl().menNom), QStringLiteral("=  2 / 3  =  b.jpg"),
+                              10000);
+    QVERIFY(taper(Qt::Key_Delete));
+    QVERIFY(!f.etat.SensDefile);
 }
 
 // Dragging a scroll bar's thumb moves the picture when the thumb is released, not during
@@ -298,8 +244,7 @@ void TstFenetreQt::glisserUnAscenseur() {
 
     // A click in the trough, right of the thumb: one page (the visible width).
     const QPoint creux(barre->width() - barre->height() - 2, barre->height() / 2);
-    envoyerSouris(barre, QEvent::MouseButtonPress, creux, Qt::LeftButton);
-    envoyerSouris(barre, QEvent::MouseButtonRelease, creux, Qt::NoButton);
+    QTest::mouseClick(barre, Qt::LeftButton, Qt::NoModifier, creux);
     QCOMPARE(f.ctl().Horiz.value(),
              std::min(lache + f.ctl().Horiz.largeChange(), int(f.ctl().Horiz.max())));
     // The scroll bar never keeps the keyboard: the arrows still scroll.
@@ -309,7 +254,9 @@ void TstFenetreQt::glisserUnAscenseur() {
 }
 
 // Every control has a name a screen reader can say, and the menus their captions; the
-// folder list's entries read as the folders' names alone: their depth is drawn.
+// folder list's entries read as the folders' names alone: their depth is drawn. Then F7
+// opens a folder selection with the folder list in hand: a click there adds a folder, Esc
+// there abandons the selection.
 void TstFenetreQt::nomsAccessibles() {
     QTemporaryDir dossier;
     for (const char* sous : {"Photos/\u00c9t\u00e9", "Photos/hiver", "Photos/.cache"})
@@ -341,49 +288,41 @@ void TstFenetreQt::nomsAccessibles() {
         QAccessibleInterface* entree = acces->child(i);
         noms.append(entree ? entree->text(QAccessible::Name) : QString());
     }
-    QCOMPARE(textes, attendus);
-    QCOMPARE(noms, attendus);
+    QCOMPARE(textes + noms, attendus + attendus);
+
+    QVERIFY(taper(Qt::Key_F7));
+    QCOMPARE(f.etat.MultiDossier, std::int16_t(1));
+    QCOMPARE(QApplication::focusWidget(), liste);
+    QVERIFY(f.vue->widgetDe(f.ctl().ListeDos)->isVisible());
+    const int hiver = liste->count() - 1;
+    QTest::mouseClick(liste->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      liste->visualItemRect(liste->item(hiver)).center());
+    QVERIFY(
+        f.ctl().ListeDos.caption().endsWith(f.ctl().Dossier.list(hiver) + QStringLiteral(" *")));
+    QVERIFY(taper(Qt::Key_Escape));
+    QCOMPARE(f.etat.MultiDossier, std::int16_t(0));
+    QVERIFY(!f.vue->widgetDe(f.ctl().ListeDos)->isVisible());
 }
 
-// A check mark shows the program's state: a command that changes nothing leaves it.
-void TstFenetreQt::coches_data() {
-    QTest::addColumn<int>("nbImages");
-    QTest::addColumn<bool>("coche");
-    // One picture: the "&Show" menu does nothing.
-    QTest::newRow("une image") << 1 << true;
-    QTest::newRow("deux images") << 2 << false;
-}
-
+// A check mark shows the program's state: a command that changes nothing (the "&Show"
+// menu's, over one picture) leaves it.
 void TstFenetreQt::coches() {
-    QFETCH(int, nbImages);
-    QFETCH(bool, coche);
-    QTemporaryDir dossier;
-    FenetreReelle f(images(dossier, nbImages));
-    QVERIFY(taper(Qt::Key_F5));
-    ElementMenu& petites = *f.ctl().Defile[5];
-    QAction* action = f.vue->actionDe(petites);
-    QVERIFY(action->isChecked());
-    action->trigger();
-    QCOMPARE(petites.checked(), coche);
-    QCOMPARE(action->isChecked(), coche);
-    action->trigger();
-    QCOMPARE(action->isChecked(), true);
-    // "&Stop" bears no mark: a click does not give it one.
-    QAction* stop = f.vue->actionDe(*f.ctl().Defile[2]);
-    stop->trigger();
-    QVERIFY(!stop->isChecked());
-}
-
-// The slideshow runs on the window's timer: Insert starts it, Delete stops it.
-void TstFenetreQt::diaporama() {
-    QTemporaryDir dossier;
-    FenetreReelle f(images(dossier, 3));
-    QVERIFY(taper(Qt::Key_F5));
-    QVERIFY(taper(Qt::Key_Insert));
-    QTRY_COMPARE_WITH_TIMEOUT(f.legende(f.ctl().menNom), QStringLiteral("=  2 / 3  =  b.jpg"),
-                              10000);
-    QVERIFY(taper(Qt::Key_Delete));
-    QVERIFY(!f.etat.SensDefile);
+    for (const int nbImages : {1, 2}) {
+        FenetreReelle f(nbImages);
+        QVERIFY(taper(Qt::Key_F5));
+        ElementMenu& petites = *f.ctl().Defile[5];
+        QAction* action = f.vue->actionDe(petites);
+        QVERIFY(action->isChecked());
+        action->trigger();
+        QCOMPARE(std::pair(petites.checked(), action->isChecked()),
+                 std::pair(nbImages == 1, nbImages == 1));
+        action->trigger();
+        QVERIFY(action->isChecked());
+        // "&Stop" bears no mark: a click does not give it one.
+        QAction* stop = f.vue->actionDe(*f.ctl().Defile[2]);
+        stop->trigger();
+        QVERIFY(!stop->isChecked());
+    }
 }
 
 // The main window counts in the screen's own pixels: a picture at natural size shows
@@ -396,19 +335,17 @@ void TstFenetreQt::taillesEnPixelsDeLEcran() {
     dessiner(dossier.filePath(QStringLiteral("b.jpg")), {3000, 2000});
     FenetreReelle f(dossier.path() + u'/');
     const AccesForm1 form = f.ctl();
-    const QSize centre = f.vue->centralWidget()->size();
-    QCOMPARE(int(form.LargeurFenetre), qRound(centre.width() * densite_));
-    QCOMPARE(int(form.HauteurFenetre), qRound(centre.height() * densite_));
-    QWidget* vertic = f.vue->widgetDe(form.Vertic);
-    QCOMPARE(int(form.LargeurAscenseur), qRound(vertic->width() * densite_));
+    const QSize centre = f.vue->centralWidget()->size() * densite_;
+    const int barre = qRound(f.vue->widgetDe(form.Vertic)->width() * densite_);
+    QCOMPARE(QList<int>({form.LargeurFenetre, form.HauteurFenetre, form.LargeurAscenseur}),
+             QList<int>({centre.width(), centre.height(), barre}));
     // The browsing panel keeps its size on the screen, in twips.
     QCOMPARE(f.vue->widgetDe(form.Debut)->geometry(), QRect(8, 8, 412, 367));
     QCOMPARE(f.vue->widgetDe(form.Dossier)->geometry(), QRect(208, 38, 200, 326));
     QCOMPARE(f.vue->widgetDe(form.ChatRex)->size(), QSize(67, 51));
 
     QVERIFY(taper(Qt::Key_F5));
-    QCOMPARE(form.Image1.width(), 200.0);
-    QCOMPARE(form.Image1.height(), 150.0);
+    QCOMPARE(QSizeF(form.Image1.width(), form.Image1.height()), QSizeF(200, 150));
     // Small enough: the fitted view shows it at natural size too.
     QCOMPARE(qRound(f.vue->widgetDe(form.Image2)->width() * densite_), 200);
     QVERIFY(taper(Touche{scan::PavePlus, Qt::Key_Plus, "+", Qt::KeypadModifier}));

@@ -43,8 +43,7 @@ void TstMemoireAffichage::bombesAffichees() {
     QTemporaryDir dossier;
     for (int i = 0; i < fichiers.size(); ++i) {
         const char* extension = fichiers[i].startsWith("BM") ? "bmp" : "jpg";
-        QFile f(dossier.filePath(QStringLiteral("%1.%2").arg(i + 1).arg(extension)));
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(fichiers[i]) == fichiers[i].size());
+        ecrire(dossier.filePath(QStringLiteral("%1.%2").arg(i + 1).arg(extension)), fichiers[i]);
     }
     FenetreReelle fenetre(dossier.path() + QLatin1Char('/'));
     FermeBoites boites;
@@ -69,8 +68,7 @@ void TstMemoireAffichage::bombesAffichees() {
                  qPrintable(boites.textes[0]));
     } else {
         QCOMPARE(boites.textes, QStringList());
-        QVERIFY(!montree.isNull());
-        QVERIFY(fenetre.ctl().Image2.visible());
+        QVERIFY(!montree.isNull() && fenetre.ctl().Image2.visible());
         // Its decode took its memory from the budget like any other.
         QVERIFY(budgetDecodage().pic() >= montree.sizeInBytes());
     }

@@ -24,22 +24,18 @@ struct Touche {
 namespace scan {
 inline constexpr quint32 Echap = 9, Chiffre1 = 10, Egal = 21, A_qwerty = 38, A_azerty = 24;
 inline constexpr quint32 Espace = 65, F1 = 67, Pave7 = 79, Pave4 = 83, PavePlus = 86, Pave1 = 87;
-inline constexpr quint32 Debut = 110, Haut = 111, PageHaut = 112, Gauche = 113, Droite = 114,
-                         Fin = 115, Bas = 116, PageBas = 117, Inser = 118, Suppr = 119;
+inline constexpr quint32 Debut = 110, PageBas = 117; // Home, then Up to Delete, in a row
 } // namespace scan
 
 // A key that types no character, the same on every layout.
 inline Touche toucheFixe(Qt::Key cle, Qt::KeyboardModifiers mod = Qt::NoModifier) {
-    static const std::pair<Qt::Key, quint32> places[] = {
-        {Qt::Key_Escape, scan::Echap},    {Qt::Key_Space, scan::Espace},
-        {Qt::Key_Home, scan::Debut},      {Qt::Key_Up, scan::Haut},
-        {Qt::Key_PageUp, scan::PageHaut}, {Qt::Key_Left, scan::Gauche},
-        {Qt::Key_Right, scan::Droite},    {Qt::Key_End, scan::Fin},
-        {Qt::Key_Down, scan::Bas},        {Qt::Key_PageDown, scan::PageBas},
-        {Qt::Key_Insert, scan::Inser},    {Qt::Key_Delete, scan::Suppr}};
+    static const QList<Qt::Key> rangee{
+        Qt::Key_Home, Qt::Key_Up,   Qt::Key_PageUp,   Qt::Key_Left,   Qt::Key_Right,
+        Qt::Key_End,  Qt::Key_Down, Qt::Key_PageDown, Qt::Key_Insert, Qt::Key_Delete};
     quint32 s = cle >= Qt::Key_F1 && cle <= Qt::Key_F10 ? scan::F1 + (cle - Qt::Key_F1) : 0;
-    for (const auto& [c, place] : places)
-        if (c == cle) s = place;
+    if (rangee.contains(cle)) s = scan::Debut + quint32(rangee.indexOf(cle));
+    if (cle == Qt::Key_Escape) s = scan::Echap;
+    if (cle == Qt::Key_Space) s = scan::Espace;
     return {s, cle, cle == Qt::Key_Space ? QStringLiteral(" ") : QString(), mod};
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Acces.h"
+#include "Banc.h"
 #include "Clavier.h"
 #include "platform/Images.h"
 #include "platform/qt/PlateformeQt.h"
@@ -20,31 +21,21 @@
 
 namespace galvia::test {
 
-// The control of `f` named `nom`: the `rang`-th of that name (0 the first), or the one
-// whose accessible name is `nomAccessible`.
+// The control of `f` named `nom`: the `rang`-th of that name (0 the first).
 inline Controle* controle(Fenetre& f, const QString& nom, int rang = 0) {
     for (Controle* c : f.controles())
         if (c->nom() == nom && rang-- == 0) return c;
     return nullptr;
 }
-inline Controle* controle(Fenetre& f, const QString& nom, const QString& nomAccessible) {
-    for (Controle* c : f.controles())
-        if (c->nom() == nom && c->nomAccessible() == nomAccessible) return c;
-    return nullptr;
-}
 
 struct FenetreReelle {
     // Starts the main window on `dossierDepart` (a folder that exists).
-    explicit FenetreReelle(const QString& dossierDepart) {
-        preparerDecodeurs();
-        form = std::make_unique<Form1>(plateforme, etat);
-        ctl().DossierDepart = dossierDepart;
-        vue = std::make_unique<VueFenetreQt>(form->fenetre);
-        form->Form_Load();
-        vue->showMaximized();
-        if (!QTest::qWaitForWindowExposed(vue.get())) qFatal("the main window was not shown");
-        vue->activateWindow();
-        (void)QTest::qWaitForWindowActive(vue.get());
+    explicit FenetreReelle(const QString& dossierDepart) { ouvrir(dossierDepart); }
+    // Starts it on a folder of its own holding `n` small pictures, a.jpg, b.jpg...
+    explicit FenetreReelle(int n) {
+        for (int i = 0; i < n; ++i)
+            dessiner(dossier.filePath(QChar(u'a' + i) + QStringLiteral(".jpg")), {40, 30});
+        ouvrir(dossier.path() + u'/');
     }
 
     // A real key press, delivered as the window system delivers it (see taper).
@@ -69,12 +60,11 @@ struct FenetreReelle {
         QTimer::singleShot(0, *essai);
     }
 
-    // Runs `scene` inside the slide sheet's modal loop once its first page is filled and
-    // the sheet has the keyboard, with the sheet's view; the sheet is closed after it unless the
-    // scene closed it. Opens the sheet by `ouvrir` (the key F8 by default); returns, once the sheet
-    // is closed, whether the scene ran.
-    bool dansLaFeuille(const std::function<void(VueFenetreQt&)>& scene,
-                       const std::function<void()>& ouvrir = {}) {
+    // Opens the slide sheet by F8 and runs `scene` inside its modal loop once its first
+    // page is filled and the sheet has the keyboard, with the sheet's view; the sheet is
+    // closed after it unless the scene closed it. Returns, once the sheet is closed,
+    // whether the scene ran.
+    bool dansLaFeuille(const std::function<void(VueFenetreQt&)>& scene) {
         auto fini = std::make_shared<bool>(false), joue = std::make_shared<bool>(false);
         auto essai = std::make_shared<std::function<void()>>();
         *essai = [this, scene, essai, fini, joue] {
@@ -90,20 +80,31 @@ struct FenetreReelle {
             if (!feuille->modele().ferme()) feuille->modele().fermer();
         };
         QTimer::singleShot(0, *essai);
-        if (ouvrir)
-            ouvrir();
-        else
-            (void)taper(Qt::Key_F8);
+        (void)taper(Qt::Key_F8);
         *fini = true;
         return *joue;
     }
 
+    QTemporaryDir dossier; // the pictures of FenetreReelle(n), gone after the window
     PlateformeQt plateforme;
     Module1 etat;
     std::unique_ptr<Form1> form;
     // The window's controls and variables.
     AccesForm1 ctl() const { return acces(*form); }
     std::unique_ptr<VueFenetreQt> vue;
+
+private:
+    void ouvrir(const QString& dossierDepart) {
+        preparerDecodeurs();
+        form = std::make_unique<Form1>(plateforme, etat);
+        ctl().DossierDepart = dossierDepart;
+        vue = std::make_unique<VueFenetreQt>(form->fenetre);
+        form->Form_Load();
+        vue->showMaximized();
+        if (!QTest::qWaitForWindowExposed(vue.get())) qFatal("the main window was not shown");
+        vue->activateWindow();
+        (void)QTest::qWaitForWindowActive(vue.get());
+    }
 };
 
 // Closes every message or input box that opens while it lives, as the user would with
