@@ -1,10 +1,10 @@
 #include "Form2.h"
 
-#include "platform/BudgetDecodage.h"
 #include "platform/Erreurs.h"
-#include "platform/Images.h"
 #include "platform/Texte.h"
 #include "platform/Touches.h"
+#include "platform/decodage/BudgetDecodage.h"
+#include "platform/decodage/Images.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,11 +4,11 @@
 #pragma once
 
 #include "GeometrieFeuille.h"
-#include "platform/CacheVignettes.h"
 #include "platform/Controles.h"
 #include "platform/Fenetre.h"
 #include "platform/Plateforme.h"
-#include "platform/PoolDecodage.h"
+#include "platform/decodage/CacheVignettes.h"
+#include "platform/decodage/PoolDecodage.h"
 #include "state/Module1.h"
 
 #include <QImage>

@@ -2,9 +2,9 @@
 // shown on the interface thread as their thumbnails arrive, in cell order.
 #include "Form2.h"
 
-#include "platform/BudgetDecodage.h"
 #include "platform/Erreurs.h"
-#include "platform/Images.h"
+#include "platform/decodage/BudgetDecodage.h"
+#include "platform/decodage/Images.h"
 
 #include <algorithm>
 #include <cmath>

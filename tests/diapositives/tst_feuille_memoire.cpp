@@ -7,10 +7,10 @@
 #include "support/MainTest.h"
 #include "support/PicMemoire.h"
 
-#include "platform/BudgetDecodage.h"
 #include "platform/Erreurs.h"
-#include "platform/Images.h"
-#include "platform/PoolDecodage.h"
+#include "platform/decodage/BudgetDecodage.h"
+#include "platform/decodage/Images.h"
+#include "platform/decodage/PoolDecodage.h"
 #include "sheet/Form2.h"
 
 #include <QBuffer>

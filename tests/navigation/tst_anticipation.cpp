@@ -5,12 +5,12 @@
 #include "support/MainTest.h"
 #include "viewer/Positions.h"
 
-#include "platform/Anticipation.h"
-#include "platform/BudgetDecodage.h"
 #include "platform/Erreurs.h"
-#include "platform/PoolDecodage.h"
-#include "platform/RecyclageImages.h"
 #include "platform/Touches.h"
+#include "platform/decodage/Anticipation.h"
+#include "platform/decodage/BudgetDecodage.h"
+#include "platform/decodage/PoolDecodage.h"
+#include "platform/decodage/RecyclageImages.h"
 
 #include <QTest>
 #include <chrono>

@@ -2,10 +2,10 @@
 
 #include "BudgetDecodage.h"
 #include "Couleurs.h"
-#include "Erreurs.h"
-#include "Fichiers.h"
-#include "NomsOctets.h"
 #include "PoolDecodage.h"
+#include "platform/Erreurs.h"
+#include "platform/Fichiers.h"
+#include "platform/NomsOctets.h"
 
 #include <algorithm>
 #include <condition_variable>

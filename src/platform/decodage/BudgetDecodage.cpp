@@ -1,9 +1,9 @@
 #include "BudgetDecodage.h"
 
-#include "Erreurs.h"
 #include "Images.h"
 #include "MarqueursJpeg.h"
 #include "PoolDecodage.h"
+#include "platform/Erreurs.h"
 
 #include <QImage>
 #include <algorithm>

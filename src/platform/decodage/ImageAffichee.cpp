@@ -1,8 +1,8 @@
 #include "ImageAffichee.h"
 
 #include "Couleurs.h"
-#include "Erreurs.h"
 #include "PoolDecodage.h"
+#include "platform/Erreurs.h"
 
 #include <atomic>
 #include <condition_variable>

@@ -2,9 +2,9 @@
 
 #include "BudgetDecodage.h"
 #include "Couleurs.h"
-#include "Erreurs.h"
-#include "NomsOctets.h"
 #include "TextesPng.h"
+#include "platform/Erreurs.h"
+#include "platform/NomsOctets.h"
 
 #include <QBuffer>
 #include <QColorSpace>
