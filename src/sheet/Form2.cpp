@@ -269,8 +269,9 @@ void Form2::Diapo_Click(int Index) {
     try {
         // Its memory from the budget the page's decodes share, without waiting long.
         BudgetMemoire::Reservation memoire;
-        image = chargerReduite(fichier, {},
-                               [&](std::int64_t octets) { memoire = reserverAffichage(octets); });
+        image = chargerReduite(fichier, {}, [&](std::int64_t octets) {
+            memoire = reserverAffichage(decodeurs->budget(), octets);
+        });
     } catch (const Erreur&) {
     } catch (const std::bad_alloc&) {
     }

@@ -1,23 +1,34 @@
-// Worker threads that decode pictures ahead of their display, and the read-ahead of a
-// batch of pictures on them. The number of workers follows the processors; the memory
-// the workers use does not: each decode takes its memory from the budget of
-// BudgetDecodage.h, and waits there when the budget is spent.
+// Galvia's decoding machinery, and who owns what in it.
 //
-// What a worker may use, and until when. A job may call QImage (its constructors,
-// scaled, convertToFormat, pixel access), QImageReader and its image plugins, QFile on a
-// descriptor, and QPainter on a QImage. Some of these (QImage::scaled, convertToFormat,
-// and QPainter drawing a picture scaled) split their work over Qt's own thread pool,
-// which lives with the application object and cannot run once it is gone: a job that
-// used them then would wait for ever. So every worker of the process-wide pool has
-// ended, or the process has ended, before the application object is destroyed: the pool
-// exists only inside the life of a PoolCommun, made in main right after the application
-// object and stopped before it (at the end of the event loop, or at the latest by its
-// own destructor). Nothing else of Qt (widgets, windows, timers, calls to the
-// interface thread but through Plateforme::envoi) may be touched by a job.
+// The interface thread owns the decodes' owners (the viewer's DecodageAnticipe, the slide
+// sheet's LectureEnAvance, the pictures handed to the views, ImageAffichee) and asks
+// them for their results; each hands its decodes to a PoolDecodage as Taches. A Tache is
+// its owner's: abandoning it, or destroying it, never waits for its job, and once done
+// nothing of the owner is touched by the job any more (its result is thrown away on its
+// worker, with the memory it held).
+//
+// The workers of a pool run the jobs. A job may use QImage (its constructors, scaled,
+// convertToFormat, pixel access), QImageReader and its image plugins, QFile on a
+// descriptor, and QPainter on a QImage; nothing else of Qt (widgets, windows, timers,
+// calls to the interface thread but through Plateforme::envoi).
+//
+// The budget (BudgetMemoire, BudgetDecodage.h) is the memory the decodes of a pool may
+// hold at once; each pool is given its own at construction (the process-wide pool the
+// process-wide budget of 1 GiB), and its jobs and owners take their memory from that
+// budget, through the pool they were given. The budget outlives its pools.
+//
+// Qt's own thread pool runs parts of QImage::scaled, convertToFormat and of QPainter
+// drawing a picture scaled; it lives with the application object and cannot run once it
+// is gone, so a job using them then would wait for ever. So every worker of the
+// process-wide pool has ended, or the process has ended, before the application object
+// is destroyed: that pool exists only inside the life of a PoolCommun, made in main
+// right after the application object and stopped before it (at the end of the event
+// loop, or at the latest by its own destructor, within StopDecodagesMax).
 #pragma once
 
+#include "BudgetDecodage.h"
+
 #include <QCoreApplication>
-#include <QThread>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -35,8 +46,9 @@ namespace galvia {
 
 class PoolDecodage {
 public:
-    // `travailleurs`: the number of worker threads (at least 1).
-    explicit PoolDecodage(int travailleurs);
+    // `travailleurs`: the number of worker threads (at least 1); `budget`: the memory of
+    // their decodes.
+    explicit PoolDecodage(int travailleurs, BudgetMemoire& budget = budgetDecodage());
     // Drops the jobs not started and waits for the running ones, without bound: only for
     // a pool whose jobs end by themselves (the process-wide pool stops through
     // PoolCommun, within a bound).
@@ -44,11 +56,13 @@ public:
     PoolDecodage(const PoolDecodage&) = delete;
     PoolDecodage& operator=(const PoolDecodage&) = delete;
 
-    // The process-wide pool: one worker per processor, at least two. Only while a
-    // PoolCommun lives; the process stops with a message otherwise.
+    // The process-wide pool: one worker per processor, at least two, over the
+    // process-wide budget. Only while a PoolCommun lives; the process stops with a
+    // message otherwise.
     static PoolDecodage& commun();
 
     int travailleurs() const { return static_cast<int>(threads_.size()); }
+    BudgetMemoire& budget() const { return budget_; }
     // Queues a job; jobs start in the order they were queued. A job must not throw.
     // Once the pool is stopped, the job is dropped.
     void soumettre(std::function<void()> travail);
@@ -63,6 +77,7 @@ private:
     void travailler();
     void arreterFile();
 
+    BudgetMemoire& budget_;
     mutable std::mutex mutex_;
     std::condition_variable cv_;
     std::condition_variable inactif_;
@@ -70,6 +85,55 @@ private:
     int actifs_ = 0;
     bool arret_ = false;
     std::vector<std::thread> threads_;
+};
+
+// One job on a pool, and the owner's hold on it: the one way a decode is abandoned.
+// The job gets its own abandon flag (to poll, and to give to BudgetMemoire::reserver)
+// and returns its result; `livrer` gets the result on the worker, unless the task was
+// abandoned first. Abandoning (or destroying) the task never waits for a running job:
+// the flag is set and the waiters of the pool's budget woken, so that a job waiting
+// for memory gives up; a job not started never starts; once abandonner() has returned,
+// `livrer` is not running and will not run, and the result goes on the worker.
+class Tache {
+public:
+    Tache() = default;
+    template <class Travail, class Livrer>
+    Tache(PoolDecodage& pool, Travail travail, Livrer livrer)
+        : etat_(std::make_shared<Etat>(pool.budget())) {
+        lancer(pool, [travail = std::move(travail), livrer = std::move(livrer)](Etat& e) mutable {
+            auto resultat = travail(e.abandon);
+            const std::lock_guard verrou(e.mutex);
+            if (!e.abandon) livrer(std::move(resultat));
+        });
+    }
+    ~Tache() { abandonner(); }
+    Tache(Tache&&) noexcept = default;
+    Tache& operator=(Tache&& autre) noexcept {
+        abandonner();
+        etat_ = std::move(autre.etat_);
+        return *this;
+    }
+
+    void abandonner();
+    // Ends the task here: abandons it when its job has not started (false), or waits
+    // for its job to end (true), its result delivered unless it was abandoned.
+    bool attendre();
+
+    // Shared by the handle and the job; `etape` guarded by `mutex`, which the job holds
+    // while it delivers.
+    struct Etat {
+        explicit Etat(BudgetMemoire& b)
+            : budget(b) {}
+        BudgetMemoire& budget;
+        std::mutex mutex;
+        std::condition_variable fin;
+        std::atomic<bool> abandon{false};
+        enum class Etape { EnFile, EnCours, Finie } etape = Etape::EnFile;
+    };
+
+private:
+    void lancer(PoolDecodage& pool, std::function<void(Etat&)> travail);
+    std::shared_ptr<Etat> etat_;
 };
 
 // Tells every decode in flight to give up, for good: the one place where the process
@@ -83,8 +147,8 @@ bool decodagesArretes();
 // How long quitting waits for the decodes in flight.
 inline constexpr std::chrono::milliseconds StopDecodagesMax{1000};
 
-// The life of the process-wide decode pool, nested in the application object's: made in
-// main (and in each test's or benchmark's main) right after the application object,
+// The life of the process-wide decode pool (see the top of this file): made in main
+// (and in each test's or benchmark's main) right after the application object,
 // destroyed before it. It stops the pool when the event loop ends (aboutToQuit), or at
 // the latest when it is destroyed: every decode is told to give up, then the workers
 // are joined, waiting at most StopDecodagesMax for the running decodes. A worker still
@@ -108,73 +172,57 @@ private:
     bool arrete_ = false;
 };
 
-// A batch of decodes run ahead on a pool, whose results the interface thread takes one
-// by one. Destroying the batch never waits: the jobs not started are dropped, the ones
-// waiting for memory give up, the running ones finish in the background and their
-// results are thrown away; nothing of the batch's owner is touched after that.
+// A batch of decodes run ahead on a pool, one task each, whose results the interface
+// thread takes one by one. Destroying the batch abandons its tasks.
 template <class R> class LectureEnAvance {
 public:
-    // A job gets the batch's abandon flag, to give to BudgetMemoire::reserver.
     using Travail = std::function<R(const std::atomic<bool>& abandon)>;
 
-    // `reveil` runs on a worker after each result stored, until the batch is destroyed
-    // (it tells the interface thread, through Plateforme::envoi); `abandonner` runs once,
-    // on destruction, after the flag is set (the budget's reveiller, so that the waiting
-    // jobs see it).
+    // `reveil` runs on a worker after each result stored (it tells the interface
+    // thread, through Plateforme::envoi). A job that throws gives R{}.
     LectureEnAvance(PoolDecodage& pool, std::vector<Travail> travaux,
-                    std::function<void()> abandonner, const std::function<void()>& reveil)
-        : etat_(std::make_shared<Etat>()) {
-        etat_->resultats.resize(travaux.size());
-        etat_->reveil = reveil;
-        abandonner_ = std::move(abandonner);
+                    const std::function<void()>& reveil)
+        : resultats_(std::make_shared<Resultats>()) {
+        resultats_->valeurs.resize(travaux.size());
+        taches_.reserve(travaux.size());
         for (std::size_t k = 0; k < travaux.size(); ++k)
-            pool.soumettre([etat = etat_, k, f = std::move(travaux[k])] {
-                if (etat->abandon || decodagesArretes()) return;
-                std::optional<R> r;
-                try {
-                    r = f(etat->abandon);
-                } catch (...) {
-                    r = R{};
-                }
-                const std::lock_guard verrou(etat->mutex);
-                if (etat->abandon) return;
-                etat->resultats[k] = std::move(r);
-                if (etat->reveil) etat->reveil();
-            });
+            taches_.emplace_back(
+                pool,
+                [f = std::move(travaux[k])](const std::atomic<bool>& abandon) {
+                    try {
+                        return f(abandon);
+                    } catch (...) {
+                        return R{};
+                    }
+                },
+                [res = resultats_, k, reveil](R r) {
+                    {
+                        const std::lock_guard verrou(res->mutex);
+                        res->valeurs[k] = std::move(r);
+                    }
+                    if (reveil) reveil();
+                });
     }
-    ~LectureEnAvance() {
-        {
-            const std::lock_guard verrou(etat_->mutex);
-            etat_->abandon = true;
-            etat_->reveil = nullptr;
-        }
-        if (abandonner_) abandonner_();
-    }
-    LectureEnAvance(const LectureEnAvance&) = delete;
-    LectureEnAvance& operator=(const LectureEnAvance&) = delete;
 
     bool pret(std::size_t k) const {
-        const std::lock_guard verrou(etat_->mutex);
-        return etat_->resultats.at(k).has_value();
+        const std::lock_guard verrou(resultats_->mutex);
+        return resultats_->valeurs.at(k).has_value();
     }
     // The result k, once pret(k); taken once.
     R prendre(std::size_t k) {
-        const std::lock_guard verrou(etat_->mutex);
-        R r = std::move(*etat_->resultats.at(k));
-        etat_->resultats[k].reset();
+        const std::lock_guard verrou(resultats_->mutex);
+        R r = std::move(*resultats_->valeurs.at(k));
+        resultats_->valeurs[k].reset();
         return r;
     }
 
 private:
-    // Shared with the jobs, so that it outlives the batch while one of them runs.
-    struct Etat {
+    struct Resultats {
         std::mutex mutex;
-        std::atomic<bool> abandon{false};
-        std::vector<std::optional<R>> resultats;
-        std::function<void()> reveil;
+        std::vector<std::optional<R>> valeurs;
     };
-    std::shared_ptr<Etat> etat_;
-    std::function<void()> abandonner_;
+    std::shared_ptr<Resultats> resultats_;
+    std::vector<Tache> taches_;
 };
 
 } // namespace galvia
