@@ -92,8 +92,10 @@ private:
 // and returns its result; `livrer` gets the result on the worker, unless the task was
 // abandoned first. Abandoning (or destroying) the task never waits for a running job:
 // the flag is set and the waiters of the pool's budget woken, so that a job waiting
-// for memory gives up; a job not started never starts; once abandonner() has returned,
-// `livrer` is not running and will not run, and the result goes on the worker.
+// for memory gives up; a job not started never starts (nor once Galvia quits); once
+// abandonner() has returned, `livrer` is not running and will not run, and the result
+// goes on the worker. `livrer` runs under the task's lock: it is short, and leaves the
+// task alone. The job must not throw.
 class Tache {
 public:
     Tache() = default;
