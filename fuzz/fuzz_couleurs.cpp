@@ -1,7 +1,7 @@
 // libFuzzer entry point over Galvia's colour management: every input is read as a picture
 // file's start for its profile (jpeg segments, EXIF, bmp version 5), and is itself tried as
 // a file's profile and as the screen's, each time converting a small picture.
-#include "platform/Couleurs.h"
+#include "platform/decodage/Couleurs.h"
 
 #include <QBuffer>
 #include <QImage>

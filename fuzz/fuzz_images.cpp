@@ -3,10 +3,10 @@
 // its format, its header read, then a decode at a size fitted to a small screen; a decode
 // whose memory would pass the decode budget is given up, as the budget would. The same
 // bytes are read as a thumbnail's text keys too (tEXt, and zTXt and iTXt inflated).
-#include "platform/BudgetDecodage.h"
-#include "platform/CacheVignettes.h"
 #include "platform/Erreurs.h"
-#include "platform/Images.h"
+#include "platform/decodage/BudgetDecodage.h"
+#include "platform/decodage/CacheVignettes.h"
+#include "platform/decodage/Images.h"
 
 #include <QFile>
 #include <QGuiApplication>

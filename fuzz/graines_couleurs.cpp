@@ -2,7 +2,7 @@
 // profile (whole, over three segments, truncated, mutated), one marked Adobe RGB by its
 // EXIF alone, a version 5 bmp with its profile, and the profile itself.
 //   galvia_graines_couleurs FOLDER
-#include "platform/Couleurs.h"
+#include "platform/decodage/Couleurs.h"
 
 #include <QBuffer>
 #include <QDir>

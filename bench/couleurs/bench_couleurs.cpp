@@ -5,7 +5,7 @@
 // on the machine weigh less on them.
 #include "../fondation/Mesure.h"
 
-#include "platform/Couleurs.h"
+#include "platform/decodage/Couleurs.h"
 
 #include <QBuffer>
 #include <QGuiApplication>

@@ -15,8 +15,8 @@
 #include "support/Acces.h"
 #include "support/FenetreReelle.h"
 
-#include "platform/Couleurs.h"
-#include "platform/PoolDecodage.h"
+#include "platform/decodage/Couleurs.h"
+#include "platform/decodage/PoolDecodage.h"
 #include "platform/qt/PlateformeQt.h"
 #include "sheet/Form2.h"
 

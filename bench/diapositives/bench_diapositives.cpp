@@ -8,9 +8,9 @@
 #include "../fondation/Application.h"
 #include "../fondation/Mesure.h"
 #include "Planche.h"
-#include "platform/PoolDecodage.h"
+#include "platform/decodage/PoolDecodage.h"
 
-#include "platform/Images.h"
+#include "platform/decodage/Images.h"
 #include "platform/qt/PlateformeQt.h"
 #include "sheet/Form2.h"
 #include "support/Acces.h"

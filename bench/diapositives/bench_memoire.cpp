@@ -9,9 +9,9 @@
 #include "support/Acces.h"
 #include "support/Bombe.h"
 
-#include "platform/BudgetDecodage.h"
-#include "platform/Images.h"
-#include "platform/PoolDecodage.h"
+#include "platform/decodage/BudgetDecodage.h"
+#include "platform/decodage/Images.h"
+#include "platform/decodage/PoolDecodage.h"
 #include "platform/qt/PlateformeQt.h"
 #include "platform/qt/VueFenetreQt.h"
 #include "viewer/Form1.h"

@@ -12,10 +12,10 @@
 #include "../fondation/Mesure.h"
 #include "Planche.h"
 
-#include "platform/CacheVignettes.h"
-#include "platform/Images.h"
 #include "platform/NomsOctets.h"
-#include "platform/PoolDecodage.h"
+#include "platform/decodage/CacheVignettes.h"
+#include "platform/decodage/Images.h"
+#include "platform/decodage/PoolDecodage.h"
 #include "platform/qt/PlateformeQt.h"
 #include "sheet/Form2.h"
 #include "support/Acces.h"

@@ -3,8 +3,8 @@
 // decode workers living inside its life, and the decoders ready.
 #pragma once
 
-#include "platform/Images.h"
-#include "platform/PoolDecodage.h"
+#include "platform/decodage/Images.h"
+#include "platform/decodage/PoolDecodage.h"
 
 #include <QByteArray>
 

@@ -2,7 +2,7 @@
 // against one plain QImageReader decode of the same file.
 #include "Application.h"
 #include "Mesure.h"
-#include "platform/PoolDecodage.h"
+#include "platform/decodage/PoolDecodage.h"
 
 #include "support/FenetreReelle.h"
 

@@ -2,7 +2,7 @@
 // against a bare folder scan plus a collator sort of the same names.
 #include "Application.h"
 #include "Mesure.h"
-#include "platform/PoolDecodage.h"
+#include "platform/decodage/PoolDecodage.h"
 
 #include "platform/Texte.h"
 #include "support/Banc.h"

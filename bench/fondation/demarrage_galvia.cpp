@@ -1,6 +1,6 @@
 // Galvia started as the program starts, quitting once its window is first painted.
-#include "platform/Images.h"
-#include "platform/PoolDecodage.h"
+#include "platform/decodage/Images.h"
+#include "platform/decodage/PoolDecodage.h"
 #include "platform/qt/PlateformeQt.h"
 #include "platform/qt/VueFenetreQt.h"
 #include "viewer/Form1.h"

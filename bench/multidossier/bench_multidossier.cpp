@@ -3,9 +3,9 @@
 // picture against reading that picture's header alone.
 #include "../fondation/Application.h"
 #include "Mesure.h"
-#include "platform/PoolDecodage.h"
+#include "platform/decodage/PoolDecodage.h"
 
-#include "platform/Images.h"
+#include "platform/decodage/Images.h"
 #include "support/Banc.h"
 
 #include <QFile>

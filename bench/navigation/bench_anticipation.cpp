@@ -13,8 +13,8 @@
 
 #include "support/FenetreReelle.h"
 
-#include "platform/BudgetDecodage.h"
-#include "platform/PoolDecodage.h"
+#include "platform/decodage/BudgetDecodage.h"
+#include "platform/decodage/PoolDecodage.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

@@ -9,9 +9,9 @@
 #include "support/Bombe.h"
 
 #include "platform/Erreurs.h"
-#include "platform/Images.h"
-#include "platform/MarqueursJpeg.h"
-#include "platform/PoolDecodage.h"
+#include "platform/decodage/Images.h"
+#include "platform/decodage/MarqueursJpeg.h"
+#include "platform/decodage/PoolDecodage.h"
 
 #include <QGuiApplication>
 #include <QTemporaryDir>

@@ -4,7 +4,7 @@
 #include "../fondation/Application.h"
 #include "Mesure.h"
 #include "Photos.h"
-#include "platform/PoolDecodage.h"
+#include "platform/decodage/PoolDecodage.h"
 
 #include "support/FenetreReelle.h"
 

@@ -1,6 +1,6 @@
 // Galvia: browse a folder's pictures and view them full screen.
-#include "platform/Images.h"
-#include "platform/PoolDecodage.h"
+#include "platform/decodage/Images.h"
+#include "platform/decodage/PoolDecodage.h"
 #include "platform/qt/PlateformeQt.h"
 #include "platform/qt/ProfilEcranX11.h"
 #include "platform/qt/VueFenetreQt.h"

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "Controle.h"
-#include "ImageAffichee.h"
+#include "decodage/ImageAffichee.h"
 
 #include <QImage>
 #include <utility>

@@ -1,10 +1,10 @@
 #include "Form2.h"
 
-#include "platform/BudgetDecodage.h"
 #include "platform/Erreurs.h"
-#include "platform/Images.h"
 #include "platform/Texte.h"
 #include "platform/Touches.h"
+#include "platform/decodage/BudgetDecodage.h"
+#include "platform/decodage/Images.h"
 
 #include <algorithm>
 #include <cmath>
@@ -269,8 +269,9 @@ void Form2::Diapo_Click(int Index) {
     try {
         // Its memory from the budget the page's decodes share, without waiting long.
         BudgetMemoire::Reservation memoire;
-        image = chargerReduite(fichier, {},
-                               [&](std::int64_t octets) { memoire = reserverAffichage(octets); });
+        image = chargerReduite(fichier, {}, [&](std::int64_t octets) {
+            memoire = reserverAffichage(decodeurs->budget(), octets);
+        });
     } catch (const Erreur&) {
     } catch (const std::bad_alloc&) {
     }

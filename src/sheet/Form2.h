@@ -4,11 +4,11 @@
 #pragma once
 
 #include "GeometrieFeuille.h"
-#include "platform/CacheVignettes.h"
 #include "platform/Controles.h"
 #include "platform/Fenetre.h"
 #include "platform/Plateforme.h"
-#include "platform/PoolDecodage.h"
+#include "platform/decodage/CacheVignettes.h"
+#include "platform/decodage/PoolDecodage.h"
 #include "state/Module1.h"
 
 #include <QImage>
@@ -101,8 +101,8 @@ private:
     BarreDefilement Vertic{fenetre, QStringLiteral("Vertic"), true};
     BarreDefilement Horiz{fenetre, QStringLiteral("Horiz"), false};
 
-    // The workers that decode the thumbnails ahead: the process-wide pool, unless
-    // another is given before the sheet is loaded.
+    // The workers that decode the thumbnails ahead, and the budget of their memory (the
+    // pool's): the process-wide pool, unless another is given before the sheet is loaded.
     PoolDecodage* decodeurs = &PoolDecodage::commun();
     // The desktop's thumbnail cache: the user's, unless another (or none) is given.
     const CacheVignettes* cache = &CacheVignettes::commun();
@@ -120,7 +120,7 @@ private:
     std::optional<int> DiapoAffichee;
 
     // The thumbnails of a page, decoded ahead of their display on the workers, within
-    // the memory budget of the decodes ahead.
+    // the budget of their pool.
     using Lecture = LectureEnAvance<Decodage>;
     // `arrivee` runs on a worker after each result.
     Lecture lire(std::vector<Lecture::Travail> travaux, const std::function<void()>& arrivee);

@@ -2,9 +2,9 @@
 // shown on the interface thread as their thumbnails arrive, in cell order.
 #include "Form2.h"
 
-#include "platform/BudgetDecodage.h"
 #include "platform/Erreurs.h"
-#include "platform/Images.h"
+#include "platform/decodage/BudgetDecodage.h"
+#include "platform/decodage/Images.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,10 +26,11 @@ QImage boiteGrise() {
 // one-pixel border, in screen pixels (`unite` twips each): sharp on a scaled screen too,
 // the picture's device pixel ratio being the screen's. A file that cannot be read gives
 // a null picture and the whole cell, as does one larger than the whole budget of the
-// decodes. The decode waits for its memory in that budget, and gives up when the page no
-// longer wants it. A valid thumbnail of the desktop's cache spares the decode.
+// decodes. The decode waits for its memory in that budget (its pool's), and gives up when the page
+// no longer wants it. A valid thumbnail of the desktop's cache spares the decode.
 Decodage decoder(const QString& fichier, Grille g, int gauche, int haut, double unite,
-                 double densite, const std::atomic<bool>& abandon, const CacheVignettes* cache) {
+                 double densite, const std::atomic<bool>& abandon, const CacheVignettes* cache,
+                 BudgetMemoire& budget) {
     Decodage d{
         {double(gauche), double(haut), double(g.LargeurCase), double(g.HauteurCase)}, {}, {}};
     try {
@@ -48,10 +49,10 @@ Decodage decoder(const QString& fichier, Grille g, int gauche, int haut, double 
             },
             [&](std::int64_t octets) {
                 memoire = {};
-                memoire = budgetDecodage().reserver(octets, &abandon);
+                memoire = budget.reserver(octets, &abandon);
                 if (!memoire) throw DecodageAbandonne{};
             },
-            &d.ecrire, &abandon);
+            &d.ecrire, &abandon, budget);
         d.image.setDevicePixelRatio(densite);
         d.place = place;
     } catch (const Erreur&) {
@@ -131,15 +132,14 @@ void Form2::terminerRemplissage(bool complete) {
 // the ones not started never start, the running ones end in the background.
 Form2::Lecture Form2::lire(std::vector<Lecture::Travail> travaux,
                            const std::function<void()>& arrivee) {
-    return Lecture(
-        *decodeurs, std::move(travaux), [] { budgetDecodage().reveiller(); }, arrivee);
+    return Lecture(*decodeurs, std::move(travaux), arrivee);
 }
 
 Form2::Lecture::Travail Form2::travail(int k, int i) const {
     return [fichier = etat.fichierDeEntree(i + 1), g = grille, gauche = GaucheCase[k],
-            haut = HautCase[k], unite = fenetre.unite(), densite = fenetre.densite(),
-            cache = cache](const std::atomic<bool>& abandon) {
-        return decoder(fichier, g, gauche, haut, unite, densite, abandon, cache);
+            haut = HautCase[k], unite = fenetre.unite(), densite = fenetre.densite(), cache = cache,
+            &budget = decodeurs->budget()](const std::atomic<bool>& abandon) {
+        return decoder(fichier, g, gauche, haut, unite, densite, abandon, cache, budget);
     };
 }
 

@@ -3,8 +3,8 @@
 
 #include "platform/Erreurs.h"
 #include "platform/Fichiers.h"
-#include "platform/PoolDecodage.h"
 #include "platform/Texte.h"
+#include "platform/decodage/PoolDecodage.h"
 
 #include <QPainter>
 #include <cmath>

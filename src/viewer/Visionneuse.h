@@ -4,8 +4,8 @@
 #pragma once
 
 #include "Commandes.h"
-#include "platform/Anticipation.h"
 #include "platform/Plateforme.h"
+#include "platform/decodage/Anticipation.h"
 #include "state/Module1.h"
 
 #include <QString>

@@ -6,12 +6,12 @@
 #include "support/Banc.h"
 #include "support/MainTest.h"
 
-#include "platform/Anticipation.h"
-#include "platform/CacheVignettes.h"
-#include "platform/Couleurs.h"
-#include "platform/Images.h"
-#include "platform/PoolDecodage.h"
 #include "platform/Touches.h"
+#include "platform/decodage/Anticipation.h"
+#include "platform/decodage/CacheVignettes.h"
+#include "platform/decodage/Couleurs.h"
+#include "platform/decodage/Images.h"
+#include "platform/decodage/PoolDecodage.h"
 
 #include <QBuffer>
 #include <QDataStream>

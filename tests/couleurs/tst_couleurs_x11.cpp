@@ -4,7 +4,7 @@
 #include "support/FenetreReelle.h"
 #include "support/MainTest.h"
 
-#include "platform/Couleurs.h"
+#include "platform/decodage/Couleurs.h"
 #include "platform/qt/ProfilEcranX11.h"
 
 #include <QScreen>

@@ -4,9 +4,9 @@
 #include "support/Banc.h"
 #include "support/MainTest.h"
 
-#include "platform/BudgetDecodage.h"
-#include "platform/PoolDecodage.h"
 #include "platform/Touches.h"
+#include "platform/decodage/BudgetDecodage.h"
+#include "platform/decodage/PoolDecodage.h"
 #include "sheet/Form2.h"
 
 #include <QTest>

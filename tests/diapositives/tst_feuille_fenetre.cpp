@@ -5,8 +5,8 @@
 #include "support/FenetreReelle.h"
 #include "support/MainTest.h"
 
-#include "platform/BudgetDecodage.h"
-#include "platform/PoolDecodage.h"
+#include "platform/decodage/BudgetDecodage.h"
+#include "platform/decodage/PoolDecodage.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -7,10 +7,10 @@
 #include "support/MainTest.h"
 #include "support/PicMemoire.h"
 
-#include "platform/BudgetDecodage.h"
 #include "platform/Erreurs.h"
-#include "platform/Images.h"
-#include "platform/PoolDecodage.h"
+#include "platform/decodage/BudgetDecodage.h"
+#include "platform/decodage/Images.h"
+#include "platform/decodage/PoolDecodage.h"
 #include "sheet/Form2.h"
 
 #include <QBuffer>
@@ -44,27 +44,22 @@ std::int64_t estimation(QByteArray contenu, QSize vignette = {CoteVignette, Cote
     return memoireDecodage(lecteur);
 }
 
-// A sheet over `bombes` copies of `bombe`, after `ordinaires` small pictures, in an inner
-// size of 792 x 600 pixels, its decodes on a pool of `travailleurs` workers. The files
-// are all named .bmp: the decoder goes by their content.
+// A sheet over 60 copies of `bombe` in an inner size of 792 x 600 pixels, its decodes
+// on a pool of `travailleurs` workers over `budget`. The files are named .bmp: the
+// decoder goes by their content.
 struct Feuille {
-    Feuille(int ordinaires, int bombes, const QByteArray& bombe, int travailleurs)
-        : pool(travailleurs) {
+    Feuille(const QByteArray& bombe, int travailleurs, BudgetMemoire& budget)
+        : pool(travailleurs, budget) {
         b.etat.Chemin = b.chemin() + u'/';
         b.etat.TabImages = QStringList{QString()};
-        for (int i = 1; i <= ordinaires + bombes; ++i) {
-            const QString nom = QStringLiteral("p%1.bmp").arg(i, 3, 10, QLatin1Char('0'));
-            b.etat.TabImages.append(nom);
-            if (i <= ordinaires)
-                dessiner(b.etat.Chemin + nom, {40, 30});
-            else
-                ecrire(b.etat.Chemin + nom, bombe);
+        for (int i = 1; i <= 60; ++i) {
+            b.etat.TabImages.append(QStringLiteral("p%1.bmp").arg(i, 3, 10, QLatin1Char('0')));
+            ecrire(b.etat.Chemin + b.etat.TabImages.last(), bombe);
         }
-        b.etat.NbImages = static_cast<std::int16_t>(ordinaires + bombes);
+        b.etat.NbImages = 60;
         f = std::make_unique<Form2>(b.plateforme, b.etat, b.ctl().progressionFeuille());
         f->fenetre.setTailleInterneSansVue({792, 600});
         c().decodeurs = &pool;
-        budgetDecodage().remettreAZeroPics();
     }
     // Every decode has ended, the sheet's and any left in the background.
     ~Feuille() {
@@ -134,8 +129,9 @@ void TestFeuilleMemoire::pageDeBombes() {
     QCOMPARE(une > BudgetDecodageOctets, refusee);
     std::optional<PicMemoire> memoire;
     QElapsedTimer chrono;
+    BudgetMemoire budget(BudgetDecodageOctets);
     {
-        Feuille s(0, 60, bombe, travailleurs);
+        Feuille s(bombe, travailleurs, budget);
         s.c().progression.avance = [&](int faits, int) {
             if (faits == cases) s.c().Fin.cliquer();
         };
@@ -156,7 +152,6 @@ void TestFeuilleMemoire::pageDeBombes() {
     }
     // A page refused is answered at once.
     if (refusee) QVERIFY2(chrono.elapsed() < 10000, qPrintable(QString::number(chrono.elapsed())));
-    BudgetMemoire& budget = budgetDecodage();
     QCOMPARE(budget.reserve(), std::int64_t{0});
     // Every decode took its memory from the budget, and the budget was never exceeded;
     // a decode larger than the budget took nothing.
@@ -274,10 +269,9 @@ void TestFeuilleMemoire::reductionHuitBits() {
 
 void TestFeuilleMemoire::budgetEnOrdre() {
     BudgetMemoire budget(100);
-    std::atomic<bool> abandon{false};
     auto petite = budget.reserver(30);
     // A request that does not fit beside what is held waits; a later small one waits
-    // behind it, though it would fit; an abandoned one leaves the line.
+    // behind it, though it would fit.
     std::vector<int> ordre;
     std::mutex m;
     std::thread grande([&] {
@@ -286,19 +280,12 @@ void TestFeuilleMemoire::budgetEnOrdre() {
         ordre.push_back(80);
     });
     QTRY_VERIFY(budget.enAttente() == 1);
-    bool servie = true;
-    std::thread abandonnee([&] { servie = bool(budget.reserver(10, &abandon)); });
     std::thread suivante([&] {
         auto r = budget.reserver(30);
         const std::lock_guard v(m);
         ordre.push_back(30);
     });
-    QTRY_VERIFY(budget.enAttente() == 3);
-    abandon = true;
-    budget.reveiller();
-    abandonnee.join();
-    QVERIFY(!servie);
-    QCOMPARE(budget.enAttente(), 2);
+    QTRY_VERIFY(budget.enAttente() == 2);
     QCOMPARE(budget.reserve(), std::int64_t{30});
     petite = {};
     grande.join();

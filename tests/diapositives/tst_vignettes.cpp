@@ -7,9 +7,9 @@
 #include "support/Banc.h"
 #include "support/MainTest.h"
 
-#include "platform/CacheVignettes.h"
 #include "platform/NomsOctets.h"
-#include "platform/PoolDecodage.h"
+#include "platform/decodage/CacheVignettes.h"
+#include "platform/decodage/PoolDecodage.h"
 #include "sheet/Form2.h"
 
 #include <QDir>

@@ -10,9 +10,9 @@
 #include "support/MainTest.h"
 
 #include "platform/Erreurs.h"
-#include "platform/Images.h"
 #include "platform/NomsOctets.h"
 #include "platform/Renommage.h"
+#include "platform/decodage/Images.h"
 #include "sheet/Form2.h"
 
 #include <QAbstractItemModel>

@@ -4,8 +4,8 @@
 #include "support/Banc.h"
 #include "support/MainTest.h"
 
-#include "platform/Anticipation.h"
 #include "platform/Renommage.h"
+#include "platform/decodage/Anticipation.h"
 
 #include <QDir>
 #include <QFile>

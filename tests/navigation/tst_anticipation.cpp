@@ -5,12 +5,12 @@
 #include "support/MainTest.h"
 #include "viewer/Positions.h"
 
-#include "platform/Anticipation.h"
-#include "platform/BudgetDecodage.h"
 #include "platform/Erreurs.h"
-#include "platform/PoolDecodage.h"
-#include "platform/RecyclageImages.h"
 #include "platform/Touches.h"
+#include "platform/decodage/Anticipation.h"
+#include "platform/decodage/BudgetDecodage.h"
+#include "platform/decodage/PoolDecodage.h"
+#include "platform/decodage/RecyclageImages.h"
 
 #include <QTest>
 #include <chrono>
@@ -150,6 +150,8 @@ private Q_SLOTS:
     void apercu();
     void attenteDuDecodageEnCours();
     void fermetureSansAttente();
+    void tache_data();
+    void tache();
     void memoireApercu_data();
     void memoireApercu();
     void recyclage_data();
@@ -394,38 +396,78 @@ void TstAnticipation::fermetureSansAttente() {
     QCOMPARE(budgetDecodage().reserve(), std::int64_t{0});
 }
 
+void TstAnticipation::tache_data() {
+    QTest::addColumn<int>("abandonnee"); // the task abandoned: 0 none, 1 the first, 2 the second
+    QTest::addColumn<int>("lances");
+    QTest::addColumn<int>("livres");
+    QTest::newRow("none: both delivered") << 0 << 2 << 2;
+    QTest::newRow("waiting for memory: woken, not delivered") << 1 << 2 << 1;
+    QTest::newRow("queued: never run") << 2 << 1 << 1;
+}
+
+// Two tasks on a pool of one worker whose own budget is held whole while one is
+// abandoned: the first waits for memory there, the second is queued behind it. An
+// abandoned task is woken by its pool's budget, leaves its line, and delivers nothing.
+void TstAnticipation::tache() {
+    QFETCH(int, abandonnee);
+    BudgetMemoire budget(100);
+    PoolDecodage pool(1, budget);
+    BudgetMemoire::Reservation tenue = budget.reserver(abandonnee ? 100 : 0);
+    std::atomic<int> nbLances{0}, nbLivres{0};
+    const auto lancer = [&] {
+        return Tache(
+            pool,
+            [&](const std::atomic<bool>& abandon) {
+                ++nbLances;
+                return bool(budget.reserver(10, &abandon));
+            },
+            [&](bool) { ++nbLivres; });
+    };
+    Tache taches[] = {lancer(), lancer()};
+    if (abandonnee) {
+        QTRY_COMPARE(budget.enAttente(), 1);
+        taches[abandonnee - 1].abandonner();
+        if (abandonnee == 1) QTRY_COMPARE(nbLances.load(), 2); // the first has left the line
+        tenue = {};
+    }
+    QVERIFY(pool.attendreInactif(60s));
+    QTEST(nbLances.load(), "lances");
+    QTEST(nbLivres.load(), "livres");
+}
+
 void TstAnticipation::memoireApercu_data() {
     QTest::addColumn<std::int64_t>("tenu"); // held in the budget beforehand
     QTest::addColumn<bool>("etiree");       // the stretched copy made
-    const std::int64_t apercu = 4 * 100 * 75;
+    // In a budget of 100000: the decode takes 1000, its stretched copy 4 x 100 x 75.
     QTest::newRow("budget free") << std::int64_t{0} << true;
-    QTest::newRow("room for the decode only") << BudgetDecodageOctets - 1000 - apercu + 1 << false;
-    QTest::newRow("room for both, just") << BudgetDecodageOctets - 1000 - apercu << true;
+    QTest::newRow("room for the decode only") << std::int64_t{100000 - 31000 + 1} << false;
+    QTest::newRow("room for both, just") << std::int64_t{100000 - 31000} << true;
 }
 
-// The stretched copy of a picture decoded ahead holds its memory in the decode budget
-// until the picture is taken; it is not made when the budget cannot serve it at once.
+// The stretched copy of a picture decoded ahead holds its memory in the budget of the
+// decodes' pool until the picture is taken; it is not made when the budget cannot serve
+// it at once.
 void TstAnticipation::memoireApercu() {
     QFETCH(std::int64_t, tenu);
     QFETCH(bool, etiree);
     DossierTemporaire dossier;
     const QString fichier = dessiner(dossier.filePath(QStringLiteral("a.bmp")), Taille, Vert);
-    const BudgetMemoire::Reservation autre =
-        tenu ? budgetDecodage().reserver(tenu) : BudgetMemoire::Reservation();
-    DecodageAnticipe anticipation(PoolDecodage::commun(),
-                                  [](const QString&, const AvantDecodage& avant) {
-                                      avant(1000);
-                                      QImage image(400, 300, QImage::Format_RGB32);
-                                      image.fill(Rouge);
-                                      return image;
-                                  });
+    BudgetMemoire budget(100000);
+    PoolDecodage pool(1, budget);
+    const BudgetMemoire::Reservation autre = budget.reserver(tenu);
+    DecodageAnticipe anticipation(pool, [](const QString&, const AvantDecodage& avant) {
+        avant(1000);
+        QImage image(400, 300, QImage::Format_RGB32);
+        image.fill(Rouge);
+        return image;
+    });
     anticipation.prevoir({fichier}, [](QSize) { return QSize(100, 75); });
-    QVERIFY(decodesFinis());
-    QCOMPARE(budgetDecodage().reserve(), tenu + 1000 + (etiree ? 4 * 100 * 75 : 0));
+    QVERIFY(pool.attendreInactif(60s));
+    QCOMPARE(budget.reserve(), tenu + 1000 + (etiree ? 4 * 100 * 75 : 0));
     const std::optional<ImageAnticipee> prise = anticipation.prendre(fichier);
     QVERIFY(prise);
     QCOMPARE(prise->apercu.isNull(), !etiree);
-    QCOMPARE(budgetDecodage().reserve(), tenu);
+    QCOMPARE(budget.reserve(), tenu);
 }
 
 struct CasRecyclage {

@@ -6,11 +6,11 @@
 #include "support/Bombe.h"
 #include "support/MainTest.h"
 
-#include "platform/Anticipation.h"
-#include "platform/BudgetDecodage.h"
 #include "platform/Erreurs.h"
-#include "platform/Images.h"
-#include "platform/PoolDecodage.h"
+#include "platform/decodage/Anticipation.h"
+#include "platform/decodage/BudgetDecodage.h"
+#include "platform/decodage/Images.h"
+#include "platform/decodage/PoolDecodage.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>

@@ -7,8 +7,8 @@
 #include "support/MainTest.h"
 #include "support/PicMemoire.h"
 
-#include "platform/BudgetDecodage.h"
-#include "platform/PoolDecodage.h"
+#include "platform/decodage/BudgetDecodage.h"
+#include "platform/decodage/PoolDecodage.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>

@@ -5,8 +5,8 @@
 #include "support/FenetreReelle.h"
 #include "support/MainTest.h"
 
-#include "platform/Anticipation.h"
-#include "platform/PoolDecodage.h"
+#include "platform/decodage/Anticipation.h"
+#include "platform/decodage/PoolDecodage.h"
 
 #include <QInputDialog>
 #include <QProcess>

@@ -2,7 +2,7 @@
 // the slideshow, the view mode, and what is decoded ahead in the direction of travel.
 #include "support/MainTest.h"
 
-#include "platform/PoolDecodage.h"
+#include "platform/decodage/PoolDecodage.h"
 #include "platform/memoire/PlateformeMemoire.h"
 #include "viewer/Visionneuse.h"
 

@@ -4,7 +4,7 @@
 #include "Acces.h"
 #include "Banc.h"
 #include "Clavier.h"
-#include "platform/Images.h"
+#include "platform/decodage/Images.h"
 #include "platform/qt/PlateformeQt.h"
 #include "platform/qt/VueFenetreQt.h"
 #include "state/Module1.h"

@@ -4,7 +4,7 @@
 // start decodes uses GALVIA_TEST_MAIN or GALVIA_TEST_GUILESS_MAIN.
 #pragma once
 
-#include "platform/PoolDecodage.h"
+#include "platform/decodage/PoolDecodage.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
 // Picture boxes and image controls: a picture at natural size (picture box) or stretched
 // to the control (image control).
-#include "../BudgetDecodage.h"
-#include "../Couleurs.h"
 #include "../Fenetre.h"
+#include "../decodage/BudgetDecodage.h"
+#include "../decodage/Couleurs.h"
 #include "LiaisonQt.h"
 
 #include <QMouseEvent>

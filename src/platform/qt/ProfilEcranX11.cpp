@@ -1,6 +1,6 @@
 #include "ProfilEcranX11.h"
 
-#include "../Couleurs.h"
+#include "../decodage/Couleurs.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -48,10 +48,8 @@ struct ImageAnticipee {
     QImage apercu;
 };
 
-// A few decodes ahead, each keyed by the full path of its file. Used by the interface
-// thread only; the decodes run on a pool and touch nothing of their owner, so dropping
-// them (or destroying the owner) never waits: a decode running then finishes on its
-// worker and is thrown away there.
+// A few decodes ahead, each keyed by the full path of its file, each a Tache on the pool
+// given (PoolDecodage.h). Used by the interface thread only.
 class DecodageAnticipe {
 public:
     // The decode of one file: calls `avant` with the memory it will take once the header
@@ -74,8 +72,8 @@ public:
     DecodageAnticipe& operator=(const DecodageAnticipe&) = delete;
 
     // Keeps (or starts) the decodes of exactly these files, in this order of priority,
-    // and drops every other one. Each decode takes its memory from the decode budget
-    // (BudgetDecodage.h) once its header is read, only if the budget can serve it at
+    // and drops every other one. Each decode takes its memory from the pool's budget
+    // once its header is read, only if the budget can serve it at
     // once; one that it cannot serve is simply not done, one larger than the whole
     // budget fails with error 7. With `apercu`, a picture smaller than its natural size
     // is also stretched there, as the view would stretch it (etirerImage), its memory
@@ -94,7 +92,7 @@ public:
 
     // Decodes `chemin` here and now, at natural size, like chargerImage, into a buffer
     // kept from the pictures that have gone when there is one of its size. Its memory is
-    // taken from the decode budget with reserverAffichage, the decodes ahead dropped
+    // taken from the pool's budget with reserverAffichage, the decodes ahead dropped
     // when the budget cannot serve it at once; throws Erreur(ErrMemoire) when it still
     // cannot. Its colours are converted when a view draws it (see ImageAffichee).
     ImageAffichee charger(const QString& chemin);
@@ -109,13 +107,13 @@ public:
 
 private:
     struct Travail;
-    void lancer(const std::shared_ptr<Travail>& t, const Apercu& apercu);
+    void lancer(Travail& t, const Apercu& apercu);
     void abandonner();
 
     PoolDecodage& pool_;
     std::shared_ptr<RecyclageImages> recyclage_;
     Decodeur decodeur_;
-    std::vector<std::shared_ptr<Travail>> travaux_;
+    std::vector<std::unique_ptr<Travail>> travaux_;
 };
 
 } // namespace galvia

@@ -19,6 +19,7 @@
 namespace galvia {
 
 class ConversionDifferee;
+class PoolDecodage;
 
 class ImageAffichee {
 public:
@@ -27,8 +28,10 @@ public:
     // a change of the screen's profile it is converted from the former screen's colours.
     ImageAffichee(QImage image); // implicit: a view is given any picture
     // A picture decoded in its file's colours, the conversion it needs noted in `couleurs`
-    // (`converti`: already done, to the screen of that decode).
-    ImageAffichee(QImage image, const ConversionDifferee& couleurs, bool converti = false);
+    // (`converti`: already done, to the screen of that decode), converted on `pool` and
+    // its memory taken from that pool's budget (the process-wide pool when null).
+    ImageAffichee(QImage image, const ConversionDifferee& couleurs, bool converti = false,
+                  PoolDecodage* pool = nullptr);
 
     bool isNull() const { return taille_.isEmpty(); }
     QSize size() const { return taille_; }
@@ -37,7 +40,7 @@ public:
 
     // The whole picture in the screen's colours, converted here the first time (or once
     // a worker converting it is done). Null when its conversion cannot get its memory
-    // (a grey picture made 32 bits a pixel, from the decode budget with reserverAffichage).
+    // (a grey picture made 32 bits a pixel, from the pool's budget with reserverAffichage).
     QImage image() const;
     // The picture stretched to `taille` (etirerSousBudget, its memory in `memoire`) in the
     // screen's colours: stretched as it is and the copy converted, the whole picture left
@@ -45,8 +48,9 @@ public:
     QImage etirer(QSize taille, BudgetMemoire::Reservation& memoire) const;
     // Whether the whole picture has still to be converted.
     bool aConvertir() const;
-    // Converts the whole picture on a decode worker, unless it is already converted or
-    // being converted; the conversion gives up when the last copy of this goes. A picture
+    // Converts the whole picture on a decode worker (a Tache, PoolDecodage.h), unless it
+    // is already converted or being converted; the conversion gives up when the last
+    // copy of this goes. A picture
     // that would grow (8 bits a pixel made 32) is left to image().
     void convertirEnFond() const;
 

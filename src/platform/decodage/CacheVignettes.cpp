@@ -2,9 +2,9 @@
 
 #include "BudgetDecodage.h"
 #include "Couleurs.h"
-#include "Erreurs.h"
-#include "NomsOctets.h"
 #include "TextesPng.h"
+#include "platform/Erreurs.h"
+#include "platform/NomsOctets.h"
 
 #include <QBuffer>
 #include <QColorSpace>
@@ -301,7 +301,7 @@ bool CacheVignettes::ecrireEchec(const FicheVignette& fiche) const {
 QImage chargerVignetteCache(const CacheVignettes* cache, const QString& chemin, int coteCase,
                             const std::function<QSize(QSize naturelle)>& taille,
                             const AvantDecodage& avant, std::function<void()>* aEcrire,
-                            const std::atomic<bool>* abandon) {
+                            const std::atomic<bool>* abandon, BudgetMemoire& budget) {
     const int classe = classeVignette(coteCase);
     std::optional<FicheVignette> fiche;
     if (cache && classe > 0) fiche = cache->fiche(chemin);
@@ -340,9 +340,8 @@ QImage chargerVignetteCache(const CacheVignettes* cache, const QString& chemin, 
             avant, {}, abandon);
     } catch (const Erreur&) {
         if (fiche)
-            *aEcrire = [cache, f = *fiche] {
-                const BudgetMemoire::Reservation r =
-                    budgetDecodage().reserver(std::int64_t{1} << 16);
+            *aEcrire = [cache, f = *fiche, &budget] {
+                const BudgetMemoire::Reservation r = budget.reserver(std::int64_t{1} << 16);
                 if (r) cache->ecrireEchec(f);
             };
         throw;
@@ -351,10 +350,10 @@ QImage chargerVignetteCache(const CacheVignettes* cache, const QString& chemin, 
         couleurs.convertir(image);
         return image;
     }
-    *aEcrire = [cache, f = *fiche, image, naturelle, chemin, source = couleurs.source()] {
+    *aEcrire = [cache, f = *fiche, image, naturelle, chemin, source = couleurs.source(), &budget] {
         // Its colours and the writer's conversion, and the writer's own buffers.
         const BudgetMemoire::Reservation r =
-            budgetDecodage().reserver(3 * image.sizeInBytes() + (std::int64_t{1} << 16));
+            budget.reserver(3 * image.sizeInBytes() + (std::int64_t{1} << 16));
         if (!r) return; // Galvia is quitting
         QImage srgb = image;
         convertirCouleurs(srgb, source, {});

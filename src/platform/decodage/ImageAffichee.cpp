@@ -1,20 +1,22 @@
 #include "ImageAffichee.h"
 
 #include "Couleurs.h"
-#include "Erreurs.h"
 #include "PoolDecodage.h"
+#include "platform/Erreurs.h"
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <utility>
 
 namespace galvia {
 
 // Shared by the copies of a picture and the worker converting it. Every field but
-// `abandon` is guarded by `mutex`.
+// `pool` is guarded by `mutex`.
 struct ImageAffichee::Etat {
+    PoolDecodage* pool = nullptr; // null: the process-wide one
     std::mutex mutex;
     std::condition_variable fini;
     QImage image;                 // out of here while a worker converts it
@@ -22,7 +24,8 @@ struct ImageAffichee::Etat {
     QByteArray ecran;             // the screen's, of generation `generation`
     std::uint64_t generation = 0; // of the screen's profile
     bool enFile = false, enCours = false;
-    std::atomic<bool> abandon{false};
+
+    PoolDecodage& decodeurs() const { return pool ? *pool : PoolDecodage::commun(); }
 
     // The screen's profile of now, when it has changed.
     void suivreEcran() {
@@ -42,21 +45,19 @@ struct ImageAffichee::Etat {
 // What the copies hold: when the last goes, a conversion on the way is given up.
 struct ImageAffichee::Jeton {
     std::shared_ptr<Etat> etat = std::make_shared<Etat>();
-    Jeton() = default;
-    ~Jeton() { etat->abandon = true; }
-    Jeton(const Jeton&) = delete;
-    Jeton& operator=(const Jeton&) = delete;
+    Tache conversion;
 };
 
 namespace {
 
 // Converts `image` from `de` to `vers` on the interface thread, its growth, if any, taken
 // from the decode budget; false when the budget cannot serve it.
-bool convertirIci(QImage& image, const QByteArray& de, const QByteArray& vers) {
+bool convertirIci(BudgetMemoire& budget, QImage& image, const QByteArray& de,
+                  const QByteArray& vers) {
     BudgetMemoire::Reservation memoire;
     try {
         if (conversionEnCopie(image))
-            memoire = reserverAffichage(std::int64_t{4} * image.width() * image.height());
+            memoire = reserverAffichage(budget, std::int64_t{4} * image.width() * image.height());
     } catch (const Erreur&) {
         return false;
     }
@@ -76,11 +77,13 @@ ImageAffichee::ImageAffichee(QImage image)
     e.image = std::move(image);
 }
 
-ImageAffichee::ImageAffichee(QImage image, const ConversionDifferee& couleurs, bool converti)
+ImageAffichee::ImageAffichee(QImage image, const ConversionDifferee& couleurs, bool converti,
+                             PoolDecodage* pool)
     : taille_(image.size()) {
     if (image.isNull()) return;
     jeton_ = std::make_shared<Jeton>();
     Etat& e = *jeton_->etat;
+    e.pool = pool;
     e.generation = couleurs.generation();
     e.ecran = couleurs.ecran();
     e.espace = converti ? couleurs.ecran() : couleurs.source();
@@ -93,7 +96,7 @@ QImage ImageAffichee::image() const {
     std::unique_lock verrou(e.mutex);
     e.attendre(verrou);
     if (e.aConvertir()) {
-        if (!convertirIci(e.image, e.espace, e.ecran)) return {};
+        if (!convertirIci(e.decodeurs().budget(), e.image, e.espace, e.ecran)) return {};
         e.espace = e.ecran;
     }
     return e.image;
@@ -105,8 +108,10 @@ QImage ImageAffichee::etirer(QSize taille, BudgetMemoire::Reservation& memoire) 
     Etat& e = *jeton_->etat;
     std::unique_lock verrou(e.mutex);
     e.attendre(verrou);
-    QImage etiree = etirerSousBudget(e.image, taille, memoire);
-    if (!etiree.isNull() && e.aConvertir() && !convertirIci(etiree, e.espace, e.ecran)) return {};
+    BudgetMemoire& budget = e.decodeurs().budget();
+    QImage etiree = etirerSousBudget(budget, e.image, taille, memoire);
+    if (!etiree.isNull() && e.aConvertir() && !convertirIci(budget, etiree, e.espace, e.ecran))
+        return {};
     return etiree;
 }
 
@@ -128,24 +133,35 @@ void ImageAffichee::convertirEnFond() const {
             return;
         etat->enFile = true;
     }
-    PoolDecodage::commun().soumettre([etat] {
-        std::unique_lock verrou(etat->mutex);
-        etat->enFile = false;
-        if (etat->abandon || etat->enCours || !etat->aConvertir()) return;
-        // Taken out while converted: the copies wait for it (attendre), none reads it.
-        etat->enCours = true;
-        QImage image = std::move(etat->image);
-        const QByteArray de = etat->espace, vers = etat->ecran;
-        verrou.unlock();
-        convertirCouleurs(image, de, vers, &etat->abandon);
-        verrou.lock();
-        etat->image = std::move(image);
-        // Given up half way, it is no one's any more.
-        if (!etat->abandon && !decodagesArretes()) etat->espace = vers;
-        etat->enCours = false;
-        verrou.unlock();
-        etat->fini.notify_all();
-    });
+    struct Conversion {
+        QImage image;
+        QByteArray vers;
+    };
+    jeton_->conversion = Tache(
+        etat->decodeurs(),
+        [etat](const std::atomic<bool>& abandon) -> std::optional<Conversion> {
+            std::unique_lock verrou(etat->mutex);
+            etat->enFile = false;
+            if (etat->enCours || !etat->aConvertir()) return {};
+            // Taken out while converted: the copies wait for it (attendre), none reads it.
+            etat->enCours = true;
+            Conversion c{std::move(etat->image), etat->ecran};
+            const QByteArray de = etat->espace;
+            verrou.unlock();
+            convertirCouleurs(c.image, de, c.vers, &abandon);
+            return c;
+        },
+        [etat](std::optional<Conversion> c) {
+            if (!c) return;
+            {
+                const std::lock_guard verrou(etat->mutex);
+                etat->image = std::move(c->image);
+                // Given up half way when Galvia quits: left in its colours.
+                if (!decodagesArretes()) etat->espace = c->vers;
+                etat->enCours = false;
+            }
+            etat->fini.notify_all();
+        });
 }
 
 } // namespace galvia

@@ -2,11 +2,11 @@
 
 #include "BudgetDecodage.h"
 #include "Couleurs.h"
-#include "Erreurs.h"
-#include "Fichiers.h"
 #include "MarqueursJpeg.h"
-#include "NomsOctets.h"
 #include "PoolDecodage.h"
+#include "platform/Erreurs.h"
+#include "platform/Fichiers.h"
+#include "platform/NomsOctets.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -120,10 +120,11 @@ private:
 // entry throws as the decode did. Otherwise the picture is decoded (chargerVignette), at
 // its class's size when the picture is at least that large, and `aEcrire` is given the
 // writing of its thumbnail (or of its failure entry), to run later on a worker: it takes
-// its memory from the decode budget. Throws like chargerVignette.
+// its memory from `budget`. Throws like chargerVignette.
 QImage chargerVignetteCache(const CacheVignettes* cache, const QString& chemin, int coteCase,
                             const std::function<QSize(QSize naturelle)>& taille,
                             const AvantDecodage& avant, std::function<void()>* aEcrire,
-                            const std::atomic<bool>* abandon = nullptr);
+                            const std::atomic<bool>* abandon = nullptr,
+                            BudgetMemoire& budget = budgetDecodage());
 
 } // namespace galvia

@@ -9,7 +9,8 @@
 
 namespace galvia {
 
-PoolDecodage::PoolDecodage(int travailleurs) {
+PoolDecodage::PoolDecodage(int travailleurs, BudgetMemoire& budget)
+    : budget_(budget) {
     for (int i = 0; i < std::max(1, travailleurs); ++i)
         threads_.emplace_back([this] { travailler(); });
 }
@@ -24,8 +25,6 @@ PoolDecodage* poolCommun = nullptr;
 
 void arreterDecodages() {
     arretDecodages = true;
-    // The decodes waiting for memory look at their flags again.
-    budgetDecodage().reveiller();
 }
 
 bool decodagesArretes() {
@@ -67,10 +66,9 @@ PoolCommun::PoolCommun() {
     QCoreApplication* app = QCoreApplication::instance();
     if (app == nullptr || poolCommun != nullptr)
         qFatal("a PoolCommun is made once, after the application object");
-    // The budget is built first so that it outlives the workers that use it.
-    (void)budgetDecodage();
+    // The process-wide budget is built first, so that it outlives the workers using it.
     pool_ = std::make_unique<PoolDecodage>(
-        std::max(2, static_cast<int>(std::thread::hardware_concurrency())));
+        std::max(2, static_cast<int>(std::thread::hardware_concurrency())), budgetDecodage());
     poolCommun = pool_.get();
     finBoucle_ =
         QObject::connect(app, &QCoreApplication::aboutToQuit, app, [this] { (void)arreter(); });
@@ -86,6 +84,7 @@ int PoolCommun::arreter(int statut) {
     if (arrete_) return statut;
     arrete_ = true;
     arreterDecodages();
+    pool_->budget().reveiller(); // the decodes waiting for memory see the stop
     if (!pool_->arreter(StopDecodagesMax)) {
         // A decode ignores the stop: end here, while the application object still
         // exists, rather than wait on it or destroy what it uses.
@@ -124,6 +123,42 @@ void PoolDecodage::travailler() {
         --actifs_;
         if (actifs_ == 0 && file_.empty()) inactif_.notify_all();
     }
+}
+
+void Tache::lancer(PoolDecodage& pool, std::function<void(Etat&)> travail) {
+    pool.soumettre([etat = etat_, travail = std::move(travail)] {
+        {
+            const std::lock_guard verrou(etat->mutex);
+            if (etat->abandon || decodagesArretes()) return;
+            etat->etape = Etat::Etape::EnCours;
+        }
+        travail(*etat);
+        {
+            const std::lock_guard verrou(etat->mutex);
+            etat->etape = Etat::Etape::Finie;
+        }
+        etat->fin.notify_all();
+    });
+}
+
+void Tache::abandonner() {
+    if (!etat_) return;
+    {
+        const std::lock_guard verrou(etat_->mutex);
+        etat_->abandon = true;
+    }
+    etat_->budget.reveiller();
+}
+
+bool Tache::attendre() {
+    if (!etat_) return false;
+    std::unique_lock verrou(etat_->mutex);
+    if (etat_->etape == Etat::Etape::EnFile) {
+        etat_->abandon = true; // quicker done by the caller than waiting for a worker
+        return false;
+    }
+    etat_->fin.wait(verrou, [this] { return etat_->etape == Etat::Etape::Finie; });
+    return true;
 }
 
 } // namespace galvia

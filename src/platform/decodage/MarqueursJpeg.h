@@ -69,9 +69,8 @@ public:
     // The blocks the latest scan header met covers (from the frame's components).
     double blocsBalayage() const { return blocsBalayage_; }
     // Once the walk has ended: the end of the bytes a decoder can use (just after EOI,
-    // or where the walk stopped), and whether it ended on EOI.
+    // or where the walk stopped).
     std::int64_t fin() const { return position_; }
-    bool eoi() const { return eoi_; }
 
 private:
     bool sauterDonnees(std::int64_t borne);
@@ -81,7 +80,6 @@ private:
     bool debut_ = true;
     bool donnees_ = false; // entropy-coded data follows
     bool fini_ = false;
-    bool eoi_ = false;
     std::optional<TrameJpeg> trame_;
     double blocsBalayage_ = 0;
 };
@@ -94,7 +92,6 @@ struct StructureJpeg {
     int composantesPremierBalayage = 0;
     double blocsBalayes = 0; // over all scans, the blocks each covers
     std::int64_t fin = 0;
-    bool eoi = false;
 };
 // `chaqueSegment`, if given, sees every segment on the way (a profile read with it, say).
 StructureJpeg structureJpeg(const OctetsJpeg& octets, bool jusquAuPremierBalayage = false,

@@ -1,16 +1,17 @@
 // The memory of Galvia's decodes. Every decode (the slide sheet's read-ahead, the
 // pictures decoded ahead of the viewer, and the one picture the interface thread shows)
-// takes from one process-wide budget, before it allocates anything, the peak memory it
-// will use (coefficients, conversions and the fitted stretch included), and gives it back
-// when its decoder has returned: what is then kept is the picture alone. The budget does
-// not depend on the number of processors: however many workers run, the decodes in
-// flight never hold more than the budget. A decode larger than the whole budget is not
-// run: it fails with error 7, as a picture beyond the allocation limit always has.
+// takes from the budget of its pool (PoolDecodage::budget), before it allocates
+// anything, the peak memory it will use (coefficients, conversions and the fitted stretch
+// included), and gives it back when its decoder has returned: what is then kept is the
+// picture alone. The budget does not depend on the number of processors: however many
+// workers run, the decodes in flight never hold more than the budget. A decode larger
+// than the whole budget is not run: it fails with error 7, as a picture beyond the
+// allocation limit always has.
 //
-// How to decode ahead under the budget (see PoolDecodage.h for the workers):
+// How a job decodes under the budget of its pool:
 //     BudgetMemoire::Reservation r;
 //     QImage image = chargerReduite(fichier, taille, [&](std::int64_t octets) {
-//         r = budgetDecodage().reserver(octets, &abandon);
+//         r = budget.reserver(octets, &abandon);
 //         if (!r) throw DecodageAbandonne{};
 //     });
 //     // r gives the memory back when it goes out of scope.
@@ -124,14 +125,14 @@ private:
     int simultaneesMax_ = 0;
 };
 
-// The process-wide budget of the decodes.
+// The process-wide budget of the decodes, the process-wide pool's.
 BudgetMemoire& budgetDecodage();
 
 // For the interface thread, which shows the one picture asked for: takes `octets` from
-// the process-wide budget at once; when it cannot, calls `liberer` (which drops the
+// `budget` at once; when it cannot, calls `liberer` (which drops the
 // decodes ahead: they are guesses), then waits AttenteAffichageMax at most, ahead of the
 // waiting decodes. Throws Erreur(ErrMemoire) when the budget still cannot serve it.
-BudgetMemoire::Reservation reserverAffichage(std::int64_t octets,
+BudgetMemoire::Reservation reserverAffichage(BudgetMemoire& budget, std::int64_t octets,
                                              const std::function<void()>& liberer = {});
 
 // The peak memory of stretching `source` smoothly to `cible` with etirerImage: the
@@ -142,9 +143,10 @@ std::int64_t memoireEtirement(const QImage& source, QSize cible);
 // `source` stretched smoothly to `cible`, as the fitted view draws it: a picture of 8
 // bits a pixel shrunk with reduireHuitBits, any other scaled by Qt.
 QImage etirerImage(const QImage& source, QSize cible);
-// etirerImage with its memory taken from the budget at once (`memoire`, which the
-// caller gives back when it likes); a null picture when the budget cannot serve it.
-QImage etirerSousBudget(const QImage& source, QSize cible, BudgetMemoire::Reservation& memoire);
+// etirerImage with its memory taken from `budget` at once (`memoire`, which the caller
+// gives back when it likes); a null picture when the budget cannot serve it.
+QImage etirerSousBudget(BudgetMemoire& budget, const QImage& source, QSize cible,
+                        BudgetMemoire::Reservation& memoire);
 
 // The peak memory (bytes) the reader's decode will take, from its header alone: the
 // picture at the size where the decoder really allocates (the whole picture for the

@@ -1,9 +1,9 @@
 #include "BudgetDecodage.h"
 
-#include "Erreurs.h"
 #include "Images.h"
 #include "MarqueursJpeg.h"
 #include "PoolDecodage.h"
+#include "platform/Erreurs.h"
 
 #include <QImage>
 #include <algorithm>
@@ -140,9 +140,8 @@ BudgetMemoire& budgetDecodage() {
     return budget;
 }
 
-BudgetMemoire::Reservation reserverAffichage(std::int64_t octets,
+BudgetMemoire::Reservation reserverAffichage(BudgetMemoire& budget, std::int64_t octets,
                                              const std::function<void()>& liberer) {
-    BudgetMemoire& budget = budgetDecodage();
     BudgetMemoire::Reservation r = budget.essayerReserver(octets);
     if (r) return r;
     if (liberer) liberer();
@@ -199,9 +198,10 @@ QImage etirerImage(const QImage& source, QSize cible) {
     return source.scaled(cible, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-QImage etirerSousBudget(const QImage& source, QSize cible, BudgetMemoire::Reservation& memoire) {
+QImage etirerSousBudget(BudgetMemoire& budget, const QImage& source, QSize cible,
+                        BudgetMemoire::Reservation& memoire) {
     try {
-        memoire = budgetDecodage().essayerReserver(memoireEtirement(source, cible));
+        memoire = budget.essayerReserver(memoireEtirement(source, cible));
     } catch (const Erreur&) {
         memoire = {};
     }

@@ -132,8 +132,7 @@ std::optional<SegmentJpeg> ParcoursJpeg::suivant() {
     SegmentJpeg s{octet(v, 1), position_, {}};
     if (s.marqueur == 0xd8 || s.marqueur == 0xd9 || s.marqueur == 0x01) {
         position_ += 2;
-        eoi_ = s.marqueur == 0xd9;
-        fini_ = eoi_;
+        fini_ = s.marqueur == 0xd9;
         return s;
     }
     if (v.size() < 4) {
@@ -184,7 +183,6 @@ StructureJpeg structureJpeg(const OctetsJpeg& octets, bool jusquAuPremierBalayag
     }
     s.trame = p.trame();
     s.fin = p.fin();
-    s.eoi = p.eoi();
     return s;
 }
 
