@@ -1,7 +1,7 @@
 // Writes the seeds of the picture fuzzer into the folder given: small ordinary pictures
 // of each format and the project's hostile pictures, cut to their first bytes when they
 // are large.
-#include "support/Bombe.h"
+#include "images/Bombe.h"
 
 #include <QFile>
 #include <QGuiApplication>

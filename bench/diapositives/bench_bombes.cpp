@@ -7,7 +7,7 @@
 #include "../fondation/Application.h"
 #include "../fondation/Mesure.h"
 #include "Planche.h"
-#include "support/Bombe.h"
+#include "images/Bombe.h"
 
 #include "platform/decodage/BudgetDecodage.h"
 #include "platform/decodage/Images.h"

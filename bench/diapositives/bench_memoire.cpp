@@ -6,8 +6,8 @@
 // Usage: bench_memoire [runs of each measure, default 3]
 #include "../fondation/Application.h"
 #include "../fondation/Mesure.h"
+#include "images/Bombe.h"
 #include "support/Acces.h"
-#include "support/Bombe.h"
 
 #include "platform/decodage/BudgetDecodage.h"
 #include "platform/decodage/Images.h"

@@ -6,7 +6,7 @@
 #include "../fondation/Application.h"
 #include "Mesure.h"
 #include "Photos.h"
-#include "support/Bombe.h"
+#include "images/Bombe.h"
 
 #include "platform/Erreurs.h"
 #include "platform/decodage/Images.h"

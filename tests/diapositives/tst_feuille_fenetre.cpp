@@ -1,7 +1,7 @@
 // The real slide sheet offscreen, over real pictures: F8 opens it over the main window,
 // Page Down pages, a thumbnail shows its picture, F4 closes it, and the main window is
 // back as it was.
-#include "support/Bombe.h"
+#include "images/Bombe.h"
 #include "support/FenetreReelle.h"
 #include "support/MainTest.h"
 

@@ -1,9 +1,9 @@
 // The slide sheet's memory: a page of decompression bombs stays within the budget of the
 // decodes whatever the number of workers, and the budget itself (its estimates, its
 // order, its refusals, its bounded waits).
+#include "images/Bombe.h"
 #include "support/Acces.h"
 #include "support/Banc.h"
-#include "support/Bombe.h"
 #include "support/MainTest.h"
 #include "support/PicMemoire.h"
 

@@ -2,8 +2,8 @@
 // thousands of empty scans is refused before its decode, a file extended by a long hole
 // is read only as far as its format goes, and an abandoned decode gives up at its next
 // read, whoever abandons it (its caller, the decodes ahead, quitting).
+#include "images/Bombe.h"
 #include "support/Banc.h"
-#include "support/Bombe.h"
 #include "support/MainTest.h"
 
 #include "platform/Erreurs.h"

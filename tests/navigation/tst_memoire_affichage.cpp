@@ -2,7 +2,7 @@
 // interface thread, the fitted view's stretch and the decodes ahead all take their memory
 // from the one budget, so that no file makes the process hold more than the budget grants
 // beside the picture shown, and each is answered (shown, or refused with error 7) soon.
-#include "support/Bombe.h"
+#include "images/Bombe.h"
 #include "support/FenetreReelle.h"
 #include "support/MainTest.h"
 #include "support/PicMemoire.h"
