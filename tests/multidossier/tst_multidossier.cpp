@@ -110,25 +110,21 @@ void TestMultiDossier::fin() {
     QFETCH(bool, echap);
     Banc b;
     selectionner(b, {"A"});
-    QCOMPARE(b.ctl().AutreDossier.caption(), QStringLiteral("Fin de Sélection"));
-    QCOMPARE(b.ctl().ListeDos.caption(), Entete);
-    QVERIFY(b.ctl().ListeDos.visible() && !b.ctl().Fichier.enabled());
-    QVERIFY(!b.ctl().affTout.enabled() && b.ctl().Dossier.aLeFocus());
-    b.ctl().Dossier.surTouche(touche::Echap + 1, touche::MajMask); // other keys: nothing
-    if (echap) {
-        cliquer(b, "A");
-        b.ctl().Dossier.surTouche(touche::Echap, 0);
-    } else {
-        b.ctl().AutreDossier.cliquer();
-    }
-    QCOMPARE(b.etat.MultiDossier, 0);
-    QCOMPARE(b.ctl().AutreDossier.caption(), QStringLiteral("Sélection MultiDossier"));
-    QVERIFY(!b.ctl().ListeDos.visible() && b.ctl().affTout.enabled());
-    QVERIFY(b.messages().isEmpty());
-    QCOMPARE(b.etat.NbImages, 0);
+    const AccesForm1 f = b.ctl();
+    QCOMPARE(f.AutreDossier.caption() + '|' + f.ListeDos.caption(), "Fin de Sélection|" + Entete);
+    QCOMPARE(QList<bool>({f.ListeDos.visible(), f.Fichier.enabled(), f.affTout.enabled(),
+                          f.Dossier.aLeFocus()}),
+             QList<bool>({true, false, false, true}));
+    f.Dossier.surTouche(touche::Echap + 1, touche::MajMask); // other keys: nothing
+    if (echap) cliquer(b, "A");
+    echap ? f.Dossier.surTouche(touche::Echap, 0) : f.AutreDossier.cliquer();
+    QCOMPARE(f.AutreDossier.caption(), QStringLiteral("Sélection MultiDossier"));
     // Esc leaves the file list disabled and the selection as it was.
-    QCOMPARE(b.ctl().Fichier.enabled(), !echap);
-    QCOMPARE(b.etat.NbDossiers, echap ? 1 : 0);
+    QCOMPARE(QList<bool>({f.ListeDos.visible(), f.Fichier.enabled(), f.affTout.enabled()}),
+             QList<bool>({false, !echap, true}));
+    QCOMPARE(QList<int>({b.etat.MultiDossier, b.etat.NbImages, b.etat.NbDossiers}),
+             QList<int>({0, 0, echap ? 1 : 0}));
+    QVERIFY(b.messages().isEmpty());
 }
 
 void TestMultiDossier::construction() {
@@ -143,10 +139,9 @@ void TestMultiDossier::construction() {
     b.ctl().AutreDossier.cliquer();
 
     QVERIFY(b.messages().isEmpty());
-    QCOMPARE(b.etat.NbImages, 5);
-    QCOMPARE(b.etat.MultiDossier, 1);
-    QCOMPARE(b.etat.ModeVue, Mode::Ajustee);
-    QCOMPARE(b.etat.NumImage, 1);
+    QCOMPARE(std::tuple(int(b.etat.NbImages), int(b.etat.MultiDossier), b.etat.ModeVue,
+                        int(b.etat.NumImage)),
+             std::tuple(5, 1, Mode::Ajustee, 1));
     QCOMPARE((std::vector<int>{b.etat.FinDossier[1], b.etat.FinDossier[2], b.etat.FinDossier[3]}),
              (std::vector<int>{3, 3, 5}));
     // Selection order, not sorted: A's three pictures, then C's two.
@@ -159,10 +154,9 @@ void TestMultiDossier::construction() {
     for (int n : {3, 4, 5, 1}) {
         b.etat.NumImage = static_cast<std::int16_t>(n);
         b.form->ChargeImage();
-        const QString dossier = b.chemin(n <= 3 ? "A/" : "C/");
-        QCOMPARE(b.etat.Chemin, dossier);
-        QCOMPARE(b.form->fenetre.caption(), dossier);
-        QCOMPARE(b.etat.NomComplet, dossier + l[n - 1]);
+        const QString d = b.chemin(n <= 3 ? "A/" : "C/");
+        QCOMPARE(QStringList({b.etat.Chemin, b.form->fenetre.caption(), b.etat.NomComplet}),
+                 QStringList({d, d, d + l[n - 1]}));
     }
     QVERIFY(b.messages().isEmpty());
 }
@@ -184,16 +178,13 @@ void TestMultiDossier::echecs() {
     cliquer(b, "A");
     cliquer(b, "B");
     b.ctl().AutreDossier.cliquer();
-    QCOMPARE(b.messages(), QStringList{message});
-    QCOMPARE(b.etat.NbImages, 0);
-    QCOMPARE(b.etat.ModeVue, Mode::Navigation);
+    QCOMPARE(std::tuple(int(b.etat.NbImages), b.etat.ModeVue, int(b.etat.MultiDossier)),
+             std::tuple(0, Mode::Navigation, 0));
     // Plain browsing again: a folder click adds nothing, the menu starts a new selection.
-    QCOMPARE(b.etat.MultiDossier, 0);
     cliquer(b, "A");
-    QCOMPARE(b.messages().size(), 1);
+    QCOMPARE(b.messages(), QStringList{message});
     b.ctl().AutreDossier.cliquer();
-    QCOMPARE(b.etat.NbDossiers, 0);
-    QCOMPARE(b.ctl().ListeDos.caption(), Entete);
+    QCOMPARE(std::pair(int(b.etat.NbDossiers), b.ctl().ListeDos.caption()), std::pair(0, Entete));
 }
 
 GALVIA_TEST_MAIN(TestMultiDossier)

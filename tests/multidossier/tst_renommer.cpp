@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QScopeGuard>
 #include <QTest>
@@ -21,12 +22,14 @@ using namespace galvia::test;
 
 namespace {
 
-// The picture `nom`, double-clicked in the file list, the slideshow running.
-void montrer(Banc& b, const QString& nom) {
-    dessiner(b.chemin(QStringLiteral("d/") + nom), {8, 8});
+// The picture `nom` (a file of no picture when `taille` is empty), double-clicked in the
+// file list unless `parcours`, the slideshow running.
+void montrer(Banc& b, const QString& nom, QSize taille = {8, 8}, bool parcours = false) {
+    const QString fichier = b.chemin(QStringLiteral("d/") + nom);
+    taille.isValid() ? (void)dessiner(fichier, taille) : (void)ecrire(fichier);
     b.demarrer(QStringLiteral("d"));
-    b.ctl().Fichier.activer(0);
-    QCOMPARE(b.liste(), QStringList{nom});
+    if (!parcours) b.ctl().Fichier.activer(0);
+    QCOMPARE(b.liste(), parcours ? QStringList() : QStringList{nom});
     b.etat.SensDefile = Vrai;
 }
 
@@ -60,14 +63,14 @@ void TestRenommer::renommer_data() {
     QTest::addColumn<QString>("reponse");
     // What the folder holds beside the picture, or what became of it, before the rename.
     QTest::addColumn<QString>("preparation");
-    // The box: title, "|", text (an error's text then names the file and the new name);
+    // The box (Banc::boites; an error's text then names the file and the new name);
     // empty: no box.
     QTest::addColumn<QString>("boite");
-    const QString vide = "Nom refusé|Extension obligatoire\r\nNom vide\r\n";
-    const QString sansPoint = "Nom refusé|Extension obligatoire\r\n";
-    const QString autre = " Attention|Changement d'extension\r\n";
-    const QString n52 = "Galvia|Erreur : 52 - Nom ou numéro de fichier incorrect",
-                  n58 = "Galvia|Erreur : 58 - Fichier déjà existant";
+    const QString vide = "Nom refusé|Critique|Extension obligatoire\r\nNom vide\r\n";
+    const QString sansPoint = "Nom refusé|Critique|Extension obligatoire\r\n";
+    const QString autre = " Attention|Information|Changement d'extension\r\n";
+    const QString n52 = "Galvia|Aucune|Erreur : 52 - Nom ou numéro de fichier incorrect",
+                  n58 = "Galvia|Aucune|Erreur : 58 - Fichier déjà existant";
     // clang-format off
     QTest::newRow("annulé")          << "photo.jpg" << ""          << "" << vide;
     QTest::newRow("blancs")          << "photo.jpg" << "   "       << "" << vide;
@@ -83,8 +86,8 @@ void TestRenommer::renommer_data() {
     QTest::newRow("blancs après")    << "photo.jpg" << "vue.jpg  " << "" << autre;
     QTest::newRow("nom existant")    << "photo.jpg" << "autre.jpg" << "autre" << n58;
     QTest::newRow("existant, lecture seule") << "photo.jpg" << "autre.jpg" << "autre lecture seule" << n58;
-    QTest::newRow("fichier disparu") << "photo.jpg" << "neuf.jpg"  << "disparu" << "Galvia|Erreur : 53 - Fichier introuvable";
-    QTest::newRow("dossier protégé") << "photo.jpg" << "neuf.jpg"  << "protege" << "Galvia|Erreur : 70 - Permission refusée";
+    QTest::newRow("fichier disparu") << "photo.jpg" << "neuf.jpg"  << "disparu" << "Galvia|Aucune|Erreur : 53 - Fichier introuvable";
+    QTest::newRow("dossier protégé") << "photo.jpg" << "neuf.jpg"  << "protege" << "Galvia|Aucune|Erreur : 70 - Permission refusée";
     QTest::newRow("barre oblique")   << "photo.jpg" << "a/b.jpg"   << "" << n52;
     QTest::newRow("trop long")       << "photo.jpg" << QString(300, u'n') + ".jpg" << "" << n52;
     // clang-format on
@@ -119,28 +122,17 @@ void TestRenommer::renommer() {
     QCOMPARE(b.plateforme.saisies[0].defaut, ancien);
     const bool erreur = boite.startsWith("Galvia|");
     if (erreur) boite += "\r\nSur le fichier : " + chemin + "\r\nAvec le nom " + reponse;
-    QStringList boites;
-    for (const BoiteMessage& m : b.plateforme.messages) {
-        boites.append(m.titre + '|' + m.texte);
-        QCOMPARE(m.icone, m.titre == "Nom refusé" ? Icone::Critique
-                          : erreur                ? Icone::Aucune
-                                                  : Icone::Information);
-    }
-    QCOMPARE(boites, boite.isEmpty() ? QStringList() : QStringList{boite});
+    QCOMPARE(b.boites(), boite.isEmpty() ? QStringList() : QStringList{boite});
     const QString nom = erreur || boite.startsWith("Nom refusé") ? ancien : reponse;
     QStringList restent;
     if (preparation.startsWith(QLatin1String("autre"))) restent.append("autre.jpg");
     if (preparation != QLatin1String("disparu")) restent.append(nom);
     QCOMPARE(disque(b), restent);
-    QCOMPARE(b.liste(), QStringList{nom});
-    QCOMPARE(b.etat.NomComplet, d + '/' + nom);
-    QCOMPARE(b.ctl().menNom.caption(), compteur);
+    QCOMPARE(QStringList({b.liste().join(u'/'), b.etat.NomComplet, b.ctl().menNom.caption()}),
+             QStringList({nom, d + '/' + nom, compteur}));
     QCOMPARE(b.etat.SensDefile, Faux);
-    if (preparation == QLatin1String("autre")) {
-        QFile f(d + "/autre.jpg");
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray("autre"));
-    }
+    // The other file keeps its own bytes.
+    if (preparation == QLatin1String("autre")) QCOMPARE(QFileInfo(d + "/autre.jpg").size(), 5);
     // A read-only file loses that attribute, and only that, even when the rename fails.
     if (preparation.endsWith(QLatin1String("lecture seule")))
         QCOMPARE(mode(b.etat.NomComplet), mode_t(0644));
@@ -225,23 +217,19 @@ void TestRenommer::information() {
     QFETCH(bool, francais);
     QFETCH(QString, attendu);
     Banc b;
-    const QString fichier = b.chemin("d/" + nom);
-    taille.isValid() ? (void)dessiner(fichier, taille) : (void)ecrire(fichier);
-    b.demarrer("d");
-    b.ctl().Fichier.activer(0);
-    if (octets >= 0) ecrire(fichier, QByteArray(octets, 'x'));
-    if (octets < 0) QFile::remove(fichier);
+    montrer(b, nom, taille);
+    const QString fichier = b.etat.NomComplet;
+    octets >= 0 ? (void)ecrire(fichier, QByteArray(octets, 'x')) : (void)QFile::remove(fichier);
     if (francais) QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-    b.etat.SensDefile = Vrai;
     b.plateforme.messages.clear();
     b.form->menNom_Click();
 
-    QCOMPARE(b.plateforme.messages.size(), 1u);
-    const BoiteMessage& m = b.plateforme.messages.back();
-    QCOMPARE(m.titre, QStringLiteral("Informations sur l'image"));
-    QCOMPARE(m.icone, Icone::Information);
+    const QStringList boites = b.boites();
+    QCOMPARE(boites.size(), 1);
+    const QString entete = QStringLiteral("Informations sur l'image|Information|");
+    QVERIFY2(boites[0].startsWith(entete), qPrintable(boites[0]));
     const QStringList a = attendu.split('|');
-    QStringList lignes = m.texte.split("\r\n\r\n");
+    QStringList lignes = boites[0].mid(entete.size()).split("\r\n\r\n");
     QCOMPARE(lignes.size(), 8);
     // The format is known by the start of its text.
     const QString format = "Format : \t" + a[1];
@@ -271,20 +259,16 @@ void TestRenommer::aide_data() {
 void TestRenommer::aide() {
     QFETCH(bool, vue);
     Banc b;
-    dessiner(b.chemin("d/a.jpg"), {8, 8});
-    b.demarrer("d");
-    if (vue) b.ctl().Fichier.activer(0);
-    b.etat.SensDefile = Vrai;
+    montrer(b, "a.jpg", {8, 8}, !vue);
     b.ctl().menAide.cliquer();
-    QCOMPARE(b.plateforme.messages.size(), 1u);
-    QCOMPARE(b.plateforme.messages[0].titre, QStringLiteral("Raccourcis Clavier"));
-    QCOMPARE(b.plateforme.messages[0].icone, Icone::Information);
-    const QStringList lignes = b.plateforme.messages[0].texte.split("\r\n\r\n");
-    QCOMPARE(lignes.size(), vue ? 10 : 6);
-    QCOMPARE(lignes[0], QStringLiteral("Vous pouvez utiliser :"));
-    QCOMPARE(lignes.last(), vue ? QStringLiteral("La touche F8 pour passer en mode Diapositive")
-                                : QStringLiteral("La touche F4 pour terminer"));
-    QCOMPARE(b.etat.SensDefile, vue ? Faux : Vrai);
+    const QStringList boites = b.boites();
+    QCOMPARE(boites.size(), 1);
+    const QStringList lignes = boites[0].split("\r\n\r\n");
+    QCOMPARE(QStringList({lignes[0], QString::number(lignes.size()), lignes.last()}),
+             QStringList({"Raccourcis Clavier|Information|Vous pouvez utiliser :", vue ? "10" : "6",
+                          vue ? "La touche F8 pour passer en mode Diapositive"
+                              : "La touche F4 pour terminer"}));
+    QCOMPARE(b.etat.SensDefile, !vue);
 }
 
 GALVIA_TEST_MAIN(TestRenommer)

@@ -121,24 +121,20 @@ void TstVisionneuse::bouge() {
     QCOMPARE(e.vue.Bouge(cas.commande), cas.arrivee != cas.depart);
     QCOMPARE(e.etat.NumImage, cas.arrivee);
     // Numbers and names are asked for; a name not found is told.
-    const int demande = cas.nb > 1 && cas.commande <= Atteindre::Numero;
-    QCOMPARE(int(e.plateforme.saisies.size()), demande);
-    if (demande) {
-        const bool nom = cas.commande == Atteindre::Nom;
-        QCOMPARE(e.plateforme.saisies[0].invite,
-                 nom ? QStringLiteral("Donnez un nom ou quelques lettres")
-                     : QStringLiteral("Donnez un nombre entre 1 et 7"));
-        QCOMPARE(e.plateforme.saisies[0].titre, nom ? QStringLiteral("Recherche d'une image")
-                                                    : QStringLiteral("Numéro de l'image"));
-    }
-    const bool absent = cas.commande == Atteindre::Nom && demande && !reponse.isEmpty() &&
-                        cas.arrivee == cas.depart;
+    const bool demande = cas.nb > 1 && cas.commande <= Atteindre::Numero;
+    const bool nom = cas.commande == Atteindre::Nom;
+    QCOMPARE(int(e.plateforme.saisies.size()), int(demande));
+    if (demande)
+        QCOMPARE(e.plateforme.saisies[0].titre + u'|' + e.plateforme.saisies[0].invite,
+                 nom ? QStringLiteral("Recherche d'une image|Donnez un nom ou quelques lettres")
+                     : QStringLiteral("Numéro de l'image|Donnez un nombre entre 1 et 7"));
+    const bool absent = nom && demande && !reponse.isEmpty() && cas.arrivee == cas.depart;
     QCOMPARE(int(e.plateforme.messages.size()), int(absent));
     if (absent) {
-        QCOMPARE(e.vue.texteCherche(), reponse);
-        QCOMPARE(e.plateforme.messages[0].texte, QStringLiteral("Non trouvé : ") + reponse);
-        QCOMPARE(e.plateforme.messages[0].icone, Icone::Information);
-        QCOMPARE(e.plateforme.messages[0].titre, QStringLiteral("Recherche"));
+        const BoiteMessage& m = e.plateforme.messages[0];
+        QCOMPARE(std::tuple(e.vue.texteCherche(), m.titre, m.icone, m.texte),
+                 std::tuple(reponse, QStringLiteral("Recherche"), Icone::Information,
+                            QStringLiteral("Non trouvé : ") + reponse));
     }
     if (cas.prevus.isEmpty()) return;
     e.charger();
@@ -168,10 +164,9 @@ void TstVisionneuse::dichot_data() {
 void TstVisionneuse::dichot() {
     QFETCH(QStringList, liste);
     QFETCH(QString, texte);
-    QFETCH(int, trouve);
     Etat e(0);
     e.etat.TabImages = QStringList{QString()} + liste;
-    QCOMPARE(e.vue.Dichot(1, int(liste.size()), texte), trouve);
+    QTEST(e.vue.Dichot(1, int(liste.size()), texte), "trouve");
 }
 
 void TstVisionneuse::diaporama_data() {
@@ -183,16 +178,14 @@ void TstVisionneuse::diaporama_data() {
     QTest::addColumn<int>("depart");
     QTest::addColumn<QString>("script");
     QTest::addColumn<QString>("trace");
-    QTest::addColumn<bool>("enMarche");
-    QTest::addColumn<int>("sens");
-    QTest::addColumn<int>("intervalle");
-    QTest::addColumn<bool>("petites");
+    // Then, as numbers: running, direction, interval, small pictures.
+    QTest::addColumn<QList<int>>("etat");
     QTest::addColumn<QList<int>>("prevus"); // once the last picture is loaded
     const auto ligne = [](const char* nom, int nb, int depart, const QString& script,
                           const QString& trace, bool enMarche, int sens, QList<int> prevus,
                           int intervalle = 1024, bool petites = true) {
-        QTest::newRow(nom) << nb << depart << script << trace << enMarche << sens << intervalle
-                           << petites << prevus;
+        QTest::newRow(nom) << nb << depart << script << trace
+                           << QList<int>{enMarche, sens, intervalle, petites} << prevus;
     };
     ligne("avant au bout", 3, 2, "0TTT", ".312", true, 1, {3, 1});
     ligne("arriere au debut", 3, 2, "1TTTT", ".1321", true, -1, {3, 2});
@@ -217,7 +210,6 @@ void TstVisionneuse::diaporama() {
     QFETCH(int, nb);
     QFETCH(int, depart);
     QFETCH(QString, script);
-    QFETCH(QString, trace);
     Etat e(nb, depart);
     QString obtenue;
     const auto tick = [&e, &obtenue] {
@@ -233,11 +225,9 @@ void TstVisionneuse::diaporama() {
         if (c == u'T') tick();
         if (c == u'B') e.plateforme.MsgBox(QStringLiteral("boîte"), Icone::Aucune);
     }
-    QCOMPARE(obtenue, trace);
-    QTEST(e.vue.enMarche(), "enMarche");
-    QTEST(e.vue.sens(), "sens");
-    QTEST(e.vue.intervalle(), "intervalle");
-    QTEST(e.vue.petitesImages(), "petites");
+    QTEST(obtenue, "trace");
+    QTEST((QList<int>{e.vue.enMarche(), e.vue.sens(), e.vue.intervalle(), e.vue.petitesImages()}),
+          "etat");
     QTEST(e.prevus(), "prevus");
 }
 
@@ -253,16 +243,15 @@ void TstVisionneuse::modes_data() {
 
 void TstVisionneuse::modes() {
     QFETCH(int, numero);
-    QFETCH(int, modeVue);
-    const auto mode = static_cast<Mode>(numero);
     QFETCH(bool, garde);
+    const auto mode = static_cast<Mode>(numero);
     Etat e(5);
     e.vue.changerMode(mode == Mode::Ajustee ? Mode::TailleReelle : Mode::Ajustee);
     e.vue.Defile(Show::Croissant);
     e.vue.changerMode(mode);
-    QCOMPARE(e.etat.ModeVue, static_cast<Mode>(modeVue));
-    QCOMPARE(e.vue.enMarche(), garde);
-    QCOMPARE(e.prevus(), garde ? (QList<int>{2, 3}) : QList<int>());
+    QTEST(int(e.etat.ModeVue), "modeVue");
+    QCOMPARE(std::pair(e.vue.enMarche(), e.prevus()),
+             std::pair(garde, garde ? QList<int>{2, 3} : QList<int>()));
 }
 
 void TstVisionneuse::chargementDansUnChargement() {

@@ -127,4 +127,12 @@ QStringList Banc::messages() const {
     return r;
 }
 
+QStringList Banc::boites() const {
+    static const char* const icones[] = {"Aucune", "Critique", "Information"};
+    QStringList r;
+    for (const BoiteMessage& m : plateforme.messages)
+        r.append(m.titre + u'|' + QLatin1String(icones[int(m.icone)]) + u'|' + m.texte);
+    return r;
+}
+
 } // namespace galvia::test

@@ -59,6 +59,9 @@ struct Banc {
     QStringList liste() const;
     // Texts of the recorded message boxes.
     QStringList messages() const;
+    // The recorded message boxes, each as "title|icon|text" (icon: Aucune, Critique or
+    // Information).
+    QStringList boites() const;
 };
 
 } // namespace galvia::test
