@@ -124,53 +124,45 @@ int jouer(int argc, char* argv[]) {
 class TestQuitter : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
-    void quitter_data();
-    void quitter();
+    void initTestCase() {
+        for (const char* nom : {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg", "f.jpg"})
+            dessiner(dossier_.filePath(QString::fromLatin1(nom)), QSize(3000, 2000));
+    }
+
+    void quitter_data() {
+        QTest::addColumn<QString>("scene");
+        // How the child ends once told to quit: "main" returns (its decodes gave up), "abrégée"
+        // without returning (a decode would not give up), "" either (real decodes, as fast as
+        // the machine).
+        QTest::addColumn<QString>("sortie");
+        // clang-format off
+        QTest::newRow("decode ahead giving up")        << "anticipation"        << "main";
+        QTest::newRow("decode ahead deaf to the stop") << "anticipation-sourde" << "abrégée";
+        QTest::newRow("sheet filling its first page")  << "feuille"             << "";
+        QTest::newRow("slideshow")                     << "diaporama"           << "";
+        QTest::newRow("right after a rename")          << "renommage"           << "";
+        // clang-format on
+    }
+
+    void quitter() {
+        QFETCH(QString, scene);
+        QFETCH(QString, sortie);
+        QProcess enfant;
+        enfant.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        enfant.start(QCoreApplication::applicationFilePath(),
+                     {QStringLiteral("--scene"), scene, dossier_.path() + QLatin1Char('/')});
+        // A child still running is killed as `enfant` goes.
+        QVERIFY2(enfant.waitForFinished(20000), "the process did not end");
+        QCOMPARE(enfant.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(enfant.exitCode(), 0);
+        const QList<QByteArray> sorties = enfant.readAllStandardOutput().split('\n');
+        QVERIFY(sorties.contains(Quitte));
+        if (!sortie.isEmpty()) QCOMPARE(sorties.contains(Fin), sortie == "main");
+    }
 
 private:
     QTemporaryDir dossier_;
 };
-
-void TestQuitter::initTestCase() {
-    for (const char* nom : {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg", "f.jpg"})
-        dessiner(dossier_.filePath(QString::fromLatin1(nom)), QSize(3000, 2000));
-}
-
-void TestQuitter::quitter_data() {
-    QTest::addColumn<QString>("scene");
-    // How the child ends once told to quit: "main" returns (its decodes gave up), "abrégée"
-    // without returning (a decode would not give up), "" either (real decodes, as fast as
-    // the machine).
-    QTest::addColumn<QString>("sortie");
-    // clang-format off
-    QTest::newRow("decode ahead giving up")        << "anticipation"        << "main";
-    QTest::newRow("decode ahead deaf to the stop") << "anticipation-sourde" << "abrégée";
-    QTest::newRow("sheet filling its first page")  << "feuille"             << "";
-    QTest::newRow("slideshow")                     << "diaporama"           << "";
-    QTest::newRow("right after a rename")          << "renommage"           << "";
-    // clang-format on
-}
-
-void TestQuitter::quitter() {
-    QFETCH(QString, scene);
-    QFETCH(QString, sortie);
-    QProcess enfant;
-    enfant.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    enfant.start(QCoreApplication::applicationFilePath(),
-                 {QStringLiteral("--scene"), scene, dossier_.path() + QLatin1Char('/')});
-    const bool fini = enfant.waitForFinished(20000);
-    if (!fini) {
-        enfant.kill();
-        (void)enfant.waitForFinished(5000);
-    }
-    QVERIFY2(fini, "the process did not end");
-    QCOMPARE(enfant.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(enfant.exitCode(), 0);
-    const QList<QByteArray> sorties = enfant.readAllStandardOutput().split('\n');
-    QVERIFY(sorties.contains(Quitte));
-    if (!sortie.isEmpty()) QCOMPARE(sorties.contains(Fin), sortie == "main");
-}
 
 int main(int argc, char* argv[]) {
     if (argc == 4 && qstrcmp(argv[1], "--scene") == 0) return jouer(argc, argv);

@@ -31,14 +31,10 @@ QString dessiner(const QString& chemin, QSize taille, QColor couleur) {
         return chemin;
     }
     // Qt reads GIF but does not write it: ImageMagick converts the picture.
-    QByteArray png;
-    QBuffer tampon(&png);
-    tampon.open(QIODevice::WriteOnly);
-    image.save(&tampon, "PNG");
     QProcess convert;
     convert.start(QStringLiteral("convert"),
                   {QStringLiteral("png:-"), QStringLiteral("GIF:") + chemin});
-    convert.write(png);
+    image.save(&convert, "PNG");
     convert.closeWriteChannel();
     if (!convert.waitForFinished(60000) || convert.exitCode() != 0)
         qFatal("convert cannot write %s", qPrintable(chemin));
