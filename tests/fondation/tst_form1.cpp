@@ -227,15 +227,12 @@ private Q_SLOTS:
         Banc b;
         dessiner(b.chemin(QStringLiteral("d/a.jpg")), {2000, 40});
         const QString fichier = b.chemin(QStringLiteral("d/") + nom);
-        if (contenu == "dessin") {
-            QImage large(40000, 10, QImage::Format_Mono);
-            large.fill(0);
-            QVERIFY(large.save(fichier, "BMP"));
-        } else if (contenu == "tronque") {
+        if (contenu == "dessin")
+            dessiner(fichier, {40000, 10});
+        else if (contenu == "tronque")
             QVERIFY(QFile::resize(dessiner(fichier, {64, 64}), QFileInfo(fichier).size() / 3));
-        } else {
+        else
             ecrire(fichier, contenu);
-        }
         b.demarrer(QStringLiteral("d"));
         b.form->affTout_Click();
         b.etat.NumImage = 2;

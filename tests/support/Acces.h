@@ -42,7 +42,6 @@ struct AccesForm1 {
     QString& DossierDepart = f.DossierDepart;
 
     Progression progressionFeuille() const { return f.progressionFeuille(); }
-    void ChargeDossiers() const { f.ChargeDossiers(); }
 };
 
 struct AccesForm2 {
