@@ -39,49 +39,40 @@ QString lignes(const Banc& b, const QStringList& noms) {
     return t;
 }
 
-QStringList dossiers(int n) {
-    QStringList r;
-    for (int i = 1; i <= n; ++i)
-        r.append(QStringLiteral("d%1").arg(i, 2, 10, QLatin1Char('0')));
-    return r;
-}
-
 } // namespace
 
 class TestMultiDossier : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void ajouts_data() {
-        QTest::addColumn<QStringList>("existants");
-        QTest::addColumn<QStringList>("clics"); // "-": a double click on the selection
+        // The folders clicked in turn ("-": a double click on the selection), those kept, and
+        // the warning given.
+        QTest::addColumn<QStringList>("clics");
         QTest::addColumn<QStringList>("retenus");
         QTest::addColumn<QString>("avertissement");
-        QTest::newRow("deux") << QStringList{"A", "B"} << QStringList{"B", "A"}
-                              << QStringList{"B", "A"} << QString();
-        QTest::newRow("deux fois") << QStringList{"A", "B"} << QStringList{"A", "B", "A"}
-                                   << QStringList{"A", "B"} << "Dossier Déjà Sélectionné";
-        QTest::newRow("autre casse")
-            << QStringList{"Photos", "photos"} << QStringList{"Photos", "photos"}
-            << QStringList{"Photos"} << "Dossier Déjà Sélectionné";
-        QTest::newRow("préfixe") << QStringList{"Photo", "Photos", "Photos Noel"}
-                                 << QStringList{"Photos", "Photo", "Photos Noel"}
-                                 << QStringList{"Photos", "Photo", "Photos Noel"} << QString();
+        const auto ligne = [](const char* nom, const QString& clics, const QString& retenus,
+                              const QString& avertissement = {}) {
+            QTest::newRow(nom) << clics.split(u',') << retenus.split(u',', Qt::SkipEmptyParts)
+                               << avertissement;
+        };
+        const QString deja = QStringLiteral("Dossier Déjà Sélectionné");
+        ligne("deux", "B,A", "B,A");
+        ligne("deux fois", "A,B,A", "A,B", deja);
+        ligne("autre casse", "Photos,photos", "Photos", deja);
+        ligne("préfixe", "Photos,Photo,Photos Noel", "Photos,Photo,Photos Noel");
         // A double click takes off the last folder, which can then be chosen again.
-        QTest::newRow("effacer") << dossiers(3) << dossiers(3) + QStringList{"-", "d03"}
-                                 << dossiers(3) << QString();
-        QTest::newRow("effacer sans dossier")
-            << dossiers(1) << QStringList{"-"} << QStringList{} << QString();
-        QTest::newRow("onzième") << dossiers(11) << dossiers(11) << dossiers(10)
-                                 << "Maximum de Sélection Atteint";
+        ligne("effacer", "A,B,C,-,C", "A,B,C");
+        ligne("effacer sans dossier", "-", "");
+        ligne("onzième", "a,b,c,d,e,f,g,h,i,j,k", "a,b,c,d,e,f,g,h,i,j",
+              "Maximum de Sélection Atteint");
     }
 
     void ajouts() {
-        QFETCH(QStringList, existants);
         QFETCH(QStringList, clics);
         QFETCH(QStringList, retenus);
         QFETCH(QString, avertissement);
         Banc b;
-        selectionner(b, existants);
+        selectionner(b, clics); // "-" too: a folder that is never clicked
         for (const QString& c : clics)
             c == u'-' ? b.ctl().ListeDos.doubleCliquer() : cliquer(b, c);
         QCOMPARE(b.ctl().ListeDos.caption(), lignes(b, retenus));

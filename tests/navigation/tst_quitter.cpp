@@ -108,13 +108,11 @@ int jouer(int argc, char* argv[]) {
     preparerDecodeurs();
     const QString scene = QString::fromLocal8Bit(argv[2]);
     const QString dossier = QString::fromLocal8Bit(argv[3]);
-    int statut = 0;
-    if (scene.startsWith(QLatin1String("anticipation")))
-        statut = sceneAnticipation(dossier + QStringLiteral("a.jpg"),
-                                   scene == QLatin1String("anticipation-sourde"));
-    else
-        statut = sceneFenetre(dossier, scene);
-    statut = decodeurs.arreter(statut);
+    const int statut =
+        decodeurs.arreter(scene.startsWith(QLatin1String("anticipation"))
+                              ? sceneAnticipation(dossier + QStringLiteral("a.jpg"),
+                                                  scene == QLatin1String("anticipation-sourde"))
+                              : sceneFenetre(dossier, scene));
     std::puts(Fin);
     return statut;
 }
