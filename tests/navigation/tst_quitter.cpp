@@ -13,11 +13,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <future>
-#include <mutex>
 #include <thread>
 
 using namespace galvia;
@@ -46,12 +44,7 @@ int sceneAnticipation(const QString& fichier, bool sourd) {
     DecodageAnticipe anticipation(
         PoolDecodage::commun(), [depart, sourd](const QString&, const AvantDecodage&) {
             depart->set_value();
-            if (sourd) {
-                std::mutex m;
-                std::unique_lock verrou(m);
-                std::condition_variable().wait(verrou, [] { return false; });
-            }
-            while (!decodagesArretes())
+            while (sourd || !decodagesArretes())
                 std::this_thread::yield();
             QImage image(2000, 2000, QImage::Format_RGB32);
             image.fill(Qt::gray);

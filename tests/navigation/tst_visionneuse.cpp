@@ -14,13 +14,13 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// A list of `nb` entries 1.bmp, 2.bmp... in a folder that does not exist (nothing here
+// A list of `nb` entries 01.bmp, 02.bmp... in a folder that does not exist (nothing here
 // loads them), shown from entry `numero`.
 struct Etat {
     explicit Etat(int nb, int numero = 1) {
         etat.TabImages = QStringList{QString()};
         for (int i = 1; i <= nb; ++i)
-            etat.TabImages.append(QStringLiteral("%1.bmp").arg(i));
+            etat.TabImages.append(QStringLiteral("%1.bmp").arg(i, 2, 10, QLatin1Char('0')));
         etat.Chemin = QStringLiteral("/nulle/part/");
         etat.NbImages = static_cast<std::int16_t>(nb);
         etat.NumImage = static_cast<std::int16_t>(numero);
@@ -98,8 +98,6 @@ private Q_SLOTS:
     void bouge() {
         QFETCH(Mouvement, cas);
         Etat e(cas.nb, cas.arriere ? cas.depart % cas.nb + 1 : cas.depart);
-        for (int i = 1; i <= cas.nb; ++i)
-            e.etat.TabImages[i] = QStringLiteral("%1.bmp").arg(i, 2, 10, QLatin1Char('0'));
         if (cas.arriere) {
             QVERIFY(e.vue.Bouge(Atteindre::Precedente));
             e.charger();
