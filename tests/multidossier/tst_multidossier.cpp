@@ -24,12 +24,15 @@ void cliquer(Banc& b, const QString& nom) {
     qFatal("no folder %s", qPrintable(chemin));
 }
 
-// The bench's folder list showing the subfolders `noms`, and a selection started.
-void selectionner(Banc& b, const QStringList& noms) {
+// The bench's folder list showing the subfolders `noms`, a selection started, and each
+// folder clicked in turn unless `seulement` ("-": a double click on the selection).
+void selectionner(Banc& b, const QStringList& noms, bool seulement = false) {
     for (const QString& n : noms)
         QDir().mkpath(b.chemin(n));
     b.demarrer();
     b.ctl().AutreDossier.cliquer();
+    for (const QString& n : noms)
+        if (!seulement) n == u'-' ? b.ctl().ListeDos.doubleCliquer() : cliquer(b, n);
 }
 
 QString lignes(const Banc& b, const QStringList& noms) {
@@ -45,8 +48,7 @@ class TestMultiDossier : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void ajouts_data() {
-        // The folders clicked in turn ("-": a double click on the selection), those kept, and
-        // the warning given.
+        // The folders clicked in turn (see selectionner), those kept, and the warning given.
         QTest::addColumn<QStringList>("clics");
         QTest::addColumn<QStringList>("retenus");
         QTest::addColumn<QString>("avertissement");
@@ -73,8 +75,6 @@ private Q_SLOTS:
         QFETCH(QString, avertissement);
         Banc b;
         selectionner(b, clics); // "-" too: a folder that is never clicked
-        for (const QString& c : clics)
-            c == u'-' ? b.ctl().ListeDos.doubleCliquer() : cliquer(b, c);
         QCOMPARE(b.ctl().ListeDos.caption(), lignes(b, retenus));
         QCOMPARE(b.etat.NbDossiers, retenus.size());
         for (int k = 1; k <= retenus.size(); ++k)
@@ -92,7 +92,7 @@ private Q_SLOTS:
     void fin() {
         QFETCH(bool, echap);
         Banc b;
-        selectionner(b, {"A"});
+        selectionner(b, {"A"}, true);
         const AccesForm1 f = b.ctl();
         QCOMPARE(f.AutreDossier.caption() + '|' + f.ListeDos.caption(),
                  "Fin de Sélection|" + Entete);
@@ -117,18 +117,15 @@ private Q_SLOTS:
             dessiner(b.chemin(n), {8, 8});
         ecrire(b.chemin("A/notes.txt"));
         ecrire(b.chemin("B/lisez.txt"));
-        selectionner(b, {});
-        for (const char* n : {"A", "B", "C"})
-            cliquer(b, n);
+        selectionner(b, {"A", "B", "C"});
         b.ctl().AutreDossier.cliquer();
 
         QVERIFY(b.messages().isEmpty());
         QCOMPARE(std::tuple(int(b.etat.NbImages), int(b.etat.MultiDossier), b.etat.ModeVue,
                             int(b.etat.NumImage)),
                  std::tuple(5, 1, Mode::Ajustee, 1));
-        QCOMPARE(
-            (std::vector<int>{b.etat.FinDossier[1], b.etat.FinDossier[2], b.etat.FinDossier[3]}),
-            (std::vector<int>{3, 3, 5}));
+        QCOMPARE(QList<int>({b.etat.FinDossier[1], b.etat.FinDossier[2], b.etat.FinDossier[3]}),
+                 QList<int>({3, 3, 5}));
         // Selection order, not sorted: A's three pictures, then C's two.
         const QStringList l = b.liste();
         QCOMPARE(QSet<QString>(l.begin(), l.begin() + 3),
@@ -160,8 +157,6 @@ private Q_SLOTS:
         Banc b;
         if (!fichier.isEmpty()) ecrire(b.chemin(fichier));
         selectionner(b, {"A", "B"});
-        cliquer(b, "A");
-        cliquer(b, "B");
         b.ctl().AutreDossier.cliquer();
         QCOMPARE(std::tuple(int(b.etat.NbImages), b.etat.ModeVue, int(b.etat.MultiDossier)),
                  std::tuple(0, Mode::Navigation, 0));

@@ -156,10 +156,9 @@ private Q_SLOTS:
 
         b.demarrer(dossier.mid(b.chemin().size() + 1));
         b.ctl().Fichier.activer(0);
-        QCOMPARE(b.liste(), QStringList{nom});
-        QCOMPARE(b.etat.NomComplet.size(), longueur);
-        QCOMPARE(b.messages(), QStringList());
-        QCOMPARE(b.ctl().Image1.image().size(), QSize(8, 8));
+        QCOMPARE(std::tuple(b.liste(), int(b.etat.NomComplet.size()), b.messages(),
+                            b.ctl().Image1.image().size()),
+                 std::tuple(QStringList{nom}, longueur, QStringList(), QSize(8, 8)));
         QVERIFY(identiteFichier(b.etat.NomComplet).has_value());
         b.ctl().menNom.cliquer();
         const QStringList info = b.messages();

@@ -103,23 +103,15 @@ Banc::Banc(QSize interne) {
     ctl().DossierDepart = dossier.path() + QStringLiteral("/absent/");
 }
 
-QString Banc::chemin(const QString& nom) const {
-    return nom.isEmpty() ? dossier.path() : dossier.path() + QLatin1Char('/') + nom;
-}
-
 void Banc::demarrer(const QString& sousDossier) {
     form->Form_Load();
     ctl().Dossier.setPath(chemin(sousDossier));
 }
 
-QStringList Banc::liste() const {
-    return etat.TabImages.mid(1, etat.NbImages);
-}
-
 QStringList Banc::messages() const {
-    QStringList r;
-    for (const BoiteMessage& m : plateforme.messages)
-        r.append(m.texte);
+    QStringList r = boites();
+    for (QString& t : r)
+        t = t.section(u'|', 2);
     return r;
 }
 

@@ -52,11 +52,13 @@ struct Banc {
     // The window's controls and variables.
     AccesForm1 ctl() const { return acces(*form); }
 
-    QString chemin(const QString& nom = {}) const;
+    QString chemin(const QString& nom = {}) const {
+        return nom.isEmpty() ? dossier.path() : dossier.path() + u'/' + nom;
+    }
     // Starts the window (Form_Load) and opens `sousDossier` of the temporary folder.
     void demarrer(const QString& sousDossier = {});
     // The list entries 1 to NbImages.
-    QStringList liste() const;
+    QStringList liste() const { return etat.TabImages.mid(1, etat.NbImages); }
     // Texts of the recorded message boxes.
     QStringList messages() const;
     // The recorded message boxes, each as "title|icon|text" (icon: Aucune, Critique or
