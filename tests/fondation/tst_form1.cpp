@@ -134,8 +134,9 @@ private Q_SLOTS:
     }
 
     void listes_data() {
-        // The files of the folder, the list built from them or the box that refuses it, and
-        // the files selected for a list of the selection (none: a list of all).
+        // The files of the folder, the list built from them then the boxes (Banc::boites;
+        // "$d": the folder; a refusal's title and icon left implicit), and the files selected
+        // for a list of the selection (none: a list of all; "*": a double click on the first).
         QTest::addColumn<QStringList>("fichiers");
         QTest::addColumn<QString>("attendu");
         QTest::addColumn<QStringList>("selection");
@@ -165,6 +166,11 @@ private Q_SLOTS:
         ligne("rien de selectionne", {"a.jpg"}, "La sélection est vide !", {"absent"});
         ligne("selection non affichable", {"a.txt", "b.jpg"},
               "Aucun fichier sélectionné n'est affichable !", {"a.txt"});
+        // A double click lists the file it is on, whatever its extension.
+        ligne("double clic", {"readme.txt", "x.jpg"},
+              "readme.txt Galvia|Aucune|Erreur : 481 - Image incorrecte\r\n"
+              "Sur le fichier : $d/readme.txt",
+              {"*"});
     }
 
     void listes() {
@@ -173,6 +179,7 @@ private Q_SLOTS:
         QFETCH(QStringList, selection);
         const bool refus = attendu.endsWith(u'!');
         Banc b;
+        attendu.replace(QStringLiteral("$d"), b.chemin(QStringLiteral("d")));
         QDir().mkpath(b.chemin(QStringLiteral("d")));
         for (const QString& f : fichiers)
             if (refus || f.endsWith(QLatin1String(".txt")))
@@ -185,27 +192,16 @@ private Q_SLOTS:
         b.etat.NumImage = 1;
         for (int i = 0; i < b.ctl().Fichier.listCount(); ++i)
             b.ctl().Fichier.setSelected(i, selection.contains(b.ctl().Fichier.list(i)));
-        (selection.isEmpty() ? b.ctl().affTout : b.ctl().affSelect).cliquer();
+        if (selection == QStringList{"*"})
+            b.ctl().Fichier.activer(0);
+        else
+            (selection.isEmpty() ? b.ctl().affTout : b.ctl().affSelect).cliquer();
         // A refusal empties the list, keeps the entry number and stays browsing.
-        QCOMPARE(b.liste().join(u' ') + b.boites().join(u' '),
+        QCOMPARE((b.liste() + b.boites()).join(u' '),
                  refus ? "Attention|Critique|" + attendu : attendu);
         QCOMPARE(b.etat.TabImages.size(), b.etat.NbImages + 1);
         QCOMPARE(int(b.etat.NumImage), 1);
         QCOMPARE(b.etat.ModeVue, refus ? Mode::Navigation : Mode::Ajustee);
-    }
-
-    void doubleClic() {
-        Banc b;
-        ecrire(b.chemin(QStringLiteral("d/readme.txt")), "pas une image");
-        dessiner(b.chemin(QStringLiteral("d/x.jpg")), {8, 8});
-        b.demarrer(QStringLiteral("d"));
-        b.ctl().Fichier.activer(0); // readme.txt: no extension test
-        QCOMPARE(b.etat.TabImages, (QStringList{QString(), "readme.txt"}));
-        QCOMPARE(std::pair(int(b.etat.NbImages), b.etat.ModeVue), std::pair(1, Mode::Ajustee));
-        QCOMPARE(
-            b.messages(),
-            QStringList{QStringLiteral("Erreur : 481 - Image incorrecte\r\nSur le fichier : ") +
-                        b.chemin(QStringLiteral("d/readme.txt"))});
     }
 
     void echecDeChargement_data() {

@@ -221,24 +221,24 @@ private Q_SLOTS:
     }
 
     void modes_data() {
-        QTest::addColumn<int>("numero");
-        QTest::addColumn<int>("modeVue");
-        QTest::addColumn<bool>("garde"); // the slideshow and the decodes ahead
-        QTest::newRow("navigation") << int(Mode::Navigation) << 0 << false;
-        QTest::newRow("taille reelle") << int(Mode::TailleReelle) << 1 << true;
-        QTest::newRow("ajustee") << int(Mode::Ajustee) << 2 << true;
-        QTest::newRow("choix des dossiers") << int(Mode::ChoixDossiers) << 0 << false;
+        QTest::addColumn<Mode>("mode");
+        QTest::addColumn<Mode>("modeVue");
+        QTest::newRow("navigation") << Mode::Navigation << Mode::Navigation;
+        QTest::newRow("taille reelle") << Mode::TailleReelle << Mode::TailleReelle;
+        QTest::newRow("ajustee") << Mode::Ajustee << Mode::Ajustee;
+        QTest::newRow("choix des dossiers") << Mode::ChoixDossiers << Mode::Navigation;
     }
 
     void modes() {
-        QFETCH(int, numero);
-        QFETCH(bool, garde);
-        const auto mode = static_cast<Mode>(numero);
+        QFETCH(Mode, mode);
+        QFETCH(Mode, modeVue);
         Etat e(5);
         e.vue.changerMode(mode == Mode::Ajustee ? Mode::TailleReelle : Mode::Ajustee);
         e.vue.Defile(Show::Croissant);
         e.vue.changerMode(mode);
-        QTEST(int(e.etat.ModeVue), "modeVue");
+        QCOMPARE(e.etat.ModeVue, modeVue);
+        // Only the views keep the slideshow and its decodes ahead.
+        const bool garde = modeVue != Mode::Navigation;
         QCOMPARE(std::pair(e.vue.enMarche(), e.prevus()),
                  std::pair(garde, garde ? QList<int>{2, 3} : QList<int>()));
     }
@@ -254,8 +254,7 @@ private Q_SLOTS:
         QVERIFY(e.vue.Bouge(Atteindre::Suivante));
         QVERIFY(!e.vue.commencerChargement());
         e.vue.finirChargement();
-        QCOMPARE(e.etat.NumImage, 3);
-        QCOMPARE(e.prevus(), (QList<int>{2, 1}));
+        QCOMPARE(std::pair(int(e.etat.NumImage), e.prevus()), std::pair(3, QList<int>{2, 1}));
         QVERIFY(e.vue.commencerChargement()); // the guard is down again
     }
 };
