@@ -271,8 +271,7 @@ private Q_SLOTS:
         f.Vertic.setFocus();
         QVERIFY(!f.Vertic.aLeFocus() && !f.Horiz.aLeFocus());
         // A smaller maximum pulls the value down.
-        b->etat.NumImage = 2;
-        b->form->ChargeImage();
+        aller(*b, 2);
         QCOMPARE(QList<double>({double(f.Horiz.max()), double(f.Horiz.value()), f.Image1.left(),
                                 double(f.Vertic.max()), f.Image1.top()}),
                  QList<double>({92, 92, -92, 48, -48}));

@@ -35,13 +35,6 @@ void selectionner(Banc& b, const QStringList& noms, bool seulement = false) {
         if (!seulement) n == u'-' ? b.ctl().ListeDos.doubleCliquer() : cliquer(b, n);
 }
 
-QString lignes(const Banc& b, const QStringList& noms) {
-    QString t = Entete;
-    for (const QString& n : noms)
-        t += QStringLiteral("\r\n") + b.chemin(n) + QStringLiteral(" *");
-    return t;
-}
-
 } // namespace
 
 class TestMultiDossier : public QObject {
@@ -75,10 +68,13 @@ private Q_SLOTS:
         QFETCH(QString, avertissement);
         Banc b;
         selectionner(b, clics); // "-" too: a folder that is never clicked
-        QCOMPARE(b.ctl().ListeDos.caption(), lignes(b, retenus));
-        QCOMPARE(b.etat.NbDossiers, retenus.size());
-        for (int k = 1; k <= retenus.size(); ++k)
+        QString etiquette = Entete;
+        for (int k = 1; k <= retenus.size(); ++k) {
+            etiquette += QStringLiteral("\r\n") + b.chemin(retenus[k - 1]) + QStringLiteral(" *");
             QCOMPARE(b.etat.ListeDossiers[k], b.chemin(retenus[k - 1]));
+        }
+        QCOMPARE(b.ctl().ListeDos.caption(), etiquette);
+        QCOMPARE(b.etat.NbDossiers, retenus.size());
         QCOMPARE(b.messages(),
                  avertissement.isEmpty() ? QStringList() : QStringList{avertissement});
     }

@@ -53,7 +53,7 @@ struct Etat {
 struct Mouvement {
     int depart;
     Atteindre commande;
-    const char* reponse;
+    QString reponse;
     int arrivee;
     QList<int> prevus = {};
     bool arriere = false;
@@ -102,7 +102,7 @@ private Q_SLOTS:
             QVERIFY(e.vue.Bouge(Atteindre::Precedente));
             e.charger();
         }
-        const QString reponse = QString::fromUtf8(cas.reponse);
+        const QString& reponse = cas.reponse;
         e.plateforme.reponses.push_back(reponse);
         QCOMPARE(e.vue.Bouge(cas.commande), cas.arrivee != cas.depart);
         QCOMPARE(e.etat.NumImage, cas.arrivee);
