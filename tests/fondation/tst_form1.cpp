@@ -39,10 +39,6 @@ void aller(Banc& b, int numero) {
     b.etat.NomComplet.clear(); // set again by the next load only
 }
 
-bool recharge(const Banc& b) {
-    return !b.etat.NomComplet.isEmpty();
-}
-
 } // namespace
 
 // One key pressed in the viewer over a list of 10 images, shown from image 1 with both
@@ -293,12 +289,13 @@ private Q_SLOTS:
     void menus() {
         // Each item of "A&tteindre" from entry 3 of 7, a prompt answered "05"; then each
         // slideshow direction of "&Show" and a tick: the entry reached, "*" if it was loaded,
-        // and for the slideshow the entry the counter names.
+        // and for the slideshow the entry the counter names; then the other "&Show" items.
         auto b = bancVisionnant(7);
         const AccesForm1 f = b->ctl();
         QString trace;
         const auto noter = [&] {
-            trace += QString::number(b->etat.NumImage) + (recharge(*b) ? "* " : " ");
+            trace +=
+                QString::number(b->etat.NumImage) + (b->etat.NomComplet.isEmpty() ? " " : "* ");
         };
         for (int i = 0; i < 10; ++i) {
             aller(*b, 3);
@@ -323,6 +320,15 @@ private Q_SLOTS:
                               f.Defile[Show::VitesseMoitie]->caption()}),
                  QStringList({"2048", "&Vitesse Double (0.5)", "Vitesse &Moitié (0.5)"}));
         QVERIFY(b->plateforme.messages.empty());
+        // Small pictures enlarged to the window, the same entry loaded again, and back.
+        aller(*b, 5);
+        QCOMPARE(f.Image2.width(), 8.0);
+        f.Defile[5]->cliquer();
+        QCOMPARE(std::tuple(f.Defile[5]->checked(), b->etat.NomComplet.isEmpty(),
+                            int(b->etat.NumImage), f.Image2.width()),
+                 std::tuple(false, false, 5, 1024.0));
+        f.Defile[5]->cliquer();
+        QCOMPARE(std::pair(f.Defile[5]->checked(), f.Image2.width()), std::pair(true, 8.0));
     }
 
     void touches_data() {
@@ -371,20 +377,6 @@ private Q_SLOTS:
                  std::tuple(t.numero, t.modeApres, t.sens, t.valeurs));
         QCOMPARE(QPointF(f.Image1.left(), f.Image1.top()), -QPointF(t.valeurs));
         if (t.code == touche::Inser && t.mode != 0) QCOMPARE(b->etat.Vitesse, 1);
-    }
-
-    void petitesImages() {
-        auto b = bancVisionnant(5);
-        aller(*b, 5);
-        const AccesForm1 f = b->ctl();
-        QCOMPARE(f.Image2.width(), 8.0);
-        f.Defile[5]->cliquer();
-        // Enlarged to the window, the same entry loaded again.
-        QCOMPARE(std::tuple(f.Defile[5]->checked(), recharge(*b), int(b->etat.NumImage),
-                            f.Image2.width()),
-                 std::tuple(false, true, 5, 1024.0));
-        f.Defile[5]->cliquer();
-        QCOMPARE(std::pair(f.Defile[5]->checked(), f.Image2.width()), std::pair(true, 8.0));
     }
 };
 
