@@ -209,10 +209,9 @@ private Q_SLOTS:
         b.plateforme.messages.clear();
         b.form->menNom_Click();
 
-        const QStringList boites = b.boites();
-        QCOMPARE(boites.size(), 1);
+        QCOMPARE(b.boites().size(), 1);
         const QStringList a = attendu.split('|');
-        QStringList lignes = boites[0].split("\r\n\r\n");
+        QStringList lignes = b.boites()[0].split("\r\n\r\n");
         QCOMPARE(lignes.size(), 8);
         // The format is known by the start of its text.
         const QString format = "Format : \t" + a[1];
@@ -244,9 +243,8 @@ private Q_SLOTS:
         Banc b;
         montrer(b, "a.jpg", {8, 8}, !vue);
         b.ctl().menAide.cliquer();
-        const QStringList boites = b.boites();
-        QCOMPARE(boites.size(), 1);
-        const QStringList lignes = boites[0].split("\r\n\r\n");
+        QCOMPARE(b.boites().size(), 1);
+        const QStringList lignes = b.boites()[0].split("\r\n\r\n");
         QCOMPARE(
             QStringList({lignes[0], QString::number(lignes.size()), lignes.last()}),
             QStringList({"Raccourcis Clavier|Information|Vous pouvez utiliser :", vue ? "10" : "6",

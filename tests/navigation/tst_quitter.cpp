@@ -29,11 +29,6 @@ constexpr char Quitte[] = "quitte";
 // Printed once the decodes are stopped and main returns.
 constexpr char Fin[] = "fin";
 
-void annoncer() {
-    std::puts(Quitte);
-    std::fflush(stdout);
-}
-
 // A decode ahead in flight when Galvia quits, with no window. The polite one gives up
 // when every decode is told to (decodagesArretes, as the decoders poll it), then does
 // what a decode's end does: a smooth scale and a conversion, on Qt's thread pools, which
@@ -56,7 +51,7 @@ int sceneAnticipation(const QString& fichier, bool sourd) {
     anticipation.prevoir({fichier});
     if (commence.wait_for(20s) != std::future_status::ready) return 4;
     QTimer::singleShot(0, [] {
-        annoncer();
+        std::puts(Quitte);
         QCoreApplication::exit(0);
     });
     return QApplication::exec();
@@ -81,7 +76,7 @@ int sceneFenetre(const QString& dossier, const QString& scene) {
             });
             f.touche(Qt::Key_F2);
         }
-        annoncer();
+        std::puts(Quitte);
         if (scene == QLatin1String("feuille")) {
             // Galvia is told to quit (what F4 does) while the sheet fills its first page,
             // the main window blocked under it.
@@ -96,6 +91,7 @@ int sceneFenetre(const QString& dossier, const QString& scene) {
 
 // The child: plays `scene` on the pictures of `dossier` as Galvia's main would.
 int jouer(int argc, char* argv[]) {
+    std::setvbuf(stdout, nullptr, _IONBF, 0); // what is printed stays, however the child ends
     QApplication app(argc, argv);
     PoolCommun decodeurs;
     preparerDecodeurs();

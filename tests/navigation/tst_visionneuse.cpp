@@ -102,8 +102,7 @@ private Q_SLOTS:
             QVERIFY(e.vue.Bouge(Atteindre::Precedente));
             e.charger();
         }
-        const QString& reponse = cas.reponse;
-        e.plateforme.reponses.push_back(reponse);
+        e.plateforme.reponses.push_back(cas.reponse);
         QCOMPARE(e.vue.Bouge(cas.commande), cas.arrivee != cas.depart);
         QCOMPARE(e.etat.NumImage, cas.arrivee);
         // Numbers and names are asked for; a name not found is told.
@@ -114,13 +113,13 @@ private Q_SLOTS:
             QCOMPARE(e.plateforme.saisies[0].titre + u'|' + e.plateforme.saisies[0].invite,
                      nom ? QStringLiteral("Recherche d'une image|Donnez un nom ou quelques lettres")
                          : QStringLiteral("Numéro de l'image|Donnez un nombre entre 1 et 7"));
-        const bool absent = nom && demande && !reponse.isEmpty() && cas.arrivee == cas.depart;
+        const bool absent = nom && demande && !cas.reponse.isEmpty() && cas.arrivee == cas.depart;
         QCOMPARE(int(e.plateforme.messages.size()), int(absent));
         if (absent) {
             const BoiteMessage& m = e.plateforme.messages[0];
             QCOMPARE(std::tuple(e.vue.texteCherche(), m.titre, m.icone, m.texte),
-                     std::tuple(reponse, QStringLiteral("Recherche"), Icone::Information,
-                                QStringLiteral("Non trouvé : ") + reponse));
+                     std::tuple(cas.reponse, QStringLiteral("Recherche"), Icone::Information,
+                                QStringLiteral("Non trouvé : ") + cas.reponse));
         }
         if (cas.prevus.isEmpty()) return;
         e.charger();

@@ -97,17 +97,6 @@ qint64 octetsLus() {
     qFatal("no rchar");
 }
 
-Banc::Banc(QSize interne) {
-    form = std::make_unique<Form1>(plateforme, etat);
-    form->fenetre.setTailleInterneSansVue(interne);
-    ctl().DossierDepart = dossier.path() + QStringLiteral("/absent/");
-}
-
-void Banc::demarrer(const QString& sousDossier) {
-    form->Form_Load();
-    ctl().Dossier.setPath(chemin(sousDossier));
-}
-
 QStringList Banc::messages() const {
     QStringList r = boites();
     for (QString& t : r)
