@@ -24,26 +24,15 @@ void cliquer(Banc& b, const QString& nom) {
     qFatal("no folder %s", qPrintable(chemin));
 }
 
-// The bench's folder list showing the subfolders `noms`, and a selection started.
-void selectionner(Banc& b, const QStringList& noms) {
+// The bench's folder list showing the subfolders `noms`, a selection started, and each
+// folder clicked in turn unless `seulement` ("-": a double click on the selection).
+void selectionner(Banc& b, const QStringList& noms, bool seulement = false) {
     for (const QString& n : noms)
         QDir().mkpath(b.chemin(n));
     b.demarrer();
     b.ctl().AutreDossier.cliquer();
-}
-
-QString lignes(const Banc& b, const QStringList& noms) {
-    QString t = Entete;
     for (const QString& n : noms)
-        t += QStringLiteral("\r\n") + b.chemin(n) + QStringLiteral(" *");
-    return t;
-}
-
-QStringList dossiers(int n) {
-    QStringList r;
-    for (int i = 1; i <= n; ++i)
-        r.append(QStringLiteral("d%1").arg(i, 2, 10, QLatin1Char('0')));
-    return r;
+        if (!seulement) n == u'-' ? b.ctl().ListeDos.doubleCliquer() : cliquer(b, n);
 }
 
 } // namespace
@@ -51,150 +40,130 @@ QStringList dossiers(int n) {
 class TestMultiDossier : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void ajouts_data();
-    void ajouts();
-    void fin_data();
-    void fin();
-    void construction();
-    void echecs_data();
-    void echecs();
-};
+    void ajouts_data() {
+        // The folders clicked in turn (see selectionner), those kept, and the warning given.
+        QTest::addColumn<QStringList>("clics");
+        QTest::addColumn<QStringList>("retenus");
+        QTest::addColumn<QString>("avertissement");
+        const auto ligne = [](const char* nom, const QString& clics, const QString& retenus,
+                              const QString& avertissement = {}) {
+            QTest::newRow(nom) << clics.split(u',') << retenus.split(u',', Qt::SkipEmptyParts)
+                               << avertissement;
+        };
+        const QString deja = QStringLiteral("Dossier Déjà Sélectionné");
+        ligne("deux", "B,A", "B,A");
+        ligne("deux fois", "A,B,A", "A,B", deja);
+        ligne("autre casse", "Photos,photos", "Photos", deja);
+        ligne("préfixe", "Photos,Photo,Photos Noel", "Photos,Photo,Photos Noel");
+        // A double click takes off the last folder, which can then be chosen again.
+        ligne("effacer", "A,B,C,-,C", "A,B,C");
+        ligne("effacer sans dossier", "-", "");
+        ligne("onzième", "a,b,c,d,e,f,g,h,i,j,k", "a,b,c,d,e,f,g,h,i,j",
+              "Maximum de Sélection Atteint");
+    }
 
-void TestMultiDossier::ajouts_data() {
-    QTest::addColumn<QStringList>("existants");
-    QTest::addColumn<QStringList>("clics"); // "-": a double click on the selection
-    QTest::addColumn<QStringList>("retenus");
-    QTest::addColumn<QString>("avertissement");
-    QTest::newRow("deux") << QStringList{"A", "B"} << QStringList{"B", "A"} << QStringList{"B", "A"}
-                          << QString();
-    QTest::newRow("deux fois") << QStringList{"A", "B"} << QStringList{"A", "B", "A"}
-                               << QStringList{"A", "B"} << "Dossier Déjà Sélectionné";
-    QTest::newRow("autre casse") << QStringList{"Photos", "photos"}
-                                 << QStringList{"Photos", "photos"} << QStringList{"Photos"}
-                                 << "Dossier Déjà Sélectionné";
-    QTest::newRow("préfixe") << QStringList{"Photo", "Photos", "Photos Noel"}
-                             << QStringList{"Photos", "Photo", "Photos Noel"}
-                             << QStringList{"Photos", "Photo", "Photos Noel"} << QString();
-    // A double click takes off the last folder, which can then be chosen again.
-    QTest::newRow("effacer") << dossiers(3) << dossiers(3) + QStringList{"-", "d03"} << dossiers(3)
-                             << QString();
-    QTest::newRow("effacer sans dossier")
-        << dossiers(1) << QStringList{"-"} << QStringList{} << QString();
-    QTest::newRow("onzième") << dossiers(11) << dossiers(11) << dossiers(10)
-                             << "Maximum de Sélection Atteint";
-}
+    void ajouts() {
+        QFETCH(QStringList, clics);
+        QFETCH(QStringList, retenus);
+        QFETCH(QString, avertissement);
+        Banc b;
+        selectionner(b, clics); // "-" too: a folder that is never clicked
+        QString etiquette = Entete;
+        for (int k = 1; k <= retenus.size(); ++k) {
+            etiquette += QStringLiteral("\r\n") + b.chemin(retenus[k - 1]) + QStringLiteral(" *");
+            QCOMPARE(b.etat.ListeDossiers[k], b.chemin(retenus[k - 1]));
+        }
+        QCOMPARE(b.ctl().ListeDos.caption(), etiquette);
+        QCOMPARE(b.etat.NbDossiers, retenus.size());
+        QCOMPARE(b.messages(),
+                 avertissement.isEmpty() ? QStringList() : QStringList{avertissement});
+    }
 
-void TestMultiDossier::ajouts() {
-    QFETCH(QStringList, existants);
-    QFETCH(QStringList, clics);
-    QFETCH(QStringList, retenus);
-    QFETCH(QString, avertissement);
-    Banc b;
-    selectionner(b, existants);
-    for (const QString& c : clics)
-        c == u'-' ? b.ctl().ListeDos.doubleCliquer() : cliquer(b, c);
-    QCOMPARE(b.ctl().ListeDos.caption(), lignes(b, retenus));
-    QCOMPARE(b.etat.NbDossiers, retenus.size());
-    for (int k = 1; k <= retenus.size(); ++k)
-        QCOMPARE(b.etat.ListeDossiers[k], b.chemin(retenus[k - 1]));
-    QCOMPARE(b.messages(), avertissement.isEmpty() ? QStringList() : QStringList{avertissement});
-}
+    void fin_data() {
+        QTest::addColumn<bool>("echap");
+        QTest::newRow("menu sans dossier") << false;
+        QTest::newRow("Esc") << true;
+    }
 
-void TestMultiDossier::fin_data() {
-    QTest::addColumn<bool>("echap");
-    QTest::newRow("menu sans dossier") << false;
-    QTest::newRow("Esc") << true;
-}
+    void fin() {
+        QFETCH(bool, echap);
+        Banc b;
+        selectionner(b, {"A"}, true);
+        const AccesForm1 f = b.ctl();
+        QCOMPARE(f.AutreDossier.caption() + '|' + f.ListeDos.caption(),
+                 "Fin de Sélection|" + Entete);
+        QCOMPARE(QList<bool>({f.ListeDos.visible(), f.Fichier.enabled(), f.affTout.enabled(),
+                              f.Dossier.aLeFocus()}),
+                 QList<bool>({true, false, false, true}));
+        f.Dossier.surTouche(touche::Echap + 1, touche::MajMask); // other keys: nothing
+        if (echap) cliquer(b, "A");
+        echap ? f.Dossier.surTouche(touche::Echap, 0) : f.AutreDossier.cliquer();
+        QCOMPARE(f.AutreDossier.caption(), QStringLiteral("Sélection MultiDossier"));
+        // Esc leaves the file list disabled and the selection as it was.
+        QCOMPARE(QList<bool>({f.ListeDos.visible(), f.Fichier.enabled(), f.affTout.enabled()}),
+                 QList<bool>({false, !echap, true}));
+        QCOMPARE(QList<int>({b.etat.MultiDossier, b.etat.NbImages, b.etat.NbDossiers}),
+                 QList<int>({0, 0, echap ? 1 : 0}));
+        QVERIFY(b.messages().isEmpty());
+    }
 
-void TestMultiDossier::fin() {
-    QFETCH(bool, echap);
-    Banc b;
-    selectionner(b, {"A"});
-    QCOMPARE(b.ctl().AutreDossier.caption(), QStringLiteral("Fin de Sélection"));
-    QCOMPARE(b.ctl().ListeDos.caption(), Entete);
-    QVERIFY(b.ctl().ListeDos.visible() && !b.ctl().Fichier.enabled());
-    QVERIFY(!b.ctl().affTout.enabled() && b.ctl().Dossier.aLeFocus());
-    b.ctl().Dossier.surTouche(touche::Echap + 1, touche::MajMask); // other keys: nothing
-    if (echap) {
-        cliquer(b, "A");
-        b.ctl().Dossier.surTouche(touche::Echap, 0);
-    } else {
+    void construction() {
+        Banc b;
+        for (const char* n : {"A/z1.jpg", "A/z2.gif", "A/z3.bmp", "C/a1.jpg", "C/a2.jpg"})
+            dessiner(b.chemin(n), {8, 8});
+        ecrire(b.chemin("A/notes.txt"));
+        ecrire(b.chemin("B/lisez.txt"));
+        selectionner(b, {"A", "B", "C"});
         b.ctl().AutreDossier.cliquer();
+
+        QVERIFY(b.messages().isEmpty());
+        QCOMPARE(std::tuple(int(b.etat.NbImages), int(b.etat.MultiDossier), b.etat.ModeVue,
+                            int(b.etat.NumImage)),
+                 std::tuple(5, 1, Mode::Ajustee, 1));
+        QCOMPARE(QList<int>({b.etat.FinDossier[1], b.etat.FinDossier[2], b.etat.FinDossier[3]}),
+                 QList<int>({3, 3, 5}));
+        // Selection order, not sorted: A's three pictures, then C's two.
+        const QStringList l = b.liste();
+        QCOMPARE(QSet<QString>(l.begin(), l.begin() + 3),
+                 (QSet<QString>{"z1.jpg", "z2.gif", "z3.bmp"}));
+        QCOMPARE(QSet<QString>(l.begin() + 3, l.end()), (QSet<QString>{"a1.jpg", "a2.jpg"}));
+        QCOMPARE(b.etat.Chemin, b.chemin("A/"));
+
+        for (int n : {3, 4, 5, 1}) {
+            b.etat.NumImage = static_cast<std::int16_t>(n);
+            b.form->ChargeImage();
+            const QString d = b.chemin(n <= 3 ? "A/" : "C/");
+            QCOMPARE(QStringList({b.etat.Chemin, b.form->fenetre.caption(), b.etat.NomComplet}),
+                     QStringList({d, d, d + l[n - 1]}));
+        }
+        QVERIFY(b.messages().isEmpty());
     }
-    QCOMPARE(b.etat.MultiDossier, 0);
-    QCOMPARE(b.ctl().AutreDossier.caption(), QStringLiteral("Sélection MultiDossier"));
-    QVERIFY(!b.ctl().ListeDos.visible() && b.ctl().affTout.enabled());
-    QVERIFY(b.messages().isEmpty());
-    QCOMPARE(b.etat.NbImages, 0);
-    // Esc leaves the file list disabled and the selection as it was.
-    QCOMPARE(b.ctl().Fichier.enabled(), !echap);
-    QCOMPARE(b.etat.NbDossiers, echap ? 1 : 0);
-}
 
-void TestMultiDossier::construction() {
-    Banc b;
-    for (const char* n : {"A/z1.jpg", "A/z2.gif", "A/z3.bmp", "C/a1.jpg", "C/a2.jpg"})
-        dessiner(b.chemin(n), {8, 8});
-    ecrire(b.chemin("A/notes.txt"));
-    ecrire(b.chemin("B/lisez.txt"));
-    selectionner(b, {});
-    for (const char* n : {"A", "B", "C"})
-        cliquer(b, n);
-    b.ctl().AutreDossier.cliquer();
-
-    QVERIFY(b.messages().isEmpty());
-    QCOMPARE(b.etat.NbImages, 5);
-    QCOMPARE(b.etat.MultiDossier, 1);
-    QCOMPARE(b.etat.ModeVue, Mode::Ajustee);
-    QCOMPARE(b.etat.NumImage, 1);
-    QCOMPARE((std::vector<int>{b.etat.FinDossier[1], b.etat.FinDossier[2], b.etat.FinDossier[3]}),
-             (std::vector<int>{3, 3, 5}));
-    // Selection order, not sorted: A's three pictures, then C's two.
-    const QStringList l = b.liste();
-    QCOMPARE(QSet<QString>(l.begin(), l.begin() + 3),
-             (QSet<QString>{"z1.jpg", "z2.gif", "z3.bmp"}));
-    QCOMPARE(QSet<QString>(l.begin() + 3, l.end()), (QSet<QString>{"a1.jpg", "a2.jpg"}));
-    QCOMPARE(b.etat.Chemin, b.chemin("A/"));
-
-    for (int n : {3, 4, 5, 1}) {
-        b.etat.NumImage = static_cast<std::int16_t>(n);
-        b.form->ChargeImage();
-        const QString dossier = b.chemin(n <= 3 ? "A/" : "C/");
-        QCOMPARE(b.etat.Chemin, dossier);
-        QCOMPARE(b.form->fenetre.caption(), dossier);
-        QCOMPARE(b.etat.NomComplet, dossier + l[n - 1]);
+    void echecs_data() {
+        QTest::addColumn<QString>("fichier");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("vides") << QString() << "Le dossier est vide !";
+        QTest::newRow("rien d'affichable") << "B/photo.png"
+                                           << "Aucun fichier n'est affichable !";
     }
-    QVERIFY(b.messages().isEmpty());
-}
 
-void TestMultiDossier::echecs_data() {
-    QTest::addColumn<QString>("fichier");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("vides") << QString() << "Le dossier est vide !";
-    QTest::newRow("rien d'affichable") << "B/photo.png"
-                                       << "Aucun fichier n'est affichable !";
-}
-
-void TestMultiDossier::echecs() {
-    QFETCH(QString, fichier);
-    QFETCH(QString, message);
-    Banc b;
-    if (!fichier.isEmpty()) ecrire(b.chemin(fichier));
-    selectionner(b, {"A", "B"});
-    cliquer(b, "A");
-    cliquer(b, "B");
-    b.ctl().AutreDossier.cliquer();
-    QCOMPARE(b.messages(), QStringList{message});
-    QCOMPARE(b.etat.NbImages, 0);
-    QCOMPARE(b.etat.ModeVue, Mode::Navigation);
-    // Plain browsing again: a folder click adds nothing, the menu starts a new selection.
-    QCOMPARE(b.etat.MultiDossier, 0);
-    cliquer(b, "A");
-    QCOMPARE(b.messages().size(), 1);
-    b.ctl().AutreDossier.cliquer();
-    QCOMPARE(b.etat.NbDossiers, 0);
-    QCOMPARE(b.ctl().ListeDos.caption(), Entete);
-}
+    void echecs() {
+        QFETCH(QString, fichier);
+        QFETCH(QString, message);
+        Banc b;
+        if (!fichier.isEmpty()) ecrire(b.chemin(fichier));
+        selectionner(b, {"A", "B"});
+        b.ctl().AutreDossier.cliquer();
+        QCOMPARE(std::tuple(int(b.etat.NbImages), b.etat.ModeVue, int(b.etat.MultiDossier)),
+                 std::tuple(0, Mode::Navigation, 0));
+        // Plain browsing again: a folder click adds nothing, the menu starts a new selection.
+        cliquer(b, "A");
+        QCOMPARE(b.messages(), QStringList{message});
+        b.ctl().AutreDossier.cliquer();
+        QCOMPARE(std::pair(int(b.etat.NbDossiers), b.ctl().ListeDos.caption()),
+                 std::pair(0, Entete));
+    }
+};
 
 GALVIA_TEST_MAIN(TestMultiDossier)
 #include "tst_multidossier.moc"

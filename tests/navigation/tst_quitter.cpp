@@ -13,11 +13,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <future>
-#include <mutex>
 #include <thread>
 
 using namespace galvia;
@@ -31,11 +29,6 @@ constexpr char Quitte[] = "quitte";
 // Printed once the decodes are stopped and main returns.
 constexpr char Fin[] = "fin";
 
-void annoncer() {
-    std::puts(Quitte);
-    std::fflush(stdout);
-}
-
 // A decode ahead in flight when Galvia quits, with no window. The polite one gives up
 // when every decode is told to (decodagesArretes, as the decoders poll it), then does
 // what a decode's end does: a smooth scale and a conversion, on Qt's thread pools, which
@@ -46,12 +39,7 @@ int sceneAnticipation(const QString& fichier, bool sourd) {
     DecodageAnticipe anticipation(
         PoolDecodage::commun(), [depart, sourd](const QString&, const AvantDecodage&) {
             depart->set_value();
-            if (sourd) {
-                std::mutex m;
-                std::unique_lock verrou(m);
-                std::condition_variable().wait(verrou, [] { return false; });
-            }
-            while (!decodagesArretes())
+            while (sourd || !decodagesArretes())
                 std::this_thread::yield();
             QImage image(2000, 2000, QImage::Format_RGB32);
             image.fill(Qt::gray);
@@ -63,7 +51,7 @@ int sceneAnticipation(const QString& fichier, bool sourd) {
     anticipation.prevoir({fichier});
     if (commence.wait_for(20s) != std::future_status::ready) return 4;
     QTimer::singleShot(0, [] {
-        annoncer();
+        std::puts(Quitte);
         QCoreApplication::exit(0);
     });
     return QApplication::exec();
@@ -88,7 +76,7 @@ int sceneFenetre(const QString& dossier, const QString& scene) {
             });
             f.touche(Qt::Key_F2);
         }
-        annoncer();
+        std::puts(Quitte);
         if (scene == QLatin1String("feuille")) {
             // Galvia is told to quit (what F4 does) while the sheet fills its first page,
             // the main window blocked under it.
@@ -103,18 +91,17 @@ int sceneFenetre(const QString& dossier, const QString& scene) {
 
 // The child: plays `scene` on the pictures of `dossier` as Galvia's main would.
 int jouer(int argc, char* argv[]) {
+    std::setvbuf(stdout, nullptr, _IONBF, 0); // what is printed stays, however the child ends
     QApplication app(argc, argv);
     PoolCommun decodeurs;
     preparerDecodeurs();
     const QString scene = QString::fromLocal8Bit(argv[2]);
     const QString dossier = QString::fromLocal8Bit(argv[3]);
-    int statut = 0;
-    if (scene.startsWith(QLatin1String("anticipation")))
-        statut = sceneAnticipation(dossier + QStringLiteral("a.jpg"),
-                                   scene == QLatin1String("anticipation-sourde"));
-    else
-        statut = sceneFenetre(dossier, scene);
-    statut = decodeurs.arreter(statut);
+    const int statut =
+        decodeurs.arreter(scene.startsWith(QLatin1String("anticipation"))
+                              ? sceneAnticipation(dossier + QStringLiteral("a.jpg"),
+                                                  scene == QLatin1String("anticipation-sourde"))
+                              : sceneFenetre(dossier, scene));
     std::puts(Fin);
     return statut;
 }
@@ -124,53 +111,45 @@ int jouer(int argc, char* argv[]) {
 class TestQuitter : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
-    void quitter_data();
-    void quitter();
+    void initTestCase() {
+        for (const char* nom : {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg", "f.jpg"})
+            dessiner(dossier_.filePath(QString::fromLatin1(nom)), QSize(3000, 2000));
+    }
+
+    void quitter_data() {
+        QTest::addColumn<QString>("scene");
+        // How the child ends once told to quit: "main" returns (its decodes gave up), "abrégée"
+        // without returning (a decode would not give up), "" either (real decodes, as fast as
+        // the machine).
+        QTest::addColumn<QString>("sortie");
+        // clang-format off
+        QTest::newRow("decode ahead giving up")        << "anticipation"        << "main";
+        QTest::newRow("decode ahead deaf to the stop") << "anticipation-sourde" << "abrégée";
+        QTest::newRow("sheet filling its first page")  << "feuille"             << "";
+        QTest::newRow("slideshow")                     << "diaporama"           << "";
+        QTest::newRow("right after a rename")          << "renommage"           << "";
+        // clang-format on
+    }
+
+    void quitter() {
+        QFETCH(QString, scene);
+        QFETCH(QString, sortie);
+        QProcess enfant;
+        enfant.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        enfant.start(QCoreApplication::applicationFilePath(),
+                     {QStringLiteral("--scene"), scene, dossier_.path() + QLatin1Char('/')});
+        // A child still running is killed as `enfant` goes.
+        QVERIFY2(enfant.waitForFinished(20000), "the process did not end");
+        QCOMPARE(enfant.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(enfant.exitCode(), 0);
+        const QList<QByteArray> sorties = enfant.readAllStandardOutput().split('\n');
+        QVERIFY(sorties.contains(Quitte));
+        if (!sortie.isEmpty()) QCOMPARE(sorties.contains(Fin), sortie == "main");
+    }
 
 private:
     QTemporaryDir dossier_;
 };
-
-void TestQuitter::initTestCase() {
-    for (const char* nom : {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg", "f.jpg"})
-        dessiner(dossier_.filePath(QString::fromLatin1(nom)), QSize(3000, 2000));
-}
-
-void TestQuitter::quitter_data() {
-    QTest::addColumn<QString>("scene");
-    // How the child ends once told to quit: "main" returns (its decodes gave up), "abrégée"
-    // without returning (a decode would not give up), "" either (real decodes, as fast as
-    // the machine).
-    QTest::addColumn<QString>("sortie");
-    // clang-format off
-    QTest::newRow("decode ahead giving up")        << "anticipation"        << "main";
-    QTest::newRow("decode ahead deaf to the stop") << "anticipation-sourde" << "abrégée";
-    QTest::newRow("sheet filling its first page")  << "feuille"             << "";
-    QTest::newRow("slideshow")                     << "diaporama"           << "";
-    QTest::newRow("right after a rename")          << "renommage"           << "";
-    // clang-format on
-}
-
-void TestQuitter::quitter() {
-    QFETCH(QString, scene);
-    QFETCH(QString, sortie);
-    QProcess enfant;
-    enfant.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    enfant.start(QCoreApplication::applicationFilePath(),
-                 {QStringLiteral("--scene"), scene, dossier_.path() + QLatin1Char('/')});
-    const bool fini = enfant.waitForFinished(20000);
-    if (!fini) {
-        enfant.kill();
-        (void)enfant.waitForFinished(5000);
-    }
-    QVERIFY2(fini, "the process did not end");
-    QCOMPARE(enfant.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(enfant.exitCode(), 0);
-    const QList<QByteArray> sorties = enfant.readAllStandardOutput().split('\n');
-    QVERIFY(sorties.contains(Quitte));
-    if (!sortie.isEmpty()) QCOMPARE(sorties.contains(Fin), sortie == "main");
-}
 
 int main(int argc, char* argv[]) {
     if (argc == 4 && qstrcmp(argv[1], "--scene") == 0) return jouer(argc, argv);

@@ -1,6 +1,5 @@
-// The test suite's way into the windows: their controls, menus and own variables, which
-// the program keeps private and reaches only through the handlers and the window's list
-// of controls. Each accessor is a set of references into one window.
+// The test suite's way into the windows' controls, menus and own variables, which the
+// program keeps private and reaches only through the handlers and the window's controls.
 #pragma once
 
 #include "sheet/Form2.h"

@@ -31,14 +31,10 @@ QString dessiner(const QString& chemin, QSize taille, QColor couleur) {
         return chemin;
     }
     // Qt reads GIF but does not write it: ImageMagick converts the picture.
-    QByteArray png;
-    QBuffer tampon(&png);
-    tampon.open(QIODevice::WriteOnly);
-    image.save(&tampon, "PNG");
     QProcess convert;
     convert.start(QStringLiteral("convert"),
                   {QStringLiteral("png:-"), QStringLiteral("GIF:") + chemin});
-    convert.write(png);
+    image.save(&convert, "PNG");
     convert.closeWriteChannel();
     if (!convert.waitForFinished(60000) || convert.exitCode() != 0)
         qFatal("convert cannot write %s", qPrintable(chemin));
@@ -101,29 +97,18 @@ qint64 octetsLus() {
     qFatal("no rchar");
 }
 
-Banc::Banc(QSize interne) {
-    form = std::make_unique<Form1>(plateforme, etat);
-    form->fenetre.setTailleInterneSansVue(interne);
-    ctl().DossierDepart = dossier.path() + QStringLiteral("/absent/");
-}
-
-QString Banc::chemin(const QString& nom) const {
-    return nom.isEmpty() ? dossier.path() : dossier.path() + QLatin1Char('/') + nom;
-}
-
-void Banc::demarrer(const QString& sousDossier) {
-    form->Form_Load();
-    ctl().Dossier.setPath(chemin(sousDossier));
-}
-
-QStringList Banc::liste() const {
-    return etat.TabImages.mid(1, etat.NbImages);
-}
-
 QStringList Banc::messages() const {
+    QStringList r = boites();
+    for (QString& t : r)
+        t = t.section(u'|', 2);
+    return r;
+}
+
+QStringList Banc::boites() const {
+    static const char* const icones[] = {"Aucune", "Critique", "Information"};
     QStringList r;
     for (const BoiteMessage& m : plateforme.messages)
-        r.append(m.texte);
+        r.append(m.titre + u'|' + QLatin1String(icones[int(m.icone)]) + u'|' + m.texte);
     return r;
 }
 

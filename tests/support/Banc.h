@@ -44,7 +44,11 @@ inline bool finirPage(PlateformeMemoire& p, Form2& f) {
 
 struct Banc {
     // `interne`: the window's inner size in pixels.
-    explicit Banc(QSize interne = {1024, 768});
+    explicit Banc(QSize interne = {1024, 768})
+        : form(std::make_unique<Form1>(plateforme, etat)) {
+        form->fenetre.setTailleInterneSansVue(interne);
+        ctl().DossierDepart = dossier.path() + QStringLiteral("/absent/");
+    }
     DossierTemporaire dossier;
     PlateformeMemoire plateforme;
     Module1 etat;
@@ -52,13 +56,21 @@ struct Banc {
     // The window's controls and variables.
     AccesForm1 ctl() const { return acces(*form); }
 
-    QString chemin(const QString& nom = {}) const;
+    QString chemin(const QString& nom = {}) const {
+        return nom.isEmpty() ? dossier.path() : dossier.path() + u'/' + nom;
+    }
     // Starts the window (Form_Load) and opens `sousDossier` of the temporary folder.
-    void demarrer(const QString& sousDossier = {});
+    void demarrer(const QString& sousDossier = {}) {
+        form->Form_Load();
+        ctl().Dossier.setPath(chemin(sousDossier));
+    }
     // The list entries 1 to NbImages.
-    QStringList liste() const;
+    QStringList liste() const { return etat.TabImages.mid(1, etat.NbImages); }
     // Texts of the recorded message boxes.
     QStringList messages() const;
+    // The recorded message boxes, each as "title|icon|text" (icon: Aucune, Critique or
+    // Information).
+    QStringList boites() const;
 };
 
 } // namespace galvia::test
