@@ -206,9 +206,8 @@ private Q_SLOTS:
         QVERIFY(PoolDecodage::commun().attendreInactif(std::chrono::minutes(1)));
     }
 
-    // Pixels converted from the file's space to the screen's as the spaces' definitions
-    // say; grey by its linear curve (its 90 means a luminance of 90/255, which sRGB
-    // writes 160).
+    // Pixels converted from the file's space to the screen's as the spaces' definitions say; grey
+    // by its linear curve (its 90 means a luminance of 90/255, which sRGB writes 160).
     void conversions_data() {
         QTest::addColumn<QString>("source");
         QTest::addColumn<int>("format");

@@ -1,7 +1,6 @@
-// The main window's logic on the in-memory platform, over real files in a temporary
-// folder: start-up, modes, list builds, loading and its failures, and the keys, menus and
-// views over a list; what they do to the viewer's state is tested on the state itself
-// (tst_visionneuse).
+// The main window's logic on the in-memory platform, over real files in a temporary folder:
+// start-up, modes, list builds, loading and its failures, and the keys, menus and views over a
+// list; what they do to the viewer's state is tested on the state itself (tst_visionneuse).
 #include "support/Banc.h"
 #include "support/MainTest.h"
 

@@ -18,7 +18,6 @@ namespace galvia::test {
 // `couleur`; returns the full path. Creates the missing folders.
 QString dessiner(const QString& chemin, QSize taille, QColor couleur = QColor(40, 120, 200));
 
-// Writes a file with the given bytes.
 QString ecrire(const QString& chemin, const QByteArray& contenu = {});
 
 // Writes a BMP of `taille` (red) under the exact bytes `chemin`, which may be any name
@@ -36,8 +35,7 @@ struct DossierTemporaire : QTemporaryDir {
     ~DossierTemporaire() { viderOctets(path()); }
 };
 
-// Runs the slide sheet's thumbnails as they arrive, until its page is filled (or the
-// sheet closed).
+// Runs the slide sheet's thumbnails as they arrive, until its page is filled (or the sheet closed).
 inline bool finirPage(PlateformeMemoire& p, Form2& f) {
     return p.traiterEnvois([&f] { return !acces(f).Occupe; });
 }

@@ -60,10 +60,9 @@ struct FenetreReelle {
         QTimer::singleShot(0, *essai);
     }
 
-    // Opens the slide sheet by F8 and runs `scene` inside its modal loop once its first
-    // page is filled and the sheet has the keyboard, with the sheet's view; the sheet is
-    // closed after it unless the scene closed it. Returns, once the sheet is closed,
-    // whether the scene ran.
+    // Opens the slide sheet by F8 and runs `scene` inside its modal loop once its first page is
+    // filled and the sheet has the keyboard, with the sheet's view; the sheet is closed after it
+    // unless the scene closed it. Returns, once the sheet is closed, whether the scene ran.
     bool dansLaFeuille(const std::function<void(VueFenetreQt&)>& scene) {
         auto fini = std::make_shared<bool>(false), joue = std::make_shared<bool>(false);
         auto essai = std::make_shared<std::function<void()>>();

@@ -1,6 +1,5 @@
 // The resident memory of the test process, and its peak since a given moment, read from
-// /proc/self/status (VmRSS, VmHWM); the peak is reset by writing 5 to
-// /proc/self/clear_refs.
+// /proc/self/status (VmRSS, VmHWM); the peak is reset by writing 5 to /proc/self/clear_refs.
 #pragma once
 
 #include <QByteArray>

@@ -188,25 +188,6 @@ QByteArray dibHeader(qint32 width, qint32 height, int bits, quint32 compression)
 
 } // namespace
 
-class TestWmf : public QObject {
-    Q_OBJECT
-
-private Q_SLOTS:
-    void naturalSize_data();
-    void naturalSize();
-    void records_data();
-    void records();
-    void regionBrushes_data();
-    void regionBrushes();
-    void characterSets_data();
-    void characterSets();
-    void budget_data();
-    void budget();
-    void allocationLimit();
-    void regressions_data();
-    void regressions();
-};
-
 // A device that remembers the furthest byte anyone read from it.
 class CountingDevice : public QBuffer {
 public:
@@ -223,60 +204,6 @@ protected:
         return n;
     }
 };
-
-// The natural size, found without reading past the frame: the placeable header, or the
-// records up to the first window extent.
-void TestWmf::naturalSize_data() {
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<qint64>("limit"); // of the bytes the size may read; 0: any
-    // Followed by many records.
-    auto longer = [](WmfWriter w) {
-        for (int i = 0; i < 500; ++i)
-            w.rectangle(QRect(i % 90, 0, 10, 10));
-        return w.data();
-    };
-    auto row = [](const char* name, const QByteArray& file, QSize size, qint64 limit = 0) {
-        QTest::newRow(name) << file << size << limit;
-    };
-    row("placeable twips", longer(placeable({0, 0, 2880, 1440}, 1440)), {192, 96}, 22);
-    row("placeable offset box", placeable({-500, -250, 1000, 500}, 1000).data(), {96, 48});
-    row("placeable wrong checksum", placeable({0, 0, 96, 96}, 96, false).data(), {96, 96});
-    // Beyond what may be decoded whole: its size is told, its picture is not made.
-    row("natural size beyond 32767", placeable({0, 0, 30000, 100}, 72).data(), {40000, 133});
-    const QByteArray plain =
-        longer(WmfWriter().setMapMode(8).setWindowOrg(-20, 40).setWindowExt(300, 200));
-    row("plain extent", plain, {300, 200}, 18 + 8 + 10 + 10);
-    row("plain negative extent", WmfWriter().setWindowExt(300, -200).data(), {300, 200});
-    row("first extent counts",
-        WmfWriter().rectangle({0, 0, 5, 5}).setWindowExt(64, 32).setWindowExt(500, 500).data(),
-        {64, 32});
-    row("plain without extent", WmfWriter().rectangle({0, 0, 5, 5}).data(), {1000, 1000});
-    QByteArray disk = plain;
-    disk[0] = 2;
-    row("disk metafile", disk, {300, 200});
-    // The samples shipped with Galvia.
-    for (const auto& [name, size] :
-         {std::pair{"maison", QSize(640, 480)}, std::pair{"tournesol", QSize(192, 192)},
-          std::pair{"mosaique", QSize(400, 300)}}) {
-        QFile sample(QStringLiteral(GALVIA_SAMPLES_DIR "/%1.wmf").arg(QLatin1String(name)));
-        QVERIFY(sample.open(QIODevice::ReadOnly));
-        row(name, sample.readAll(), size);
-    }
-}
-
-void TestWmf::naturalSize() {
-    QFETCH(QByteArray, file);
-    QFETCH(QSize, size);
-    QFETCH(qint64, limit);
-    CountingDevice device(file);
-    QCOMPARE(QImageReader(&device, "wmf").size(), size);
-    if (limit) QVERIFY2(device.furthest <= limit, qPrintable(QString::number(device.furthest)));
-    CountingDevice again(file);
-    QImageReader reader(&again); // the format found from the content
-    QCOMPARE(reader.format(), QByteArray("wmf"));
-    QCOMPARE(reader.read().size(), size.width() <= 32767 ? size : QSize(0, 0));
-}
 
 static void bitmapsRows() {
     const QRect whole(0, 0, 80, 80), source(0, 0, 8, 8);
@@ -444,40 +371,6 @@ static void regionsRows() {
             {{25, 50, white}, {75, 50, white}});
 }
 
-// A region filled with a brush shows what a rectangle of the same place shows with it, hatches
-// and patterns lying where they lie for every shape, at the natural size and drawn larger.
-void TestWmf::regionBrushes_data() {
-    QTest::addColumn<int>("style");
-    QTest::addColumn<QSize>("size");
-    for (const int side : {100, 250})
-        for (const auto& [name, style] :
-             {std::pair{"solid", BsSolid}, std::pair{"hatched", BsHatched},
-              std::pair{"pattern", BsPattern}})
-            QTest::addRow("%s, %d pixels", name, side) << int(style) << QSize(side, side);
-}
-
-void TestWmf::regionBrushes() {
-    QFETCH(int, style);
-    QFETCH(QSize, size);
-    auto picture = [&](bool region) {
-        WmfWriter w = canvas(white);
-        w.rectangle(all);
-        // A diagonal hatch shows a shift along either axis.
-        const int brush = style == BsPattern
-                              ? w.createPatternBrush(WmfWriter::dib(quadrants(false), 24))
-                              : w.createBrush(style, Qt::blue, 2);
-        // The same place: rows 20 to 69, columns 10 to 79.
-        if (region)
-            w.fillRegion(w.createRegion({{20, 70, {10, 80}}}), brush);
-        else
-            w.selectObject(brush).rectangle(QRect(10, 20, 70, 50));
-        return readWmf(w.data(), size).convertToFormat(QImage::Format_ARGB32);
-    };
-    const QImage filled = picture(true);
-    QVERIFY(regionHas(filled, filled.rect(), style == BsPattern ? red : blue));
-    QCOMPARE(differingPixels(filled, picture(false)), 0);
-}
-
 // The text drawn by a metafile: a font of 40 pixels, transparent background, baseline at y 45.
 static QImage drawnText(const QByteArray& face, int charset, const QByteArray& bytes,
                         const QList<int>& dx = {}) {
@@ -507,49 +400,6 @@ static QImage expectedText(const QString& face, const QString& text, const QList
         for (qsizetype i = 0; i < text.size(); ++i)
             p.drawText(QPointF(x[i], 45), text.mid(i, 1));
     return image;
-}
-
-// The Symbol font's codes, those of other symbol fonts, Windows-1252 where Latin-1 differs, a
-// single-byte code page and the double-byte ones, whose characters take one or two bytes.
-void TestWmf::characterSets_data() {
-    QTest::addColumn<Charset>("c");
-    using namespace galvia::wmf;
-    auto row = [](const char* name, Charset c) { QTest::newRow(name) << c; };
-    // clang-format off
-    row("ansi", {.charset = AnsiCharset, .bytes = "\x80\xE9\x9C", .text = "€éœ"});
-    // The fonts named Symbol here draw only their own codes: its characters come from a serif
-    // family.
-    row("symbol signs", {.charset = SymbolCharset, .face = "Symbol",
-                         .bytes = "\xA5\xB1\xB9\xD6\xE5\xF2\xB3\xCE\x22", .text = "∞±≠√∑∫≥∈∀", .drawn = true});
-    row("symbol font named in ansi", {.charset = AnsiCharset, .face = "symbol", .bytes = "DS", .text = "ΔΣ"});
-    row("other symbol font", {.charset = SymbolCharset, .face = "Wingdings", .bytes = "J\xFC", .text = "\uF04A\uF0FC"});
-    // Every single-byte code page takes the same way as the Russian one.
-    row("russian", {.charset = RussianCharset, .bytes = "\xC6\xE8\xF0", .text = "Жир", .drawn = true});
-    row("shift-jis, advances per byte", {.charset = ShiftJisCharset, .bytes = "\x93\xFA\x96{A", .text = "日本A",
-                                         .lengths = {2, 2, 1}, .drawn = true, .dx = {30, 20, 10, 40, 0},
-                                         .x = {10, 60, 110}});
-    row("gb2312", {.charset = Gb2312Charset, .bytes = "\xD6\xD0\xCE\xC4", .text = "中文", .lengths = {2, 2}});
-    row("big5", {.charset = ChineseBig5Charset, .bytes = "a\xA4\xA4\xA4\xE5", .text = "a中文", .lengths = {1, 2, 2}});
-    row("hangul", {.charset = HangulCharset, .bytes = "\xC7\xD1\xB1\xDB", .text = "한글", .lengths = {2, 2}});
-    row("double-byte lead byte alone at the end", {.charset = ShiftJisCharset, .bytes = "A\x93", .text = "A\uFFFD"});
-    // clang-format on
-}
-
-void TestWmf::characterSets() {
-    QFETCH(Charset, c);
-    const auto decoded = galvia::wmf::decodeText(c.bytes, c.charset, c.face);
-    QCOMPARE(decoded.text, c.text);
-    const QList<int> each = c.lengths.isEmpty() ? QList<int>(c.text.size(), 1) : c.lengths;
-    QCOMPARE(QList<int>(decoded.bytes.begin(), decoded.bytes.end()), each);
-    if (!c.drawn) return;
-    // Drawn, they show the characters as Qt draws them from Unicode; read as Windows-1252 in a
-    // plain font the same bytes show something else.
-    const QImage expected =
-        expectedText(c.face == "Symbol" ? QStringLiteral("Serif") : c.face, c.text, c.x);
-    QVERIFY(regionHas(expected, expected.rect(), black));
-    QCOMPARE(differingPixels(drawnText(c.face.toLatin1(), c.charset, c.bytes, c.dx), expected), 0);
-    QVERIFY(differingPixels(drawnText("DejaVu Sans", galvia::wmf::AnsiCharset, c.bytes, c.dx),
-                            expected) > 20);
 }
 
 static void objectTableRows() {
@@ -649,220 +499,361 @@ static void hostileRows() {
     drawing("too many primitives", fills.data(), painted);
 }
 
-void TestWmf::records_data() {
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<bool>("renders");
-    QTest::addColumn<QList<Probe>>("probes");
-    QTest::addColumn<QSize>("size");
-    drawing("polygon", canvas().polygon({{10, 10}, {90, 10}, {10, 90}}),
-            {{20, 20, red}, {80, 80, none}});
-    drawing("rectangle and pen", canvas(green, 6).rectangle({10, 10, 80, 80}),
-            {{50, 50, green}, {10, 50, blue}, {5, 5, none}});
-    drawing("roundrect", canvas().roundRect(all, 60, 60),
-            {{50, 50, red}, {3, 3, none}, {50, 2, red}});
-    const QList<QList<QPoint>> nested{{{10, 10}, {90, 10}, {90, 90}, {10, 90}},
-                                      {{30, 30}, {70, 30}, {70, 70}, {30, 70}}};
-    drawing("polypolygon alternate", canvas().polyPolygon(nested), {{50, 50, none}, {20, 50, red}});
-    drawing("polypolygon winding", canvas().setPolyFillMode(2).polyPolygon(nested),
-            {{50, 50, red}, {20, 50, red}});
-    drawing("lineto polyline",
-            canvas(red, 4).moveTo({10, 50}).lineTo({90, 50}).polyline({{50, 10}, {50, 30}}),
-            {{30, 50, blue}, {50, 20, blue}, {30, 30, none}});
-    // Counter-clockwise from the right to the top: the upper right quarter.
-    drawing("pie", canvas().arc(WmfWriter::Pie, all, {100, 50}, {50, 0}),
-            {{70, 30, red}, {30, 30, none}, {70, 70, none}});
-    WmfWriter upward = canvas();
-    upward.setWindowOrg(0, 100).setWindowExt(100, -100);
-    drawing("pie on upward y", upward.arc(WmfWriter::Pie, all, {100, 50}, {50, 100}),
-            {{70, 30, red}, {70, 70, none}});
-    drawing("chord", canvas().arc(WmfWriter::Chord, all, {100, 50}, {0, 50}),
-            {{50, 20, red}, {50, 80, none}});
-    drawing("arc", canvas(red, 4).arc(WmfWriter::Arc, all, {0, 50}, {100, 50}),
-            {{50, 98, blue}, {50, 2, none}, {50, 50, none}});
-    WmfWriter hatched = blank(100);
-    hatched.selectObject(hatched.createBrush(BsHatched, Qt::blue, 4)).setBkColor(Qt::yellow);
-    hatched.rectangle(QRect(0, 0, 100, 50)).setBkMode(1).rectangle(QRect(0, 50, 100, 50));
-    drawing("hatched brush", hatched,
-            {has({20, 10, 20, 20}, blue), has({20, 10, 20, 20}, yellow),
-             has({20, 60, 20, 20}, blue), has({20, 60, 20, 20}, none)});
-    drawing("null brush", canvas(none, 4).rectangle({10, 10, 80, 80}),
-            {{50, 50, none}, {10, 50, blue}});
-    WmfWriter text;
-    text.setWindowExt(200, 100).selectObject(text.createFont(-40, 700, "DejaVu Sans"));
-    text.setTextColor(Qt::blue).setBkMode(1).textOut({10, 10}, "WWW");
-    drawing("textout and alignment", text.setTextAlign(2).textOut({190, 60}, "MM"),
-            {has({10, 10, 60, 40}, blue), lacks({0, 0, 200, 9}, blue), has({120, 60, 70, 40}, blue),
-             lacks({0, 60, 100, 40}, blue)});
-    WmfWriter spaced;
-    spaced.setWindowExt(200, 100).selectObject(spaced.createFont(-30, 400, "DejaVu Sans"));
-    spaced.setTextColor(Qt::blue).setBkColor(Qt::yellow);
-    spaced.extTextOut({10, 10}, "ABC", 2, QRect(0, 0, 200, 50), {80, 80, 20});
-    drawing("exttextout opaque and spacing", spaced,
-            {Probe{195, 45, yellow}, has({10, 10, 25, 35}, blue), has({90, 10, 25, 35}, blue),
-             lacks({45, 10, 35, 35}, blue), Probe{100, 80, none}});
-    WmfWriter anisotropic = canvas();
-    anisotropic.setMapMode(8).setWindowOrg(0, 100).setWindowExt(100, -100);
-    drawing("anisotropic upward y", anisotropic.rectangle({0, 50, 50, 50}),
-            {{20, 20, red}, {20, 80, none}});
-    drawing("lometric", canvas().setMapMode(2).rectangle({0, -254, 254, 254}),
-            {{90, 90, red}, {99, 99, none}});
-    WmfWriter isotropic = canvas();
-    isotropic.setMapMode(7).setWindowExt(200, 100).setViewportExt(100, 100);
-    drawing("isotropic", isotropic.rectangle({0, 0, 200, 100}), {{90, 40, red}, {90, 60, none}});
-    drawing("text mode with viewport origin",
-            canvas().setMapMode(1).setViewportOrg(50, 50).rectangle({0, 0, 10, 10}),
-            {{55, 55, red}, {5, 5, none}});
-    WmfWriter saved = canvas();
-    const int greenBrush = saved.createBrush(BsSolid, Qt::green);
-    saved.saveDc().selectObject(greenBrush).saveDc().intersectClipRect(QRect(0, 0, 10, 10));
-    saved.restoreDc(-2).rectangle(QRect(0, 0, 100, 50));
-    saved.saveDc().saveDc().selectObject(greenBrush).restoreDc(1).rectangle({0, 50, 100, 50});
-    drawing("savedc restoredc", saved, {{50, 25, red}, {50, 75, red}});
-    WmfWriter clipped = canvas();
-    clipped.intersectClipRect({10, 10, 80, 80}).excludeClipRect({40, 40, 20, 20});
-    drawing("clipping", clipped.rectangle(all), {{5, 5, none}, {20, 20, red}, {50, 50, none}});
-    WmfWriter rop2 = canvas();
-    rop2.rectangle(all).selectObject(rop2.createBrush(BsSolid, Qt::white));
-    rop2.setRop2(7).rectangle(QRect(0, 0, 30, 100)).setRop2(6).rectangle(QRect(30, 0, 30, 100));
-    rop2.setRop2(11).rectangle(QRect(60, 0, 20, 100)).setRop2(13).rectangle({80, 0, 20, 100});
-    drawing("rop2", rop2, {{15, 50, cyan}, {45, 50, cyan}, {70, 50, red}, {90, 50, white}});
-    WmfWriter patterned = canvas();
-    patterned.patBlt({0, 0, 100, 50}, 0x00F00021).patBlt({0, 0, 50, 50}, 0x00550009);
-    drawing("patblt", patterned.patBlt({0, 50, 50, 50}, 0x00000042),
-            {{75, 25, red}, {25, 25, cyan}, {25, 75, black}, {75, 75, none}});
-    WmfWriter skipped = canvas();
-    skipped.record(0x0626, {15, 6, 1, 2, 3}).record(0x0999, {1, 2, 3, 4});
-    skipped.selectPalette(skipped.createPalette({Qt::red})).record(0x0035, {});
-    drawing("escape, palette and unknown records skipped", skipped.rectangle(all), {{50, 50, red}});
-    // Read at another size than its own, a picture is drawn at that size: a circle enlarged
-    // keeps a sharp edge, which a bitmap blown up afterwards would spread over some ten pixels;
-    // a natural size beyond what may be decoded whole is drawn reduced.
-    drawing("circle enlarged", canvas().ellipse(all).data(),
+class TestWmf : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // The natural size, found without reading past the frame: the placeable header, or the
+    // records up to the first window extent.
+    void naturalSize_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<qint64>("limit"); // of the bytes the size may read; 0: any
+        // Followed by many records.
+        auto longer = [](WmfWriter w) {
+            for (int i = 0; i < 500; ++i)
+                w.rectangle(QRect(i % 90, 0, 10, 10));
+            return w.data();
+        };
+        auto row = [](const char* name, const QByteArray& file, QSize size, qint64 limit = 0) {
+            QTest::newRow(name) << file << size << limit;
+        };
+        row("placeable twips", longer(placeable({0, 0, 2880, 1440}, 1440)), {192, 96}, 22);
+        row("placeable offset box", placeable({-500, -250, 1000, 500}, 1000).data(), {96, 48});
+        row("placeable wrong checksum", placeable({0, 0, 96, 96}, 96, false).data(), {96, 96});
+        // Beyond what may be decoded whole: its size is told, its picture is not made.
+        row("natural size beyond 32767", placeable({0, 0, 30000, 100}, 72).data(), {40000, 133});
+        const QByteArray plain =
+            longer(WmfWriter().setMapMode(8).setWindowOrg(-20, 40).setWindowExt(300, 200));
+        row("plain extent", plain, {300, 200}, 18 + 8 + 10 + 10);
+        row("plain negative extent", WmfWriter().setWindowExt(300, -200).data(), {300, 200});
+        row("first extent counts",
+            WmfWriter().rectangle({0, 0, 5, 5}).setWindowExt(64, 32).setWindowExt(500, 500).data(),
+            {64, 32});
+        row("plain without extent", WmfWriter().rectangle({0, 0, 5, 5}).data(), {1000, 1000});
+        QByteArray disk = plain;
+        disk[0] = 2;
+        row("disk metafile", disk, {300, 200});
+        // The samples shipped with Galvia.
+        for (const auto& [name, size] :
+             {std::pair{"maison", QSize(640, 480)}, std::pair{"tournesol", QSize(192, 192)},
+              std::pair{"mosaique", QSize(400, 300)}}) {
+            QFile sample(QStringLiteral(GALVIA_SAMPLES_DIR "/%1.wmf").arg(QLatin1String(name)));
+            QVERIFY(sample.open(QIODevice::ReadOnly));
+            row(name, sample.readAll(), size);
+        }
+    }
+
+    void naturalSize() {
+        QFETCH(QByteArray, file);
+        QFETCH(QSize, size);
+        QFETCH(qint64, limit);
+        CountingDevice device(file);
+        QCOMPARE(QImageReader(&device, "wmf").size(), size);
+        if (limit) QVERIFY2(device.furthest <= limit, qPrintable(QString::number(device.furthest)));
+        CountingDevice again(file);
+        QImageReader reader(&again); // the format found from the content
+        QCOMPARE(reader.format(), QByteArray("wmf"));
+        QCOMPARE(reader.read().size(), size.width() <= 32767 ? size : QSize(0, 0));
+    }
+
+    void records_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("renders");
+        QTest::addColumn<QList<Probe>>("probes");
+        QTest::addColumn<QSize>("size");
+        drawing("polygon", canvas().polygon({{10, 10}, {90, 10}, {10, 90}}),
+                {{20, 20, red}, {80, 80, none}});
+        drawing("rectangle and pen", canvas(green, 6).rectangle({10, 10, 80, 80}),
+                {{50, 50, green}, {10, 50, blue}, {5, 5, none}});
+        drawing("roundrect", canvas().roundRect(all, 60, 60),
+                {{50, 50, red}, {3, 3, none}, {50, 2, red}});
+        const QList<QList<QPoint>> nested{{{10, 10}, {90, 10}, {90, 90}, {10, 90}},
+                                          {{30, 30}, {70, 30}, {70, 70}, {30, 70}}};
+        drawing("polypolygon alternate", canvas().polyPolygon(nested),
+                {{50, 50, none}, {20, 50, red}});
+        drawing("polypolygon winding", canvas().setPolyFillMode(2).polyPolygon(nested),
+                {{50, 50, red}, {20, 50, red}});
+        drawing("lineto polyline",
+                canvas(red, 4).moveTo({10, 50}).lineTo({90, 50}).polyline({{50, 10}, {50, 30}}),
+                {{30, 50, blue}, {50, 20, blue}, {30, 30, none}});
+        // Counter-clockwise from the right to the top: the upper right quarter.
+        drawing("pie", canvas().arc(WmfWriter::Pie, all, {100, 50}, {50, 0}),
+                {{70, 30, red}, {30, 30, none}, {70, 70, none}});
+        WmfWriter upward = canvas();
+        upward.setWindowOrg(0, 100).setWindowExt(100, -100);
+        drawing("pie on upward y", upward.arc(WmfWriter::Pie, all, {100, 50}, {50, 100}),
+                {{70, 30, red}, {70, 70, none}});
+        drawing("chord", canvas().arc(WmfWriter::Chord, all, {100, 50}, {0, 50}),
+                {{50, 20, red}, {50, 80, none}});
+        drawing("arc", canvas(red, 4).arc(WmfWriter::Arc, all, {0, 50}, {100, 50}),
+                {{50, 98, blue}, {50, 2, none}, {50, 50, none}});
+        WmfWriter hatched = blank(100);
+        hatched.selectObject(hatched.createBrush(BsHatched, Qt::blue, 4)).setBkColor(Qt::yellow);
+        hatched.rectangle(QRect(0, 0, 100, 50)).setBkMode(1).rectangle(QRect(0, 50, 100, 50));
+        drawing("hatched brush", hatched,
+                {has({20, 10, 20, 20}, blue), has({20, 10, 20, 20}, yellow),
+                 has({20, 60, 20, 20}, blue), has({20, 60, 20, 20}, none)});
+        drawing("null brush", canvas(none, 4).rectangle({10, 10, 80, 80}),
+                {{50, 50, none}, {10, 50, blue}});
+        WmfWriter text;
+        text.setWindowExt(200, 100).selectObject(text.createFont(-40, 700, "DejaVu Sans"));
+        text.setTextColor(Qt::blue).setBkMode(1).textOut({10, 10}, "WWW");
+        drawing("textout and alignment", text.setTextAlign(2).textOut({190, 60}, "MM"),
+                {has({10, 10, 60, 40}, blue), lacks({0, 0, 200, 9}, blue),
+                 has({120, 60, 70, 40}, blue), lacks({0, 60, 100, 40}, blue)});
+        WmfWriter spaced;
+        spaced.setWindowExt(200, 100).selectObject(spaced.createFont(-30, 400, "DejaVu Sans"));
+        spaced.setTextColor(Qt::blue).setBkColor(Qt::yellow);
+        spaced.extTextOut({10, 10}, "ABC", 2, QRect(0, 0, 200, 50), {80, 80, 20});
+        drawing("exttextout opaque and spacing", spaced,
+                {Probe{195, 45, yellow}, has({10, 10, 25, 35}, blue), has({90, 10, 25, 35}, blue),
+                 lacks({45, 10, 35, 35}, blue), Probe{100, 80, none}});
+        WmfWriter anisotropic = canvas();
+        anisotropic.setMapMode(8).setWindowOrg(0, 100).setWindowExt(100, -100);
+        drawing("anisotropic upward y", anisotropic.rectangle({0, 50, 50, 50}),
+                {{20, 20, red}, {20, 80, none}});
+        drawing("lometric", canvas().setMapMode(2).rectangle({0, -254, 254, 254}),
+                {{90, 90, red}, {99, 99, none}});
+        WmfWriter isotropic = canvas();
+        isotropic.setMapMode(7).setWindowExt(200, 100).setViewportExt(100, 100);
+        drawing("isotropic", isotropic.rectangle({0, 0, 200, 100}),
+                {{90, 40, red}, {90, 60, none}});
+        drawing("text mode with viewport origin",
+                canvas().setMapMode(1).setViewportOrg(50, 50).rectangle({0, 0, 10, 10}),
+                {{55, 55, red}, {5, 5, none}});
+        WmfWriter saved = canvas();
+        const int greenBrush = saved.createBrush(BsSolid, Qt::green);
+        saved.saveDc().selectObject(greenBrush).saveDc().intersectClipRect(QRect(0, 0, 10, 10));
+        saved.restoreDc(-2).rectangle(QRect(0, 0, 100, 50));
+        saved.saveDc().saveDc().selectObject(greenBrush).restoreDc(1).rectangle({0, 50, 100, 50});
+        drawing("savedc restoredc", saved, {{50, 25, red}, {50, 75, red}});
+        WmfWriter clipped = canvas();
+        clipped.intersectClipRect({10, 10, 80, 80}).excludeClipRect({40, 40, 20, 20});
+        drawing("clipping", clipped.rectangle(all), {{5, 5, none}, {20, 20, red}, {50, 50, none}});
+        WmfWriter rop2 = canvas();
+        rop2.rectangle(all).selectObject(rop2.createBrush(BsSolid, Qt::white));
+        rop2.setRop2(7).rectangle(QRect(0, 0, 30, 100)).setRop2(6).rectangle(QRect(30, 0, 30, 100));
+        rop2.setRop2(11).rectangle(QRect(60, 0, 20, 100)).setRop2(13).rectangle({80, 0, 20, 100});
+        drawing("rop2", rop2, {{15, 50, cyan}, {45, 50, cyan}, {70, 50, red}, {90, 50, white}});
+        WmfWriter patterned = canvas();
+        patterned.patBlt({0, 0, 100, 50}, 0x00F00021).patBlt({0, 0, 50, 50}, 0x00550009);
+        drawing("patblt", patterned.patBlt({0, 50, 50, 50}, 0x00000042),
+                {{75, 25, red}, {25, 25, cyan}, {25, 75, black}, {75, 75, none}});
+        WmfWriter skipped = canvas();
+        skipped.record(0x0626, {15, 6, 1, 2, 3}).record(0x0999, {1, 2, 3, 4});
+        skipped.selectPalette(skipped.createPalette({Qt::red})).record(0x0035, {});
+        drawing("escape, palette and unknown records skipped", skipped.rectangle(all),
+                {{50, 50, red}});
+        // Read at another size than its own, a picture is drawn at that size: a circle enlarged
+        // keeps a sharp edge, which a bitmap blown up afterwards would spread over some ten pixels;
+        // a natural size beyond what may be decoded whole is drawn reduced.
+        drawing(
+            "circle enlarged", canvas().ellipse(all).data(),
             {{849, 849, red}, {857, 857, none}, {500, 500, red}, {500, 30, red}, {40, 40, none}},
             {1000, 1000});
-    WmfWriter huge = canvas();
-    huge.setPlaceable(QRect(0, 0, 30000, 30000), 72);
-    drawing("beyond the natural limit, reduced", huge.rectangle({0, 0, 30000, 30000}).data(),
-            {{50, 50, red}}, {100, 100});
-    bitmapsRows();
-    deviceBitmapsRows();
-    dibScansRows();
-    regionsRows();
-    objectTableRows();
-    hostileRows();
-}
-
-void TestWmf::records() {
-    QFETCH(QByteArray, file);
-    QFETCH(bool, renders);
-    QFETCH(QList<Probe>, probes);
-    QFETCH(QSize, size);
-    bool ok = false;
-    const QImage image = readWmf(file, size, &ok);
-    QCOMPARE(ok, renders);
-    QCOMPARE(image.isNull(), !renders);
-    if (renders && size.isValid()) QCOMPARE(image.size(), size);
-    const QString failure = check(image, probes);
-    QVERIFY2(failure.isEmpty(), qPrintable(failure));
-}
-
-// Each hostile file is answered, at a full-screen size, within a bound generous enough for a
-// loaded machine under sanitizers (the benchmark holds them to a second), while rich but
-// ordinary pictures are drawn to their last record: the budget leaves room for them.
-void TestWmf::budget_data() {
-    QTest::addColumn<QByteArray>("file"); // empty: the hostile file of the row's kind
-    QTest::addColumn<QSize>("size");
-    for (const char* kind : galvia::wmftools::hostileKinds())
-        QTest::newRow(kind) << QByteArray() << QSize(1920, 1080);
-    const QByteArray clipArt = galvia::wmftools::richPicture(QSize(1024, 768), 10000);
-    QTest::newRow("clip art of 10000 records") << clipArt << QSize(1920, 1080);
-    QTest::newRow("clip art of 10000 records, 4000 wide") << clipArt << QSize(4000, 3000);
-    // Coastlines: long polygons of short edges, outlined by a hairline.
-    WmfWriter map = canvas();
-    map.setWindowExt(2000, 2000).selectObject(map.createPen(0, 0, Qt::black));
-    QList<QPoint> coast;
-    for (int i = 0; i < 20000; ++i) {
-        const double t = 2 * M_PI * i / 20000;
-        const double r = 800 + 60 * std::sin(37 * t) + 25 * std::sin(301 * t);
-        coast.append(QPoint(1000 + int(r * std::cos(t)), 1000 + int(r * std::sin(t))));
+        WmfWriter huge = canvas();
+        huge.setPlaceable(QRect(0, 0, 30000, 30000), 72);
+        drawing("beyond the natural limit, reduced", huge.rectangle({0, 0, 30000, 30000}).data(),
+                {{50, 50, red}}, {100, 100});
+        bitmapsRows();
+        deviceBitmapsRows();
+        dibScansRows();
+        regionsRows();
+        objectTableRows();
+        hostileRows();
     }
-    for (int i = 0; i < 4; ++i)
-        map.polygon(coast);
-    QTest::newRow("detailed map") << map.data() << QSize(1920, 1080);
-    // A page of text in a clipped frame with a few holes.
-    WmfWriter page = canvas();
-    page.setWindowExt(2100, 2970);
-    for (int i = 0; i < 40; ++i)
-        page.excludeClipRect(QRect(100 + 50 * i, 100, 30, 30));
-    page.intersectClipRect(QRect(50, 50, 2000, 2870));
-    page.selectObject(page.createFont(-40, 400, "DejaVu Serif"));
-    for (int line = 0; line < 60; ++line)
-        page.textOut(QPoint(100, 200 + 45 * line),
-                     "Les sanglots longs des violons de l'automne blessent mon coeur.");
-    QTest::newRow("page of text") << page.data() << QSize(1080, 1528);
-    WmfWriter shapes = canvas();
-    shapes.setWindowExt(1000, 1000).selectObject(shapes.createPen(0, 3, Qt::blue));
-    for (int i = 0; i < 400; ++i)
-        shapes.ellipse(QRect(i % 900, i % 700, 10 + i % 100, 10 + i % 300))
-            .rectangle(QRect(i % 800, i % 600, 20, 20));
-    QTest::newRow("outlined shapes") << shapes.data() << QSize(1920, 1080);
-}
 
-void TestWmf::budget() {
-    QFETCH(QByteArray, file);
-    QFETCH(QSize, size);
-    const bool hostile = file.isEmpty();
-    if (hostile) file = galvia::wmftools::hostileFile(QTest::currentDataTag());
-    QVERIFY(!file.isEmpty());
-    QElapsedTimer timer;
-    timer.start();
-    const galvia::wmf::PlayResult result = galvia::wmf::playData(file, size);
-    const qint64 ms = timer.elapsed();
-    const QString spent = QString::asprintf("%lld ms, %lld records, work %.3g of %.3g", ms,
-                                            result.records, result.work, result.budget);
-    if (!hostile) {
-        QVERIFY2(result.complete, qPrintable(spent));
-        // The picture's share of the budget, to see how much room is left.
-        qInfo("work: %.0f%% of the budget", 100 * result.work / result.budget);
-        return;
+    void records() {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, renders);
+        QFETCH(QList<Probe>, probes);
+        QFETCH(QSize, size);
+        bool ok = false;
+        const QImage image = readWmf(file, size, &ok);
+        QCOMPARE(ok, renders);
+        QCOMPARE(image.isNull(), !renders);
+        if (renders && size.isValid()) QCOMPARE(image.size(), size);
+        const QString failure = check(image, probes);
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
-    QVERIFY2(ms < 10'000, qPrintable(spent));
-    // The bitmaps too large for the budget are refused before they are decoded; every other
-    // hostile file runs out of its budget.
-    if (!QByteArray(QTest::currentDataTag()).startsWith("StretchDIB"))
-        QVERIFY2(result.work > result.budget, qPrintable(spent));
-}
 
-void TestWmf::allocationLimit() {
-    const WmfWriter w = blank(2000);
-    const int previous = QImageReader::allocationLimit();
-    QImageReader::setAllocationLimit(8);
-    bool ok = true;
-    readWmf(w.data(), {}, &ok);
-    QImageReader::setAllocationLimit(previous);
-    QVERIFY(!ok);
-    readWmf(w.data(), {}, &ok);
-    QVERIFY(ok);
-}
+    // A region filled with a brush shows what a rectangle of the same place shows with it, hatches
+    // and patterns lying where they lie for every shape, at the natural size and drawn larger.
+    void regionBrushes_data() {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<QSize>("size");
+        for (const int side : {100, 250})
+            for (const auto& [name, style] :
+                 {std::pair{"solid", BsSolid}, std::pair{"hatched", BsHatched},
+                  std::pair{"pattern", BsPattern}})
+                QTest::addRow("%s, %d pixels", name, side) << int(style) << QSize(side, side);
+    }
 
-void TestWmf::regressions_data() {
-    QTest::addColumn<QString>("path");
-    const QDir dir(QStringLiteral(GALVIA_WMF_REGRESSIONS_DIR));
-    const QStringList files = dir.entryList({QStringLiteral("*.wmf")}, QDir::Files, QDir::Name);
-    if (files.isEmpty()) QSKIP("the fuzzer has found no crash yet");
-    for (const QString& name : files)
-        QTest::newRow(qPrintable(name)) << dir.filePath(name);
-}
+    void regionBrushes() {
+        QFETCH(int, style);
+        QFETCH(QSize, size);
+        auto picture = [&](bool region) {
+            WmfWriter w = canvas(white);
+            w.rectangle(all);
+            // A diagonal hatch shows a shift along either axis.
+            const int brush = style == BsPattern
+                                  ? w.createPatternBrush(WmfWriter::dib(quadrants(false), 24))
+                                  : w.createBrush(style, Qt::blue, 2);
+            // The same place: rows 20 to 69, columns 10 to 79.
+            if (region)
+                w.fillRegion(w.createRegion({{20, 70, {10, 80}}}), brush);
+            else
+                w.selectObject(brush).rectangle(QRect(10, 20, 70, 50));
+            return readWmf(w.data(), size).convertToFormat(QImage::Format_ARGB32);
+        };
+        const QImage filled = picture(true);
+        QVERIFY(regionHas(filled, filled.rect(), style == BsPattern ? red : blue));
+        QCOMPARE(differingPixels(filled, picture(false)), 0);
+    }
 
-void TestWmf::regressions() {
-    QFETCH(QString, path);
-    QImageReader reader(path, "wmf");
-    const QSize size = reader.size();
-    if (size.width() > 1024 || size.height() > 1024)
-        reader.setScaledSize(size.scaled(1024, 1024, Qt::KeepAspectRatio));
-    const QImage image = reader.read();
-    QVERIFY(image.isNull() || image.width() <= 32767);
-}
+    // The Symbol font's codes, those of other symbol fonts, Windows-1252 where Latin-1 differs, a
+    // single-byte code page and the double-byte ones, whose characters take one or two bytes.
+    void characterSets_data() {
+        QTest::addColumn<Charset>("c");
+        using namespace galvia::wmf;
+        auto row = [](const char* name, Charset c) { QTest::newRow(name) << c; };
+        // clang-format off
+        row("ansi", {.charset = AnsiCharset, .bytes = "\x80\xE9\x9C", .text = "€éœ"});
+        // The fonts named Symbol here draw only their own codes: its characters come from a serif
+        // family.
+        row("symbol signs", {.charset = SymbolCharset, .face = "Symbol",
+                             .bytes = "\xA5\xB1\xB9\xD6\xE5\xF2\xB3\xCE\x22", .text = "∞±≠√∑∫≥∈∀", .drawn = true});
+        row("symbol font named in ansi", {.charset = AnsiCharset, .face = "symbol", .bytes = "DS", .text = "ΔΣ"});
+        row("other symbol font", {.charset = SymbolCharset, .face = "Wingdings", .bytes = "J\xFC", .text = "\uF04A\uF0FC"});
+        // Every single-byte code page takes the same way as the Russian one.
+        row("russian", {.charset = RussianCharset, .bytes = "\xC6\xE8\xF0", .text = "Жир", .drawn = true});
+        row("shift-jis, advances per byte", {.charset = ShiftJisCharset, .bytes = "\x93\xFA\x96{A", .text = "日本A",
+                                             .lengths = {2, 2, 1}, .drawn = true, .dx = {30, 20, 10, 40, 0},
+                                             .x = {10, 60, 110}});
+        row("gb2312", {.charset = Gb2312Charset, .bytes = "\xD6\xD0\xCE\xC4", .text = "中文", .lengths = {2, 2}});
+        row("big5", {.charset = ChineseBig5Charset, .bytes = "a\xA4\xA4\xA4\xE5", .text = "a中文", .lengths = {1, 2, 2}});
+        row("hangul", {.charset = HangulCharset, .bytes = "\xC7\xD1\xB1\xDB", .text = "한글", .lengths = {2, 2}});
+        row("double-byte lead byte alone at the end", {.charset = ShiftJisCharset, .bytes = "A\x93", .text = "A\uFFFD"});
+        // clang-format on
+    }
+
+    void characterSets() {
+        QFETCH(Charset, c);
+        const auto decoded = galvia::wmf::decodeText(c.bytes, c.charset, c.face);
+        QCOMPARE(decoded.text, c.text);
+        const QList<int> each = c.lengths.isEmpty() ? QList<int>(c.text.size(), 1) : c.lengths;
+        QCOMPARE(QList<int>(decoded.bytes.begin(), decoded.bytes.end()), each);
+        if (!c.drawn) return;
+        // Drawn, they show the characters as Qt draws them from Unicode; read as Windows-1252 in a
+        // plain font the same bytes show something else.
+        const QImage expected =
+            expectedText(c.face == "Symbol" ? QStringLiteral("Serif") : c.face, c.text, c.x);
+        QVERIFY(regionHas(expected, expected.rect(), black));
+        QCOMPARE(differingPixels(drawnText(c.face.toLatin1(), c.charset, c.bytes, c.dx), expected),
+                 0);
+        QVERIFY(differingPixels(drawnText("DejaVu Sans", galvia::wmf::AnsiCharset, c.bytes, c.dx),
+                                expected) > 20);
+    }
+
+    // Each hostile file is answered, at a full-screen size, within a bound generous enough for a
+    // loaded machine under sanitizers (the benchmark holds them to a second), while rich but
+    // ordinary pictures are drawn to their last record: the budget leaves room for them.
+    void budget_data() {
+        QTest::addColumn<QByteArray>("file"); // empty: the hostile file of the row's kind
+        QTest::addColumn<QSize>("size");
+        for (const char* kind : galvia::wmftools::hostileKinds())
+            QTest::newRow(kind) << QByteArray() << QSize(1920, 1080);
+        const QByteArray clipArt = galvia::wmftools::richPicture(QSize(1024, 768), 10000);
+        QTest::newRow("clip art of 10000 records") << clipArt << QSize(1920, 1080);
+        QTest::newRow("clip art of 10000 records, 4000 wide") << clipArt << QSize(4000, 3000);
+        // Coastlines: long polygons of short edges, outlined by a hairline.
+        WmfWriter map = canvas();
+        map.setWindowExt(2000, 2000).selectObject(map.createPen(0, 0, Qt::black));
+        QList<QPoint> coast;
+        for (int i = 0; i < 20000; ++i) {
+            const double t = 2 * M_PI * i / 20000;
+            const double r = 800 + 60 * std::sin(37 * t) + 25 * std::sin(301 * t);
+            coast.append(QPoint(1000 + int(r * std::cos(t)), 1000 + int(r * std::sin(t))));
+        }
+        for (int i = 0; i < 4; ++i)
+            map.polygon(coast);
+        QTest::newRow("detailed map") << map.data() << QSize(1920, 1080);
+        // A page of text in a clipped frame with a few holes.
+        WmfWriter page = canvas();
+        page.setWindowExt(2100, 2970);
+        for (int i = 0; i < 40; ++i)
+            page.excludeClipRect(QRect(100 + 50 * i, 100, 30, 30));
+        page.intersectClipRect(QRect(50, 50, 2000, 2870));
+        page.selectObject(page.createFont(-40, 400, "DejaVu Serif"));
+        for (int line = 0; line < 60; ++line)
+            page.textOut(QPoint(100, 200 + 45 * line),
+                         "Les sanglots longs des violons de l'automne blessent mon coeur.");
+        QTest::newRow("page of text") << page.data() << QSize(1080, 1528);
+        WmfWriter shapes = canvas();
+        shapes.setWindowExt(1000, 1000).selectObject(shapes.createPen(0, 3, Qt::blue));
+        for (int i = 0; i < 400; ++i)
+            shapes.ellipse(QRect(i % 900, i % 700, 10 + i % 100, 10 + i % 300))
+                .rectangle(QRect(i % 800, i % 600, 20, 20));
+        QTest::newRow("outlined shapes") << shapes.data() << QSize(1920, 1080);
+    }
+
+    void budget() {
+        QFETCH(QByteArray, file);
+        QFETCH(QSize, size);
+        const bool hostile = file.isEmpty();
+        if (hostile) file = galvia::wmftools::hostileFile(QTest::currentDataTag());
+        QVERIFY(!file.isEmpty());
+        QElapsedTimer timer;
+        timer.start();
+        const galvia::wmf::PlayResult result = galvia::wmf::playData(file, size);
+        const qint64 ms = timer.elapsed();
+        const QString spent = QString::asprintf("%lld ms, %lld records, work %.3g of %.3g", ms,
+                                                result.records, result.work, result.budget);
+        if (!hostile) {
+            QVERIFY2(result.complete, qPrintable(spent));
+            // The picture's share of the budget, to see how much room is left.
+            qInfo("work: %.0f%% of the budget", 100 * result.work / result.budget);
+            return;
+        }
+        QVERIFY2(ms < 10'000, qPrintable(spent));
+        // The bitmaps too large for the budget are refused before they are decoded; every other
+        // hostile file runs out of its budget.
+        if (!QByteArray(QTest::currentDataTag()).startsWith("StretchDIB"))
+            QVERIFY2(result.work > result.budget, qPrintable(spent));
+    }
+
+    void allocationLimit() {
+        const WmfWriter w = blank(2000);
+        const int previous = QImageReader::allocationLimit();
+        QImageReader::setAllocationLimit(8);
+        bool ok = true;
+        readWmf(w.data(), {}, &ok);
+        QImageReader::setAllocationLimit(previous);
+        QVERIFY(!ok);
+        readWmf(w.data(), {}, &ok);
+        QVERIFY(ok);
+    }
+
+    void regressions_data() {
+        QTest::addColumn<QString>("path");
+        const QDir dir(QStringLiteral(GALVIA_WMF_REGRESSIONS_DIR));
+        const QStringList files = dir.entryList({QStringLiteral("*.wmf")}, QDir::Files, QDir::Name);
+        if (files.isEmpty()) QSKIP("the fuzzer has found no crash yet");
+        for (const QString& name : files)
+            QTest::newRow(qPrintable(name)) << dir.filePath(name);
+    }
+
+    void regressions() {
+        QFETCH(QString, path);
+        QImageReader reader(path, "wmf");
+        const QSize size = reader.size();
+        if (size.width() > 1024 || size.height() > 1024)
+            reader.setScaledSize(size.scaled(1024, 1024, Qt::KeepAspectRatio));
+        const QImage image = reader.read();
+        QVERIFY(image.isNull() || image.width() <= 32767);
+    }
+};
 
 QTEST_MAIN(TestWmf)
 #include "tst_wmf.moc"
