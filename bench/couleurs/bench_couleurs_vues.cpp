@@ -63,12 +63,12 @@ void regarder(int ms) {
 // shown, nothing decoded ahead yet: the time per step.
 double rafale(const QString& dossier, int nb) {
     test::FenetreReelle f(dossier + u'/');
-    f.form->affTout_Click();
+    f.ctl().affTout.cliquer();
     if (f.etat.NbImages != nb) qFatal("the list was not built");
     QCoreApplication::processEvents();
     attendreDecodeurs();
-    f.form->affAutre_Click();
-    f.form->affTout_Click();
+    f.ctl().affAutre.cliquer();
+    f.ctl().affTout.cliquer();
     const double t = bench::mediane(1, [&] {
         for (int i = 0; i < nb; ++i)
             (void)bench::pageSuivante(f);
@@ -113,7 +113,7 @@ void navigation(int tours) {
 
     // (b) One second on each picture, then Page Down: the key to the picture.
     test::FenetreReelle f(dossier.path() + u'/');
-    f.form->affTout_Click();
+    f.ctl().affTout.cliquer();
     std::vector<double> l, rl;
     for (int i = 0; i < Nb; ++i) {
         regarder(1000);

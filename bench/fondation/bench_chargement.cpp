@@ -29,11 +29,11 @@ int main(int argc, char* argv[]) {
         image.save(fichier, "JPG", 90);
     }
     test::FenetreReelle f(dossier.path() + u'/');
-    f.form->affTout_Click();
+    f.ctl().affTout.cliquer();
     QCoreApplication::processEvents();
     const int fois = argc > 1 ? std::atoi(argv[1]) : 7;
     const double galvia = bench::mediane(fois, [&] {
-        f.form->ChargeImage();
+        f.ctl().ChargeImage();
         f.vue->widgetDe(f.ctl().Image2)->repaint();
     });
     const double reference = bench::mediane(fois, [&] {

@@ -26,7 +26,7 @@ int main(int argc, char* argv[]) {
     b.demarrer(QStringLiteral("d"));
     const int fois = argc > 1 ? std::atoi(argv[1]) : 5;
     const double galvia = bench::mediane(fois, [&] {
-        b.form->affTout_Click();
+        b.ctl().affTout.cliquer();
         if (b.etat.NbImages < 10000) std::abort();
     });
     const QByteArray chemin = QFile::encodeName(d);

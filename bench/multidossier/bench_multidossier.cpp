@@ -32,7 +32,7 @@ int main(int argc, char* argv[]) {
     b.demarrer();
     const int fois = argc > 1 ? std::atoi(argv[1]) : 11;
     const double galvia = bench::mediane(fois, [&] {
-        b.form->affAutre_Click();
+        b.ctl().affAutre.cliquer();
         b.etat.MultiDossier = 1;
         b.etat.NbDossiers = MaxDossiers;
         b.ctl().ChargeDossiers();
@@ -59,7 +59,7 @@ int main(int argc, char* argv[]) {
     const int boites = 200;
     const double boite = bench::mediane(fois, [&] {
         for (int i = 0; i < boites; ++i)
-            b.form->menNom_Click();
+            b.ctl().menNom.cliquer();
     });
     const double entete = bench::mediane(fois, [&] {
         for (int i = 0; i < boites; ++i)

@@ -59,9 +59,9 @@ Rafale rafale(test::FenetreReelle& f, int nb, const QStringList* reference) {
     };
     for (int t = 0; t < Tours; ++t) {
         // Each burst starts from the first picture freshly shown, nothing decoded ahead yet.
-        f.form->affAutre_Click();
+        f.ctl().affAutre.cliquer();
         finir();
-        f.form->affTout_Click();
+        f.ctl().affTout.cliquer();
         double debut = tempsProcesseur();
         g.push_back(bench::mediane(1,
                                    [&] {
@@ -100,7 +100,7 @@ void mesurer(QSize taille, int nb, const char* nomRafale, const char* nomLecture
         (void)bench::decoder(nom);
 
     test::FenetreReelle f(dossier.path() + u'/');
-    f.form->affTout_Click();
+    f.ctl().affTout.cliquer();
     if (f.etat.NbImages != nb) qFatal("the list was not built");
     QCoreApplication::processEvents();
 
@@ -113,7 +113,7 @@ void mesurer(QSize taille, int nb, const char* nomRafale, const char* nomLecture
         // left for it, and a request that waits for the whole budget stands in line, so
         // that the decodes ahead, which only take memory nobody waits for, are never
         // served, while the picture shown is served ahead of the line.
-        f.form->affAutre_Click(); // back to browsing: what was decoded ahead goes
+        f.ctl().affAutre.cliquer(); // back to browsing: what was decoded ahead goes
         (void)PoolDecodage::commun().attendreInactif(std::chrono::minutes(1));
         BudgetMemoire& budget = budgetDecodage();
         const BudgetMemoire::Reservation tenu =
@@ -132,9 +132,9 @@ void mesurer(QSize taille, int nb, const char* nomRafale, const char* nomLecture
             avec.processeur, avec.processeurReference, sans.galvia, sans.processeur,
             sans.galvia / avec.reference);
         std::fflush(stdout);
-        f.form->affAutre_Click();
+        f.ctl().affAutre.cliquer();
     }
-    f.form->affTout_Click(); // from the first picture again, decoding ahead
+    f.ctl().affTout.cliquer(); // from the first picture again, decoding ahead
 
     // (b) One second on each picture, then Page Down; the key to the picture, per step.
     double lecture = 0, referenceLecture = 0;

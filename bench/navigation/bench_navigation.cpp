@@ -26,7 +26,7 @@ int main(int argc, char* argv[]) {
     const QStringList fichiers = bench::photos(dossier, {4000, 3000}, NbPhotos, NbModeles);
 
     test::FenetreReelle f(dossier.path() + u'/');
-    f.form->affTout_Click();
+    f.ctl().affTout.cliquer();
     if (f.etat.NbImages != NbPhotos) qFatal("the list was not built");
     QCoreApplication::processEvents();
 

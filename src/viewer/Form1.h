@@ -36,14 +36,6 @@ public:
 
     void Form_Load();
 
-    // The handlers the test suite and the benchmarks call as a user's action would.
-    void ChargeImage();
-    void affTout_Click();
-    void affAutre_Click();
-    void Renomme_Click();
-    void menNom_Click();
-    void Form_KeyDown(int KeyCode, int Shift);
-
 private:
     // The test suite drives the controls and reads the variables below.
     friend struct AccesForm1;
@@ -52,6 +44,7 @@ private:
     Visionneuse vue;
 
     // --- start-up and modes ---
+    void Form_KeyDown(int KeyCode, int Shift);
     void Environ(Mode m);
     void Fin_Click();
     // The window system gave the window another inner size than the one measured at
@@ -62,12 +55,15 @@ private:
     void Vertic_GotFocus();
 
     // --- display ---
+    void ChargeImage();
     void Horiz_Change();
     void Vertic_Change();
     void Image1_Click();
     void Image2_Click();
 
     // --- folder browsing and list building ---
+    void affTout_Click();
+    void affAutre_Click();
     void affSelect_Click();
     void Fichier_DblClick();
     void Lecteur_Change();
@@ -88,6 +84,8 @@ private:
     void Timer1_Timer();
 
     // --- renaming, information, help, slide sheet ---
+    void Renomme_Click();
+    void menNom_Click();
     void menAide_Click();
     void diapShow_Click();
 

@@ -308,7 +308,7 @@ private Q_SLOTS:
         if (!change) comparer(b.ctl().Image1.image().pixel(150, 100), attendu, 2);
         QVERIFY(PoolDecodage::commun().attendreInactif(std::chrono::minutes(1)));
         definirProfilEcran(profilEcran);
-        b.form->Form_KeyDown(touche::PageBas, 0);
+        b.form->fenetre.toucher(touche::PageBas);
         QCOMPARE(b.etat.NumImage, 2);
         const ControleImage& vue = b.ctl().Image2;
         const ImageAffichee& entiere = vue.affichee();

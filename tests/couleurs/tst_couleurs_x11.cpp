@@ -55,7 +55,7 @@ private Q_SLOTS:
         image.fill(rouge);
         QVERIFY(image.save(dossier.filePath(QStringLiteral("1.bmp"))));
         test::FenetreReelle f(dossier.path() + u'/');
-        f.form->affTout_Click();
+        f.ctl().affTout.cliquer();
         QWidget* vue = f.vue->widgetDe(f.ctl().Image2);
         const auto montre = [&] {
             const QPoint p = vue->mapTo(f.vue.get(), vue->rect().center());

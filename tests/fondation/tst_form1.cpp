@@ -34,7 +34,7 @@ std::unique_ptr<Banc> bancVisionnant(int nb, QSize premiere = {2000, 1500}, QSiz
 
 void aller(Banc& b, int numero) {
     b.etat.NumImage = static_cast<std::int16_t>(numero);
-    b.form->ChargeImage();
+    b.ctl().ChargeImage();
     b.etat.NomComplet.clear(); // set again by the next load only
 }
 
@@ -225,10 +225,10 @@ private Q_SLOTS:
         else
             ecrire(fichier, contenu);
         b.demarrer(QStringLiteral("d"));
-        b.form->affTout_Click();
+        b.ctl().affTout.cliquer();
         b.etat.NumImage = 2;
         b.etat.SensDefile = true;
-        b.form->ChargeImage();
+        b.ctl().ChargeImage();
         QCOMPARE(b.boites(),
                  QStringList{"Galvia|Aucune|" + erreur + "\r\nSur le fichier : " + fichier});
         // The counter names the new file; both views and the scroll bar keep the previous

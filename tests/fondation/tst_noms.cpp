@@ -75,13 +75,13 @@ void verifierEntrees(Banc& b, const std::map<QString, int>& largeurs, QList<int>
         QVERIFY2(attendu != largeurs.end(), qPrintable(texteVisible(nom)));
         b.plateforme.messages.clear();
         b.etat.NumImage = static_cast<std::int16_t>(i);
-        b.form->ChargeImage();
+        b.ctl().ChargeImage();
         QCOMPARE(b.messages(), QStringList());
         QCOMPARE(b.ctl().Image1.width(), double(attendu->second));
         vues.append(int(b.ctl().Image1.width()));
         QCOMPARE(b.ctl().menNom.caption(),
                  QStringLiteral("=  %1 / %2  =  %3").arg(i).arg(b.etat.NbImages).arg(nom));
-        b.form->menNom_Click();
+        b.ctl().menNom.cliquer();
         QCOMPARE(b.plateforme.messages.size(), 1u);
         const QString info = b.plateforme.messages[0].texte;
         // The user reads the replacement mark; the size line comes from the right file.
@@ -204,7 +204,7 @@ private Q_SLOTS:
                 b.ctl().Fichier.activer(i);
                 QCOMPARE(b.liste(), QStringList{b.ctl().Fichier.list(i)});
                 verifierEntrees(b, largeurs, vues);
-                b.form->affAutre_Click();
+                b.ctl().affAutre.cliquer();
             }
             if (construction == "F6") {
                 b.ctl().Fichier.setSelected(0, true);
@@ -266,7 +266,7 @@ private Q_SLOTS:
         b.ctl().affTout.cliquer();
         b.etat.NumImage =
             static_cast<std::int16_t>(b.etat.TabImages.indexOf(nomDepuisOctets(ancien)));
-        b.form->ChargeImage();
+        b.ctl().ChargeImage();
         QTEST(int(b.ctl().Image1.width()), "largeur"); // a link shown through
         struct stat avant {};
         QCOMPARE(::lstat((d + ancien).constData(), &avant), 0);

@@ -131,7 +131,7 @@ private Q_SLOTS:
 
         for (int n : {3, 4, 5, 1}) {
             b.etat.NumImage = static_cast<std::int16_t>(n);
-            b.form->ChargeImage();
+            b.ctl().ChargeImage();
             const QString d = b.chemin(n <= 3 ? "A/" : "C/");
             QCOMPARE(QStringList({b.etat.Chemin, b.form->fenetre.caption(), b.etat.NomComplet}),
                      QStringList({d, d, d + l[n - 1]}));

@@ -207,7 +207,7 @@ private Q_SLOTS:
         octets >= 0 ? (void)ecrire(fichier, QByteArray(octets, 'x')) : (void)QFile::remove(fichier);
         if (attendu.contains(u',')) QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
         b.plateforme.messages.clear();
-        b.form->menNom_Click();
+        b.ctl().menNom.cliquer();
 
         QCOMPARE(b.boites().size(), 1);
         const QStringList a = attendu.split('|');

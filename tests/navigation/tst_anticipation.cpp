@@ -230,7 +230,7 @@ private Q_SLOTS:
             if (cle == Diaporama)
                 b->ctl().Timer1.tick();
             else
-                b->form->Form_KeyDown(cle, 0);
+                b->form->fenetre.toucher(cle);
         };
         if (cle == Diaporama) b->ctl().Defile[Show::Decroissant]->cliquer();
         if (cle != touche::PageBas) avancer();
@@ -280,7 +280,7 @@ private Q_SLOTS:
         QVERIFY(decodesFinis());
         if (!avantLaListe) casser();
 
-        b->form->Form_KeyDown(touche::PageBas, 0);
+        b->form->fenetre.toucher(touche::PageBas);
         QCOMPARE(b->etat.NumImage, 2);
         QCOMPARE(b->messages(), QStringList{QStringLiteral("Erreur : %1 - ").arg(numero) +
                                             descriptionErreur(numero) + CRLF +
@@ -305,7 +305,7 @@ private Q_SLOTS:
         QVERIFY(budgetDecodage().reserve() > 0);
         if (action == QLatin1String("renommer")) {
             b->plateforme.reponses.push_back(QStringLiteral("un.bmp"));
-            b->form->Renomme_Click();
+            b->ctl().Renomme.cliquer();
             QCOMPARE(b->liste().at(0), QStringLiteral("un.bmp"));
         } else if (action == QLatin1String("parcourir")) {
             b->ctl().affAutre.cliquer();
@@ -329,7 +329,7 @@ private Q_SLOTS:
         b.ctl().affTout.cliquer();
         QVERIFY(b.ctl().Image2.apercu().isNull()); // decoded on the spot: the view stretches it
         QVERIFY(decodesFinis());
-        b.form->Form_KeyDown(touche::PageBas, 0);
+        b.form->fenetre.toucher(touche::PageBas);
         const ControleImage& vue = b.ctl().Image2;
         const QImage& apercu = vue.apercu();
         QVERIFY(apercu.width() < Taille.width());
