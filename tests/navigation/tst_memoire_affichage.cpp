@@ -61,7 +61,6 @@ private Q_SLOTS:
         // sanitizers of a loaded machine (its one-second target lives in bench_memoire).
         const qint64 limite = refusee ? 10000 : 60000;
         QVERIFY2(chrono.elapsed() < limite, qPrintable(QString::number(chrono.elapsed())));
-        // Every decode ahead ended.
         QVERIFY(PoolDecodage::commun().attendreInactif(std::chrono::seconds(60)));
 
         const QImage& montree = fenetre.ctl().Image2.image();

@@ -42,7 +42,6 @@ struct AccesForm1 {
 
     Progression progressionFeuille() const { return f.progressionFeuille(); }
     void ChargeDossiers() const { f.ChargeDossiers(); }
-    // Shows the current entry again, as a move to it does.
     void ChargeImage() const { f.ChargeImage(); }
 };
 
