@@ -13,6 +13,11 @@ namespace galvia {
 
 namespace {
 
+// A length measured on the window, as the viewer keeps it: rounded to even screen pixels.
+std::int16_t pixelsPairs(double longueur) {
+    return vers16(std::lround(arrondiPair(longueur)));
+}
+
 ElementMenu& ajouterShow(ElementMenu& menShow, MenuCommandes<Show, 6>& defile) {
     static const char* const captions[] = {
         "Sens &Croissant",     "Sens &Décroissant",   "&Stop",
@@ -207,10 +212,10 @@ void Form1::Form_Load() {
     Image0.setBordure(false);
     Image1.setBordure(false);
 
-    LargeurFenetre = vers16(std::lround(arrondiPair(fenetre.scaleWidth())));
-    HauteurFenetre = vers16(std::lround(arrondiPair(fenetre.scaleHeight())));
-    LargeurAscenseur = vers16(std::lround(arrondiPair(Vertic.width())));
-    HauteurAscenseur = vers16(std::lround(arrondiPair(Horiz.height())));
+    LargeurFenetre = pixelsPairs(fenetre.scaleWidth());
+    HauteurFenetre = pixelsPairs(fenetre.scaleHeight());
+    LargeurAscenseur = pixelsPairs(Vertic.width());
+    HauteurAscenseur = pixelsPairs(Horiz.height());
 
     Image0.move(0, 0, LargeurFenetre, HauteurFenetre);
     Image1.move(0, 0);
@@ -252,8 +257,8 @@ void Form1::Fin_Click() {
 }
 
 void Form1::Form_Resize() {
-    const std::int16_t largeur = vers16(std::lround(arrondiPair(fenetre.scaleWidth())));
-    const std::int16_t hauteur = vers16(std::lround(arrondiPair(fenetre.scaleHeight())));
+    const std::int16_t largeur = pixelsPairs(fenetre.scaleWidth());
+    const std::int16_t hauteur = pixelsPairs(fenetre.scaleHeight());
     if (largeur == LargeurFenetre && hauteur == HauteurFenetre) return;
     LargeurFenetre = largeur;
     HauteurFenetre = hauteur;
